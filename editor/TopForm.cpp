@@ -1,0 +1,224 @@
+#include "editor/TopForm.h"
+
+#include "editor/FacePicture.h"
+#include "resources/StringTable.h"
+#include "shell/AppPaths.h"
+#include "shell/Globals.h"
+#include "shell/Twips.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+struct FaceLayout
+{
+    int left, top;          // the face picture
+    int frameLeft, frameTop; // its selection frame
+    int buttonLeft, buttonTop; // its context button
+};
+
+// The cross: faces 0, 1, 2 and 4 in a row, face 3 above face 2, face 5 below.
+constexpr FaceLayout kFaces[FaceCount] = {
+    {4110, 3135, 4050, 3075, 4848, 3168},
+    {5445, 3135, 5385, 3075, 6180, 3168},
+    {6795, 3135, 6730, 3075, 7548, 3168},
+    {6795, 1815, 6735, 1740, 7536, 1836},
+    {8130, 3135, 8070, 3075, 8868, 3168},
+    {6795, 4470, 6730, 4410, 7536, 4500},
+};
+
+QLabel *makeLabel(QWidget *parent, int l, int t, int w, int h)
+{
+    auto *label = new QLabel(parent);
+    label->setGeometry(TwipsRect(l, t, w, h));
+    label->setFont(QFont(QStringLiteral("Arial"), 9));
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QPixmap placeholderPicture(int faceIndex)
+{
+    return QPixmap(QStringLiteral(":/artwork/face%1.png").arg(faceIndex + 1));
+}
+
+} // namespace
+
+TopForm::TopForm(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TopForm"));
+    setFixedSize(TwipsToPixels(9588), TwipsToPixels(6816));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    CreateControls();
+}
+
+TopForm::~TopForm()
+{
+    if (!m_unloaded) {
+        Form_QueryUnload();
+        Form_Unload();
+    }
+}
+
+void TopForm::CreateControls()
+{
+    Back = new QLabel(this);
+    Back->setGeometry(TwipsRect(0, 0, 9600, 6810));
+    Back->setPixmap(QPixmap(QStringLiteral(":/artwork/background.png")));
+
+    Label4 = makeLabel(this, 225, 330, 3645, 255);
+    CatalogLabel = makeLabel(this, 240, 345, 3645, 255);
+    CatalogLabel->hide();
+    Image3 = new QLabel(this);
+    Image3->setGeometry(TwipsRect(180, 630, 3795, 5175));
+    Image3->setPixmap(QPixmap(QStringLiteral(":/artwork/trayframe.png")));
+    Image3->setScaledContents(true);
+    SlideTray1 = new QWidget(this);
+    SlideTray1->setObjectName(QStringLiteral("SlideTray1"));
+    SlideTray1->setGeometry(TwipsRect(255, 690, 3615, 4995));
+    SlideTray1->setAutoFillBackground(true);
+    QPalette trayPalette = SlideTray1->palette();
+    trayPalette.setColor(QPalette::Window, QColor(189, 190, 185));
+    SlideTray1->setPalette(trayPalette);
+
+    Label3 = makeLabel(this, 4200, 345, 3975, 255);
+    Caption1 = new QPlainTextEdit(this);
+    Caption1->setGeometry(TwipsRect(4200, 600, 3975, 795));
+    Caption1->setFont(QFont(QStringLiteral("Arial"), 9));
+    Label1 = makeLabel(this, 4215, 1785, 2340, 1155);
+
+    CreateFaces();
+    CreateButtons();
+}
+
+void TopForm::CreateFaces()
+{
+    for (int i = 0; i < FaceCount; ++i) {
+        const FaceLayout &f = kFaces[i];
+        SelectionBox[i] = new QLabel(this);
+        SelectionBox[i]->setGeometry(TwipsRect(f.frameLeft, f.frameTop, 1275, 1275));
+        SelectionBox[i]->setPixmap(QPixmap(QStringLiteral(":/artwork/selection.png")));
+        SelectionBox[i]->setScaledContents(true);
+        SelectionBox[i]->hide();
+
+        Image1[i] = new FacePicture(i, this);
+        Image1[i]->setGeometry(TwipsRect(f.left, f.top, 1155, 1155));
+        Image1[i]->setAlignment(Qt::AlignCenter);
+        Image1[i]->setPixmap(placeholderPicture(i));
+
+        Image1[i + 6] = new FacePicture(i + 6, this);
+        Image1[i + 6]->setPixmap(placeholderPicture(i));
+        Image1[i + 6]->hide();
+
+        ContextButton[i] = new FacePicture(i, this);
+        ContextButton[i]->setGeometry(TwipsRect(f.buttonLeft, f.buttonTop, 312, 312));
+        ContextButton[i]->setPixmap(QPixmap(QStringLiteral(":/artwork/context.png")));
+        ContextButton[i]->setScaledContents(true);
+        ContextButton[i]->setCursor(Qt::PointingHandCursor);
+        ContextButton[i]->hide();
+    }
+}
+
+void TopForm::CreateButtons()
+{
+    auto make = [this](const char *name, int l, int t, int w, int h) {
+        auto *button = new QPushButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(TwipsRect(l, t, w, h));
+        return button;
+    };
+    Insert = make("Insert", 2325, 5850, 1575, 360);
+    Preview = make("Preview", 4230, 6120, 1650, 435);
+    EMail = make("EMail", 5925, 6120, 1650, 435);
+    Save = make("Save", 7635, 6120, 1650, 435);
+    About = make("About", 135, 5900, 1875, 300);
+    Link = make("Link", 135, 6270, 3750, 300);
+}
+
+void TopForm::Form_Load()
+{
+    Label1->setText(LoadResString(10));
+    Label3->setText(LoadResString(12));
+    Label4->setText(LoadResString(11));
+
+    Insert->setText(LoadResString(53));
+    Preview->setText(LoadResString(51));
+    Save->setText(LoadResString(49));
+    EMail->setText(LoadResString(55));
+    About->setText(LoadResString(50));
+    Link->setText(LoadResString(83));
+
+    Caption1->setToolTip(LoadResString(37));
+    for (int i = 0; i < FaceCount; ++i)
+        Image1[i]->setToolTip(LoadResString(39));
+    Insert->setToolTip(LoadResString(40));
+    Preview->setToolTip(LoadResString(41));
+    Save->setToolTip(LoadResString(42));
+    EMail->setToolTip(LoadResString(54));
+    SlideTray1->setToolTip(LoadResString(43));
+
+    // No palette library on this platform: the handle stays 0.
+    paletteHandle = 0;
+
+    ResetFaceModel();
+    builder.PrepareWorkDirectory();
+
+    qint16 first = 0;
+    qint16 noButton = False;
+    UpdateSelection(first, first, noButton);
+}
+
+void TopForm::Form_Activate()
+{
+    update();
+}
+
+void TopForm::UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowContextButton)
+{
+    if (OldIndex >= 0 && OldIndex <= 5)
+        SelectionBox[OldIndex]->hide();
+    if (NewIndex >= 0 && NewIndex <= 5)
+        SelectionBox[NewIndex]->show();
+    if (OldIndex >= 0 && OldIndex <= 5)
+        ContextButton[OldIndex]->hide();
+    if (ShowContextButton && NewIndex >= 0 && NewIndex <= 5)
+        ContextButton[NewIndex]->show();
+}
+
+void TopForm::Form_QueryUnload()
+{
+    paletteHandle = 0;
+}
+
+void TopForm::Form_Unload()
+{
+    m_unloaded = true;
+    QDir work(gTempDirectory);
+    for (const QString &name : CubeBuilder::PlainFiles(gTempDirectory))
+        work.remove(name);
+    QDir().rmdir(gTempDirectory);
+    QDir::setCurrent(AppPaths::programDirectory());
+}
+
+void TopForm::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded) {
+        Form_QueryUnload();
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void TopForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    Form_Activate();
+}

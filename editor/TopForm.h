@@ -1,0 +1,61 @@
+#pragma once
+
+#include "editor/FaceModel.h"
+#include "publish/CubeBuilder.h"
+
+#include <QWidget>
+
+class FacePicture;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// The editor window: six faces in a cross, the photo browser, the caption
+// box and the command buttons.
+class TopForm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TopForm(QWidget *parent = nullptr);
+    ~TopForm() override;
+
+    void Form_Load();
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    void UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowContextButton);
+
+    // Controls, by their names on the form.
+    QLabel *Back = nullptr;
+    QLabel *Image3 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *CatalogLabel = nullptr;
+    QPlainTextEdit *Caption1 = nullptr;
+    QWidget *SlideTray1 = nullptr;
+    FacePicture *Image1[12] = {};
+    QLabel *SelectionBox[FaceCount] = {};
+    FacePicture *ContextButton[FaceCount] = {};
+    QPushButton *Insert = nullptr;
+    QPushButton *Preview = nullptr;
+    QPushButton *Save = nullptr;
+    QPushButton *EMail = nullptr;
+    QPushButton *About = nullptr;
+    QPushButton *Link = nullptr;
+
+    CubeBuilder builder;
+    quintptr paletteHandle = 0;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void CreateControls();
+    void CreateFaces();
+    void CreateButtons();
+    void Form_Activate();
+
+    bool m_unloaded = false;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/registry/Registry.h"
+
+#include <QString>
+
+// The program's two settings operations. Reading yields the empty text for
+// anything that cannot be read; writing fails silently.
+QString GetRegistryString(HKEY hive, const QString &key, const QString &valueName);
+void SetRegistryString(HKEY hive, const QString &key, const QString &valueName, const QString &value);

@@ -1,0 +1,214 @@
+#include "platform/registry/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+struct Hive
+{
+    HKEY root;
+    const char *name;
+    const char *shortName;
+    const char *file;
+};
+
+constexpr Hive kHives[] = {
+    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "HKCR", nullptr},
+    {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "HKCU", "user.reg"},
+    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM", "system.reg"},
+    {HKEY_USERS, "HKEY_USERS", "HKU", "users.reg"},
+    {HKEY_PERFORMANCE_DATA, "HKEY_PERFORMANCE_DATA", "HKPD", nullptr},
+    {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", "HKCC", nullptr},
+    {HKEY_DYN_DATA, "HKEY_DYN_DATA", "HKDD", nullptr},
+};
+
+const Hive *hiveFor(HKEY root)
+{
+    for (const Hive &h : kHives)
+        if (h.root == root)
+            return &h;
+    return nullptr;
+}
+
+QString cleanKey(QString key)
+{
+    while (key.startsWith(QLatin1Char('\\')))
+        key.remove(0, 1);
+    return key;
+}
+
+QString joined(const char *rootName, const QString &key)
+{
+    const QString clean = cleanKey(key);
+    return clean.isEmpty() ? QString::fromLatin1(rootName)
+                           : QString::fromLatin1(rootName) + QLatin1Char('\\') + clean;
+}
+
+QString classesKey(const QString &key)
+{
+    const QString clean = cleanKey(key);
+    return clean.isEmpty() ? QStringLiteral("Software\\Classes") : QStringLiteral("Software\\Classes\\") + clean;
+}
+
+} // namespace
+
+QString Registry::directory()
+{
+    const QString configured = qEnvironmentVariable("VEXILO_REGISTRY_DIR");
+    if (!configured.isEmpty())
+        return configured;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vexilo");
+}
+
+bool Registry::isPredefinedRoot(HKEY root)
+{
+    return root >= HKEY_CLASSES_ROOT && root <= HKEY_DYN_DATA;
+}
+
+std::optional<HKEY> Registry::rootFromName(const QString &name)
+{
+    for (const Hive &h : kHives)
+        if (name.compare(QLatin1String(h.name), Qt::CaseInsensitive) == 0
+            || name.compare(QLatin1String(h.shortName), Qt::CaseInsensitive) == 0)
+            return h.root;
+    return std::nullopt;
+}
+
+QList<Registry::Location> Registry::readLocations(HKEY root, const QString &key)
+{
+    if (root == HKEY_CLASSES_ROOT)
+        return {{QStringLiteral("user.reg"), joined("HKEY_CURRENT_USER", classesKey(key))},
+                {QStringLiteral("system.reg"), joined("HKEY_LOCAL_MACHINE", classesKey(key))}};
+    const Hive *hive = hiveFor(root);
+    if (!hive || !hive->file)
+        return {};
+    return {{QString::fromLatin1(hive->file), joined(hive->name, key)}};
+}
+
+std::optional<Registry::Location> Registry::writeLocation(HKEY root, const QString &key)
+{
+    if (root == HKEY_CLASSES_ROOT)
+        return Location{QStringLiteral("system.reg"), joined("HKEY_LOCAL_MACHINE", classesKey(key))};
+    const QList<Location> locations = readLocations(root, key);
+    if (locations.isEmpty())
+        return std::nullopt;
+    return locations.first();
+}
+
+std::optional<RegistryHive> Registry::loadHive(const QString &file)
+{
+    RegistryHive hive;
+    QFile f(directory() + QLatin1Char('/') + file);
+    if (!f.exists())
+        return hive;
+    if (f.size() > RegistryHive::MaxFileSize || !f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    if (!hive.parse(f.read(RegistryHive::MaxFileSize + 1)))
+        return std::nullopt;
+    return hive;
+}
+
+bool Registry::keyExists(HKEY root, const QString &key)
+{
+    for (const Location &where : readLocations(root, key)) {
+        const std::optional<RegistryHive> hive = loadHive(where.file);
+        if (hive && hive->keyExists(where.fullPath))
+            return true;
+    }
+    return false;
+}
+
+std::optional<RegistryValue> Registry::readValue(HKEY root, const QString &key, const QString &name)
+{
+    for (const Location &where : readLocations(root, key)) {
+        const std::optional<RegistryHive> hive = loadHive(where.file);
+        if (!hive || !hive->keyExists(where.fullPath))
+            continue;
+        return hive->value(where.fullPath, name);
+    }
+    return std::nullopt;
+}
+
+QStringList Registry::subKeys(HKEY root, const QString &key)
+{
+    QStringList names;
+    for (const Location &where : readLocations(root, key)) {
+        const std::optional<RegistryHive> hive = loadHive(where.file);
+        if (!hive)
+            continue;
+        for (const QString &child : hive->subKeys(where.fullPath))
+            if (!names.contains(child, Qt::CaseInsensitive))
+                names << child;
+    }
+    return names;
+}
+
+bool Registry::modifyHive(const Location &where, const std::function<bool(RegistryHive &, const QString &)> &change)
+{
+    const QString dir = directory();
+    if (!QDir().mkpath(dir))
+        return false;
+    QLockFile lock(dir + QLatin1Char('/') + where.file + QStringLiteral(".lock"));
+    if (!lock.tryLock(5000))
+        return false;
+    std::optional<RegistryHive> hive = loadHive(where.file);
+    if (!hive)
+        return false;
+    if (!change(*hive, where.fullPath))
+        return true;
+    QSaveFile out(dir + QLatin1Char('/') + where.file);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = hive->serialize();
+    if (out.write(bytes) != bytes.size())
+        return false;
+    return out.commit();
+}
+
+bool Registry::createKey(HKEY root, const QString &key)
+{
+    const auto where = writeLocation(root, key);
+    return where && modifyHive(*where, [](RegistryHive &hive, const QString &path) {
+               if (hive.keyExists(path))
+                   return false;
+               hive.createKey(path);
+               return true;
+           });
+}
+
+bool Registry::writeValue(HKEY root, const QString &key, const RegistryValue &value)
+{
+    const auto where = writeLocation(root, key);
+    return where && modifyHive(*where, [&](RegistryHive &hive, const QString &path) {
+               hive.setValue(path, value);
+               return true;
+           });
+}
+
+bool Registry::writeString(HKEY root, const QString &key, const QString &name, const QString &text)
+{
+    RegistryValue value;
+    value.name = name;
+    value.text = text;
+    return writeValue(root, key, value);
+}
+
+bool Registry::deleteValue(HKEY root, const QString &key, const QString &name)
+{
+    const auto where = writeLocation(root, key);
+    return where && modifyHive(*where, [&](RegistryHive &hive, const QString &path) {
+               return hive.deleteValue(path, name);
+           });
+}
+
+bool Registry::deleteKeyTree(HKEY root, const QString &key)
+{
+    const auto where = writeLocation(root, key);
+    return where && modifyHive(*where, [](RegistryHive &hive, const QString &path) {
+               return hive.deleteKeyTree(path);
+           });
+}

@@ -1,0 +1,123 @@
+#include "resources/StringTable.h"
+
+#include <QHash>
+
+namespace {
+
+const char kBody[] =
+    "\r\n"
+    "Congratulations! Attached to this message is a personalized Vexilo made especially for you.  \r\n"
+    "\r\n"
+    "To view it:\r\n"
+    "(1) Save the attachment to your hard drive, noting its file name and location.  Make sure the file name of the saved attachment ends with a \".EXE\" extension.\r\n"
+    "(2) Double-click the file and enjoy! Your Vexilo plays automatically in your browser.\r\n"
+    "(3) You can make your own printed version of the Vexilo by clicking Print and following the directions.";
+
+const QHash<int, const char *> &table()
+{
+    static const QHash<int, const char *> strings = {
+        {1, "OK"},
+        {2, "&Retry"},
+        {3, "Cancel"},
+        {4, "Insert the Picture CD:"},
+        {5, "that contains the file:"},
+        {6, "Insert Picture CD"},
+        {7, "Save Vexilo"},
+        {8, "A number of files will be saved on your disk that allow you to publish the Vexilo to a web site.  We recommend that you enter the name of a new directory below.  All the files will be saved to that location."},
+        {9, "&Enter the name of the directory to create:"},
+        {10, "Double Click, Drag and Drop or Insert a photo into each face of the cube:"},
+        {11, "Your Photos:"},
+        {12, "Enter web page caption:"},
+        {13, "Could not find a Web browser on your system.  You may need to install one."},
+        {14, "A Web browser was found but it could not be launched."},
+        {15, "The dropped photo did not load properly."},
+        {16, "The type of file dropped is not allowed.  Try using a .bmp or .jpg file."},
+        {17, "You must first select a photo to insert from those shown in Your Photos."},
+        {18, "No photos were found.  Insert a VevudedED into CDROM drive and restart this application."},
+        {19, "The selected photo failed to load."},
+        {20, "The image pasted from the clipboard failed to load.  The format may be invalid."},
+        {21, "Unable to create needed files for Vexilo."},
+        {22, "Unable to Create Temp directory for HTML."},
+        {23, "Unable to create specified directory."},
+        {24, "Initializing..."},
+        {25, "Launching Browser..."},
+        {26, "Done."},
+        {27, "Building Vexilo..."},
+        {28, "Copying HTML Files..."},
+        {29, "Creating Image Files..."},
+        {30, "Saving Files..."},
+        {31, "Cube Progress"},
+        {32, "Norvane\u00ae Vexilo"},
+        {33, "&Remove"},
+        {34, "C&ut"},
+        {35, "&Copy"},
+        {36, "&Paste"},
+        {37, "Caption for web page"},
+        {38, "Click to select this face"},
+        {39, "Put a photo here"},
+        {40, "Insert photo into cube"},
+        {41, "Preview cube in web page"},
+        {42, "Save cube html files to a directory"},
+        {43, "Picture CD photos"},
+        {44, "Face 1"},
+        {45, "Face 2"},
+        {46, "Face 3"},
+        {47, "Face 4"},
+        {48, "Face 5"},
+        {49, "Save"},
+        {50, "About"},
+        {51, "Preview"},
+        {52, "Face 6"},
+        {53, "Insert"},
+        {54, "Email a cube"},
+        {55, "Send"},
+        {56, "&Send"},
+        {57, "Send Vexilo"},
+        {58, "&To:"},
+        {59, "&From:"},
+        {60, "S&ubject:"},
+        {61, "Automatically send the Vexilo to the email addresses listed in the \"To\" field.  You must be connected to the Internet to use this option."},
+        {62, "Norvane Vexilo from a friend"},
+        {63, "Sending Vexilo..."},
+        {64, "Send Complete."},
+        {65, "Disconnecting from internet..."},
+        {66, "Connecting to internet..."},
+        {67, kBody},
+        {68, "An email address must be provided for the recipent in the \"To\" field."},
+        {69, "An email return adress must be provided in the \"From\" field."},
+        {70, "You may need to specify an alternate server if you are connected to the Internet and using a network email server (e.g., if you are not connecting to the internet using a modem).  Ask your network administrator if you are unsure of the server name to enter."},
+        {71, "Automatic Sending Services"},
+        {72, "Advanced Options"},
+        {73, "Server:"},
+        {74, "&Advanced..."},
+        {75, "A valid mail server name must be provided."},
+        {76, "An Internet communication error has occurred and automatic sending was not completed.  Try again later or choose the Save the file to Disk option and manually attach the postcard to email using your own email application.  For instructions on attaching files to an email, see the email application's online help."},
+        {77, "Unable to detect an active Internet connection.  Ensure that you are currently connected to the Internet using your Internet Service Provider (ISP) software (for example using AOL*)."},
+        {78, "The automatic sending service is unavailable at this time.  Try again later or choose the Save the file to Disk option and manually attach the postcard to email using your own email application. For instructions on attaching files to an email, see the email application's online help."},
+        {79, "Automatic sending failed due to slow network response.  Ensure that you are currently connected to the Internet. If you are connected and using a network email server (e.g., you are not connecting to the internet using a modem), update your server information by clicking \"Advanced...\"."},
+        {80, "Unable to start automatic sending.  Ensure that you are currently connected to the Internet. If you are connected and using a network email server (e.g., you are not connecting to the internet using a modem), update your server information by clicking \"Advanced...\"."},
+        {81, "Automatic sending service is not available.  Choose the Save the file to Disk option and manually attach the postcard to email using your own email application.  For instructions on attaching files to an email, see the email application's online help."},
+        {82, "The specified directory already exists.  Would you like to place the Vexilo files there?"},
+        {83, "Customer Support Online"},
+        {84, "An error occured while attempting to format the mail message."},
+        {85, "Your Vexilo has been successfully sent!"},
+        // The support page and the default relay are endpoints of our choice:
+        // the local mail transfer agent relays for a desktop that has one.
+        {86, "https://support.norvane.example/vexilo/"},
+        {87, "localhost"},
+        {88, "Vexilo"},
+        {89, "Cube.exe"},
+        {90, "Use Default Norvane\u00ae Vexilo SMTP Server"},
+        {91, "Use an Alternate SMTP Server"},
+        {92, "ENU"},
+    };
+    return strings;
+}
+
+} // namespace
+
+QString LoadResString(int id)
+{
+    const char *text = table().value(id, nullptr);
+    return text ? QString::fromUtf8(text) : QString();
+}

@@ -1,0 +1,11 @@
+#include "shell/Globals.h"
+
+QString gAppTitle;
+QString gDefaultMailServer;
+QString gMailServer;
+qint16 gUseDefaultServer = False;
+QString gFromAddress;
+QString gCatalogDirectory;
+QString gTempDirectory;
+QString gCubeDirectory;
+QString gSaveDir;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Booleans are kept in 16-bit integers, as the settings and dialogs share them.
+constexpr qint16 True = -1;
+constexpr qint16 False = 0;
+
+// Application title: the frame's caption and every message box's title.
+extern QString gAppTitle;
+
+// Settings and paths filled at start-up.
+extern QString gDefaultMailServer;
+extern QString gMailServer;
+extern qint16 gUseDefaultServer;
+extern QString gFromAddress;
+extern QString gCatalogDirectory;
+extern QString gTempDirectory;   // the work directory
+extern QString gCubeDirectory;   // the default save directory
+extern QString gSaveDir;         // the directory the Save dialog chose
+
+// The program's version, shown in the About box and the X-Mailer line.
+constexpr int AppMajor = VEXILO_VERSION_MAJOR;
+constexpr int AppMinor = VEXILO_VERSION_MINOR;
+constexpr int AppRevision = VEXILO_VERSION_PATCH;

@@ -1,0 +1,90 @@
+#include "shell/MDIForm1.h"
+
+#include "editor/TopForm.h"
+#include "shell/Globals.h"
+#include "shell/Startup.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+
+namespace {
+// The frame's client area shows its background picture centred on a dark
+// field, so larger screens look as intended.
+QBrush frameBackground()
+{
+    const QPixmap picture(QStringLiteral(":/artwork/frame.png"));
+    return picture.isNull() ? QBrush(QColor(0x1c, 0x2a, 0x4a)) : QBrush(picture);
+}
+} // namespace
+
+MDIForm1::MDIForm1()
+{
+    setObjectName(QStringLiteral("MDIForm1"));
+    m_area = new QMdiArea(this);
+    m_area->setBackground(frameBackground());
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setCentralWidget(m_area);
+    resize(1024, 768);
+}
+
+void MDIForm1::MDIForm_Load()
+{
+    Startup::Run();
+    setWindowTitle(gAppTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/artwork/vexilo.png")));
+
+    m_editor = new TopForm;
+    m_editor->Form_Load();
+    m_child = m_area->addSubWindow(m_editor, Qt::FramelessWindowHint);
+    m_child->setFixedSize(m_editor->size());
+    m_child->hide();
+    CentreEditor();
+    m_child->show();
+}
+
+void MDIForm1::CentreEditor()
+{
+    const QSize client = m_area->viewport()->size();
+    m_child->move(client.width() / 2 - m_child->width() / 2, client.height() / 2 - m_child->height() / 2);
+}
+
+void MDIForm1::MDIForm_Resize()
+{
+    if (m_child && m_child->isVisible())
+        CentreEditor();
+}
+
+void MDIForm1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    MDIForm_Resize();
+}
+
+void MDIForm1::activate()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MDIForm1::MDIForm_Unload()
+{
+    qApp->quit();
+}
+
+void MDIForm1::closeEvent(QCloseEvent *event)
+{
+    // The editor gets its own close query and unload before the frame ends.
+    if (m_editor) {
+        m_editor->close();
+        m_editor = nullptr;
+    }
+    event->accept();
+    MDIForm_Unload();
+}

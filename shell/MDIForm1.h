@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QMdiArea;
+class QMdiSubWindow;
+class TopForm;
+
+// The main frame: a multiple-document frame whose only child is the editor,
+// kept centred in the client area.
+class MDIForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    MDIForm1();
+
+    // Runs start-up and shows the editor centred in the frame.
+    void MDIForm_Load();
+    TopForm *editor() const { return m_editor; }
+    void activate();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void MDIForm_Resize();
+    void MDIForm_Unload();
+    void CentreEditor();
+
+    QMdiArea *m_area = nullptr;
+    QMdiSubWindow *m_child = nullptr;
+    TopForm *m_editor = nullptr;
+};

@@ -1,0 +1,94 @@
+#include "shell/MessageBox.h"
+
+#include "resources/StringTable.h"
+#include "shell/Globals.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+
+namespace {
+struct SeamState
+{
+    MessageSeam::MessageHandler messageHandler;
+    MessageSeam::DialogHandler dialogHandler;
+    QList<int> shown;
+};
+
+SeamState &seam()
+{
+    static SeamState state;
+    return state;
+}
+
+QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::OKCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case MsgButtons::OK:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+int answerFor(int button)
+{
+    switch (button) {
+    case QMessageBox::Cancel:
+        return IDCANCEL;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    case QMessageBox::Retry:
+        return IDRETRY;
+    default:
+        return IDOK;
+    }
+}
+} // namespace
+
+int ShowMessage(int textId, MsgButtons buttons)
+{
+    seam().shown.append(textId);
+    if (seam().messageHandler)
+        return seam().messageHandler(textId, buttons);
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(gAppTitle.isEmpty() ? LoadResString(32) : gAppTitle);
+    box.setText(LoadResString(textId));
+    box.setStandardButtons(standardButtons(buttons));
+    return answerFor(box.exec());
+}
+
+int ShowModal(QDialog &dialog)
+{
+    if (seam().dialogHandler) {
+        seam().dialogHandler(dialog);
+        return dialog.result();
+    }
+    return dialog.exec();
+}
+
+namespace MessageSeam {
+void setMessageHandler(MessageHandler handler)
+{
+    seam().messageHandler = std::move(handler);
+}
+void setDialogHandler(DialogHandler handler)
+{
+    seam().dialogHandler = std::move(handler);
+}
+void reset()
+{
+    seam() = SeamState{};
+}
+QList<int> shownMessages()
+{
+    return seam().shown;
+}
+} // namespace MessageSeam

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QDialog;
+
+enum class MsgButtons { OK, OKCancel, YesNo, RetryCancel };
+
+// Answers, numbered as the message box answers of old.
+enum MsgAnswer { IDOK = 1, IDCANCEL = 2, IDRETRY = 4, IDYES = 6, IDNO = 7 };
+
+// Every message to the user goes through here: the text of a string-table
+// id, its buttons and the application title as caption.
+int ShowMessage(int textId, MsgButtons buttons = MsgButtons::OK);
+
+// Every modal dialog is shown through here, so that tests can drive it.
+int ShowModal(QDialog &dialog);
+
+// The seam that tests (and the command-line tool) use instead of a screen.
+namespace MessageSeam {
+using MessageHandler = std::function<int(int textId, MsgButtons buttons)>;
+using DialogHandler = std::function<void(QDialog &dialog)>;
+
+void setMessageHandler(MessageHandler handler);
+void setDialogHandler(DialogHandler handler);
+void reset();
+QList<int> shownMessages();
+} // namespace MessageSeam

@@ -1,0 +1,29 @@
+#include "platform/SingleInstance.h"
+#include "platform/UnixSignals.h"
+#include "resources/StringTable.h"
+#include "shell/MDIForm1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vexilo"));
+
+    SingleInstance instance;
+    if (instance.activateRunningInstance()) {
+        // Another instance runs: it has been brought forward; end this one.
+        QApplication::setApplicationDisplayName(QStringLiteral("~"));
+        return 0;
+    }
+    instance.listen();
+
+    MDIForm1 frame;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &frame, &MDIForm1::activate);
+    UnixSignals signalsToClose;
+    QObject::connect(&signalsToClose, &UnixSignals::terminationRequested, &frame, &QWidget::close);
+
+    frame.MDIForm_Load();
+    frame.show();
+    return app.exec();
+}

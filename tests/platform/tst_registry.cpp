@@ -1,0 +1,180 @@
+#include "platform/registry/RegEdit.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QFile>
+#include <QLockFile>
+#include <QTest>
+
+namespace {
+const QString kKey = QStringLiteral("Software\\Norvane\\Vexilo");
+}
+
+class TestRegistry : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readsValuesOfEachType_data();
+    void readsValuesOfEachType();
+    void roundTripAndDelete();
+    void writeCreatesMissingParents();
+    void rejectsHandlesOutsidePredefinedRoots();
+    void longestReadableValue();
+    void classesRootMergesBothHives();
+    void corruptHiveReadsEmptyAndIsKept_data();
+    void corruptHiveReadsEmptyAndIsKept();
+    void failedWriteLeavesOldFile();
+    void unwritableFolderFailsSilently();
+    void escapesSurviveRoundTrip();
+};
+
+void TestRegistry::readsValuesOfEachType_data()
+{
+    QTest::addColumn<QByteArray>("hive");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray hive = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Norvane\\Vexilo]\n"
+                            "\"SMTPServer\"=\"mail\"\n\"Five\"=dword:00000005\n\"Zero\"=dword:00000000\n"
+                            "\"Big\"=dword:000004d2\n@=\"default\"\n";
+    QTest::newRow("string") << hive << kKey << "SMTPServer" << "mail";
+    QTest::newRow("dword 5 reads 005") << hive << kKey << "Five" << "005";
+    QTest::newRow("dword 0 reads 000") << hive << kKey << "Zero" << "000";
+    QTest::newRow("dword 1234") << hive << kKey << "Big" << "1234";
+    QTest::newRow("default value") << hive << kKey << "" << "default";
+    QTest::newRow("key in other case") << hive << "SOFTWARE\\norvane\\VEXILO" << "smtpserver" << "mail";
+    QTest::newRow("missing value") << hive << kKey << "FromAddress" << "";
+    QTest::newRow("missing key") << hive << "Software\\Nobody" << "SMTPServer" << "";
+    QTest::newRow("CRLF lines") << QByteArray(hive).replace("\n", "\r\n") << kKey << "SMTPServer" << "mail";
+}
+
+void TestRegistry::readsValuesOfEachType()
+{
+    QFETCH(QByteArray, hive);
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    TestEnvironment env;
+    env.writeHive(QStringLiteral("user.reg"), hive);
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, key, name), expected);
+}
+
+void TestRegistry::roundTripAndDelete()
+{
+    TestEnvironment env;
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("abc"));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("abc"));
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QString());
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QString());
+    // Deleting a value that is not there is no error, and keeps the key.
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QString());
+    QVERIFY(Registry::keyExists(HKEY_CURRENT_USER, kKey));
+    QVERIFY(!env.readHive(QStringLiteral("user.reg")).contains("FromAddress"));
+}
+
+void TestRegistry::writeCreatesMissingParents()
+{
+    TestEnvironment env;
+    SetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\A\\B\\C"), QStringLiteral("V"), QStringLiteral("x"));
+    QVERIFY(Registry::keyExists(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\A")));
+    QVERIFY(Registry::keyExists(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\A\\B")));
+    QCOMPARE(GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("software\\a\\b\\c"), QStringLiteral("v")), QStringLiteral("x"));
+    QVERIFY(env.readHive(QStringLiteral("system.reg")).startsWith("REGEDIT4\n"));
+}
+
+void TestRegistry::rejectsHandlesOutsidePredefinedRoots()
+{
+    TestEnvironment env;
+    env.writeHive(QStringLiteral("user.reg"), "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"V\"=\"x\"\n");
+    for (HKEY bad : {HKEY(0x7fffffff), HKEY(0x80000007), HKEY(0), HKEY(0xffffffff)}) {
+        QCOMPARE(GetRegistryString(bad, QStringLiteral("K"), QStringLiteral("V")), QString());
+        SetRegistryString(bad, QStringLiteral("K"), QStringLiteral("V"), QStringLiteral("y"));
+    }
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("V")), QStringLiteral("x"));
+}
+
+void TestRegistry::longestReadableValue()
+{
+    TestEnvironment env;
+    const QString fits(254, QLatin1Char('a'));
+    const QString tooLong(255, QLatin1Char('a'));
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Fits"), fits);
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Long"), tooLong);
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Fits")), fits);
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Long")), QString());
+}
+
+void TestRegistry::classesRootMergesBothHives()
+{
+    TestEnvironment env;
+    env.writeHive(QStringLiteral("system.reg"),
+                  "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Classes\\.htm]\n@=\"machine\"\n"
+                  "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Only]\n@=\"m\"\n");
+    env.writeHive(QStringLiteral("user.reg"), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Classes\\.htm]\n@=\"user\"\n");
+    QCOMPARE(GetRegistryString(HKEY_CLASSES_ROOT, QStringLiteral(".htm"), QString()), QStringLiteral("user"));
+    QCOMPARE(GetRegistryString(HKEY_CLASSES_ROOT, QStringLiteral("Only"), QString()), QStringLiteral("m"));
+}
+
+void TestRegistry::corruptHiveReadsEmptyAndIsKept_data()
+{
+    QTest::addColumn<QByteArray>("hive");
+    const QByteArray head = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Norvane\\Vexilo]\n";
+    QTest::newRow("garbage") << QByteArray("this is not a hive\n\"x\"=\"y\"\n");
+    QTest::newRow("binary bytes") << head + QByteArray("\"A\"=\"\x01\x00\xff\"\n", 12);
+    QTest::newRow("unterminated quote") << head + "\"SMTPServer\"=\"mail\n";
+    QTest::newRow("value before any key") << QByteArray("REGEDIT4\n\"SMTPServer\"=\"mail\"\n");
+    QTest::newRow("bad dword") << head + "\"N\"=dword:xyz\n";
+    QTest::newRow("10 MB line") << head + "\"SMTPServer\"=\"" + QByteArray(10 * 1024 * 1024, 'a') + "\"\n";
+    QTest::newRow("invalid UTF-8") << head + "\"SMTPServer\"=\"\xc3\x28\"\n";
+}
+
+void TestRegistry::corruptHiveReadsEmptyAndIsKept()
+{
+    QFETCH(QByteArray, hive);
+    TestEnvironment env;
+    env.writeHive(QStringLiteral("user.reg"), hive);
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer")), QString());
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org"));
+    QCOMPARE(env.readHive(QStringLiteral("user.reg")), hive);
+    // The other hive is not affected by this one's damage.
+    SetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\X"), QStringLiteral("V"), QStringLiteral("ok"));
+    QCOMPARE(GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\X"), QStringLiteral("V")), QStringLiteral("ok"));
+}
+
+void TestRegistry::failedWriteLeavesOldFile()
+{
+    TestEnvironment env;
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("old@example.org"));
+    const QByteArray before = env.readHive(QStringLiteral("user.reg"));
+    // A lock held by someone else: the write gives up and the file stays whole.
+    QLockFile other(env.registryDir() + QStringLiteral("/user.reg.lock"));
+    QVERIFY(other.tryLock(0));
+    other.setStaleLockTime(0);
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("new@example.org"));
+    QCOMPARE(env.readHive(QStringLiteral("user.reg")), before);
+}
+
+void TestRegistry::unwritableFolderFailsSilently()
+{
+    TestEnvironment env;
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("old@example.org"));
+    // A registry folder below a plain file can never be created.
+    const QString blocker = WriteFile(env.path(QStringLiteral("blocker")), "x");
+    qputenv("VEXILO_REGISTRY_DIR", (blocker + QStringLiteral("/registry")).toUtf8());
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("new@example.org"));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QString());
+    qputenv("VEXILO_REGISTRY_DIR", env.registryDir().toUtf8());
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("old@example.org"));
+}
+
+void TestRegistry::escapesSurviveRoundTrip()
+{
+    TestEnvironment env;
+    const QString tricky = QStringLiteral("C:\\Path with \"quotes\" \u00e9\u00e8 and = [brackets]");
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Odd \"name\""), tricky);
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Odd \"name\"")), tricky);
+    QVERIFY(env.readHive(QStringLiteral("user.reg")).contains("C:\\\\Path with \\\"quotes\\\""));
+}
+
+QTEST_GUILESS_MAIN(TestRegistry)
+#include "tst_registry.moc"
