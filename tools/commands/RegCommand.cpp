@@ -1,0 +1,36 @@
+#include "tools/Command.h"
+
+#include "platform/registry/RegEdit.h"
+
+namespace {
+
+// reg get|set|delete HIVE KEY NAME [VALUE]
+int RunReg(const QStringList &args)
+{
+    if (args.size() < 4)
+        return UsageError(QStringLiteral("reg"));
+    const QString verb = args.at(0);
+    const std::optional<HKEY> hive = Registry::rootFromName(args.at(1));
+    if (!hive || (*hive != HKEY_CURRENT_USER && *hive != HKEY_LOCAL_MACHINE))
+        return UsageError(QStringLiteral("reg"));
+    const QString &key = args.at(2);
+    const QString &name = args.at(3);
+    if (verb == QLatin1String("get") && args.size() == 4) {
+        PrintOut(GetRegistryString(*hive, key, name));
+        return 0;
+    }
+    if (verb == QLatin1String("set") && args.size() == 5) {
+        SetRegistryString(*hive, key, name, args.at(4));
+        return 0;
+    }
+    if (verb == QLatin1String("delete") && args.size() == 4) {
+        SetRegistryString(*hive, key, name, QString());
+        return 0;
+    }
+    return UsageError(QStringLiteral("reg"));
+}
+
+const Command::Registrar reg({QStringLiteral("reg"),
+                              QStringLiteral("get|set|delete HKEY_CURRENT_USER|HKCU|HKEY_LOCAL_MACHINE|HKLM KEY NAME [VALUE]"),
+                              RunReg});
+} // namespace
