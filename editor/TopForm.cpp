@@ -97,6 +97,22 @@ void TopForm::CreateControls()
 
     CreateFaces();
     CreateButtons();
+    ConnectHandlers();
+}
+
+void TopForm::ConnectHandlers()
+{
+    for (int i = 0; i < FaceCount; ++i) {
+        connect(Image1[i], &FacePicture::mouseUp, this, &TopForm::Image1_MouseUp);
+        connect(Image1[i], &FacePicture::clicked, this, &TopForm::Image1_Click);
+        connect(ContextButton[i], &FacePicture::clicked, this, &TopForm::ContextButton_Click);
+    }
+    connect(Insert, &QPushButton::clicked, this, &TopForm::Insert_Click);
+    connect(Preview, &QPushButton::clicked, this, &TopForm::Preview_Click);
+    connect(Save, &QPushButton::clicked, this, &TopForm::Save_Click);
+    connect(About, &QPushButton::clicked, this, &TopForm::About_Click);
+    connect(EMail, &QPushButton::pressed, this, &TopForm::EMail_MouseDown);
+    connect(Link, &QPushButton::pressed, this, &TopForm::Link_MouseDown);
 }
 
 void TopForm::CreateFaces()
@@ -221,4 +237,40 @@ void TopForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     Form_Activate();
+}
+
+void TopForm::Image1_MouseUp(int, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)
+{
+}
+
+void TopForm::Image1_Click(int)
+{
+}
+
+void TopForm::ContextButton_Click(int)
+{
+}
+
+void TopForm::Insert_Click()
+{
+}
+
+void TopForm::Preview_Click()
+{
+}
+
+void TopForm::Save_Click()
+{
+}
+
+void TopForm::About_Click()
+{
+}
+
+void TopForm::EMail_MouseDown()
+{
+}
+
+void TopForm::Link_MouseDown()
+{
 }

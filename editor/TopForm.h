@@ -25,6 +25,17 @@ public:
 
     void UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowContextButton);
 
+    // Handlers of the editor's controls.
+    void Image1_MouseUp(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint pos);
+    void Image1_Click(int Index);
+    void ContextButton_Click(int Index);
+    void Insert_Click();
+    void Preview_Click();
+    void Save_Click();
+    void About_Click();
+    void EMail_MouseDown();
+    void Link_MouseDown();
+
     // Controls, by their names on the form.
     QLabel *Back = nullptr;
     QLabel *Image3 = nullptr;
@@ -55,6 +66,7 @@ private:
     void CreateControls();
     void CreateFaces();
     void CreateButtons();
+    void ConnectHandlers();
     void Form_Activate();
 
     bool m_unloaded = false;

@@ -1,0 +1,6 @@
+#include "mail/CubePackage.h"
+
+bool BuildCubeExe(const QString &)
+{
+    return true;
+}

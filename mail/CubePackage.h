@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Packs the work directory's files named in zipTargets into the
+// self-extracting "Cube.exe" in the work directory. False when the package
+// could not be made; the caller then must not go on as if it existed.
+bool BuildCubeExe(const QString &zipTargets);
