@@ -1,0 +1,120 @@
+#include "platform/registry/RegEdit.h"
+#include "shell/AppPaths.h"
+#include "shell/Globals.h"
+#include "shell/Startup.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace {
+const QString kAppPaths = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexilo.exe");
+const QString kVexilo = QStringLiteral("Software\\Norvane\\Vexilo");
+}
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cubeDirectoryFor_data();
+    void cubeDirectoryFor();
+    void defaultsWithEmptyRegistry();
+    void valuesFromRegistry();
+    void pathIsReplacedAndRemembered();
+    void baseDirectoryThatCannotBeCreated();
+    void corruptHivesDoNotStopStartUp();
+};
+
+void TestStartup::cubeDirectoryFor_data()
+{
+    QTest::addColumn<QString>("temp");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("Windows directory") << "C:\\WINDOWS\\CubeTemp" << "C:\\Vexilo";
+    QTest::newRow("App Paths on D:") << "D:\\Apps\\Vexilo\\CubeTemp" << "D:\\Vexilo";
+    QTest::newRow("lower-case drive") << "e:\\CubeTemp" << "e:\\Vexilo";
+    QTest::newRow("no drive part") << "/opt/vexilo/CubeTemp" << "/home/u/Vexilo";
+    QTest::newRow("relative path") << "CubeTemp" << "/home/u/Vexilo";
+}
+
+void TestStartup::cubeDirectoryFor()
+{
+    QFETCH(QString, temp);
+    QFETCH(QString, expected);
+    QCOMPARE(Startup::CubeDirectoryFor(temp, QStringLiteral("/home/u")), expected);
+}
+
+void TestStartup::defaultsWithEmptyRegistry()
+{
+    TestEnvironment env;
+    Startup::Run();
+    QCOMPARE(gAppTitle, QStringLiteral("Norvane\u00ae Vexilo"));
+    QCOMPARE(gDefaultMailServer, QStringLiteral("localhost"));
+    QCOMPARE(gMailServer, gDefaultMailServer);
+    QCOMPARE(gUseDefaultServer, True);
+    QCOMPARE(gFromAddress, QString());
+    QCOMPARE(gCatalogDirectory, QString());
+    QCOMPARE(gTempDirectory, env.path(QStringLiteral("home/.cache/vexilo/CubeTemp")));
+    QCOMPARE(gCubeDirectory, env.home() + QStringLiteral("/Vexilo"));
+    QVERIFY(QDir(gCubeDirectory).exists());
+    // The work directory itself is made by the editor, not here.
+    QVERIFY(!QDir(gTempDirectory).exists());
+}
+
+void TestStartup::valuesFromRegistry()
+{
+    TestEnvironment env;
+    const QString base = env.path(QStringLiteral("apps/Vexilo"));
+    QDir().mkpath(base);
+    SetRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, QStringLiteral("Path"), base);
+    SetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Kodak Picture CD\\Setup"),
+                      QStringLiteral("CatalogPath"), QStringLiteral("/media/catalogs/"));
+    SetRegistryString(HKEY_CURRENT_USER, kVexilo, QStringLiteral("SMTPServer"), QStringLiteral("mail"));
+    SetRegistryString(HKEY_CURRENT_USER, kVexilo, QStringLiteral("FromAddress"), QStringLiteral("me@example.org"));
+    Startup::Run();
+    QCOMPARE(gTempDirectory, base + QStringLiteral("/CubeTemp"));
+    QCOMPARE(gCatalogDirectory, QStringLiteral("/media/catalogs/"));
+    QCOMPARE(gMailServer, QStringLiteral("mail"));
+    QCOMPARE(gUseDefaultServer, False);
+    QCOMPARE(gFromAddress, QStringLiteral("me@example.org"));
+}
+
+void TestStartup::pathIsReplacedAndRemembered()
+{
+    TestEnvironment env;
+    const QByteArray before = qgetenv("PATH");
+    Startup::DoSetPath();
+    QCOMPARE(qgetenv("PATH"), QByteArray());
+    SetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Media Browser"), QStringLiteral("Path"),
+                      QStringLiteral("/opt/media browser"));
+    Startup::DoSetPath();
+    QCOMPARE(qgetenv("PATH"), QByteArray("/opt/media browser"));
+    QCOMPARE(AppPaths::savedPath().toUtf8(), before);
+}
+
+void TestStartup::baseDirectoryThatCannotBeCreated()
+{
+    TestEnvironment env;
+    const QString blocker = WriteFile(env.path(QStringLiteral("file")), "x");
+    SetRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, QStringLiteral("Path"), blocker + QStringLiteral("/base"));
+    qputenv("HOME", (blocker + QStringLiteral("/home")).toUtf8());
+    Startup::Run();
+    QCOMPARE(gTempDirectory, blocker + QStringLiteral("/base/CubeTemp"));
+    QCOMPARE(gCubeDirectory, blocker + QStringLiteral("/home/Vexilo"));
+    QCOMPARE(gMailServer, QStringLiteral("localhost"));
+}
+
+void TestStartup::corruptHivesDoNotStopStartUp()
+{
+    TestEnvironment env;
+    const QByteArray garbage("\x00\x01garbage[[[\"unterminated", 25);
+    env.writeHive(QStringLiteral("user.reg"), garbage);
+    env.writeHive(QStringLiteral("system.reg"), garbage);
+    Startup::Run();
+    QCOMPARE(gUseDefaultServer, True);
+    QCOMPARE(gCatalogDirectory, QString());
+    QCOMPARE(env.readHive(QStringLiteral("user.reg")), garbage);
+    QCOMPARE(env.readHive(QStringLiteral("system.reg")), garbage);
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
