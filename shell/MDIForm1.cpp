@@ -28,6 +28,7 @@ MDIForm1::MDIForm1()
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setCentralWidget(m_area);
+    m_area->viewport()->installEventFilter(this);
     resize(1024, 768);
 }
 
@@ -54,14 +55,17 @@ void MDIForm1::CentreEditor()
 
 void MDIForm1::MDIForm_Resize()
 {
-    if (m_child && m_child->isVisible())
+    if (m_child && !m_child->isHidden())
         CentreEditor();
 }
 
-void MDIForm1::resizeEvent(QResizeEvent *event)
+bool MDIForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    QMainWindow::resizeEvent(event);
-    MDIForm_Resize();
+    // The client area is the MDI area's viewport: it gets its size only
+    // once the frame is laid out, and again on every resize of the frame.
+    if (watched == m_area->viewport() && event->type() == QEvent::Resize)
+        MDIForm_Resize();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MDIForm1::activate()

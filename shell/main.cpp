@@ -1,6 +1,6 @@
 #include "platform/SingleInstance.h"
 #include "platform/UnixSignals.h"
-#include "resources/StringTable.h"
+#include "resources/Resources.h"
 #include "shell/MDIForm1.h"
 
 #include <QApplication>
@@ -9,6 +9,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vexilo"));
+    InitResources();
 
     SingleInstance instance;
     if (instance.activateRunningInstance()) {

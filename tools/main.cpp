@@ -1,5 +1,6 @@
 #include "tools/Command.h"
 
+#include "resources/Resources.h"
 #include "resources/StringTable.h"
 #include "shell/Globals.h"
 #include "shell/MessageBox.h"
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    InitResources();
     gAppTitle = LoadResString(32);
 
     // Messages the program would show in a box go to standard error.

@@ -1,5 +1,6 @@
 #include "tests/support/TestEnvironment.h"
 
+#include "resources/Resources.h"
 #include "shell/AppPaths.h"
 #include "shell/MessageBox.h"
 
@@ -18,6 +19,7 @@ TestEnvironment::TestEnvironment()
     qputenv("VEXILO_REGISTRY_DIR", registryDir().toUtf8());
     qputenv("VEXILO_CDROM_ROOTS", QByteArray());
     AppPaths::setProgramDirectory(appDir());
+    InitResources();
     MessageSeam::reset();
 }
 

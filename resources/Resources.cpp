@@ -1,0 +1,8 @@
+#include "resources/Resources.h"
+
+#include <QtGlobal>
+
+void InitResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
