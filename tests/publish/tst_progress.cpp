@@ -36,10 +36,10 @@ void TestProgress::showsHighestStepMadeVisible()
     window->showStep(11);
     window->showStep(-1);
     QCOMPARE(window->visibleStep(), 3);
-    // Three tenths filled shows blue a quarter of the way along the bar,
-    // where one tenth would not.
+    // Three tenths filled shows the fifth blue block, where one tenth
+    // would not.
     const QImage shot = window->grab().toImage();
-    const QColor quarter = shot.pixelColor(8 + 2 + 56, 24 + 5);
+    const QColor quarter = shot.pixelColor(60, 29);
     QVERIFY2(quarter.blue() > 120 && quarter.red() < 100, qPrintable(quarter.name()));
     QCOMPARE(window->statusText(), QStringLiteral("Initializing..."));
     window->hideSteps();
