@@ -1,0 +1,100 @@
+"""A private X server with the program in it, for end-to-end tests."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+
+APP_DIR = os.environ["VEXILO_APP_DIR"]
+EDITOR_SIZE = (639, 454)
+
+
+class XSession:
+    def __init__(self, screen="1024x768x24"):
+        self.root = tempfile.mkdtemp(prefix="vexilo-e2e-")
+        self.display = self._start_xvfb(screen)
+        self.env = dict(os.environ)
+        for var in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY"):
+            self.env.pop(var, None)
+        self.env.update(
+            DISPLAY=self.display,
+            HOME=self.path("home"),
+            XDG_CONFIG_HOME=self.path("home/.config"),
+            XDG_CACHE_HOME=self.path("home/.cache"),
+            XDG_RUNTIME_DIR=self.path("runtime"),
+            VEXILO_REGISTRY_DIR=self.path("registry"),
+            VEXILO_CDROM_ROOTS="",
+        )
+        for d in ("home", "runtime", "registry"):
+            os.makedirs(self.path(d), exist_ok=True)
+        os.chmod(self.path("runtime"), 0o700)
+        self.program = None
+
+    def path(self, relative):
+        return os.path.join(self.root, relative)
+
+    def _start_xvfb(self, screen):
+        for number in range(140, 240):
+            if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
+                continue
+            self.xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", screen, "-nolisten", "tcp"],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                    return f":{number}"
+                if self.xvfb.poll() is not None:
+                    break
+                time.sleep(0.05)
+        raise RuntimeError("no X server could be started")
+
+    def start_program(self):
+        self.program = subprocess.Popen([os.path.join(APP_DIR, "vexilo")], env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self.wait_for_window("Vexilo")
+
+    def xdotool(self, *args, check=True):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, check=check).stdout
+
+    def windows(self, name):
+        out = self.xdotool("search", "--onlyvisible", "--name", name, check=False)
+        return [w for w in out.split() if w]
+
+    def wait_for_window(self, name, count=1, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self.windows(name)
+            if len(found) >= count:
+                return found
+            time.sleep(0.05)
+        raise AssertionError(f"no window named {name!r} appeared")
+
+    def screenshot(self):
+        out = self.path("screen.png")
+        subprocess.run(["import", "-display", self.display, "-window", "root", out], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return Image.open(out).convert("RGB")
+
+    def editor_origin(self, screen_size=(1024, 768)):
+        return ((screen_size[0] - EDITOR_SIZE[0]) // 2, (screen_size[1] - EDITOR_SIZE[1]) // 2)
+
+    def click_twips(self, left, top, width, height, button=1, repeat=1):
+        """Clicks the middle of a control given in the editor's twips."""
+        ox, oy = self.editor_origin()
+        x = ox + round((left + width / 2) / 15)
+        y = oy + round((top + height / 2) / 15)
+        self.xdotool("mousemove", str(x), str(y))
+        time.sleep(0.1)
+        self.xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
+
+    def stop(self):
+        if self.program and self.program.poll() is None:
+            self.program.terminate()
+            try:
+                self.program.wait(10)
+            except subprocess.TimeoutExpired:
+                self.program.kill()
+        self.xvfb.terminate()
+        self.xvfb.wait(10)
+        shutil.rmtree(self.root, ignore_errors=True)
