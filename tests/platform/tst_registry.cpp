@@ -1,4 +1,5 @@
 #include "platform/registry/RegEdit.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -24,6 +25,7 @@ private slots:
     void corruptHiveReadsEmptyAndIsKept();
     void failedWriteLeavesOldFile();
     void unwritableFolderFailsSilently();
+    void fullDiskKeepsOldHive();
     void escapesSurviveRoundTrip();
 };
 
@@ -165,6 +167,20 @@ void TestRegistry::unwritableFolderFailsSilently()
     QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QString());
     qputenv("VEXILO_REGISTRY_DIR", env.registryDir().toUtf8());
     QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("old@example.org"));
+}
+
+void TestRegistry::fullDiskKeepsOldHive()
+{
+    TestEnvironment env;
+    SmallDisk disk(env.path(QStringLiteral("disk")), 64);
+    if (!disk.isMounted())
+        QSKIP("no tmpfs can be mounted here");
+    qputenv("VEXILO_REGISTRY_DIR", disk.path().toUtf8());
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("old@example.org"));
+    disk.fill();
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QString(200, QLatin1Char('n')));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("old@example.org"));
+    qputenv("VEXILO_REGISTRY_DIR", env.registryDir().toUtf8());
 }
 
 void TestRegistry::escapesSurviveRoundTrip()
