@@ -1,5 +1,6 @@
 #include "editor/FacePicture.h"
 
+#include <QDropEvent>
 #include <QMouseEvent>
 
 FacePicture::FacePicture(int index, QWidget *parent)
@@ -21,4 +22,18 @@ void FacePicture::mouseReleaseEvent(QMouseEvent *event)
     emit mouseUp(m_index, event->button(), event->modifiers(), event->position().toPoint());
     if (click)
         emit clicked(m_index);
+}
+
+void FacePicture::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void FacePicture::dropEvent(QDropEvent *event)
+{
+    qint32 effect = 0;
+    emit oleDragDrop(m_index, event->mimeData(), effect);
+    event->setDropAction(effect == 1 ? Qt::CopyAction : Qt::IgnoreAction);
+    event->setAccepted(effect == 1);
 }

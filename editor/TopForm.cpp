@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -97,6 +98,7 @@ void TopForm::CreateControls()
 
     CreateFaces();
     CreateButtons();
+    CreateContextMenu();
     ConnectHandlers();
 }
 
@@ -106,7 +108,15 @@ void TopForm::ConnectHandlers()
         connect(Image1[i], &FacePicture::mouseUp, this, &TopForm::Image1_MouseUp);
         connect(Image1[i], &FacePicture::clicked, this, &TopForm::Image1_Click);
         connect(ContextButton[i], &FacePicture::clicked, this, &TopForm::ContextButton_Click);
+        Image1[i]->setAcceptDrops(true);
+        connect(Image1[i], &FacePicture::oleDragDrop, this, &TopForm::Image1_OLEDragDrop);
     }
+    // Only the face pictures take dropped files.
+    Caption1->setAcceptDrops(false);
+    connect(Remove, &QAction::triggered, this, &TopForm::Remove_Click);
+    connect(Cut, &QAction::triggered, this, &TopForm::Cut_Click);
+    connect(Copy, &QAction::triggered, this, &TopForm::Copy_Click);
+    connect(Paste, &QAction::triggered, this, &TopForm::Paste_Click);
     connect(Insert, &QPushButton::clicked, this, &TopForm::Insert_Click);
     connect(Preview, &QPushButton::clicked, this, &TopForm::Preview_Click);
     connect(Save, &QPushButton::clicked, this, &TopForm::Save_Click);
@@ -159,6 +169,16 @@ void TopForm::CreateButtons()
     Link = make("Link", 135, 6270, 3750, 300);
 }
 
+void TopForm::CreateContextMenu()
+{
+    ContextMenu = new QMenu(this);
+    Remove = ContextMenu->addAction(QString());
+    Sep = ContextMenu->addSeparator();
+    Cut = ContextMenu->addAction(QString());
+    Copy = ContextMenu->addAction(QString());
+    Paste = ContextMenu->addAction(QString());
+}
+
 void TopForm::Form_Load()
 {
     Label1->setText(LoadResString(10));
@@ -190,6 +210,9 @@ void TopForm::Form_Load()
     qint16 first = 0;
     qint16 noButton = False;
     UpdateSelection(first, first, noButton);
+
+    Pixlet1.setBackColor(Qt::white);
+    Pixlet1.setMember11(64);
 }
 
 void TopForm::Form_Activate()
@@ -239,16 +262,46 @@ void TopForm::showEvent(QShowEvent *event)
     Form_Activate();
 }
 
-void TopForm::Image1_MouseUp(int, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)
+void TopForm::Image1_MouseUp(int Index, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)
 {
+    faceCommands.SelectFace(Index);
 }
 
-void TopForm::Image1_Click(int)
+void TopForm::Image1_Click(int Index)
 {
+    gCurrentFace = qint16(Index);
 }
 
-void TopForm::ContextButton_Click(int)
+void TopForm::ContextButton_Click(int Index)
 {
+    faceCommands.PrepareContextMenu(Index);
+    const QRect button = ContextButton[Index]->geometry();
+    ContextMenu->popup(mapToGlobal(QPoint(button.left() + button.width(), button.top())));
+}
+
+void TopForm::Remove_Click()
+{
+    faceCommands.RemoveFace();
+}
+
+void TopForm::Cut_Click()
+{
+    faceCommands.CutFace();
+}
+
+void TopForm::Copy_Click()
+{
+    faceCommands.CopyFace();
+}
+
+void TopForm::Paste_Click()
+{
+    faceCommands.PasteFace();
+}
+
+void TopForm::Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect)
+{
+    faceCommands.DropFiles(Index, Data, Effect);
 }
 
 void TopForm::Insert_Click()

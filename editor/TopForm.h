@@ -1,12 +1,18 @@
 #pragma once
 
+#include "components/imaging/LeadImage.h"
+#include "components/pixlet/Pixlet.h"
+#include "editor/FaceCommands.h"
 #include "editor/FaceModel.h"
 #include "publish/CubeBuilder.h"
 
 #include <QWidget>
 
 class FacePicture;
+class QAction;
 class QLabel;
+class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -29,6 +35,11 @@ public:
     void Image1_MouseUp(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint pos);
     void Image1_Click(int Index);
     void ContextButton_Click(int Index);
+    void Remove_Click();
+    void Cut_Click();
+    void Copy_Click();
+    void Paste_Click();
+    void Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect);
     void Insert_Click();
     void Preview_Click();
     void Save_Click();
@@ -54,6 +65,21 @@ public:
     QPushButton *EMail = nullptr;
     QPushButton *About = nullptr;
     QPushButton *Link = nullptr;
+    QMenu *ContextMenu = nullptr;
+    QAction *Remove = nullptr;
+    QAction *Sep = nullptr;
+    QAction *Cut = nullptr;
+    QAction *Copy = nullptr;
+    QAction *Paste = nullptr;
+
+    // Imaging controls: one per face for clipboard transfers, two for the
+    // fold-out print image; and the thumbnail generator.
+    LeadImage LEAD1[FaceCount];
+    LeadImage PrintImage;
+    LeadImage PrintSource;
+    Pixlet Pixlet1;
+
+    FaceCommands faceCommands{*this};
 
     CubeBuilder builder;
     quintptr paletteHandle = 0;
@@ -66,6 +92,7 @@ private:
     void CreateControls();
     void CreateFaces();
     void CreateButtons();
+    void CreateContextMenu();
     void ConnectHandlers();
     void Form_Activate();
 
