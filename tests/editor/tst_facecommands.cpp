@@ -1,0 +1,452 @@
+#include "editor/FaceCommands.h"
+#include "editor/FacePicture.h"
+#include "editor/TopForm.h"
+#include "shell/Globals.h"
+#include "shell/MessageBox.h"
+#include "shell/Startup.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QUrl>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+using namespace TestPictures;
+
+namespace {
+
+enum Outcome { Taken, RefusedSilently, Message15, Message16 };
+
+struct DropResult
+{
+    bool accepted;
+    Qt::DropAction action;
+};
+
+// The drag enters the face, then drops there, as a file manager's drag does.
+DropResult DropOn(FacePicture *face, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(face, &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(face, &drop);
+    return {drop.isAccepted(), drop.dropAction()};
+}
+
+QImage PictureOf(FacePicture *face)
+{
+    return face->pixmap().toImage();
+}
+
+// What a face shows and holds, to tell that nothing changed.
+struct FaceState
+{
+    QString source;
+    qint16 changed;
+    QImage picture;
+    bool operator==(const FaceState &o) const = default;
+};
+
+} // namespace
+
+// Face commands and photo drops through the real editor window.
+class TestFaceCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void loadPreparesThumbnailGenerator();
+    void clickMakesFaceCurrent();
+    void contextMenu_data();
+    void contextMenu();
+    void removeKeepsFrameAndHidesButton();
+    void copyPutsFullPhotoOnClipboard();
+    void cutThenPasteOnAnotherFace();
+    void pasteFailure_data();
+    void pasteFailure();
+    void sixPastes();
+    void sixDrops();
+    void drop_data();
+    void drop();
+    void dropUsesFirstFileOnly();
+    void dropAfterPasteReadsTheFile();
+    void unreadableFileIsRefusedSilently();
+    void onlyFacePicturesTakeDrops();
+
+private:
+    QString photo(const QString &name, const QColor &color, QSize size = QSize(400, 300));
+    FaceState stateOf(int face) const;
+    void selectFace(int face);
+
+    QScopedPointer<TestEnvironment> m_env;
+    QScopedPointer<TopForm> m_form;
+    QList<Qt::CursorShape> m_cursorAtMessage;
+};
+
+void TestFaceCommands::init()
+{
+    m_env.reset(new TestEnvironment);
+    Startup::Run();
+    m_form.reset(new TopForm);
+    m_form->Form_Load();
+    m_form->show();
+    QGuiApplication::clipboard()->clear();
+    m_cursorAtMessage.clear();
+    MessageSeam::setMessageHandler([this](int, MsgButtons) {
+        m_cursorAtMessage << m_form->cursor().shape();
+        return int(IDOK);
+    });
+}
+
+void TestFaceCommands::cleanup()
+{
+    m_form.reset();
+    m_env.reset();
+}
+
+QString TestFaceCommands::photo(const QString &name, const QColor &color, QSize size)
+{
+    return WriteFile(m_env->path(QStringLiteral("photos/") + name), Encode(Solid(size, color), "jpeg"));
+}
+
+FaceState TestFaceCommands::stateOf(int face) const
+{
+    return {gFaceSource[face], gFaceChanged[face], PictureOf(m_form->Image1[face])};
+}
+
+void TestFaceCommands::selectFace(int face)
+{
+    QTest::mouseClick(m_form->Image1[face], Qt::LeftButton);
+}
+
+void TestFaceCommands::loadPreparesThumbnailGenerator()
+{
+    QCOMPARE(m_form->Pixlet1.backColor(), QColor(Qt::white));
+    QCOMPARE(m_form->Pixlet1.member11(), qint16(64));
+}
+
+void TestFaceCommands::clickMakesFaceCurrent()
+{
+    selectFace(4);
+    QCOMPARE(gCurrentFace, qint16(4));
+    for (int i = 0; i < FaceCount; ++i) {
+        QCOMPARE(m_form->SelectionBox[i]->isVisible(), i == 4);
+        QCOMPARE(m_form->ContextButton[i]->isVisible(), i == 4);
+    }
+}
+
+void TestFaceCommands::contextMenu_data()
+{
+    QTest::addColumn<bool>("facePhoto");
+    QTest::addColumn<QString>("clipboard"); // "image", "text" or empty
+    QTest::addColumn<bool>("pasteEnabled");
+    QTest::newRow("empty face, empty clipboard") << false << QString() << false;
+    QTest::newRow("empty face, picture on clipboard") << false << "image" << true;
+    QTest::newRow("empty face, text on clipboard") << false << "text" << false;
+    QTest::newRow("photo, empty clipboard") << true << QString() << false;
+    QTest::newRow("photo, picture on clipboard") << true << "image" << true;
+}
+
+void TestFaceCommands::contextMenu()
+{
+    QFETCH(bool, facePhoto);
+    QFETCH(QString, clipboard);
+    QFETCH(bool, pasteEnabled);
+    const int face = 2;
+    if (facePhoto)
+        DropOn(m_form->Image1[face], {QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::red))});
+    if (clipboard == QLatin1String("image"))
+        QGuiApplication::clipboard()->setImage(Solid(QSize(10, 10), Qt::blue));
+    else if (clipboard == QLatin1String("text"))
+        QGuiApplication::clipboard()->setText(QStringLiteral("words"));
+    selectFace(face);
+    QTest::mouseClick(m_form->ContextButton[face], Qt::LeftButton);
+    QVERIFY(m_form->ContextMenu->isVisible());
+    QCOMPARE(m_form->Remove->isEnabled(), facePhoto);
+    QCOMPARE(m_form->Cut->isEnabled(), facePhoto);
+    QCOMPARE(m_form->Copy->isEnabled(), facePhoto);
+    QCOMPARE(m_form->Paste->isEnabled(), pasteEnabled);
+    QCOMPARE(m_form->Remove->text(), QStringLiteral("&Remove"));
+    QCOMPARE(m_form->Cut->text(), QStringLiteral("C&ut"));
+    QCOMPARE(m_form->Copy->text(), QStringLiteral("&Copy"));
+    QCOMPARE(m_form->Paste->text(), QStringLiteral("&Paste"));
+    const QList<QAction *> items = m_form->ContextMenu->actions();
+    QCOMPARE(items, (QList<QAction *>{m_form->Remove, m_form->Sep, m_form->Cut, m_form->Copy, m_form->Paste}));
+    QVERIFY(m_form->Sep->isSeparator());
+    // At the context button's right edge, level with its top.
+    const QRect button = m_form->ContextButton[face]->geometry();
+    QCOMPARE(m_form->ContextMenu->pos(), m_form->mapToGlobal(QPoint(button.x() + button.width(), button.y())));
+    m_form->ContextMenu->hide();
+}
+
+void TestFaceCommands::removeKeepsFrameAndHidesButton()
+{
+    DropOn(m_form->Image1[1], {QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::red))});
+    gFaceChanged[1] = False;
+    selectFace(1);
+    m_form->Remove->trigger();
+    QCOMPARE(gFaceSource[1], QString());
+    QCOMPARE(gFaceChanged[1], True);
+    QCOMPARE(PictureOf(m_form->Image1[1]), PictureOf(m_form->Image1[7]));
+    QVERIFY(m_form->SelectionBox[1]->isVisible());
+    QVERIFY(!m_form->ContextButton[1]->isVisible());
+    QCOMPARE(gCurrentFace, qint16(1));
+    selectFace(1);
+    QVERIFY(m_form->ContextButton[1]->isVisible());
+}
+
+void TestFaceCommands::copyPutsFullPhotoOnClipboard()
+{
+    DropOn(m_form->Image1[0], {QUrl::fromLocalFile(photo(QStringLiteral("big.jpg"), Qt::red, QSize(640, 480)))});
+    selectFace(0);
+    const FaceState before = stateOf(0);
+    m_form->Copy->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QCOMPARE(copied.size(), QSize(640, 480));
+    QVERIFY(Near(copied.pixelColor(300, 200), Qt::red));
+    QCOMPARE(stateOf(0), before);
+    QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestFaceCommands::cutThenPasteOnAnotherFace()
+{
+    DropOn(m_form->Image1[1], {QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::green, QSize(300, 500)))});
+    selectFace(1);
+    m_form->Cut->trigger();
+    QCOMPARE(gFaceSource[1], QString());
+    QCOMPARE(PictureOf(m_form->Image1[1]), PictureOf(m_form->Image1[7]));
+    QVERIFY(!m_form->ContextButton[1]->isVisible());
+
+    selectFace(4);
+    gFaceChanged[4] = False;
+    m_form->Paste->trigger();
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    QCOMPARE(gFaceSource[4], ClipboardSource);
+    QCOMPARE(gFaceChanged[4], True);
+    QCOMPARE(m_form->LEAD1[4].image().size(), QSize(300, 500));
+    const QImage shown = PictureOf(m_form->Image1[4]);
+    QCOMPARE(shown.size(), QSize(77, 77));
+    QVERIFY(Near(shown.pixelColor(38, 38), Qt::green));
+    QVERIFY(Near(shown.pixelColor(3, 38), Qt::white));
+    QVERIFY(!QFileInfo::exists(FaceCommands::ThumbnailFile(4)));
+    QCOMPARE(gCurrentFace, qint16(4));
+    QVERIFY(m_form->ContextButton[4]->isVisible());
+}
+
+void TestFaceCommands::pasteFailure_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::newRow("empty clipboard") << QString();
+    QTest::newRow("text on clipboard") << QStringLiteral("no picture here");
+}
+
+void TestFaceCommands::pasteFailure()
+{
+    QFETCH(QString, clipboard);
+    DropOn(m_form->Image1[3], {QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::red))});
+    if (!clipboard.isEmpty())
+        QGuiApplication::clipboard()->setText(clipboard);
+    selectFace(3);
+    const FaceState before = stateOf(3);
+    m_form->Paste_Click();
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{20});
+    QCOMPARE(m_cursorAtMessage, QList<Qt::CursorShape>{Qt::ArrowCursor});
+    QCOMPARE(stateOf(3), before);
+}
+
+void TestFaceCommands::sixPastes()
+{
+    const QColor colors[FaceCount] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta};
+    for (int i = 0; i < FaceCount; ++i) {
+        QGuiApplication::clipboard()->setImage(Solid(QSize(50 + i, 50), colors[i]));
+        selectFace(i);
+        QTest::mouseClick(m_form->ContextButton[i], Qt::LeftButton);
+        QVERIFY(m_form->Paste->isEnabled());
+        m_form->Paste->trigger();
+        m_form->ContextMenu->hide();
+    }
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    for (int i = 0; i < FaceCount; ++i) {
+        QCOMPARE(gFaceSource[i], ClipboardSource);
+        QCOMPARE(m_form->LEAD1[i].image().width(), 50 + i);
+        QVERIFY(Near(PictureOf(m_form->Image1[i]).pixelColor(38, 38), colors[i]));
+    }
+}
+
+void TestFaceCommands::sixDrops()
+{
+    const QColor colors[FaceCount] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta};
+    const int order[FaceCount] = {3, 0, 5, 1, 4, 2};
+    for (int face : order) {
+        const QString path = photo(QStringLiteral("face%1.jpg").arg(face), colors[face]);
+        const DropResult result = DropOn(m_form->Image1[face], {QUrl::fromLocalFile(path)});
+        QVERIFY(result.accepted);
+        QCOMPARE(result.action, Qt::CopyAction);
+        QCOMPARE(gFaceSource[face], path);
+        QCOMPARE(gFaceChanged[face], True);
+        QCOMPARE(gCurrentFace, qint16(face));
+        for (int i = 0; i < FaceCount; ++i) {
+            QCOMPARE(m_form->SelectionBox[i]->isVisible(), i == face);
+            QVERIFY(!m_form->ContextButton[i]->isVisible());
+        }
+        QVERIFY(!QFileInfo::exists(FaceCommands::ThumbnailFile(face)));
+    }
+    for (int i = 0; i < FaceCount; ++i) {
+        const QImage shown = PictureOf(m_form->Image1[i]);
+        QCOMPARE(shown.size(), QSize(77, 77));
+        QVERIFY(Near(shown.pixelColor(38, 38), colors[i]));
+    }
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestFaceCommands::drop_data()
+{
+    QTest::addColumn<QString>("name");   // empty: no file at all
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("outcome");
+    const QByteArray jpeg = Encode(Solid(QSize(120, 90), Qt::blue), "jpeg");
+    const QByteArray bmp = Encode(Solid(QSize(120, 90), Qt::blue), "bmp");
+    QByteArray noise(3000, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 131 + 7) % 253);
+    QTest::newRow("a.jpg") << "a.jpg" << jpeg << int(Taken);
+    QTest::newRow("a.JPG") << "a.JPG" << jpeg << int(Taken);
+    QTest::newRow("a.jpeg") << "a.jpeg" << jpeg << int(Taken);
+    QTest::newRow("A.JPEG") << "A.JPEG" << jpeg << int(Taken);
+    QTest::newRow("whole name jpeg") << "jpeg" << jpeg << int(Taken);
+    QTest::newRow("a.bmp") << "a.bmp" << bmp << int(Taken);
+    QTest::newRow("a.BMP") << "a.BMP" << bmp << int(Taken);
+    QTest::newRow("a.Jpg") << "a.Jpg" << jpeg << int(Message16);
+    QTest::newRow("a.Jpeg") << "a.Jpeg" << jpeg << int(Message16);
+    QTest::newRow("a.gif") << "a.gif" << QByteArray("GIF89a") << int(Message16);
+    QTest::newRow("a.png") << "a.png" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Message16);
+    QTest::newRow("zero bytes") << "empty.jpg" << QByteArray() << int(Message15);
+    QTest::newRow("truncated jpeg") << "cut.jpg" << jpeg.left(jpeg.size() * 2 / 3) << int(Message15);
+    QTest::newRow("random bytes") << "noise.jpg" << noise << int(Message15);
+    QTest::newRow("png named jpg") << "png.jpg" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Message15);
+    QTest::newRow("30000 square header") << "huge.jpg" << JpegHeaderOnly(30000, 30000, 0xC0, 100, true) << int(Message15);
+    QTest::newRow("vanished file") << "" << QByteArray() << int(RefusedSilently);
+    QTest::newRow("folder") << "folder.jpg/" << QByteArray() << int(RefusedSilently);
+}
+
+void TestFaceCommands::drop()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, outcome);
+    const int face = 5;
+    DropOn(m_form->Image1[face], {QUrl::fromLocalFile(photo(QStringLiteral("earlier.jpg"), Qt::red))});
+    selectFace(0);
+    gFaceChanged[face] = False;
+    const FaceState before = stateOf(face);
+
+    QString path = m_env->path(QStringLiteral("dropped/") + (name.isEmpty() ? QStringLiteral("gone.jpg") : name));
+    if (name.endsWith(QLatin1Char('/'))) {
+        QDir().mkpath(path);
+        path.chop(1);
+    } else if (!name.isEmpty()) {
+        WriteFile(path, bytes);
+    }
+    const DropResult result = DropOn(m_form->Image1[face], {QUrl::fromLocalFile(path)});
+
+    const QList<int> expectedMessages = outcome == Message15 ? QList<int>{15}
+                                      : outcome == Message16 ? QList<int>{16}
+                                                             : QList<int>{};
+    QCOMPARE(MessageSeam::shownMessages(), expectedMessages);
+    // Message 15 comes under the hourglass; message 16 before it is set.
+    if (outcome == Message15)
+        QCOMPARE(m_cursorAtMessage, QList<Qt::CursorShape>{Qt::WaitCursor});
+    if (outcome == Message16)
+        QCOMPARE(m_cursorAtMessage, QList<Qt::CursorShape>{Qt::ArrowCursor});
+    QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(result.accepted, outcome == Taken || outcome == Message15);
+    if (outcome == Taken) {
+        QCOMPARE(gFaceSource[face], path);
+        QCOMPARE(gFaceChanged[face], True);
+        QCOMPARE(gCurrentFace, qint16(face));
+        QVERIFY(Near(PictureOf(m_form->Image1[face]).pixelColor(38, 38), Qt::blue));
+    } else {
+        QCOMPARE(stateOf(face), before);
+        QCOMPARE(gCurrentFace, qint16(0));
+        QVERIFY(m_form->SelectionBox[0]->isVisible());
+    }
+}
+
+void TestFaceCommands::dropUsesFirstFileOnly()
+{
+    const QString first = photo(QStringLiteral("first.jpg"), Qt::green);
+    DropOn(m_form->Image1[2], {QUrl::fromLocalFile(first), QUrl::fromLocalFile(photo(QStringLiteral("second.jpg"), Qt::red)),
+                               QUrl::fromLocalFile(photo(QStringLiteral("third.jpg"), Qt::blue))});
+    QCOMPARE(gFaceSource[2], first);
+    QVERIFY(Near(PictureOf(m_form->Image1[2]).pixelColor(38, 38), Qt::green));
+}
+
+void TestFaceCommands::dropAfterPasteReadsTheFile()
+{
+    QGuiApplication::clipboard()->setImage(Solid(QSize(40, 40), Qt::blue));
+    selectFace(0);
+    m_form->Paste_Click();
+    QCOMPARE(gFaceSource[0], ClipboardSource);
+    DropOn(m_form->Image1[1], {QUrl::fromLocalFile(photo(QStringLiteral("red.jpg"), Qt::red))});
+    QVERIFY(Near(PictureOf(m_form->Image1[1]).pixelColor(38, 38), Qt::red));
+    m_form->faceCommands.FaceThumbnailStep(2, photo(QStringLiteral("green.jpg"), Qt::green));
+    QVERIFY(Near(PictureOf(m_form->Image1[2]).pixelColor(38, 38), Qt::green));
+}
+
+void TestFaceCommands::unreadableFileIsRefusedSilently()
+{
+    const QString path = photo(QStringLiteral("locked.jpg"), Qt::red);
+    QFile::setPermissions(path, {});
+    QFile::setPermissions(m_env->root(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    const FaceState before = stateOf(3);
+    // The super-user reads every file; drop it as another user would.
+    const uid_t saved = setfsuid(geteuid() == 0 ? 65534 : geteuid());
+    const DropResult result = DropOn(m_form->Image1[3], {QUrl::fromLocalFile(path)});
+    setfsuid(saved);
+    QVERIFY(!result.accepted);
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    QCOMPARE(stateOf(3), before);
+}
+
+void TestFaceCommands::onlyFacePicturesTakeDrops()
+{
+    for (int i = 0; i < FaceCount; ++i) {
+        QVERIFY(m_form->Image1[i]->acceptDrops());
+        QVERIFY(!m_form->Image1[i + 6]->acceptDrops());
+        QVERIFY(!m_form->ContextButton[i]->acceptDrops());
+    }
+    QVERIFY(!m_form->acceptDrops());
+    QVERIFY(!m_form->Caption1->acceptDrops());
+
+    QMimeData text;
+    text.setText(QStringLiteral("words"));
+    QDragEnterEvent enterText(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form->Image1[0], &enterText);
+    QVERIFY(!enterText.isAccepted());
+    qint32 effect = 1;
+    m_form->Image1_OLEDragDrop(0, &text, effect);
+    QCOMPARE(effect, 0);
+    QCOMPARE(gFaceSource[0], QString());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::red))});
+    QDragEnterEvent enterFiles(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form->Image1[0], &enterFiles);
+    QVERIFY(enterFiles.isAccepted());
+}
+
+QTEST_MAIN(TestFaceCommands)
+#include "tst_facecommands.moc"
