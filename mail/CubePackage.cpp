@@ -1,6 +1,42 @@
 #include "mail/CubePackage.h"
 
-bool BuildCubeExe(const QString &)
+#include "components/pakwell/Pakwell.h"
+#include "shell/AppPaths.h"
+#include "shell/Globals.h"
+#include "shell/MessageBox.h"
+
+#include <QDir>
+#include <QLibrary>
+
+namespace {
+
+constexpr int UnableToCreateFilesText = 21; // "Unable to create needed files for Vexilo."
+
+// The package builder, loaded from the program's folder when first needed
+// (again when the program's folder has changed, as in tests).
+BuildSelfExtractingFileFunction PackageBuilder()
 {
-    return true;
+    static QLibrary library;
+    static QString loadedFrom;
+    static BuildSelfExtractingFileFunction function = nullptr;
+    const QString fileName = AppPaths::join(AppPaths::programDirectory(), QStringLiteral("libPakwell.so"));
+    if (!function || loadedFrom != fileName) {
+        library.setFileName(fileName);
+        function = reinterpret_cast<BuildSelfExtractingFileFunction>(library.resolve("BuildSelfExtractingFile"));
+        loadedFrom = fileName;
+    }
+    return function;
+}
+
+} // namespace
+
+bool BuildCubeExe(const QString &zipTargets)
+{
+    QDir::setCurrent(AppPaths::programDirectory());
+    const QString package = AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe"));
+    const BuildSelfExtractingFileFunction build = PackageBuilder();
+    if (build && build(package.toLocal8Bit().constData(), zipTargets.toLocal8Bit().constData(), "Vexilo.htm", ""))
+        return true;
+    ShowMessage(UnableToCreateFilesText);
+    return false;
 }

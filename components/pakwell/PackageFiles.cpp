@@ -1,0 +1,106 @@
+#include "components/pakwell/PackageFiles.h"
+
+#include "components/pakwell/PakwellFormat.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+
+namespace Pakwell {
+namespace {
+
+// Decodes strict UTF-8 (no overlong forms, no surrogates).
+std::optional<std::u32string> DecodeUtf8(std::string_view text)
+{
+    std::u32string decoded;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const unsigned extra = lead < 0x80 ? 0 : lead >= 0xc2 && lead < 0xe0 ? 1 : lead >= 0xe0 && lead < 0xf0 ? 2 : lead >= 0xf0 && lead < 0xf5 ? 3 : 4;
+        if (extra == 4 || i + extra >= text.size())
+            return std::nullopt;
+        char32_t c = extra == 0 ? lead : lead & (0x3f >> extra);
+        for (unsigned k = 1; k <= extra; ++k) {
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xc0) != 0x80)
+                return std::nullopt;
+            c = c << 6 | (next & 0x3f);
+        }
+        static constexpr char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
+        if (c < smallest[extra] || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff))
+            return std::nullopt;
+        decoded += c;
+        i += extra + 1;
+    }
+    return decoded;
+}
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool ReadPlainFile(const std::string &path, PackageFile &file)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (ok) {
+        file.modified = info.st_mtime;
+        file.content.resize(std::size_t(info.st_size));
+        std::size_t done = 0;
+        while (ok && done < file.content.size()) {
+            const ssize_t got = read(fd, file.content.data() + done, file.content.size() - done);
+            ok = got > 0 || (got < 0 && errno == EINTR);
+            done += got > 0 ? std::size_t(got) : 0;
+        }
+        char more;
+        ok = ok && read(fd, &more, 1) == 0; // the file did not grow meanwhile
+    }
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
+bool IsPackageName(std::string_view name)
+{
+    const std::optional<std::u32string> decoded = DecodeUtf8(name);
+    return decoded && IsSafeEntryName(*decoded);
+}
+
+bool ReadPackageFiles(std::string_view fileList, std::vector<PackageFile> &files)
+{
+    files.clear();
+    if (fileList.empty())
+        return false;
+    for (std::size_t start = 0; start <= fileList.size();) {
+        std::size_t end = fileList.find('|', start);
+        if (end == std::string_view::npos)
+            end = fileList.size();
+        const std::string path(fileList.substr(start, end - start));
+        start = end + 1;
+        PackageFile file;
+        file.name = path.substr(path.rfind('/') + 1);
+        if (path.empty() || !IsPackageName(file.name) || !ReadPlainFile(path, file))
+            return false;
+        for (const PackageFile &earlier : files)
+            if (SameNameIgnoringCase(earlier.name, file.name))
+                return false;
+        files.push_back(std::move(file));
+    }
+    return true;
+}
+
+} // namespace Pakwell
