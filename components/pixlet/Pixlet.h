@@ -53,10 +53,10 @@ public:
     // an existing destination file keeps its content.
     bool Generate();
 
+private:
     // The source picture decoded to fit the box; null when it cannot be read.
     QImage FittedPicture() const;
 
-private:
     QString m_sourceFile;
     QString m_destinationFile;
     QSize m_box;
