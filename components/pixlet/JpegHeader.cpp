@@ -58,8 +58,11 @@ JpegHeader JpegHeader::Read(const QByteArray &file)
         return header;
     qsizetype at = 2;
     while (at + 4 <= file.size()) {
-        if (byteAt(file, at) != 0xFF)
-            return header;
+        // Stray bytes between segments are skipped, as the decoder does.
+        if (byteAt(file, at) != 0xFF) {
+            ++at;
+            continue;
+        }
         const int marker = byteAt(file, at + 1);
         if (marker == 0xFF) { // fill byte
             ++at;
