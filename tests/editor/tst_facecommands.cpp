@@ -74,6 +74,7 @@ private slots:
     void removeKeepsFrameAndHidesButton();
     void copyPutsFullPhotoOnClipboard();
     void cutThenPasteOnAnotherFace();
+    void copyOfVanishedPhotoLeavesClipboard();
     void pasteFailure_data();
     void pasteFailure();
     void sixPastes();
@@ -243,6 +244,25 @@ void TestFaceCommands::cutThenPasteOnAnotherFace()
     QVERIFY(!QFileInfo::exists(FaceCommands::ThumbnailFile(4)));
     QCOMPARE(gCurrentFace, qint16(4));
     QVERIFY(m_form->ContextButton[4]->isVisible());
+}
+
+void TestFaceCommands::copyOfVanishedPhotoLeavesClipboard()
+{
+    // The face's imaging control still holds an earlier picture.
+    QGuiApplication::clipboard()->setImage(Solid(QSize(30, 30), Qt::blue));
+    selectFace(0);
+    m_form->Paste_Click();
+    const QString path = photo(QStringLiteral("gone.jpg"), Qt::red);
+    DropOn(m_form->Image1[0], {QUrl::fromLocalFile(path)});
+    QFile::remove(path);
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    selectFace(0);
+    m_form->Copy->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+    m_form->Cut->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+    QCOMPARE(gFaceSource[0], QString());
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
 
 void TestFaceCommands::pasteFailure_data()
