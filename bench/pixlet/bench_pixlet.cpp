@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -22,11 +21,17 @@ namespace {
 
 char *selfPath = nullptr;
 
+// Where the run keeps its source photo and outputs; removed at the end.
+QString WorkFile(const QString &name)
+{
+    static QTemporaryDir dir;
+    return dir.filePath(name);
+}
+
 // A photo-like picture: smooth gradients with a little grain, 6000 x 4000.
 QString SourcePhoto()
 {
-    static QTemporaryDir dir;
-    static const QString path = dir.filePath(QStringLiteral("photo24mp.jpg"));
+    static const QString path = WorkFile(QStringLiteral("photo24mp.jpg"));
     if (!QFile::exists(path)) {
         QImage image(6000, 4000, QImage::Format_RGB32);
         quint32 seed = 12345;
@@ -48,7 +53,7 @@ QString SourcePhoto()
 
 QString OutputPath(int box)
 {
-    return QDir::temp().filePath(QStringLiteral("bench_pixlet_%1_%2.jpg").arg(box).arg(QCoreApplication::applicationPid()));
+    return WorkFile(QStringLiteral("pixlet%1.jpg").arg(box));
 }
 
 bool MakeThumbnail(const QString &source, const QString &output, int box)
@@ -73,8 +78,7 @@ struct ChildFigures
 
 bool RunChild(const std::vector<std::string> &command, ChildFigures &figures)
 {
-    static QTemporaryDir dir;
-    const std::string report = dir.filePath(QStringLiteral("time.txt")).toStdString();
+    const std::string report = WorkFile(QStringLiteral("time.txt")).toStdString();
     std::vector<std::string> args = {"/usr/bin/time", "-f", "%e %U %S %M", "-o", report};
     args.insert(args.end(), command.begin(), command.end());
     std::vector<char *> argv;
@@ -136,7 +140,7 @@ void BM_VipsthumbnailProcess(benchmark::State &state)
     const int box = int(state.range(0));
     const std::string size = std::to_string(box) + "x" + std::to_string(box);
     RunProcesses(state, {"vipsthumbnail", SourcePhoto().toStdString(), "-s", size, "-o",
-                         QDir::temp().filePath(QStringLiteral("bench_vips_%1.jpg[Q=90]").arg(box)).toStdString()});
+                         WorkFile(QStringLiteral("vips%1.jpg[Q=90]").arg(box)).toStdString()});
 }
 
 BENCHMARK(BM_PixletInProcess)->Arg(77)->Arg(208)->Arg(250)->Unit(benchmark::kMillisecond)
