@@ -15,11 +15,14 @@
 namespace {
 
 constexpr int MaxBoxEdge = 4096;
-// What one decode may allocate: the decoded picture, and for progressive
-// JPEG files the decoder's coefficient buffer. A JPEG is decoded at reduced
-// size, so only files of other formats ever reach their full size.
+// What one decode may allocate for the decoded picture. A JPEG is decoded at
+// reduced size, so only files of other formats ever reach their full size.
 constexpr int DecodeLimitMB = 128;
 constexpr qint64 DecodeLimit = qint64(DecodeLimitMB) << 20;
+// A progressive JPEG also needs the decoder's coefficient buffer, two bytes
+// per sample of the full picture: this lets through photos of about
+// 44 megapixels with full-resolution colour, 89 with the usual halved colour.
+constexpr qint64 CoefficientLimit = qint64(256) << 20;
 constexpr int JpegQuality = 90;
 
 // The name's ending says the format, as the editor's drop test reads it.
@@ -59,7 +62,7 @@ bool AcceptableJpeg(const QByteArray &data)
 {
     const JpegHeader header = JpegHeader::Read(data);
     return header.valid() && header.complete && header.plausible()
-        && header.coefficientBytes() <= DecodeLimit;
+        && header.coefficientBytes() <= CoefficientLimit;
 }
 
 QImage DecodeFile(const QString &path, QSize box)
