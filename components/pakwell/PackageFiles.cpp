@@ -49,7 +49,9 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
-bool ReadPlainFile(const std::string &path, PackageFile &file)
+} // namespace
+
+bool ReadPlainFile(const std::string &path, std::string &content, std::time_t &modified)
 {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -57,11 +59,11 @@ bool ReadPlainFile(const std::string &path, PackageFile &file)
     struct stat info {};
     bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (ok) {
-        file.modified = info.st_mtime;
-        file.content.resize(std::size_t(info.st_size));
+        modified = info.st_mtime;
+        content.resize(std::size_t(info.st_size));
         std::size_t done = 0;
-        while (ok && done < file.content.size()) {
-            const ssize_t got = read(fd, file.content.data() + done, file.content.size() - done);
+        while (ok && done < content.size()) {
+            const ssize_t got = read(fd, content.data() + done, content.size() - done);
             ok = got > 0 || (got < 0 && errno == EINTR);
             done += got > 0 ? std::size_t(got) : 0;
         }
@@ -72,15 +74,13 @@ bool ReadPlainFile(const std::string &path, PackageFile &file)
     return ok;
 }
 
-} // namespace
-
 bool IsPackageName(std::string_view name)
 {
     const std::optional<std::u32string> decoded = DecodeUtf8(name);
     return decoded && IsSafeEntryName(*decoded);
 }
 
-bool ReadPackageFiles(std::string_view fileList, std::vector<PackageFile> &files)
+bool ListPackageFiles(std::string_view fileList, std::vector<PackageFile> &files)
 {
     files.clear();
     if (fileList.empty())
@@ -89,11 +89,11 @@ bool ReadPackageFiles(std::string_view fileList, std::vector<PackageFile> &files
         std::size_t end = fileList.find('|', start);
         if (end == std::string_view::npos)
             end = fileList.size();
-        const std::string path(fileList.substr(start, end - start));
-        start = end + 1;
         PackageFile file;
-        file.name = path.substr(path.rfind('/') + 1);
-        if (path.empty() || !IsPackageName(file.name) || !ReadPlainFile(path, file))
+        file.path = fileList.substr(start, end - start);
+        file.name = file.path.substr(file.path.rfind('/') + 1);
+        start = end + 1;
+        if (file.path.empty() || !IsPackageName(file.name))
             return false;
         for (const PackageFile &earlier : files)
             if (SameNameIgnoringCase(earlier.name, file.name))

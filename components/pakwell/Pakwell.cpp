@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -20,50 +19,39 @@ using namespace Pakwell;
 // as the Windows program it is rather than as a plain ZIP archive.
 constexpr std::string_view ArchiveComment = "Vexilo Cube";
 
-bool WriteAll(int fd, const std::string &bytes)
+bool WritePackage(int fd, std::string_view stub, const std::vector<PackageFile> &files)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
+    ZipArchive archive(fd);
+    archive.writeHead(stub);
+    std::string content; // kept from file to file
+    std::time_t modified = 0;
+    for (const PackageFile &file : files)
+        if (!ReadPlainFile(file.path, content, modified) || !archive.add(file.name, content, modified))
             return false;
-        done += std::size_t(wrote);
-    }
-    return true;
+    return archive.finish(ArchiveComment);
 }
 
-// Writes the file beside its final place and puts it there only when it is
-// complete, so an earlier package stays whole until the new one replaces it.
-bool ReplaceFile(const std::string &path, const std::string &bytes)
-{
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
-    const bool written = fchmod(fd, 0644) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (written && closed && rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    unlink(temporary.c_str());
-    return false;
-}
-
+// Writes the package beside its final place and puts it there only when it
+// is complete, so an earlier package stays whole until the new one replaces
+// it. (No fsync: the package is rebuilt by every command that needs it.)
 bool BuildPackage(const std::string &exe, std::string_view fileList, std::string_view openAfter)
 {
     if (exe.empty() || (!openAfter.empty() && !IsPackageName(openAfter)))
         return false;
     std::vector<PackageFile> files;
     std::string stub;
-    if (!ReadPackageFiles(fileList, files) || !StubWithOpenAfter(openAfter, stub))
+    if (!ListPackageFiles(fileList, files) || !StubWithOpenAfter(openAfter, stub))
         return false;
-    ZipArchive archive(std::move(stub));
-    for (const PackageFile &file : files)
-        if (!archive.add(file.name, file.content, file.modified))
-            return false;
-    std::string package;
-    return archive.finish(ArchiveComment, package) && ReplaceFile(exe, package);
+    std::string temporary = exe + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    const bool written = fchmod(fd, 0644) == 0 && WritePackage(fd, stub, files);
+    const bool closed = close(fd) == 0;
+    if (written && closed && rename(temporary.c_str(), exe.c_str()) == 0)
+        return true;
+    unlink(temporary.c_str());
+    return false;
 }
 
 } // namespace

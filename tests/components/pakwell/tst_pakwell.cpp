@@ -83,7 +83,7 @@ private slots:
     void replacesEarlierPackageWhenComplete();
     void badInputFailsCleanly_data();
     void badInputFailsCleanly();
-    void pictureIsStoredAndTextDeflated();
+    void incompressibleIsStoredAndTextDeflated();
     void stubRefusesCraftedPackage_data();
     void stubRefusesCraftedPackage();
     void stubRefusesDamagedPackage_data();
@@ -303,7 +303,7 @@ void TestPakwell::badInputFailsCleanly()
     QCOMPARE(ReadFile(earlier), QByteArray("an earlier package"));
 }
 
-void TestPakwell::pictureIsStoredAndTextDeflated()
+void TestPakwell::incompressibleIsStoredAndTextDeflated()
 {
     const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()}, {QStringLiteral("image1.jpg"), RandomBytes(60000, 3)}};
     const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
