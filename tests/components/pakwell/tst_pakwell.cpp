@@ -217,6 +217,8 @@ void TestPakwell::packageIsProgramAndArchive()
     }
     QCOMPARE(read, files);
 
+    QVERIFY(ReadFile(exe).contains(QByteArray("PAKWELL-OPEN-AFTER:Vexilo.htm\0", 30)));
+
     const Run type = RunProgram(QStringLiteral("file"), {QStringLiteral("-b"), exe});
     QVERIFY2(type.out.startsWith("PE32+ executable (GUI)") && type.out.contains("for MS Windows"), type.out);
 }
