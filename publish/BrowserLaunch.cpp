@@ -1,0 +1,35 @@
+#include "publish/BrowserLaunch.h"
+
+#include "platform/BrowserProcess.h"
+#include "shell/AppPaths.h"
+#include "shell/MessageBox.h"
+
+#include <QUrl>
+
+QString BrowserLaunch::PageAddress(const QString &directory)
+{
+    return QUrl::fromLocalFile(AppPaths::join(directory, QStringLiteral("Vexilo.htm")))
+        .toString(QUrl::FullyEncoded);
+}
+
+void BrowserLaunch::LaunchBrowser(QString fileName, const QString &URL, bool singleInstance)
+{
+    if (fileName.isEmpty())
+        fileName = AppPaths::join(AppPaths::templateDirectory(), QStringLiteral("Vexilo.htm"));
+    const QString searchPath = AppPaths::savedPath();
+    const std::optional<BrowserCommand> browser = BrowserProcess::FindExecutable(fileName, searchPath);
+    if (!browser) {
+        ShowMessage(13);
+        return;
+    }
+    if (singleInstance) {
+        if (firstLaunch)
+            firstLaunch = false;
+        else if (browserProcess != 0 && BrowserProcess::Terminate(browserProcess))
+            browserProcess = 0;
+    }
+    const qint64 started = BrowserProcess::Start(*browser, URL, searchPath);
+    (singleInstance ? browserProcess : otherProcess) = started;
+    if (started == 0)
+        ShowMessage(14);
+}
