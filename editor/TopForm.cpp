@@ -1,9 +1,14 @@
 #include "editor/TopForm.h"
 
 #include "editor/FacePicture.h"
+#include "mail/CubePackage.h"
+#include "publish/CubeSave.h"
+#include "publish/Progress.h"
+#include "publish/SaveCube.h"
 #include "resources/StringTable.h"
 #include "shell/AppPaths.h"
 #include "shell/Globals.h"
+#include "shell/MessageBox.h"
 #include "shell/Twips.h"
 
 #include <QCloseEvent>
@@ -308,12 +313,62 @@ void TopForm::Insert_Click()
 {
 }
 
+void TopForm::BuildCubeFiles()
+{
+    builder.BuildCubeFiles({LEAD1, PrintImage, PrintSource, Pixlet1}, Caption1->toPlainText(), *Progress::instance());
+}
+
+void TopForm::LaunchBrowser(const QString &fileName, const QString &URL, bool singleInstance)
+{
+    browser.LaunchBrowser(fileName, URL, singleInstance);
+}
+
 void TopForm::Preview_Click()
 {
+    const QString remembered = QDir::currentPath();
+    setCursor(Qt::WaitCursor);
+    Progress *progress = Progress::showInitializing();
+    builder.buildFailed = false;
+    BuildCubeFiles();
+    if (builder.buildFailed) {
+        unsetCursor();
+        ShowMessage(21);
+    } else {
+        progress->showStep(10);
+        progress->setStatus(LoadResString(25));
+        progress->repaintNow();
+        LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
+                      BrowserLaunch::PageAddress(gTempDirectory), true);
+        unsetCursor();
+    }
+    QDir::setCurrent(remembered);
+    progress->setStatus(LoadResString(26));
+    progress->repaintNow();
+    progress->hide();
+    progress->hideSteps();
+    Progress::unload();
 }
 
 void TopForm::Save_Click()
 {
+    const QString remembered = QDir::currentPath();
+    SaveCube dialog(this);
+    ShowModal(dialog);
+    if (!gSaveDir.isEmpty()) {
+        repaint();
+        setCursor(Qt::WaitCursor);
+        Progress::showInitializing();
+        BuildCubeFiles();
+        if (BuildCubeExe(builder.gZipTargets)) {
+            if (CubeSave::EnterOrCreate(gSaveDir))
+                CubeSave::CopyPlainFiles(gTempDirectory, gSaveDir);
+            else
+                ShowMessage(23);
+        }
+        Progress::unload();
+    }
+    QDir::setCurrent(remembered);
+    unsetCursor();
 }
 
 void TopForm::About_Click()

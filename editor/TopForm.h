@@ -4,6 +4,7 @@
 #include "components/pixlet/Pixlet.h"
 #include "editor/FaceCommands.h"
 #include "editor/FaceModel.h"
+#include "publish/BrowserLaunch.h"
 #include "publish/CubeBuilder.h"
 
 #include <QWidget>
@@ -43,6 +44,10 @@ public:
     void Insert_Click();
     void Preview_Click();
     void Save_Click();
+    // Opens URL in the browser for fileName's kind of file (see BrowserLaunch).
+    void LaunchBrowser(const QString &fileName, const QString &URL, bool singleInstance);
+    // Builds the web files from the faces and the caption.
+    void BuildCubeFiles();
     void About_Click();
     void EMail_MouseDown();
     void Link_MouseDown();
@@ -82,6 +87,7 @@ public:
     FaceCommands faceCommands{*this};
 
     CubeBuilder builder;
+    BrowserLaunch browser;
     quintptr paletteHandle = 0;
 
 protected:

@@ -2,6 +2,20 @@
 
 #include <QString>
 
+class LeadImage;
+class Pixlet;
+class ProgressSink;
+
+// The controls a build draws with: the editor's own, or those of the
+// command-line tool.
+struct CubeControls
+{
+    LeadImage *LEAD1;        // one per face, for faces pasted from the clipboard
+    LeadImage &PrintImage;   // the fold-out being composed
+    LeadImage &PrintSource;  // one face's print picture
+    Pixlet &Pixlet1;         // the thumbnail generator
+};
+
 // Builds the cube's web files in the work directory: the page from the
 // template, the six face images and the printable fold-out.
 class CubeBuilder
@@ -10,6 +24,11 @@ public:
     // Fills the work directory from the template directory and records the
     // files it then holds in gZipTargets.
     void PrepareWorkDirectory();
+
+    // Refreshes the page (with the caption), the web images of changed faces
+    // and the fold-out in the work directory, which it leaves current.
+    // buildFailed tells whether the work directory could not be made.
+    void BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress);
 
     // The "|"-joined full paths of the work directory's files after
     // PrepareWorkDirectory; the files a package carries.
@@ -20,4 +39,14 @@ public:
     // directory and gives the cube player its page name.
     static void CopyTemplateFiles();
     static QStringList PlainFiles(const QString &dir);
+
+    // Where face N's print picture goes on the fold-out (top-left corner).
+    static constexpr int FoldOutCell = 208;
+    static constexpr int FoldOutLeft[6] = {245, 35, 245, 455, 245, 245};
+    static constexpr int FoldOutTop[6] = {1, 210, 210, 210, 420, 629};
+
+private:
+    static void CopyTemplateFile(const QString &name);
+    static void MakeFaceImage(const CubeControls &controls, int faceIndex, const QString &file, qint16 box);
+    static void WritePage(const QString &caption);
 };

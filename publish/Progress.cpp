@@ -35,6 +35,16 @@ void Progress::unload()
     delete loaded().data();
 }
 
+Progress *Progress::showInitializing()
+{
+    Progress *progress = instance();
+    progress->showStep(0);
+    progress->showCentred();
+    progress->setStatus(LoadResString(24));
+    progress->repaintNow();
+    return progress;
+}
+
 Progress::Progress()
     : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint)
 {

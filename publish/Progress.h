@@ -18,6 +18,9 @@ public:
     static bool isLoaded();
     // Closes the window and discards its state.
     static void unload();
+    // What a command does before its build: step 0 visible, the window shown,
+    // "Initializing..." set and painted.
+    static Progress *showInitializing();
 
     void showStep(int step) override;
     void setStatus(const QString &text) override;

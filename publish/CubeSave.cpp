@@ -1,0 +1,59 @@
+#include "publish/CubeSave.h"
+
+#include "publish/CubeBuilder.h"
+#include "shell/AppPaths.h"
+#include "shell/MessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+QString CubeSave::ChooseSaveDirectory(const QString &typed, const QString &listed)
+{
+    if (typed == listed)
+        return listed;
+    const QString full = typed.isEmpty() ? QString() : QFileInfo(typed).absoluteFilePath();
+    if (!typed.isEmpty() && QDir::setCurrent(typed))
+        return ShowMessage(82, MsgButtons::YesNo) == IDYES ? full : QString();
+    if (!typed.isEmpty() && QDir().mkdir(typed))
+        return full;
+    ShowMessage(23, MsgButtons::OKCancel);
+    return QString();
+}
+
+bool CubeSave::EnterOrCreate(const QString &dir)
+{
+    if (QDir::setCurrent(dir))
+        return true;
+    return QDir().mkdir(dir) && QDir::setCurrent(dir);
+}
+
+namespace {
+bool CopyFile(const QString &source, const QString &target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+} // namespace
+
+QStringList CubeSave::CopyPlainFiles(const QString &from, const QString &to)
+{
+    QStringList failed;
+    for (const QString &name : CubeBuilder::PlainFiles(from))
+        if (!CopyFile(AppPaths::join(from, name), AppPaths::join(to, name)))
+            failed << name;
+    return failed;
+}

@@ -1,0 +1,350 @@
+#include "components/imaging/LeadImage.h"
+#include "components/pixlet/Pixlet.h"
+#include "editor/FaceModel.h"
+#include "publish/CubeBuilder.h"
+#include "publish/ProgressSink.h"
+#include "resources/StringTable.h"
+#include "shell/AppPaths.h"
+#include "shell/Globals.h"
+#include "shell/MessageBox.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace TestPictures;
+
+namespace {
+// Writes down what the builder reports, in order.
+class RecordingSink : public ProgressSink
+{
+public:
+    void showStep(int step) override { events << QStringLiteral("step %1").arg(step); }
+    void setStatus(const QString &text) override { events << QStringLiteral("status ") + text; }
+    void repaintNow() override {}
+    QStringList steps() const { return events.filter(QRegularExpression(QStringLiteral("^step "))); }
+    bool hasStatus(int id) const { return events.contains(QStringLiteral("status ") + LoadResString(id)); }
+    QStringList events;
+};
+
+const QColor kFaceColours[6] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::magenta, Qt::cyan};
+} // namespace
+
+class TestCubeBuilder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void allFacesEmpty();
+    void facesDrawnIntoTheirCells_data();
+    void facesDrawnIntoTheirCells();
+    void secondBuildWithoutChange();
+    void emptiedFaceKeepsItsChangedFlag();
+    void captionLines_data();
+    void captionLines();
+    void workDirectoryDeletedBetweenBuilds();
+    void workDirectoryCannotBeMade();
+    void photoGoneSincePlaced();
+    void pastedFace();
+    void templatePageMissing();
+    void missingTemplatePictureKeepsWorkCopy();
+
+private:
+    QString work(const QString &name) const { return AppPaths::join(gTempDirectory, name); }
+    QString templateFile(const QString &name) const { return AppPaths::join(AppPaths::templateDirectory(), name); }
+    QString photo(int face, QSize size = QSize(300, 300));
+    void place(int face, const QString &source);
+    void build();
+    // A copy of the built template to change for one test.
+    void useOwnTemplate();
+    static QRect Cell(int face, int inset = 6);
+
+    TestEnvironment *m_env = nullptr;
+    LeadImage m_lead[FaceCount];
+    LeadImage m_printImage;
+    LeadImage m_printSource;
+    Pixlet m_pixlet;
+    CubeBuilder m_builder;
+    RecordingSink m_sink;
+};
+
+void TestCubeBuilder::init()
+{
+    m_env = new TestEnvironment;
+    gTempDirectory = m_env->path(QStringLiteral("base/CubeTemp"));
+    QDir().mkpath(m_env->path(QStringLiteral("base")));
+    ResetFaceModel();
+    m_pixlet.setBackColor(Qt::white);
+    m_pixlet.setMember11(64);
+    m_builder = CubeBuilder();
+    m_sink = RecordingSink();
+    MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
+    m_builder.PrepareWorkDirectory();
+}
+
+void TestCubeBuilder::cleanup()
+{
+    QDir::setCurrent(QDir::tempPath());
+    delete m_env;
+}
+
+QString TestCubeBuilder::photo(int face, QSize size)
+{
+    return WriteFile(m_env->path(QStringLiteral("photos/face%1.jpg").arg(face + 1)),
+                     Encode(Solid(size, kFaceColours[face]), "jpeg"));
+}
+
+void TestCubeBuilder::place(int face, const QString &source)
+{
+    gFaceSource[face] = source;
+    gFaceChanged[face] = True;
+}
+
+void TestCubeBuilder::build()
+{
+    m_sink.events.clear();
+    m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("My cube"), m_sink);
+}
+
+void TestCubeBuilder::useOwnTemplate()
+{
+    const QString app = m_env->path(QStringLiteral("app"));
+    QDir().mkpath(app + QStringLiteral("/Template"));
+    for (const QString &name : CubeBuilder::PlainFiles(TestEnvironment::appDir() + QStringLiteral("/Template")))
+        QFile::copy(TestEnvironment::appDir() + QStringLiteral("/Template/") + name, app + QStringLiteral("/Template/") + name);
+    AppPaths::setProgramDirectory(app);
+}
+
+QRect TestCubeBuilder::Cell(int face, int inset)
+{
+    return QRect(CubeBuilder::FoldOutLeft[face], CubeBuilder::FoldOutTop[face], CubeBuilder::FoldOutCell,
+                 CubeBuilder::FoldOutCell).adjusted(inset, inset, -inset, -inset);
+}
+
+void TestCubeBuilder::allFacesEmpty()
+{
+    build();
+    QVERIFY(!m_builder.buildFailed);
+    QCOMPARE(m_sink.steps(), QStringList({"step 1", "step 2", "step 3", "step 4", "step 5", "step 6", "step 7",
+                                          "step 8", "step 9"}));
+    QCOMPARE(m_sink.events.at(1), QStringLiteral("status ") + LoadResString(27));
+    QVERIFY(!m_sink.hasStatus(29));
+    QVERIFY(!m_sink.hasStatus(28));
+    for (int i = 0; i < FaceCount; ++i)
+        QCOMPARE(ReadFile(work(FaceFileName(QStringLiteral("image"), i))),
+                 ReadFile(templateFile(FaceFileName(QStringLiteral("image"), i))));
+    QVERIFY(QDir(gTempDirectory).entryList({QStringLiteral("pimage*")}).isEmpty());
+    QVERIFY(QFile::exists(work(QStringLiteral("imagevexilo.class"))));
+    QCOMPARE(QDir::currentPath(), QDir(gTempDirectory).absolutePath());
+
+    // The fold-out is the blank sheet saved again.
+    const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
+    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    QCOMPARE(foldOut.size(), blank.size());
+    QVERIFY(foldOut.width() >= 663 && foldOut.height() >= 837);
+    for (int i = 0; i < FaceCount; ++i)
+        QVERIFY(Near(foldOut.pixelColor(Cell(i).topLeft()), blank.pixelColor(Cell(i).topLeft()), 12));
+
+    const QByteArray page = ReadFile(work(QStringLiteral("Vexilo.htm")));
+    QVERIFY(page.contains("\r\nMy cube\r\n"));
+    QVERIFY(!page.contains("Caption goes here"));
+    QCOMPARE(page.count("\r\n"), page.count("\n"));
+}
+
+void TestCubeBuilder::facesDrawnIntoTheirCells_data()
+{
+    QTest::addColumn<QList<int>>("faces");
+    QTest::newRow("face 1") << QList<int>{0};
+    QTest::newRow("face 6") << QList<int>{5};
+    QTest::newRow("faces 2 and 4") << QList<int>{1, 3};
+    QTest::newRow("all six") << QList<int>{0, 1, 2, 3, 4, 5};
+}
+
+void TestCubeBuilder::facesDrawnIntoTheirCells()
+{
+    QFETCH(QList<int>, faces);
+    for (int face : faces)
+        place(face, photo(face));
+    build();
+    const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
+    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    for (int i = 0; i < FaceCount; ++i) {
+        const QString web = work(FaceFileName(QStringLiteral("image"), i));
+        if (faces.contains(i)) {
+            QVERIFY2(AreaIs(foldOut, Cell(i), kFaceColours[i]), qPrintable(QString::number(i)));
+            const QImage image(web);
+            QCOMPARE(image.size(), QSize(250, 250));
+            QVERIFY(AreaIs(image, image.rect().adjusted(4, 4, -4, -4), kFaceColours[i]));
+            QCOMPARE(gFaceChanged[i], False);
+        } else {
+            QVERIFY(Near(foldOut.pixelColor(Cell(i).topLeft()), blank.pixelColor(Cell(i).topLeft()), 12));
+            QCOMPARE(ReadFile(web), ReadFile(templateFile(FaceFileName(QStringLiteral("image"), i))));
+        }
+    }
+    // Nothing spills outside the cells: the sheet's corner and the gap between cells stay blank.
+    QVERIFY(Near(foldOut.pixelColor(2, 2), blank.pixelColor(2, 2), 12));
+    QVERIFY(Near(foldOut.pixelColor(600, 600), blank.pixelColor(600, 600), 12));
+    QVERIFY(m_sink.hasStatus(29));
+    QVERIFY(QDir(gTempDirectory).entryList({QStringLiteral("pimage*")}).isEmpty());
+}
+
+void TestCubeBuilder::secondBuildWithoutChange()
+{
+    place(0, photo(0));
+    build();
+    const QByteArray firstWeb = ReadFile(work(QStringLiteral("image1.jpg")));
+    // A photo changed on disk is not read again while the face is unchanged,
+    // and a spoilt fold-out is made afresh from the blank sheet.
+    WriteFile(gFaceSource[0], Encode(Solid(QSize(300, 300), Qt::black), "jpeg"));
+    QFile::remove(work(QStringLiteral("cubefold.jpg")));
+    WriteFile(work(QStringLiteral("Vexilo.htm")), "spoilt");
+    build();
+    QVERIFY(!m_sink.hasStatus(29));
+    QCOMPARE(m_sink.steps().size(), 9);
+    QCOMPARE(ReadFile(work(QStringLiteral("image1.jpg"))), firstWeb);
+    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    QVERIFY(AreaIs(foldOut, Cell(0), Qt::black));     // print pictures are remade every build
+    QVERIFY(ReadFile(work(QStringLiteral("Vexilo.htm"))).contains("My cube"));
+}
+
+void TestCubeBuilder::emptiedFaceKeepsItsChangedFlag()
+{
+    place(2, photo(2));
+    build();
+    place(2, QString());
+    build();
+    QVERIFY(m_sink.hasStatus(29));
+    QCOMPARE(gFaceChanged[2], True);
+    QCOMPARE(ReadFile(work(QStringLiteral("image3.jpg"))), ReadFile(templateFile(QStringLiteral("image3.jpg"))));
+    const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
+    QVERIFY(Near(QImage(work(QStringLiteral("cubefold.jpg"))).pixelColor(Cell(2).center()),
+                 blank.pixelColor(Cell(2).center()), 12));
+    build();
+    QVERIFY(m_sink.hasStatus(29));
+}
+
+void TestCubeBuilder::captionLines_data()
+{
+    QTest::addColumn<QByteArray>("templateText");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QByteArray>("page");
+    QTest::newRow("exact") << QByteArray("a\nCaption goes here\nb\n") << "Hi" << QByteArray("a\r\nHi\r\nb\r\n");
+    QTest::newRow("trailing blank") << QByteArray("Caption goes here \n") << "Hi" << QByteArray("Caption goes here \r\n");
+    QTest::newRow("leading blank") << QByteArray(" Caption goes here\n") << "Hi" << QByteArray(" Caption goes here\r\n");
+    QTest::newRow("letter case") << QByteArray("caption goes here\n") << "Hi" << QByteArray("caption goes here\r\n");
+    QTest::newRow("inside a line") << QByteArray("<h1>Caption goes here</h1>\n") << "Hi"
+                                   << QByteArray("<h1>Caption goes here</h1>\r\n");
+    QTest::newRow("twice") << QByteArray("Caption goes here\nx\nCaption goes here\n") << "Hi"
+                           << QByteArray("Hi\r\nx\r\nHi\r\n");
+    QTest::newRow("empty caption") << QByteArray("a\nCaption goes here\nb\n") << "" << QByteArray("a\r\n\r\nb\r\n");
+    QTest::newRow("markup as typed") << QByteArray("Caption goes here\n") << "a < b & <i>c</i>"
+                                     << QByteArray("a < b & <i>c</i>\r\n");
+    QTest::newRow("CR LF template") << QByteArray("a\r\nCaption goes here\r\n") << "Hi" << QByteArray("a\r\nHi\r\n");
+    QTest::newRow("no final line end") << QByteArray("a\nCaption goes here") << "Hi" << QByteArray("a\r\nHi\r\n");
+    QTest::newRow("non-ASCII") << QByteArray("Caption goes here\n") << QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9")
+                               << QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9\r\n").toUtf8();
+    QTest::newRow("several lines") << QByteArray("Caption goes here\n") << "one\ntwo" << QByteArray("one\r\ntwo\r\n");
+    const QString longCaption(20000, QLatin1Char('x'));
+    QTest::newRow("long") << QByteArray("Caption goes here\n") << longCaption << (longCaption + "\r\n").toUtf8();
+}
+
+void TestCubeBuilder::captionLines()
+{
+    QFETCH(QByteArray, templateText);
+    QFETCH(QString, caption);
+    QFETCH(QByteArray, page);
+    useOwnTemplate();
+    WriteFile(templateFile(QStringLiteral("Vexilo.htm")), templateText);
+    m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, caption, m_sink);
+    QCOMPARE(ReadFile(work(QStringLiteral("Vexilo.htm"))), page);
+}
+
+void TestCubeBuilder::workDirectoryDeletedBetweenBuilds()
+{
+    place(0, photo(0));
+    place(1, photo(1));
+    build();
+    QVERIFY(QDir(gTempDirectory).removeRecursively());
+    build();
+    QVERIFY(!m_builder.buildFailed);
+    QVERIFY(m_sink.hasStatus(28));
+    QVERIFY(!m_sink.hasStatus(29));
+    QVERIFY(QFile::exists(work(QStringLiteral("imagevexilo.class"))));
+    QVERIFY(!QFile::exists(work(QStringLiteral("vexilo.cls"))));
+    // Unchanged faces show the default pictures on the page, their photos on the fold-out.
+    QCOMPARE(ReadFile(work(QStringLiteral("image1.jpg"))), ReadFile(templateFile(QStringLiteral("image1.jpg"))));
+    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    QVERIFY(AreaIs(foldOut, Cell(0), kFaceColours[0]));
+    QVERIFY(AreaIs(foldOut, Cell(1), kFaceColours[1]));
+    QVERIFY(ReadFile(work(QStringLiteral("Vexilo.htm"))).contains("My cube"));
+}
+
+void TestCubeBuilder::workDirectoryCannotBeMade()
+{
+    gTempDirectory = m_env->path(QStringLiteral("missing/parent/CubeTemp"));
+    build();
+    QVERIFY(m_builder.buildFailed);
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{22});
+    QCOMPARE(m_sink.steps(), QStringList{"step 1"});
+}
+
+void TestCubeBuilder::photoGoneSincePlaced()
+{
+    place(0, photo(0));
+    place(3, photo(3));
+    QFile::remove(gFaceSource[0]);
+    build();
+    QVERIFY(!m_builder.buildFailed);
+    QCOMPARE(m_sink.steps().size(), 9);
+    const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
+    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    QVERIFY(Near(foldOut.pixelColor(Cell(0).center()), blank.pixelColor(Cell(0).center()), 12));
+    QVERIFY(AreaIs(foldOut, Cell(3), kFaceColours[3]));
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+void TestCubeBuilder::pastedFace()
+{
+    QVERIFY(m_lead[4].Load(photo(4), 0, 1, -1) == LeadImage::LeadSuccess);
+    place(4, ClipboardSource);
+    place(5, photo(5));        // a file after a pasted face is read from its file
+    build();
+    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    QVERIFY(AreaIs(foldOut, Cell(4), kFaceColours[4]));
+    QVERIFY(AreaIs(foldOut, Cell(5), kFaceColours[5]));
+    const QImage clip = QApplication::clipboard()->image();
+    QVERIFY(!clip.isNull());
+    QVERIFY(Near(clip.pixelColor(clip.rect().center()), kFaceColours[4]));
+}
+
+void TestCubeBuilder::templatePageMissing()
+{
+    build();
+    useOwnTemplate();
+    QFile::remove(templateFile(QStringLiteral("Vexilo.htm")));
+    m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("Other"), m_sink);
+    QVERIFY(!m_builder.buildFailed);
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    QVERIFY(ReadFile(work(QStringLiteral("Vexilo.htm"))).contains("My cube"));
+}
+
+void TestCubeBuilder::missingTemplatePictureKeepsWorkCopy()
+{
+    useOwnTemplate();
+    QFile::remove(templateFile(QStringLiteral("cubefold.jpg")));
+    QFile::remove(templateFile(QStringLiteral("image2.jpg")));
+    place(0, photo(0));
+    place(1, QString());
+    build();
+    QVERIFY(!m_builder.buildFailed);
+    QVERIFY(QFile::exists(work(QStringLiteral("image2.jpg"))));
+    QVERIFY(AreaIs(QImage(work(QStringLiteral("cubefold.jpg"))), Cell(0), kFaceColours[0]));
+}
+
+QTEST_MAIN(TestCubeBuilder)
+#include "tst_cubebuilder.moc"
