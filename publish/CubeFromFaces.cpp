@@ -1,0 +1,51 @@
+#include "publish/CubeFromFaces.h"
+
+#include "mail/CubePackage.h"
+#include "publish/CubeSave.h"
+#include "shell/Globals.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+CubeFromFaces::CubeFromFaces()
+{
+    ResetFaceModel();
+    gTempDirectory = workDirectory();
+    Pixlet1.setBackColor(Qt::white);
+    Pixlet1.setMember11(64);
+}
+
+QString CubeFromFaces::workDirectory() const
+{
+    return m_base.path() + QStringLiteral("/CubeTemp");
+}
+
+bool CubeFromFaces::SetFace(int number, const QString &photo)
+{
+    if (number < 1 || number > FaceCount || !QFileInfo(photo).isFile() || !QImageReader(photo).canRead())
+        return false;
+    gFaceSource[number - 1] = QFileInfo(photo).absoluteFilePath();
+    gFaceChanged[number - 1] = True;
+    return true;
+}
+
+bool CubeFromFaces::Build(ProgressSink &progress)
+{
+    gTempDirectory = workDirectory();
+    builder.PrepareWorkDirectory();
+    builder.BuildCubeFiles({LEAD1, PrintImage, PrintSource, Pixlet1}, m_caption, progress);
+    return !builder.buildFailed;
+}
+
+bool CubeFromFaces::Package()
+{
+    return BuildCubeExe(builder.gZipTargets);
+}
+
+QStringList CubeFromFaces::CopyTo(const QString &dir) const
+{
+    if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir())
+        return CubeBuilder::PlainFiles(workDirectory());
+    return CubeSave::CopyPlainFiles(workDirectory(), QDir(dir).absolutePath());
+}

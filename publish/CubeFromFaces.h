@@ -1,0 +1,46 @@
+#pragma once
+
+#include "components/imaging/LeadImage.h"
+#include "components/pixlet/Pixlet.h"
+#include "editor/FaceModel.h"
+#include "publish/CubeBuilder.h"
+
+#include <QTemporaryDir>
+
+class ProgressSink;
+
+// A cube built without the editor: photo files on faces, a caption, and a
+// work directory of its own that goes when the object goes. The face model
+// and the work directory globals are pointed at this cube while it lives.
+class CubeFromFaces
+{
+public:
+    CubeFromFaces();
+
+    // Face number 1 to 6. False when the number is out of range or the
+    // file is not a picture that can be read.
+    bool SetFace(int number, const QString &photo);
+    void SetCaption(const QString &caption) { m_caption = caption; }
+
+    // Fills the work directory and builds the web files. False (with the
+    // message shown) when the work directory could not be made.
+    bool Build(ProgressSink &progress);
+    // Makes "Cube.exe" beside the web files; false when it could not.
+    bool Package();
+    // Copies the work directory's plain files into dir, created with its
+    // parents when missing. Returns the names that could not be copied, or
+    // every name when dir cannot be made.
+    QStringList CopyTo(const QString &dir) const;
+
+    QString workDirectory() const;
+    bool isValid() const { return m_base.isValid(); }
+
+private:
+    QTemporaryDir m_base;
+    QString m_caption;
+    LeadImage LEAD1[FaceCount];
+    LeadImage PrintImage;
+    LeadImage PrintSource;
+    Pixlet Pixlet1;
+    CubeBuilder builder;
+};

@@ -1,0 +1,154 @@
+#include "tests/support/SmallDisk.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QTest>
+#include <sys/mount.h>
+
+using namespace TestPictures;
+
+// vexilo-cube build, run as a user runs it.
+class TestBuildCommand : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void buildsIntoNewFolder();
+    void facesNotNamedStayDefault();
+    void badArguments_data();
+    void badArguments();
+    void unreadablePhoto();
+    void outputCannotBeMade();
+    void readOnlyOutputLosesNothing();
+    void fullDiskLosesNothing();
+
+private:
+    QProcess *run(const QStringList &args) const;
+    QString photo(const QColor &colour) const;
+
+    TestEnvironment *m_env = nullptr;
+};
+
+void TestBuildCommand::init()
+{
+    m_env = new TestEnvironment;
+}
+
+void TestBuildCommand::cleanup()
+{
+    delete m_env;
+}
+
+QProcess *TestBuildCommand::run(const QStringList &args) const
+{
+    auto *p = new QProcess;
+    p->setWorkingDirectory(m_env->root());
+    p->start(TestEnvironment::appDir() + QStringLiteral("/vexilo-cube"), QStringList{QStringLiteral("build")} + args);
+    p->waitForFinished(60000);
+    return p;
+}
+
+QString TestBuildCommand::photo(const QColor &colour) const
+{
+    return WriteFile(m_env->path(QStringLiteral("photos/%1.jpg").arg(colour.name().mid(1))),
+                     Encode(Solid(QSize(320, 320), colour), "jpeg"));
+}
+
+void TestBuildCommand::buildsIntoNewFolder()
+{
+    QScopedPointer<QProcess> p(run({"--face", "2=" + photo(Qt::blue), "--caption", QStringLiteral("Gr\u00fc\u00dfe <3"),
+                                    "--out", "out/new/cube"}));
+    QCOMPARE(p->exitCode(), 0);
+    const QByteArray err = p->readAllStandardError();
+    QVERIFY(err.contains("Building Vexilo..."));
+    QVERIFY(err.contains("Creating Image Files..."));
+    const QString out = m_env->path(QStringLiteral("out/new/cube"));
+    QStringList expected{"Vexilo.htm", "cubefold.jpg", "image1.jpg", "image2.jpg", "image3.jpg", "image4.jpg",
+                         "image5.jpg", "image6.jpg", "imagevexilo.class"};
+    QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), expected);
+    QVERIFY(ReadFile(out + QStringLiteral("/Vexilo.htm")).contains(QStringLiteral("\r\nGr\u00fc\u00dfe <3\r\n").toUtf8()));
+    const QImage foldOut(out + QStringLiteral("/cubefold.jpg"));
+    QVERIFY(AreaIs(foldOut, QRect(35 + 6, 210 + 6, 196, 196), Qt::blue));
+    QVERIFY(AreaIs(QImage(out + QStringLiteral("/image2.jpg")), QRect(4, 4, 242, 242), Qt::blue));
+}
+
+void TestBuildCommand::facesNotNamedStayDefault()
+{
+    QScopedPointer<QProcess> p(run({"--out", "plain"}));
+    QCOMPARE(p->exitCode(), 0);
+    for (int n = 1; n <= 6; ++n)
+        QCOMPARE(ReadFile(m_env->path(QStringLiteral("plain/image%1.jpg").arg(n))),
+                 ReadFile(TestEnvironment::appDir() + QStringLiteral("/Template/image%1.jpg").arg(n)));
+}
+
+void TestBuildCommand::badArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("no output") << QStringList{};
+    QTest::newRow("face 7") << QStringList{"--face", "7=x.jpg", "--out", "o"};
+    QTest::newRow("face 0") << QStringList{"--face", "0=x.jpg", "--out", "o"};
+    QTest::newRow("face without path") << QStringList{"--face", "1=", "--out", "o"};
+    QTest::newRow("unknown option") << QStringList{"--out", "o", "--colour", "red"};
+    QTest::newRow("option without value") << QStringList{"--out"};
+}
+
+void TestBuildCommand::badArguments()
+{
+    QFETCH(QStringList, args);
+    QScopedPointer<QProcess> p(run(args));
+    QCOMPARE(p->exitCode(), 2);
+    QVERIFY(p->readAllStandardError().contains("usage: vexilo-cube build"));
+    QVERIFY(!QFileInfo::exists(m_env->path(QStringLiteral("o"))));
+}
+
+void TestBuildCommand::unreadablePhoto()
+{
+    const QString notAPicture = WriteFile(m_env->path(QStringLiteral("notes.jpg")), "just text");
+    QScopedPointer<QProcess> p(run({"--face", "1=" + notAPicture, "--out", "o"}));
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY(p->readAllStandardError().contains("notes.jpg"));
+    QVERIFY(!QFileInfo::exists(m_env->path(QStringLiteral("o"))));
+}
+
+void TestBuildCommand::outputCannotBeMade()
+{
+    WriteFile(m_env->path(QStringLiteral("afile")), "x");
+    QScopedPointer<QProcess> p(run({"--out", "afile/cube"}));
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY(p->readAllStandardError().contains("could not be copied"));
+}
+
+void TestBuildCommand::readOnlyOutputLosesNothing()
+{
+    const QString mountPoint = m_env->path(QStringLiteral("ro"));
+    SmallDisk disk(mountPoint, 1024);
+    if (!disk.isMounted())
+        QSKIP("mounting a file system needs root");
+    WriteFile(mountPoint + QStringLiteral("/Vexilo.htm"), "earlier page");
+    QVERIFY(::mount(nullptr, QFile::encodeName(mountPoint).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+    QScopedPointer<QProcess> p(run({"--face", "1=" + photo(Qt::red), "--out", mountPoint}));
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY(p->readAllStandardError().contains("Vexilo.htm could not be copied"));
+    QCOMPARE(ReadFile(mountPoint + QStringLiteral("/Vexilo.htm")), QByteArray("earlier page"));
+}
+
+void TestBuildCommand::fullDiskLosesNothing()
+{
+    SmallDisk disk(m_env->path(QStringLiteral("small")), 256);
+    if (!disk.isMounted())
+        QSKIP("mounting a file system needs root");
+    WriteFile(disk.path() + QStringLiteral("/cubefold.jpg"), "earlier fold-out");
+    disk.fill();
+    QScopedPointer<QProcess> p(run({"--face", "1=" + photo(Qt::red), "--out", disk.path()}));
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY(p->readAllStandardError().contains("cubefold.jpg could not be copied"));
+    QCOMPARE(ReadFile(disk.path() + QStringLiteral("/cubefold.jpg")), QByteArray("earlier fold-out"));
+    QVERIFY(QDir(disk.path()).entryList({QStringLiteral("*.jpg.*"), QStringLiteral("*.htm.*")}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestBuildCommand)
+#include "tst_buildcommand.moc"
