@@ -2,12 +2,14 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QTest>
 
 namespace {
@@ -80,6 +82,8 @@ private slots:
     void packageIsProgramAndArchive();
     void stubUnpacksIdenticalFiles_data();
     void stubUnpacksIdenticalFiles();
+    void doubleClickUnpacksIntoTempAndOpensPage();
+    void doubleClickOnDamagedPackageWritesNothing();
     void replacesEarlierPackageWhenComplete();
     void badInputFailsCleanly_data();
     void badInputFailsCleanly();
@@ -248,6 +252,65 @@ void TestPakwell::stubUnpacksIdenticalFiles()
     QCOMPARE(FilesIn(out), QStringList(files.keys()));
     for (auto it = files.begin(); it != files.end(); ++it)
         QVERIFY2(ReadFile(out + QLatin1Char('/') + it.key()) == it.value(), qPrintable(it.key()));
+}
+
+// Without arguments the package unpacks into a new folder under %TEMP% and
+// opens the page; wine hands the page to the browser its registry names,
+// here a script that writes down what it was asked to open.
+void TestPakwell::doubleClickUnpacksIntoTempAndOpensPage()
+{
+    const QString opened = m_work->filePath(QStringLiteral("opened.txt"));
+    const QString browser = WriteFile(m_work->filePath(QStringLiteral("browser.sh")),
+                                      "#!/bin/sh\necho \"$1\" > '" + opened.toUtf8() + "'\n");
+    QFile(browser).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QStringList reg{QStringLiteral("reg"), QStringLiteral("add")};
+    const Run browserSet = wine(reg.first(), reg.mid(1) + QStringList{QStringLiteral("HKCU\\Software\\Wine\\WineBrowser"), QStringLiteral("/v"),
+                                                                      QStringLiteral("Browsers"), QStringLiteral("/d"), browser, QStringLiteral("/f")});
+    QVERIFY2(browserSet.exitCode == 0, browserSet.err);
+    // As on Windows, pages are "htmlfile"s, opened by the browser.
+    const Run pageType = wine(reg.first(), reg.mid(1) + QStringList{QStringLiteral("HKCR\\.htm"), QStringLiteral("/ve"), QStringLiteral("/d"),
+                                                                    QStringLiteral("htmlfile"), QStringLiteral("/f")});
+    QVERIFY2(pageType.exitCode == 0, pageType.err);
+
+    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()}, {QStringLiteral("image1.jpg"), RandomBytes(20000, 5)}};
+    const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
+    QVERIFY(build(exe, writeInputs(files)) != 0);
+    const Run run = wine(exe, {});
+    QVERIFY2(run.exitCode == 0, run.err);
+    QTRY_VERIFY_WITH_TIMEOUT(!ReadFile(opened).isEmpty(), 60000);
+
+    const QUrl page = QUrl::fromEncoded(ReadFile(opened).trimmed());
+    const QFileInfo pageFile(page.toLocalFile());
+    QCOMPARE(pageFile.fileName(), QStringLiteral("Vexilo.htm"));
+    QVERIFY2(pageFile.path().contains(QStringLiteral("/Temp/Vexilo Cube ")), qPrintable(pageFile.path()));
+    QVERIFY(pageFile.canonicalFilePath().startsWith(QFileInfo(m_prefix.filePath(QStringLiteral("drive_c/users"))).canonicalFilePath()));
+    QCOMPARE(FilesIn(pageFile.path()), QStringList(files.keys()));
+    for (auto it = files.begin(); it != files.end(); ++it)
+        QVERIFY2(ReadFile(pageFile.path() + QLatin1Char('/') + it.key()) == it.value(), qPrintable(it.key()));
+}
+
+// A damaged package says so in a message box (which wine without a display
+// answers at once) and unpacks nothing into %TEMP%.
+void TestPakwell::doubleClickOnDamagedPackageWritesNothing()
+{
+    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()}};
+    const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
+    QVERIFY(build(exe, writeInputs(files)) != 0);
+    QByteArray package = ReadFile(exe);
+    package.chop(1);
+    WriteFile(exe, package);
+
+    const auto unpackedFolders = [this] {
+        QStringList folders;
+        QDirIterator it(m_prefix.filePath(QStringLiteral("drive_c/users")), {QStringLiteral("Vexilo Cube *")}, QDir::Dirs, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            folders << it.next();
+        return folders;
+    };
+    const QStringList before = unpackedFolders();
+    const Run run = wine(exe, {});
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(unpackedFolders(), before);
 }
 
 void TestPakwell::replacesEarlierPackageWhenComplete()
