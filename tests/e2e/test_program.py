@@ -18,13 +18,11 @@ class ProgramTest(unittest.TestCase):
         work = self.x.path("home/.cache/vexilo/CubeTemp")
         self.assertTrue(os.path.exists(os.path.join(work, "Vexilo.htm")))
         self.assertTrue(os.path.isdir(self.x.path("home/Vexilo")))
-        time.sleep(0.5)
-        shot = self.x.screenshot()
         ox, oy = self.x.editor_origin()
         # Inside the editor its light background; outside it the dark frame.
-        inside = shot.getpixel((ox + 5, oy + 5))
+        shot = self.x.wait_for_screen(lambda shot: sum(shot.getpixel((ox + 5, oy + 5))) > 550)
+        self.assertGreater(sum(shot.getpixel((ox + 5, oy + 5))), 550)
         outside = shot.getpixel((ox - 20, oy - 20))
-        self.assertGreater(sum(inside), 550, inside)
         self.assertLess(sum(outside), 250, outside)
 
         self.x.program.terminate()

@@ -76,6 +76,15 @@ class XSession:
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return Image.open(out).convert("RGB")
 
+    def wait_for_screen(self, condition, timeout=20):
+        """Takes screenshots until one satisfies the condition; returns it."""
+        deadline = time.time() + timeout
+        while True:
+            shot = self.screenshot()
+            if condition(shot) or time.time() > deadline:
+                return shot
+            time.sleep(0.1)
+
     def editor_origin(self, screen_size=(1024, 768)):
         return ((screen_size[0] - EDITOR_SIZE[0]) // 2, (screen_size[1] - EDITOR_SIZE[1]) // 2)
 
