@@ -50,9 +50,15 @@ class XSession:
         raise RuntimeError("no X server could be started")
 
     def start_program(self):
+        self.log = open(self.path("program.log"), "wb")
         self.program = subprocess.Popen([os.path.join(APP_DIR, "vexilo")], env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return self.wait_for_window("Vexilo")
+                                        stdout=self.log, stderr=subprocess.STDOUT)
+        try:
+            return self.wait_for_window("Vexilo")
+        except AssertionError as e:
+            with open(self.path("program.log"), "rb") as f:
+                output = f.read().decode(errors="replace")
+            raise AssertionError(f"{e}; program {'ended with ' + str(self.program.poll()) if self.program.poll() is not None else 'still runs'}; its output: {output}")
 
     def xdotool(self, *args, check=True):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, check=check).stdout
@@ -61,7 +67,7 @@ class XSession:
         out = self.xdotool("search", "--onlyvisible", "--name", name, check=False)
         return [w for w in out.split() if w]
 
-    def wait_for_window(self, name, count=1, timeout=20):
+    def wait_for_window(self, name, count=1, timeout=40):
         deadline = time.time() + timeout
         while time.time() < deadline:
             found = self.windows(name)
@@ -104,6 +110,8 @@ class XSession:
                 self.program.wait(10)
             except subprocess.TimeoutExpired:
                 self.program.kill()
+        if self.program:
+            self.log.close()
         self.xvfb.terminate()
         self.xvfb.wait(10)
         shutil.rmtree(self.root, ignore_errors=True)
