@@ -8,6 +8,15 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import APP_DIR, XSession  # noqa: E402
 
+PREVIEW = (4230, 6120, 1650, 435)
+
+FAKE_BROWSER = """#!/bin/sh
+echo "$$ $*" >> "{log}"
+trap 'echo "$$ ended" >> "{log}"; exit 0' TERM
+while :; do sleep 0.1; done
+"""
+
+
 class ProgramTest(unittest.TestCase):
     def setUp(self):
         self.x = XSession()
@@ -36,6 +45,39 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(second.returncode, 0)
         time.sleep(0.3)
         self.assertEqual(len(self.x.windows("Norvane")), 1)
+
+    def test_preview_opens_the_built_page_and_ends_the_last_browser(self):
+        log = self.x.path("browser.log")
+        browser = self.x.path("fake-browser")
+        with open(browser, "w") as f:
+            f.write(FAKE_BROWSER.format(log=log))
+        os.chmod(browser, 0o755)
+        self.x.env["BROWSER"] = browser
+        self.x.start_program()
+        work = self.x.path("home/.cache/vexilo/CubeTemp")
+
+        self.x.click_twips(*PREVIEW)
+        first = self.wait_for_lines(log, 1)[0].split()
+        self.assertEqual(first[1], "file://" + work + "/Vexilo.htm")
+        with open(os.path.join(work, "Vexilo.htm"), "rb") as page:
+            self.assertIn(b"\r\n", page.read())
+        self.assertTrue(os.path.exists(os.path.join(work, "cubefold.jpg")))
+
+        self.x.click_twips(*PREVIEW)
+        lines = self.wait_for_lines(log, 3)
+        self.assertIn(f"{first[0]} ended", lines)
+
+    def wait_for_lines(self, path, count, timeout=30):
+        deadline = time.time() + timeout
+        lines = []
+        while time.time() < deadline:
+            if os.path.exists(path):
+                with open(path) as f:
+                    lines = f.read().splitlines()
+                if len(lines) >= count:
+                    return lines
+            time.sleep(0.1)
+        raise AssertionError(f"{path} has {lines}, wanted {count} lines")
 
 
 if __name__ == "__main__":
