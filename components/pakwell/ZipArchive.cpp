@@ -54,8 +54,8 @@ bool IsAscii(std::string_view text)
 
 } // namespace
 
-Deflater::Deflater(int level)
-    : m_ready(deflateInit2(&m_stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK)
+Deflater::Deflater()
+    : m_ready(deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK)
 {
 }
 
@@ -65,9 +65,9 @@ Deflater::~Deflater()
         deflateEnd(&m_stream);
 }
 
-bool Deflater::deflate(std::string_view data, std::string &packed)
+bool Deflater::deflate(std::string_view data, int level, std::string &packed)
 {
-    if (!m_ready || deflateReset(&m_stream) != Z_OK)
+    if (!m_ready || deflateReset(&m_stream) != Z_OK || deflateParams(&m_stream, level, Z_DEFAULT_STRATEGY) != Z_OK)
         return false;
     packed.resize(deflateBound(&m_stream, uLong(data.size())));
     m_stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
@@ -107,9 +107,9 @@ bool ZipArchive::writeHead(std::string_view head)
 // The deflated content when that is smaller, else the content itself.
 std::string_view ZipArchive::pack(std::string_view content)
 {
-    if (!m_fast.deflate(content, m_packed) || m_packed.size() >= content.size())
+    if (!m_deflater.deflate(content, 1, m_packed) || m_packed.size() >= content.size())
         return content;
-    if (m_packed.size() < content.size() * WellShrinkingRatio && m_thorough.deflate(content, m_thoroughlyPacked)
+    if (m_packed.size() < content.size() * WellShrinkingRatio && m_deflater.deflate(content, Z_DEFAULT_COMPRESSION, m_thoroughlyPacked)
         && m_thoroughlyPacked.size() < m_packed.size())
         return m_thoroughlyPacked;
     return m_packed;

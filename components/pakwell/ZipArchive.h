@@ -9,17 +9,17 @@
 
 namespace Pakwell {
 
-// Raw deflate at one level, its state kept from one use to the next.
+// Raw deflate, its state (the same for every level) kept from one use to the next.
 class Deflater
 {
 public:
-    explicit Deflater(int level);
+    Deflater();
     ~Deflater();
     Deflater(const Deflater &) = delete;
     Deflater &operator=(const Deflater &) = delete;
 
     // Deflates data into packed (resized to fit); false when that fails.
-    bool deflate(std::string_view data, std::string &packed);
+    bool deflate(std::string_view data, int level, std::string &packed);
 
 private:
     z_stream m_stream{};
@@ -52,8 +52,7 @@ private:
     std::uint64_t m_offset = 0;
     std::string m_directory;
     unsigned m_entries = 0;
-    Deflater m_fast{1};
-    Deflater m_thorough{Z_DEFAULT_COMPRESSION};
+    Deflater m_deflater;
     std::string m_packed; // buffers kept from entry to entry
     std::string m_thoroughlyPacked;
 };
