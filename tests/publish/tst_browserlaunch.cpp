@@ -1,10 +1,17 @@
+#include "editor/TopForm.h"
 #include "platform/BrowserProcess.h"
+#include "publish/Progress.h"
 #include "publish/BrowserLaunch.h"
 #include "shell/AppPaths.h"
+#include "shell/Globals.h"
 #include "shell/MessageBox.h"
+#include "shell/Startup.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 
 // Launches with a fake browser: a script that writes its command line, its
@@ -13,6 +20,7 @@ class TestBrowserLaunch : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void firstLaunchEndsNothing();
@@ -29,27 +37,37 @@ private slots:
     void browserVariableWithPlaceholder();
     void pageAddress_data();
     void pageAddress();
+    // Last: start-up fixes the PATH that browsers get for the rest of the run.
+    void previewOpensBuiltPage();
+    void previewAfterFailedBuild();
 
 private:
     QString writeScript(const QString &name, const QByteArray &body) const;
     QStringList logLines() const;
     QString page() const;
 
+    QTemporaryDir m_browsers;
     TestEnvironment *m_env = nullptr;
     QString m_bin;
     QString m_log;
     BrowserLaunch m_launch;
 };
 
-void TestBrowserLaunch::init()
+void TestBrowserLaunch::initTestCase()
 {
-    m_env = new TestEnvironment;
-    m_bin = m_env->path(QStringLiteral("bin"));
-    m_log = m_env->path(QStringLiteral("browser.log"));
+    m_bin = m_browsers.path() + QStringLiteral("/bin");
+    m_log = m_browsers.path() + QStringLiteral("/browser.log");
     writeScript(QStringLiteral("fakebrowser"),
+                "exec >/dev/null 2>&1\n"
                 "trap 'echo \"end $$\" >> \"" + m_log.toUtf8() + "\"; exit 0' TERM\n"
                 "echo \"start $$ PATH=$PATH $*\" >> \"" + m_log.toUtf8() + "\"\n"
                 "while :; do /bin/sleep 1 & wait $!; done\n");
+}
+
+void TestBrowserLaunch::init()
+{
+    m_env = new TestEnvironment;
+    QFile::remove(m_log);
     // Only the fake browsers are on PATH, so that no real browser is ever started.
     qputenv("PATH", m_bin.toUtf8());
     qputenv("BROWSER", "fakebrowser");
@@ -249,5 +267,48 @@ void TestBrowserLaunch::pageAddress()
     QCOMPARE(BrowserLaunch::PageAddress(directory), address);
 }
 
-QTEST_GUILESS_MAIN(TestBrowserLaunch)
+void TestBrowserLaunch::previewOpensBuiltPage()
+{
+    Startup::Run();
+    TopForm form;
+    form.Form_Load();
+    form.Caption1->setPlainText(QStringLiteral("Preview me"));
+    const QString remembered = QDir::currentPath();
+    form.Preview_Click();
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    const qint64 first = form.browser.browserProcess;
+    QVERIFY(first > 0);
+    const QString url = BrowserLaunch::PageAddress(gTempDirectory);
+    QVERIFY(url.startsWith(QStringLiteral("file:///")));
+    QTRY_COMPARE(logLines().size(), 1);
+    QVERIFY(logLines().at(0).endsWith(QLatin1Char(' ') + url));
+    QVERIFY(ReadFile(gTempDirectory + QStringLiteral("/Vexilo.htm")).contains("Preview me"));
+    QCOMPARE(QDir::currentPath(), remembered);
+    QVERIFY(!Progress::isLoaded());
+
+    form.Preview_Click();
+    m_launch = form.browser;
+    QTRY_VERIFY(logLines().contains(QStringLiteral("end %1").arg(first)));
+    // The support link ends the preview's browser as well.
+    const qint64 second = form.browser.browserProcess;
+    QTRY_COMPARE(logLines().filter(QStringLiteral("start ")).size(), 2);
+    form.LaunchBrowser(gTempDirectory + QStringLiteral("/Vexilo.htm"), QStringLiteral("https://support.example/"), true);
+    m_launch = form.browser;
+    QTRY_VERIFY(logLines().contains(QStringLiteral("end %1").arg(second)));
+}
+
+void TestBrowserLaunch::previewAfterFailedBuild()
+{
+    Startup::Run();
+    TopForm form;
+    form.Form_Load();
+    gTempDirectory = m_env->path(QStringLiteral("no/such/parent/CubeTemp"));
+    form.Preview_Click();
+    QCOMPARE(MessageSeam::shownMessages(), (QList<int>{22, 21}));
+    QCOMPARE(form.browser.browserProcess, 0);
+    QVERIFY(!QFile::exists(m_log));
+    QVERIFY(!Progress::isLoaded());
+}
+
+QTEST_MAIN(TestBrowserLaunch)
 #include "tst_browserlaunch.moc"
