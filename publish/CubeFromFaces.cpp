@@ -32,9 +32,11 @@ bool CubeFromFaces::SetFace(int number, const QString &photo)
 
 bool CubeFromFaces::Build(ProgressSink &progress)
 {
+    const QString remembered = QDir::currentPath();
     gTempDirectory = workDirectory();
     builder.PrepareWorkDirectory();
     builder.BuildCubeFiles({LEAD1, PrintImage, PrintSource, Pixlet1}, m_caption, progress);
+    QDir::setCurrent(remembered);
     return !builder.buildFailed;
 }
 

@@ -22,8 +22,9 @@ public:
     bool SetFace(int number, const QString &photo);
     void SetCaption(const QString &caption) { m_caption = caption; }
 
-    // Fills the work directory and builds the web files. False (with the
-    // message shown) when the work directory could not be made.
+    // Fills the work directory and builds the web files; the current
+    // directory stays as it was. False (with the message shown) when the
+    // work directory could not be made.
     bool Build(ProgressSink &progress);
     // Makes "Cube.exe" beside the web files; false when it could not.
     bool Package();
