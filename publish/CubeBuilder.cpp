@@ -106,8 +106,7 @@ void CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
         if (!gFaceSource[i].isEmpty()) {
             // A face whose photo has gone makes no print picture and leaves its cell blank.
             const QString print = InWorkDirectory(FaceFileName(QStringLiteral("pimage"), i));
-            QFile::remove(print);
-            MakeFaceImage(controls, i, print, PrintBox);
+            MakePrintImage(controls, i, print);
             controls.PrintSource.Load(print, 0, 1, -1);
             controls.PrintImage.Combine(FoldOutLeft[i], FoldOutTop[i], FoldOutCell, FoldOutCell,
                                         controls.PrintSource.Bitmap(), 0, 0, 800);
@@ -142,6 +141,27 @@ void CubeBuilder::MakeFaceImage(const CubeControls &controls, int faceIndex, con
     pixlet.setMember9(true);
     pixlet.setMember11(64);
     pixlet.Generate();
+}
+
+void CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file)
+{
+    QFile::remove(file);
+    PrintMemo &memo = m_print[faceIndex];
+    const QString &source = gFaceSource[faceIndex];
+    const QFileInfo photo(source);
+    const bool fromFile = source != ClipboardSource && photo.isFile();
+    if (fromFile && memo.source == source && memo.size == photo.size() && memo.modified == photo.lastModified()) {
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly) && out.write(memo.jpeg) == memo.jpeg.size())
+            return;
+        out.close();
+        QFile::remove(file);
+    }
+    memo = PrintMemo();
+    MakeFaceImage(controls, faceIndex, file, PrintBox);
+    QFile made(file);
+    if (fromFile && made.open(QIODevice::ReadOnly))
+        memo = {source, photo.size(), photo.lastModified(), made.readAll()};
 }
 
 // The template's lines, each ended by CR LF, with every line that is exactly

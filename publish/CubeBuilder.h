@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 class LeadImage;
@@ -46,7 +48,20 @@ public:
     static constexpr int FoldOutTop[6] = {1, 210, 210, 210, 420, 629};
 
 private:
+    // The print picture last made for a face from a photo file, kept so
+    // that a build need not decode a photo that has not changed since.
+    struct PrintMemo
+    {
+        QString source;
+        qint64 size = -1;
+        QDateTime modified;
+        QByteArray jpeg;
+    };
+
+    void MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
     static void CopyTemplateFile(const QString &name);
     static void MakeFaceImage(const CubeControls &controls, int faceIndex, const QString &file, qint16 box);
     static void WritePage(const QString &caption);
+
+    PrintMemo m_print[6];
 };
