@@ -36,18 +36,18 @@ class XSession:
         return os.path.join(self.root, relative)
 
     def _start_xvfb(self, screen):
-        for number in range(140, 240):
-            if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
-                continue
-            self.xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", screen, "-nolisten", "tcp"],
-                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            for _ in range(100):
-                if os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                    return f":{number}"
-                if self.xvfb.poll() is not None:
-                    break
-                time.sleep(0.05)
-        raise RuntimeError("no X server could be started")
+        # Xvfb picks a free display itself and reports its number once it
+        # accepts connections, so parallel sessions never share one.
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
+                                      "-nolisten", "tcp"], pass_fds=(write_end,),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("no X server could be started")
+        return f":{number}"
 
     def start_program(self):
         self.log = open(self.path("program.log"), "wb")
