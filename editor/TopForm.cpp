@@ -1,7 +1,12 @@
 #include "editor/TopForm.h"
 
 #include "editor/FacePicture.h"
+#include "editor/InsertCommand.h"
 #include "mail/CubePackage.h"
+#include "photosource/BrowserState.h"
+#include "photosource/CatalogSearch.h"
+#include "photosource/PhotoBrowser.h"
+#include "photosource/TBrowserLibrary.h"
 #include "publish/CubeSave.h"
 #include "publish/Progress.h"
 #include "publish/SaveCube.h"
@@ -209,6 +214,20 @@ void TopForm::Form_Load()
     // No palette library on this platform: the handle stays 0.
     paletteHandle = 0;
 
+    SetBrowserHost({this, [this] { return CatalogLabel->text(); }, [this] { Insert->setEnabled(true); },
+                    [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); }});
+    const QString catalog = FindCatalog();
+    if (!catalog.isEmpty())
+        CatalogLabel->setText(catalog);
+    // Without the thumbnail library the photo browser stays empty.
+    if (!catalog.isEmpty() && TBrowserLibrary::Load()) {
+        Tb().TbInitialize(0, 0, this);
+        gBrowserReady = True;
+        OpenCatalog(CatalogLabel->text());
+    } else {
+        gBrowserReady = False;
+    }
+
     ResetFaceModel();
     builder.PrepareWorkDirectory();
 
@@ -237,9 +256,15 @@ void TopForm::UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowCo
         ContextButton[NewIndex]->show();
 }
 
+void TopForm::OpenCatalog(const QString &name)
+{
+    OpenCatalogIn(name, SlideTray1, paletteHandle);
+}
+
 void TopForm::Form_QueryUnload()
 {
     paletteHandle = 0;
+    CloseBrowser();
 }
 
 void TopForm::Form_Unload()
@@ -311,6 +336,7 @@ void TopForm::Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effec
 
 void TopForm::Insert_Click()
 {
+    InsertCommand(*this).Insert();
 }
 
 void TopForm::BuildCubeFiles()

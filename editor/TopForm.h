@@ -31,6 +31,7 @@ public:
     void Form_Unload();
 
     void UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowContextButton);
+    void OpenCatalog(const QString &name);
 
     // Handlers of the editor's controls.
     void Image1_MouseUp(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint pos);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class TopForm;
+
+// Puts the photo selected in the photo browser on the current face and
+// moves on to the next face: the Insert button, and a double-click in the
+// browser.
+class InsertCommand
+{
+public:
+    explicit InsertCommand(TopForm &form);
+
+    void Insert();
+
+    // The face thumbnail step for the current face; on success the face
+    // holds the photo and the next face becomes current, on failure the
+    // user is told and nothing changes. True on success.
+    bool PutOnCurrentFace(const QString &path);
+
+private:
+    // Back to the normal pointer and, unless textId is 0, that message.
+    void Stop(int textId);
+
+    TopForm &m_form;
+};

@@ -1,0 +1,9 @@
+#include "photosource/BrowserState.h"
+
+#include "shell/Globals.h"
+
+qint16 gBrowserReady = False;
+int32_t gCatalog = 0;
+int32_t gBrowserWindow = 0;
+TbRect gBrowserRect = {0, 0, 0, 0};
+QString gCatalogFile;

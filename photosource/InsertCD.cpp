@@ -1,0 +1,61 @@
+#include "photosource/InsertCD.h"
+
+#include "resources/StringTable.h"
+#include "shell/Globals.h"
+#include "shell/Twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+QLabel *makeLabel(QWidget *parent, int l, int t, int w, int h)
+{
+    auto *label = new QLabel(parent);
+    label->setGeometry(TwipsRect(l, t, w, h));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    return label;
+}
+} // namespace
+
+InsertCD::InsertCD(QWidget *parent)
+    : QDialog(parent)
+    , MyReturnVal(False)
+{
+    setObjectName(QStringLiteral("InsertCD"));
+    setFixedSize(TwipsToPixels(5160), TwipsToPixels(1332));
+    Label3 = makeLabel(this, 120, 75, 1575, 255);
+    Label1 = makeLabel(this, 1830, 75, 3240, 270);
+    Label4 = makeLabel(this, 135, 300, 1530, 255);
+    Label2 = makeLabel(this, 1830, 315, 3240, 570);
+    Label2->setTextFormat(Qt::PlainText);
+    Command1 = new QPushButton(this);
+    Command1->setGeometry(TwipsRect(990, 945, 1395, 375));
+    Command1->setDefault(true);
+    Command2 = new QPushButton(this);
+    Command2->setGeometry(TwipsRect(2805, 945, 1395, 375));
+    connect(Command1, &QPushButton::clicked, this, &InsertCD::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &InsertCD::Command2_Click);
+    Form_Load();
+}
+
+void InsertCD::Form_Load()
+{
+    setWindowTitle(LoadResString(6));
+    Label3->setText(LoadResString(4));
+    Label4->setText(LoadResString(5));
+    Command1->setText(LoadResString(2));
+    Command2->setText(LoadResString(3));
+}
+
+void InsertCD::Command1_Click()
+{
+    MyReturnVal = True;
+    accept();
+}
+
+void InsertCD::Command2_Click()
+{
+    MyReturnVal = False;
+    reject();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// What the photo source needs from the editor window that hosts the browser.
+struct BrowserHost
+{
+    QWidget *editor = nullptr;
+    std::function<QString()> catalogName;  // the text of CatalogLabel
+    std::function<void()> enableInsert;
+    // Thumbnail on the current face, then on to the next face; reports a
+    // failure itself.
+    std::function<void(const QString &path)> putPhotoOnCurrentFace;
+};
+void SetBrowserHost(BrowserHost host);
+
+// Opens the named catalog below gCatalogDirectory in a thumbnail window
+// filling tray; anything that fails leaves the browser empty.
+void OpenCatalogIn(const QString &name, QWidget *tray, quintptr palette);
+// Closes the catalog and its window and shuts the library down.
+void CloseBrowser();
+
+// Called by the library for what the user does in the thumbnail window.
+int32_t MyNotifyProc(int32_t window, int32_t code, int32_t parameter);
+
+// The selected item of a thumbnail window; negative when none.
+int32_t SelectedItem(int32_t window);
+QString GetItemURL(int32_t window, int32_t item);
+QString GetItemPath(int32_t window, int32_t item);
+
+// Asks for the disc of the open catalog until the file exists or the user
+// cancels; True when the file exists.
+bool PromptForVevudedED(const QString &path);
