@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+class BasicRandom;
+class MMail;
+
+// The two clock readings a message's Date is made from, both to the second.
+struct ClockReading
+{
+    QDateTime local;
+    QDateTime utc;
+};
+using MailClock = std::function<ClockReading()>;
+ClockReading SystemClock();
+
+// What a cube message is made of; the rest is fixed.
+struct MailOrder
+{
+    QString recipients;   // "," separated
+    QString sender;
+    QString subject;
+    QString attachment;   // the package file, "Cube.exe"
+    QString server;       // "host" or "host:port"
+    bool useDefaultServer = true;
+};
+
+// Composes the cube message in the mail control, in the order the control
+// expects: header fields, the Cube.exe attachment, then the fixed body text,
+// and finally the server to send it to.
+class MailComposer
+{
+public:
+    explicit MailComposer(MMail &mail, MailClock clock = SystemClock);
+    MailComposer(MMail &mail, MailClock clock, BasicRandom &random);
+
+    // False when composition stopped at a value or an operation the control
+    // refused (a CR, LF or NUL in an address or the subject, a missing
+    // attachment); the control's last error number then stays 0.
+    bool Compose(const MailOrder &order);
+
+    static QString FormatMailDate(const QDateTime &local);
+    static QString ZoneText(const ClockReading &now);
+    static QString MailerLine();
+    static QString ProductToken();
+    static QString BoundaryFor(double r);
+
+private:
+    MMail &m_mail;
+    MailClock m_clock;
+    BasicRandom &m_random;
+};
+
+// Every ";" of an address list becomes ","; nothing else changes.
+QString NormalizeAddressList(const QString &list);

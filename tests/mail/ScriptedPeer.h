@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTimer>
+
+class QTcpSocket;
+
+// A scripted SMTP peer on 127.0.0.1 for the faults a real server rarely
+// shows on demand: it answers each command by its script.
+class ScriptedPeer : public QObject
+{
+    Q_OBJECT
+public:
+    enum Fault {
+        NoFault, NoGreeting, Greeting421, RefuseSecondRcpt, Refuse552AfterData,
+        HangUpInData, ByteByByte, ManyLines, HugeReplyLine
+    };
+    Q_ENUM(Fault)
+
+    explicit ScriptedPeer(Fault fault);
+    QString server() const;
+    QStringList commands() const { return m_commands; }
+    QByteArray data() const { return m_data; }
+    bool messageAccepted() const { return m_accepted; }
+
+private:
+    void onConnection();
+    void onReadyRead();
+    void answer(const QByteArray &line);
+    void reply(const QByteArray &text);
+    void writeNextByte();
+
+    QTcpServer m_server;
+    QTcpSocket *m_socket = nullptr;
+    Fault m_fault;
+    QByteArray m_buffer;
+    bool m_inData = false;
+    QByteArray m_data;
+    QStringList m_commands;
+    int m_recipients = 0;
+    bool m_accepted = false;
+    QByteArray m_pending;   // bytes still to trickle out one at a time
+    QTimer m_trickle;
+};

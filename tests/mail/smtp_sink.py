@@ -1,0 +1,80 @@
+"""A real SMTP server for the mail tests, and a reader of what it received.
+
+serve DIR     run aiosmtpd on 127.0.0.1 with a free port; write the port to
+              DIR/port when ready; write each message to DIR/N.eml and its envelope to
+              DIR/N.json; run until standard input closes.
+inspect FILE  parse a received message with the email package and print, as
+              JSON, its defects, header names in order, selected headers and
+              its parts (content type, filename, decoded bytes' SHA-256).
+"""
+import asyncio
+import email
+import email.policy
+import hashlib
+import json
+import os
+import socket
+import sys
+
+
+def serve(folder):
+    from aiosmtpd.controller import Controller
+
+    class Sink:
+        count = 0
+
+        async def handle_DATA(self, server, session, envelope):
+            Sink.count += 1
+            base = os.path.join(folder, str(Sink.count))
+            with open(base + ".eml.part", "wb") as f:
+                f.write(envelope.original_content)
+            with open(base + ".json", "w") as f:
+                json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos}, f)
+            os.rename(base + ".eml.part", base + ".eml")
+            return "250 Message accepted for delivery"
+
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        port = s.getsockname()[1]
+    controller = Controller(Sink(), hostname="127.0.0.1", port=port, data_size_limit=64 << 20)
+    controller.start()
+    with open(os.path.join(folder, "port.part"), "w") as f:
+        f.write(str(port))
+    os.rename(os.path.join(folder, "port.part"), os.path.join(folder, "port"))
+    sys.stdin.read()
+    controller.stop()
+
+
+def inspect(path):
+    with open(path, "rb") as f:
+        raw = f.read()
+    msg = email.message_from_bytes(raw, policy=email.policy.compat32)
+    defects = [type(d).__name__ for d in msg.defects]
+    parts = []
+    for part in msg.walk():
+        defects += [type(d).__name__ for d in part.defects]
+        if part.is_multipart():
+            continue
+        payload = part.get_payload(decode=True) or b""
+        parts.append({
+            "content_type": part.get_content_type(),
+            "charset": part.get_content_charset(),
+            "encoding": part.get("Content-Transfer-Encoding"),
+            "disposition": part.get("Content-Disposition"),
+            "filename": part.get_filename(),
+            "sha256": hashlib.sha256(payload).hexdigest(),
+            "text": payload.decode("ascii", "replace") if part.get_content_maintype() == "text" else None,
+        })
+    modern = email.message_from_bytes(raw, policy=email.policy.default)
+    print(json.dumps({
+        "defects": defects,
+        "header_names": list(msg.keys()),
+        "headers": {k: str(modern[k]) for k in msg.keys()},
+        "boundary": msg.get_boundary(),
+        "parts": parts,
+        "crlf_only": b"\n" not in raw.replace(b"\r\n", b""),
+    }))
+
+
+if __name__ == "__main__":
+    {"serve": serve, "inspect": inspect}[sys.argv[1]](sys.argv[2])

@@ -1,0 +1,188 @@
+#include "components/mmail/MMail.h"
+#include "mail/BasicRandom.h"
+#include "mail/MailComposer.h"
+#include "resources/StringTable.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QTest>
+
+namespace {
+QDateTime at(int y, int mo, int d, int h, int mi, int s, Qt::TimeSpec spec = Qt::LocalTime)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), spec);
+}
+} // namespace
+
+class TestMailComposer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void dateAndZone_data();
+    void dateAndZone();
+    void dateNamesAreEnglishInAnyLocale();
+    void boundarySequence();
+    void eachMessageDrawsTheNextBoundary();
+    void mailerLineAndProductToken();
+    void productLineOnlyThroughDefaultServer_data();
+    void productLineOnlyThroughDefaultServer();
+    void composesPartsInOrder();
+    void missingAttachmentStopsComposition();
+    void normalizeAddressList_data();
+    void normalizeAddressList();
+
+private:
+    TestEnvironment m_env;
+};
+
+void TestMailComposer::dateAndZone_data()
+{
+    QTest::addColumn<QDateTime>("local");
+    QTest::addColumn<QDateTime>("utc");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("zone");
+    QTest::newRow("23:30 eight hours behind, UTC on the next day")
+        << at(1999, 12, 7, 23, 30, 0) << at(1999, 12, 8, 7, 30, 0, Qt::UTC) << "Tue, 07 Dec 1999 23:30:00" << "-0800";
+    QTest::newRow("UTC itself")
+        << at(2026, 12, 8, 21, 5, 9) << at(2026, 12, 8, 21, 5, 9, Qt::UTC) << "Tue, 08 Dec 2026 21:05:09" << "+0000";
+    QTest::newRow("east of UTC, UTC still in the old year")
+        << at(2027, 1, 1, 1, 15, 0) << at(2026, 12, 31, 16, 15, 0, Qt::UTC) << "Fri, 01 Jan 2027 01:15:00" << "+0900";
+    QTest::newRow("west of UTC, UTC already in the new year")
+        << at(2026, 12, 31, 20, 0, 0) << at(2027, 1, 1, 1, 0, 0, Qt::UTC) << "Thu, 31 Dec 2026 20:00:00" << "-0500";
+    QTest::newRow("half-hour zone keeps its minutes")
+        << at(2026, 3, 2, 10, 30, 0) << at(2026, 3, 2, 5, 0, 0, Qt::UTC) << "Mon, 02 Mar 2026 10:30:00" << "+0530";
+    QTest::newRow("clocks read across a second")
+        << at(2026, 6, 1, 23, 30, 0) << at(2026, 6, 2, 7, 29, 59, Qt::UTC) << "Mon, 01 Jun 2026 23:30:00" << "-0800";
+}
+
+void TestMailComposer::dateAndZone()
+{
+    QFETCH(QDateTime, local);
+    QFETCH(QDateTime, utc);
+    QFETCH(QString, date);
+    QFETCH(QString, zone);
+    QCOMPARE(MailComposer::FormatMailDate(local), date);
+    QCOMPARE(MailComposer::ZoneText({local, utc}), zone);
+
+    MMail mail;
+    BasicRandom random;
+    MailComposer composer(mail, [&] { return ClockReading{local, utc}; }, random);
+    const QString cube = WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ");
+    QVERIFY(composer.Compose({QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube, QStringLiteral("localhost"), true}));
+    QCOMPARE(mail.date(), date + QLatin1Char(' ') + zone);
+}
+
+void TestMailComposer::dateNamesAreEnglishInAnyLocale()
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString text = MailComposer::FormatMailDate(at(2026, 5, 6, 7, 8, 9));
+    QLocale::setDefault(saved);
+    QCOMPARE(text, QStringLiteral("Wed, 06 May 2026 07:08:09"));
+}
+
+void TestMailComposer::boundarySequence()
+{
+    BasicRandom random;
+    QCOMPARE(MailComposer::BoundaryFor(random.next()), QStringLiteral("70554751157_boundary"));
+    QCOMPARE(MailComposer::BoundaryFor(random.next()), QStringLiteral("53342401981_boundary"));
+    QCOMPARE(MailComposer::BoundaryFor(random.next()), QStringLiteral("57951861619_boundary"));
+    QCOMPARE(MailComposer::BoundaryFor(random.next()), QStringLiteral("28956246376_boundary"));
+    QCOMPARE(MailComposer::BoundaryFor(0.0), QStringLiteral("0_boundary"));
+    QCOMPARE(MailComposer::BoundaryFor(0.00000004711), QStringLiteral("4711_boundary"));
+}
+
+void TestMailComposer::eachMessageDrawsTheNextBoundary()
+{
+    BasicRandom random;
+    const QString cube = WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ");
+    const MailOrder order{QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube, QStringLiteral("localhost"), true};
+    MMail first, second;
+    QVERIFY(MailComposer(first, SystemClock, random).Compose(order));
+    QVERIFY(MailComposer(second, SystemClock, random).Compose(order));
+    QCOMPARE(first.message().boundary, QStringLiteral("70554751157_boundary"));
+    QCOMPARE(second.message().boundary, QStringLiteral("53342401981_boundary"));
+    QCOMPARE(first.message().container.parameters, QStringLiteral("boundary=70554751157_boundary"));
+}
+
+void TestMailComposer::mailerLineAndProductToken()
+{
+    QCOMPARE(MailComposer::MailerLine(), QStringLiteral("X-Mailer: Norvane(R) Vexilo, 2.0.45, ENU"));
+    QCOMPARE(MailComposer::ProductToken(), QStringLiteral("4E6F7276616E65202D56581CF7E5C0BE5"));
+}
+
+void TestMailComposer::productLineOnlyThroughDefaultServer_data()
+{
+    QTest::addColumn<bool>("useDefault");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("default relay") << true
+                                   << QStringList{MailComposer::MailerLine(), QStringLiteral("X-NorvaneProduct: 4E6F7276616E65202D56581CF7E5C0BE5")};
+    QTest::newRow("alternate server") << false << QStringList{MailComposer::MailerLine()};
+}
+
+void TestMailComposer::productLineOnlyThroughDefaultServer()
+{
+    QFETCH(bool, useDefault);
+    QFETCH(QStringList, lines);
+    MMail mail;
+    BasicRandom random;
+    const QString cube = WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ");
+    QVERIFY(MailComposer(mail, SystemClock, random)
+                .Compose({QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube, QStringLiteral("mx:2525"), useDefault}));
+    QCOMPARE(mail.message().extraHeaderLines, lines);
+    QCOMPARE(mail.server(), QStringLiteral("mx:2525"));
+}
+
+void TestMailComposer::composesPartsInOrder()
+{
+    MMail mail;
+    BasicRandom random;
+    const QByteArray bytes("MZ\x90\0\x03 the package", 18);
+    const QString cube = WriteFile(m_env.path(QStringLiteral("Cube.exe")), bytes);
+    QVERIFY(MailComposer(mail, SystemClock, random)
+                .Compose({QStringLiteral("a@b , c@d"), QStringLiteral("me@here"), QStringLiteral("Hello"), cube, QStringLiteral("localhost"), true}));
+    const MimeMessage &m = mail.message();
+    QCOMPARE(m.from, QStringLiteral("me@here"));
+    QCOMPARE(m.to, QStringLiteral("a@b , c@d"));
+    QCOMPARE(m.subject, QStringLiteral("Hello"));
+    QCOMPARE(m.container.contentTypeLine(), QByteArray("multipart/mixed; boundary=70554751157_boundary"));
+    QCOMPARE(m.parts.size(), 2);
+    QCOMPARE(m.parts.at(0).contentTypeLine(), QByteArray("application/octet-stream; name=\"Cube.exe\""));
+    QCOMPARE(m.parts.at(0).encoding, QStringLiteral("base64"));
+    QCOMPARE(m.parts.at(0).disposition, QStringLiteral("attachment; filename=\"Cube.exe\""));
+    QCOMPARE(m.parts.at(0).content, bytes);
+    QCOMPARE(m.parts.at(1).contentTypeLine(), QByteArray("text/plain; charset=us-ascii"));
+    QCOMPARE(m.parts.at(1).encoding, QStringLiteral("7bit"));
+    QCOMPARE(m.parts.at(1).content, LoadResString(67).toLatin1());
+    QCOMPARE(mail.mode(), qint16(1));
+    QCOMPARE(mail.flags(), 130);
+}
+
+void TestMailComposer::missingAttachmentStopsComposition()
+{
+    MMail mail;
+    BasicRandom random;
+    QVERIFY(!MailComposer(mail, SystemClock, random)
+                 .Compose({QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), m_env.path(QStringLiteral("none/Cube.exe")),
+                           QStringLiteral("localhost"), true}));
+    QCOMPARE(mail.lastError(), 0);
+    QVERIFY(mail.server().isEmpty());
+}
+
+void TestMailComposer::normalizeAddressList_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("semicolons") << "a@x;b@y" << "a@x,b@y";
+    QTest::newRow("blanks and empty entries stay") << "a@x ; b@y;;" << "a@x , b@y,,";
+    QTest::newRow("commas unchanged") << "a@x, b@y" << "a@x, b@y";
+}
+
+void TestMailComposer::normalizeAddressList()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(NormalizeAddressList(in), out);
+}
+
+QTEST_MAIN(TestMailComposer)
+#include "tst_mailcomposer.moc"

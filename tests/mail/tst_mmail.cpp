@@ -1,0 +1,344 @@
+#include "components/mmail/MMail.h"
+#include "mail/BasicRandom.h"
+#include "mail/MailComposer.h"
+#include "resources/StringTable.h"
+#include "tests/mail/ScriptedPeer.h"
+#include "tests/mail/SmtpSink.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// Drives the control through connect, send and disconnect as the send
+// dialog does, recording what it reports.
+struct Transfer
+{
+    QList<QPair<qint32, qint32>> progress;
+    int done = 0;
+    int error = 0;
+    bool finished = false;
+
+    void run(MMail &mail, int timeoutMs = 30000)
+    {
+        QObject context;
+        QObject::connect(&mail, &MMail::Done, &context, [&] {
+            ++done;
+            if (done == 1)
+                mail.setAction(MMail::Send);
+            else if (done == 2)
+                mail.setAction(MMail::Disconnect);
+            else
+                finished = true;
+        });
+        QObject::connect(&mail, &MMail::Progress, &context, [&](qint32 n, qint32 d) { progress.append({n, d}); });
+        QObject::connect(&mail, &MMail::AsyncError, &context, [&](qint16 code, const QString &) {
+            error = code;
+            finished = true;
+        });
+        QVERIFY(mail.setAction(MMail::Connect));
+        QVERIFY(QTest::qWaitFor([&] { return finished; }, timeoutMs));
+    }
+};
+
+QByteArray randomBytes(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator gen(7);
+    for (char &c : bytes)
+        c = char(gen.bounded(256));
+    return bytes;
+}
+
+ClockReading fixedClock()
+{
+    return {QDateTime(QDate(2026, 12, 8), QTime(21, 5, 9)), QDateTime(QDate(2026, 12, 8), QTime(21, 5, 9), Qt::UTC)};
+}
+
+QString sha256(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+} // namespace
+
+class TestMMail : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void realServerReceivesTheComposedMessage();
+    void dotsAtLineStartsSurvive();
+    void nonAsciiSubjectIsEncoded();
+    void faults_data();
+    void faults();
+    void eventsComeAfterTheCallAndOneAtATime();
+    void abortEndsTheTransferSilently();
+    void lineBreaksInHeaderValuesAreRefused_data();
+    void lineBreaksInHeaderValuesAreRefused();
+
+private:
+    QString writeAttachment(const QByteArray &bytes);
+    bool compose(MMail &mail, const QString &server, const QString &to, const QString &subject = QStringLiteral("Test"));
+    QScopedPointer<TestEnvironment> m_env;
+    QByteArray m_attachment;
+};
+
+void TestMMail::init()
+{
+    m_env.reset(new TestEnvironment);
+    m_attachment = randomBytes(300 * 1024 + 17);
+}
+
+QString TestMMail::writeAttachment(const QByteArray &bytes)
+{
+    return WriteFile(m_env->path(QStringLiteral("work/Cube.exe")), bytes);
+}
+
+bool TestMMail::compose(MMail &mail, const QString &server, const QString &to, const QString &subject)
+{
+    BasicRandom random;
+    MailComposer composer(mail, fixedClock, random);
+    MailOrder order;
+    order.recipients = to;
+    order.sender = QStringLiteral("sender@example.org");
+    order.subject = subject;
+    order.attachment = writeAttachment(m_attachment);
+    order.server = server;
+    order.useDefaultServer = true;
+    return composer.Compose(order);
+}
+
+void TestMMail::realServerReceivesTheComposedMessage()
+{
+    SmtpSink sink;
+    QVERIFY(sink.isRunning());
+    MMail mail;
+    QVERIFY(compose(mail, sink.server(), QStringLiteral("one@example.com, Two <two@example.net>,three@example.org")));
+    Transfer t;
+    t.run(mail);
+    QCOMPARE(t.error, 0);
+    QCOMPARE(t.done, 3);
+    QVERIFY(!t.progress.isEmpty());
+    QCOMPARE(t.progress.last().first, t.progress.last().second);
+    for (int i = 1; i < t.progress.size(); ++i)
+        QVERIFY(t.progress.at(i).first > t.progress.at(i - 1).first);
+
+    const QString eml = sink.messagePath(1);
+    QVERIFY(!eml.isEmpty());
+    const QJsonObject envelope = sink.envelope(1);
+    QCOMPARE(envelope.value("mail_from").toString(), QStringLiteral("sender@example.org"));
+    QCOMPARE(envelope.value("rcpt_tos").toArray(),
+             QJsonArray({"one@example.com", "two@example.net", "three@example.org"}));
+
+    const QJsonObject m = SmtpSink::inspect(eml);
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    QVERIFY(m.value("crlf_only").toBool());
+    QCOMPARE(m.value("header_names").toArray(),
+             QJsonArray({"Date", "From", "To", "Subject", "X-Mailer", "X-NorvaneProduct", "MIME-Version", "Content-Type"}));
+    const QJsonObject headers = m.value("headers").toObject();
+    QCOMPARE(headers.value("Date").toString(), QStringLiteral("Tue, 08 Dec 2026 21:05:09 +0000"));
+    QCOMPARE(headers.value("X-Mailer").toString(), QStringLiteral("Norvane(R) Vexilo, 2.0.45, ENU"));
+    QCOMPARE(headers.value("X-NorvaneProduct").toString(), MailComposer::ProductToken());
+    QCOMPARE(m.value("boundary").toString(), QStringLiteral("70554751157_boundary"));
+
+    const QJsonArray parts = m.value("parts").toArray();
+    QCOMPARE(parts.size(), 2);
+    const QJsonObject attachment = parts.at(0).toObject();
+    QCOMPARE(attachment.value("content_type").toString(), QStringLiteral("application/octet-stream"));
+    QCOMPARE(attachment.value("filename").toString(), QStringLiteral("Cube.exe"));
+    QCOMPARE(attachment.value("encoding").toString(), QStringLiteral("base64"));
+    QCOMPARE(attachment.value("sha256").toString(), sha256(m_attachment));
+    const QJsonObject body = parts.at(1).toObject();
+    QCOMPARE(body.value("content_type").toString(), QStringLiteral("text/plain"));
+    QCOMPARE(body.value("charset").toString(), QStringLiteral("us-ascii"));
+    QCOMPARE(body.value("encoding").toString(), QStringLiteral("7bit"));
+    QCOMPARE(body.value("text").toString(), LoadResString(67));
+
+    // Base64 lines are 76 columns.
+    const QByteArray raw = ReadFile(eml);
+    const qsizetype start = raw.indexOf("\r\n\r\n", raw.indexOf("application/octet-stream")) + 4;
+    QCOMPARE(raw.indexOf("\r\n", start) - start, 76);
+}
+
+void TestMMail::dotsAtLineStartsSurvive()
+{
+    SmtpSink sink;
+    MMail mail;
+    const QString text = QStringLiteral(".first\r\n..second\r\n.\r\nlast line\n.");
+    QVERIFY(mail.setAction(MMail::NewMessage));
+    mail.setFrom(QStringLiteral("a@example.org"));
+    mail.setTo(QStringLiteral("b@example.org"));
+    mail.setContentType(QStringLiteral("multipart"));
+    mail.setContentSubType(QStringLiteral("mixed"));
+    mail.setContentParameters(QStringLiteral("boundary=b1"));
+    QVERIFY(mail.setBoundary(QStringLiteral("b1")));
+    QVERIFY(mail.setAction(MMail::EndEntity));
+    QVERIFY(mail.setAction(MMail::NewPart));
+    mail.setContentType(QStringLiteral("text"));
+    mail.setContentSubType(QStringLiteral("plain"));
+    mail.setContentTransferEncoding(QStringLiteral("7bit"));
+    QVERIFY(mail.setBodyText(0, text));
+    QVERIFY(mail.setAction(MMail::AddPart));
+    mail.setServer(sink.server());
+    Transfer t;
+    t.run(mail);
+    QCOMPARE(t.error, 0);
+    const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
+    QCOMPARE(m.value("parts").toArray().at(0).toObject().value("text").toString(),
+             QStringLiteral(".first\r\n..second\r\n.\r\nlast line\r\n."));
+}
+
+void TestMMail::nonAsciiSubjectIsEncoded()
+{
+    SmtpSink sink;
+    MMail mail;
+    const QString subject = QStringLiteral("Grüße aus Köln — ein Würfel für dich, mit sehr langem Betreff, der umbrochen werden muss 🎲");
+    QVERIFY(compose(mail, sink.server(), QStringLiteral("x@example.com"), subject));
+    Transfer t;
+    t.run(mail);
+    QCOMPARE(t.error, 0);
+    const QString eml = sink.messagePath(1);
+    const QByteArray raw = ReadFile(eml);
+    const QByteArray head = raw.left(raw.indexOf("\r\n\r\n"));
+    for (char c : head)
+        QVERIFY(uchar(c) < 0x80);
+    const QJsonObject m = SmtpSink::inspect(eml);
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    QCOMPARE(m.value("headers").toObject().value("Subject").toString(), subject);
+}
+
+void TestMMail::faults_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<int>("error");
+    const int none = -1;
+    QTest::newRow("refused port") << none << QStringLiteral("127.0.0.1:%1").arg(ClosedPort()) << 10061;
+    QTest::newRow("name under .invalid") << none << QStringLiteral("mail.nosuchhost.invalid") << 11001;
+    QTest::newRow("port out of range") << none << QStringLiteral("127.0.0.1:70000") << 10049;
+    QTest::newRow("no greeting") << int(ScriptedPeer::NoGreeting) << QString() << 10060;
+    QTest::newRow("421 greeting") << int(ScriptedPeer::Greeting421) << QString() << 10025;
+    QTest::newRow("550 to one RCPT") << int(ScriptedPeer::RefuseSecondRcpt) << QString() << 1101;
+    QTest::newRow("552 after the data") << int(ScriptedPeer::Refuse552AfterData) << QString() << 1101;
+    QTest::newRow("hang-up mid-data") << int(ScriptedPeer::HangUpInData) << QString() << 10053;
+    QTest::newRow("100 KB reply line") << int(ScriptedPeer::HugeReplyLine) << QString() << 10025;
+    QTest::newRow("replies byte by byte") << int(ScriptedPeer::ByteByByte) << QString() << 0;
+    QTest::newRow("replies over many lines") << int(ScriptedPeer::ManyLines) << QString() << 0;
+}
+
+void TestMMail::faults()
+{
+    QFETCH(int, fault);
+    QFETCH(QString, server);
+    QFETCH(int, error);
+    QScopedPointer<ScriptedPeer> peer(fault >= 0 ? new ScriptedPeer(ScriptedPeer::Fault(fault)) : nullptr);
+    MMail mail;
+    mail.setReplyTimeout(500);
+    mail.setConnectTimeout(2000);
+    QVERIFY(compose(mail, peer ? peer->server() : server, QStringLiteral("a@example.com, b@example.com")));
+    Transfer t;
+    t.run(mail);
+    QCOMPARE(t.error, error);
+    QCOMPARE(mail.lastError(), error);
+    if (peer && error == 0) {
+        QCOMPARE(t.done, 3);
+        QVERIFY(peer->messageAccepted());
+        QVERIFY(peer->commands().contains(QStringLiteral("RCPT TO:<b@example.com>")));
+        QVERIFY(peer->data().contains("Content-Type: multipart/mixed; boundary=70554751157_boundary\r\n"));
+    }
+    if (peer && error != 0)
+        QVERIFY(!peer->messageAccepted());
+}
+
+void TestMMail::eventsComeAfterTheCallAndOneAtATime()
+{
+    ScriptedPeer peer(ScriptedPeer::NoFault);
+    MMail mail;
+    QVERIFY(compose(mail, peer.server(), QStringLiteral("a@example.com")));
+    int inHandler = 0;
+    int overlaps = 0;
+    int events = 0;
+    bool finished = false;
+    auto enter = [&] {
+        ++events;
+        if (inHandler++)
+            ++overlaps;
+        QTest::qWait(20);   // a handler that runs the event loop, as a message box does
+        --inHandler;
+    };
+    connect(&mail, &MMail::Progress, this, enter);
+    connect(&mail, &MMail::Done, this, [&] {
+        enter();
+        finished = true;
+    });
+    QSignalSpy done(&mail, &MMail::Done);
+    QVERIFY(mail.setAction(MMail::Connect));
+    QCOMPARE(done.count(), 0);
+    QVERIFY(QTest::qWaitFor([&] { return finished; }, 10000));
+    finished = false;
+    QVERIFY(mail.setAction(MMail::Send));
+    QCOMPARE(done.count(), 1);
+    QVERIFY(QTest::qWaitFor([&] { return finished; }, 10000));
+    QVERIFY(events > 2);
+    QCOMPARE(overlaps, 0);
+
+    // A failure found at once is reported only after the call returns.
+    MMail refused;
+    refused.setServer(QStringLiteral("127.0.0.1:0"));
+    QSignalSpy error(&refused, &MMail::AsyncError);
+    QVERIFY(refused.setAction(MMail::Connect));
+    QCOMPARE(error.count(), 0);
+    QVERIFY(error.wait(5000));
+}
+
+void TestMMail::abortEndsTheTransferSilently()
+{
+    ScriptedPeer peer(ScriptedPeer::NoFault);
+    m_attachment = randomBytes(8 * 1024 * 1024);
+    MMail mail;
+    QVERIFY(compose(mail, peer.server(), QStringLiteral("a@example.com")));
+    QSignalSpy done(&mail, &MMail::Done);
+    QSignalSpy errors(&mail, &MMail::AsyncError);
+    QVERIFY(mail.setAction(MMail::Connect));
+    QVERIFY(done.wait(5000));
+    connect(&mail, &MMail::Progress, &mail, &MMail::abort);
+    QVERIFY(mail.setAction(MMail::Send));
+    QTest::qWait(500);
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(errors.count(), 0);
+    QVERIFY(!peer.messageAccepted());
+}
+
+void TestMMail::lineBreaksInHeaderValuesAreRefused_data()
+{
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("subject");
+    const QString ok = QStringLiteral("a@example.com");
+    QTest::newRow("LF in To") << QStringLiteral("a@example.com\nBcc: victim@example.net") << ok << QStringLiteral("s");
+    QTest::newRow("CR in From") << ok << QStringLiteral("a@example.com\rRCPT TO:<x@y>") << QStringLiteral("s");
+    QTest::newRow("CR LF in Subject") << ok << ok << QStringLiteral("Hi\r\nBcc: victim@example.net");
+    QTest::newRow("NUL in Subject") << ok << ok << QStringLiteral("Hi") + QChar(0) + QStringLiteral("there");
+}
+
+void TestMMail::lineBreaksInHeaderValuesAreRefused()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, from);
+    QFETCH(QString, subject);
+    MMail mail;
+    BasicRandom random;
+    MailComposer composer(mail, fixedClock, random);
+    MailOrder order{to, from, subject, writeAttachment("MZ"), QStringLiteral("localhost"), false};
+    QVERIFY(!composer.Compose(order));
+    QCOMPARE(mail.lastError(), 0);
+    QVERIFY(!mail.message().render().contains("victim"));
+}
+
+QTEST_MAIN(TestMMail)
+#include "tst_mmail.moc"
