@@ -3,6 +3,7 @@
 #include "editor/FacePicture.h"
 #include "editor/InsertCommand.h"
 #include "mail/CubePackage.h"
+#include "mail/MailCube.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogSearch.h"
 #include "photosource/PhotoBrowser.h"
@@ -403,6 +404,17 @@ void TopForm::About_Click()
 
 void TopForm::EMail_MouseDown()
 {
+    setCursor(Qt::WaitCursor);
+    Progress *progress = Progress::showInitializing();
+    BuildCubeFiles();
+    const bool packed = BuildCubeExe(builder.gZipTargets);
+    progress->hide();
+    unsetCursor();
+    if (!packed)
+        return;
+    MailCube dialog(this);
+    ShowModal(dialog);
+    setFocus();
 }
 
 void TopForm::Link_MouseDown()

@@ -1,0 +1,117 @@
+#include "mail/MailServer.h"
+
+#include "platform/registry/RegEdit.h"
+#include "resources/StringTable.h"
+#include "shell/Globals.h"
+#include "shell/MessageBox.h"
+#include "shell/Twips.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");
+}
+
+MailServer::MailServer(QWidget *parent)
+    : QDialog(parent)
+{
+    setFixedSize(TwipsToPixels(6168), TwipsToPixels(3300));
+    Frame1 = new QGroupBox(this);
+    Frame1->setGeometry(TwipsRect(120, 105, 5925, 2640));
+    Directions = new QLabel(Frame1);
+    Directions->setGeometry(TwipsRect(120, 360, 5595, 1035));
+    Directions->setWordWrap(true);
+    Directions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Option1 = new QRadioButton(Frame1);
+    Option1->setGeometry(TwipsRect(120, 1440, 5595, 255));
+    Option2 = new QRadioButton(Frame1);
+    Option2->setGeometry(TwipsRect(120, 1800, 5595, 255));
+    serverName = new QLineEdit(Frame1);
+    serverName->setGeometry(TwipsRect(360, 2160, 5175, 315));
+    OK = new QPushButton(this);
+    OK->setGeometry(TwipsRect(1672, 2820, 1215, 375));
+    OK->setDefault(true);
+    Cancel = new QPushButton(this);
+    Cancel->setGeometry(TwipsRect(3277, 2820, 1215, 375));
+
+    connect(Option1, &QRadioButton::clicked, this, &MailServer::Option1_Click);
+    connect(Option2, &QRadioButton::clicked, this, &MailServer::Option2_Click);
+    connect(OK, &QPushButton::clicked, this, &MailServer::OK_Click);
+    connect(Cancel, &QPushButton::clicked, this, &MailServer::Cancel_Click);
+    Form_Load();
+}
+
+QColor MailServer::InactiveBorderColour() const
+{
+    return palette().color(QPalette::Inactive, QPalette::Window);
+}
+
+QColor MailServer::WindowBackgroundColour() const
+{
+    return palette().color(QPalette::Active, QPalette::Base);
+}
+
+void MailServer::SetServerBoxColour(const QColor &colour)
+{
+    QPalette pal = serverName->palette();
+    pal.setColor(QPalette::Base, colour);
+    serverName->setPalette(pal);
+}
+
+void MailServer::Form_Load()
+{
+    setWindowTitle(LoadResString(72));
+    Directions->setText(LoadResString(70));
+    Frame1->setTitle(LoadResString(71));
+    OK->setText(LoadResString(1));
+    Cancel->setText(LoadResString(3));
+    Option1->setText(LoadResString(90));
+    Option2->setText(LoadResString(91));
+    if (gUseDefaultServer == True) {
+        Option1->setChecked(true);
+        serverName->setEnabled(false);
+        SetServerBoxColour(InactiveBorderColour());
+    } else {
+        Option2->setChecked(true);
+        serverName->setText(gMailServer);
+        serverName->setSelection(0, int(gMailServer.size()));
+        SetServerBoxColour(WindowBackgroundColour());
+    }
+}
+
+void MailServer::Option1_Click()
+{
+    serverName->setEnabled(false);
+    SetServerBoxColour(InactiveBorderColour());
+}
+
+void MailServer::Option2_Click()
+{
+    serverName->setEnabled(true);
+    SetServerBoxColour(WindowBackgroundColour());
+}
+
+void MailServer::OK_Click()
+{
+    if (Option1->isChecked()) {
+        SetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("SMTPServer"), QString());
+        gMailServer = gDefaultMailServer;
+        gUseDefaultServer = True;
+    } else if (!serverName->text().isEmpty()) {
+        SetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("SMTPServer"), serverName->text());
+        gMailServer = serverName->text();
+        gUseDefaultServer = False;
+    } else {
+        ShowMessage(75);
+    }
+    accept();
+}
+
+void MailServer::Cancel_Click()
+{
+    reject();
+}

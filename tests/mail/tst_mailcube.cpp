@@ -1,0 +1,336 @@
+#include "mail/MailCube.h"
+#include "mail/MailServer.h"
+#include "platform/registry/RegEdit.h"
+#include "publish/ProgressBar.h"
+#include "resources/StringTable.h"
+#include "shell/Globals.h"
+#include "shell/MessageBox.h"
+#include "shell/Twips.h"
+#include "tests/mail/ScriptedPeer.h"
+#include "tests/mail/SmtpSink.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+const QString kKey = QStringLiteral("Software\\Norvane\\Vexilo");
+
+QString storedSender()
+{
+    return GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"));
+}
+
+int visibleBar(const MailCube &d)
+{
+    for (int k = 10; k >= 0; --k)
+        if (!d.bar[k]->isHidden())
+            return k;
+    return -1;
+}
+} // namespace
+
+class TestMailCube : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void formLoad();
+    void emptyToAsksForARecipient();
+    void semicolonsBecomeCommasAndEmptyFromIsRefused();
+    void sendsThroughARealServer();
+    void faults_data();
+    void faults();
+    void progressRounding_data();
+    void progressRounding();
+    void doneAdvancesThroughThePhases();
+    void doneAfterDisconnectWithoutProgressIsSilent();
+    void silentErrorsCloseWithoutMessage_data();
+    void silentErrorsCloseWithoutMessage();
+    void cancelWhileSendingAbortsTheTransfer();
+    void errorMessages_data();
+    void errorMessages();
+    void advancedOpensTheServerDialog();
+
+private:
+    // Sends through server and waits until the dialog has closed.
+    void sendAndWait(MailCube &dialog, const QString &server);
+    QScopedPointer<TestEnvironment> m_env;
+    QByteArray m_cube;
+};
+
+void TestMailCube::init()
+{
+    m_env.reset(new TestEnvironment);
+    MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
+    gTempDirectory = m_env->path(QStringLiteral("CubeTemp"));
+    m_cube = QByteArray("MZ") + QByteArray(200000, '\x5a');
+    WriteFile(gTempDirectory + QStringLiteral("/Cube.exe"), m_cube);
+    gFromAddress.clear();
+    gDefaultMailServer = LoadResString(87);
+    gMailServer = gDefaultMailServer;
+    gUseDefaultServer = True;
+}
+
+void TestMailCube::cleanup()
+{
+    m_env.reset();
+}
+
+void TestMailCube::sendAndWait(MailCube &dialog, const QString &server)
+{
+    gMailServer = server;
+    gUseDefaultServer = False;
+    dialog.Mail1.setReplyTimeout(500);
+    dialog.Mail1.setConnectTimeout(2000);
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.Send_Click();
+    QVERIFY(finished.count() == 1 || finished.wait(20000));
+}
+
+void TestMailCube::formLoad()
+{
+    gFromAddress = QStringLiteral("me@example.org");
+    MailCube d;
+    QCOMPARE(d.windowTitle(), QStringLiteral("Send Vexilo"));
+    QCOMPARE(d.ToLabel->text(), QStringLiteral("&To:"));
+    QCOMPARE(d.FromLabel->text(), QStringLiteral("&From:"));
+    QCOMPARE(d.SubjectLabel->text(), QStringLiteral("S&ubject:"));
+    QCOMPARE(d.Send->text(), QStringLiteral("&Send"));
+    QCOMPARE(d.Cancel->text(), QStringLiteral("Cancel"));
+    QCOMPARE(d.Advanced->text(), QStringLiteral("&Advanced..."));
+    QCOMPARE(d.Directions->text(), LoadResString(61));
+    QCOMPARE(d.Subject->text(), QStringLiteral("Norvane Vexilo from a friend"));
+    QCOMPARE(d.From->text(), gFromAddress);
+    QVERIFY(d.SendTo->text().isEmpty());
+    QCOMPARE(d.size(), QSize(TwipsToPixels(5376), TwipsToPixels(2784)));
+    QCOMPARE(d.SendTo->geometry(), TwipsRect(1260, 30, 3750, 345));
+    QCOMPARE(d.From->geometry(), TwipsRect(1245, 480, 3750, 345));
+    QCOMPARE(d.Send->geometry(), TwipsRect(735, 2295, 1215, 375));
+    QCOMPARE(d.Advanced->geometry(), TwipsRect(3420, 2310, 1215, 375));
+    QCOMPARE(d.bar[10]->geometry(), TwipsRect(612, 1800, 3420, 156));
+    QCOMPARE(visibleBar(d), -1);
+    QVERIFY(d.ProgressStatus->isHidden());
+    QCOMPARE(d.sendState, qint16(0));
+}
+
+void TestMailCube::emptyToAsksForARecipient()
+{
+    MailCube d;
+    d.From->setText(QStringLiteral("me@example.org"));
+    d.Send_Click();
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{68});
+    QCOMPARE(d.focusWidget(), d.SendTo);
+    QVERIFY(storedSender().isEmpty());
+    QCOMPARE(d.sendState, qint16(0));
+}
+
+void TestMailCube::semicolonsBecomeCommasAndEmptyFromIsRefused()
+{
+    MailCube d;
+    d.SendTo->setText(QStringLiteral("a@x; b@y;c@z"));
+    d.Send_Click();
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{69});
+    QCOMPARE(d.SendTo->text(), QStringLiteral("a@x, b@y,c@z"));
+    QCOMPARE(d.focusWidget(), d.From);
+    QVERIFY(storedSender().isEmpty());
+}
+
+void TestMailCube::sendsThroughARealServer()
+{
+    SmtpSink sink;
+    QVERIFY(sink.isRunning());
+    MailCube d;
+    d.SendTo->setText(QStringLiteral("one@example.com;two@example.net"));
+    d.From->setText(QStringLiteral("me@example.org"));
+    sendAndWait(d, sink.server());
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{85});
+    QCOMPARE(storedSender(), QStringLiteral("me@example.org"));
+    QCOMPARE(gFromAddress, QStringLiteral("me@example.org"));
+    QCOMPARE(d.progressValue, qint16(10));
+    QCOMPARE(d.ProgressStatus->text(), LoadResString(65));
+    QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray(), QJsonArray({"one@example.com", "two@example.net"}));
+    const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    QCOMPARE(m.value("headers").toObject().value("To").toString(), QStringLiteral("one@example.com, two@example.net"));
+    QVERIFY(!m.value("header_names").toArray().contains("X-NorvaneProduct"));
+}
+
+void TestMailCube::faults_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<int>("message");
+    const int none = -1;
+    QTest::newRow("refused port") << none << QStringLiteral("127.0.0.1:%1").arg(ClosedPort()) << 78;
+    QTest::newRow("name that does not resolve") << none << QStringLiteral("smtp.nosuchhost.invalid") << 76;
+    QTest::newRow("server that never greets") << int(ScriptedPeer::NoGreeting) << QString() << 79;
+    QTest::newRow("421 greeting") << int(ScriptedPeer::Greeting421) << QString() << 81;
+    QTest::newRow("550 to one RCPT") << int(ScriptedPeer::RefuseSecondRcpt) << QString() << 81;
+    QTest::newRow("552 after the data") << int(ScriptedPeer::Refuse552AfterData) << QString() << 81;
+    QTest::newRow("hang-up in the data") << int(ScriptedPeer::HangUpInData) << QString() << 78;
+    QTest::newRow("reply line of 100 KB") << int(ScriptedPeer::HugeReplyLine) << QString() << 81;
+    QTest::newRow("replies byte by byte") << int(ScriptedPeer::ByteByByte) << QString() << 85;
+    QTest::newRow("replies over many lines") << int(ScriptedPeer::ManyLines) << QString() << 85;
+}
+
+void TestMailCube::faults()
+{
+    QFETCH(int, fault);
+    QFETCH(QString, server);
+    QFETCH(int, message);
+    QScopedPointer<ScriptedPeer> peer(fault >= 0 ? new ScriptedPeer(ScriptedPeer::Fault(fault)) : nullptr);
+    MailCube d;
+    d.SendTo->setText(QStringLiteral("a@example.com, b@example.com"));
+    d.From->setText(QStringLiteral("me@example.org"));
+    sendAndWait(d, peer ? peer->server() : server);
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{message});
+    QCOMPARE(d.result(), int(QDialog::Rejected));
+    QCOMPARE(storedSender(), QStringLiteral("me@example.org"));
+    QCOMPARE(ReadFile(gTempDirectory + QStringLiteral("/Cube.exe")), m_cube);
+    if (message != 85)
+        QCOMPARE(visibleBar(d), -1);
+}
+
+void TestMailCube::progressRounding_data()
+{
+    QTest::addColumn<qint32>("numerator");
+    QTest::addColumn<qint32>("denominator");
+    QTest::addColumn<qint16>("value");
+    QTest::addColumn<qint16>("frame");
+    QTest::newRow("15 % shows picture 2") << 15 << 100 << qint16(2) << qint16(2);
+    QTest::newRow("25 % shows picture 2 too") << 25 << 100 << qint16(2) << qint16(2);
+    QTest::newRow("exactly 10 % counts as complete") << 10 << 100 << qint16(10) << qint16(1);
+    QTest::newRow("5 % keeps the raw value") << 1 << 20 << qint16(5) << qint16(1);
+    QTest::newRow("95 % is 10") << 95 << 100 << qint16(10) << qint16(10);
+    QTest::newRow("all of it") << 5000000 << 5000000 << qint16(10) << qint16(10);
+    QTest::newRow("Denominator 0 is ignored") << 5 << 0 << qint16(7) << qint16(1);
+    QTest::newRow("more than the whole is ignored") << 101 << 100 << qint16(7) << qint16(1);
+}
+
+void TestMailCube::progressRounding()
+{
+    QFETCH(qint32, numerator);
+    QFETCH(qint32, denominator);
+    QFETCH(qint16, value);
+    QFETCH(qint16, frame);
+    MailCube d;
+    d.bar[0]->show();
+    d.ShowProgressStep(1);
+    d.progressValue = 7;
+    d.Mail1_Progress(numerator, denominator);
+    QCOMPARE(d.progressValue, value);
+    QCOMPARE(d.progressFrame, frame);
+    QCOMPARE(visibleBar(d), int(frame));
+}
+
+void TestMailCube::doneAdvancesThroughThePhases()
+{
+    MailCube d;
+    QSignalSpy finished(&d, &QDialog::finished);
+    d.sendState = 2;
+    d.Mail1_Done();
+    QCOMPARE(d.sendState, qint16(1));
+    QCOMPARE(d.ProgressStatus->text(), LoadResString(63));
+    d.Mail1_Progress(100, 100);
+    d.Mail1_Done();
+    QCOMPARE(d.sendState, qint16(3));
+    QCOMPARE(d.ProgressStatus->text(), LoadResString(64));
+    QCOMPARE(d.progressFrame, qint16(10));
+    QCOMPARE(finished.count(), 0);
+    d.Mail1_Done();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{85});
+}
+
+void TestMailCube::doneAfterDisconnectWithoutProgressIsSilent()
+{
+    MailCube d;
+    QSignalSpy finished(&d, &QDialog::finished);
+    d.sendState = 3;
+    d.Mail1_Done();
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+void TestMailCube::silentErrorsCloseWithoutMessage_data()
+{
+    QTest::addColumn<qint16>("code");
+    QTest::newRow("-1") << qint16(-1);
+    QTest::newRow("10064") << qint16(10064);
+}
+
+void TestMailCube::silentErrorsCloseWithoutMessage()
+{
+    QFETCH(qint16, code);
+    MailCube d;
+    QSignalSpy finished(&d, &QDialog::finished);
+    d.sendState = 2;
+    d.bar[3]->show();
+    d.Mail1_AsyncError(code, QString());
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    QCOMPARE(visibleBar(d), -1);
+}
+
+void TestMailCube::cancelWhileSendingAbortsTheTransfer()
+{
+    ScriptedPeer peer(ScriptedPeer::NoFault);
+    m_cube = QByteArray(8 * 1024 * 1024, 'c');
+    WriteFile(gTempDirectory + QStringLiteral("/Cube.exe"), m_cube);
+    MailCube d;
+    d.SendTo->setText(QStringLiteral("a@example.com"));
+    d.From->setText(QStringLiteral("me@example.org"));
+    gMailServer = peer.server();
+    QSignalSpy finished(&d, &QDialog::finished);
+    connect(&d.Mail1, &MMail::Progress, &d, [&] {
+        if (d.sendState == 1 && finished.isEmpty())
+            d.Cancel_Click();
+    });
+    d.Send_Click();
+    QVERIFY(finished.wait(10000));
+    QTest::qWait(300);
+    QVERIFY(!peer.messageAccepted());
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+void TestMailCube::errorMessages_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("message");
+    const QList<QPair<int, int>> table = {
+        {-1, 0}, {10064, 0}, {1101, 81}, {10025, 81}, {10063, 81}, {10043, 78}, {10049, 78}, {10053, 78},
+        {10058, 78}, {10061, 78}, {10050, 77}, {10091, 77}, {10051, 80}, {10060, 79}, {10065, 79},
+        {11002, 79}, {11004, 79}, {20008, 79}, {11001, 76}, {0, 76}, {12345, 76}};
+    for (const auto &[number, message] : table)
+        QTest::addRow("%d", number) << number << message;
+}
+
+void TestMailCube::errorMessages()
+{
+    QFETCH(int, number);
+    QFETCH(int, message);
+    QCOMPARE(MailCube::MailErrorMessage(number), message);
+    MailCube::ShowMailError(number);
+    QCOMPARE(MessageSeam::shownMessages(), message ? QList<int>{message} : QList<int>{});
+}
+
+void TestMailCube::advancedOpensTheServerDialog()
+{
+    QString opened;
+    MessageSeam::setDialogHandler([&](QDialog &dialog) {
+        opened = dialog.windowTitle();
+        QVERIFY(qobject_cast<MailServer *>(&dialog));
+    });
+    MailCube d;
+    d.Advanced_Click();
+    QCOMPARE(opened, LoadResString(72));
+}
+
+QTEST_MAIN(TestMailCube)
+#include "tst_mailcube.moc"

@@ -1,0 +1,164 @@
+#include "mail/MailServer.h"
+#include "platform/registry/RegEdit.h"
+#include "resources/StringTable.h"
+#include "shell/Globals.h"
+#include "shell/MessageBox.h"
+#include "shell/Twips.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+QString storedServer()
+{
+    return GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"));
+}
+
+QColor boxColour(const MailServer &d)
+{
+    return d.serverName->palette().color(QPalette::Base);
+}
+} // namespace
+
+class TestMailServer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void formLoadOnFirstStart();
+    void alternateServerIsStoredAndShownNextTime();
+    void defaultServerAgainRemovesTheSetting();
+    void emptyAlternateShowsMessage75();
+    void oneBlankIsStored();
+    void cancelChangesNothing();
+    void optionsSwitchTheBoxKeepingItsText();
+
+private:
+    QScopedPointer<TestEnvironment> m_env;
+};
+
+void TestMailServer::init()
+{
+    m_env.reset(new TestEnvironment);
+    MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
+    gDefaultMailServer = LoadResString(87);
+    gMailServer = gDefaultMailServer;
+    gUseDefaultServer = True;
+}
+
+void TestMailServer::formLoadOnFirstStart()
+{
+    MailServer d;
+    QCOMPARE(d.windowTitle(), QStringLiteral("Advanced Options"));
+    QCOMPARE(d.Directions->text(), LoadResString(70));
+    QCOMPARE(d.Frame1->title(), QStringLiteral("Automatic Sending Services"));
+    QCOMPARE(d.Option1->text(), LoadResString(90));
+    QCOMPARE(d.Option2->text(), QStringLiteral("Use an Alternate SMTP Server"));
+    QCOMPARE(d.OK->text(), QStringLiteral("OK"));
+    QCOMPARE(d.Cancel->text(), QStringLiteral("Cancel"));
+    QCOMPARE(d.size(), QSize(TwipsToPixels(6168), TwipsToPixels(3300)));
+    QCOMPARE(d.Frame1->geometry(), TwipsRect(120, 105, 5925, 2640));
+    QCOMPARE(d.serverName->geometry(), TwipsRect(360, 2160, 5175, 315));
+    QCOMPARE(d.serverName->parentWidget(), d.Frame1);
+    QCOMPARE(d.OK->geometry(), TwipsRect(1672, 2820, 1215, 375));
+    QVERIFY(d.Option1->isChecked());
+    QVERIFY(!d.Option2->isChecked());
+    QVERIFY(!d.serverName->isEnabled());
+    QVERIFY(d.serverName->text().isEmpty());
+    QCOMPARE(boxColour(d), d.InactiveBorderColour());
+    QVERIFY(d.InactiveBorderColour() != d.WindowBackgroundColour());
+}
+
+void TestMailServer::alternateServerIsStoredAndShownNextTime()
+{
+    {
+        MailServer d;
+        QTest::mouseClick(d.Option2, Qt::LeftButton);
+        QVERIFY(d.serverName->isEnabled());
+        d.serverName->setText(QStringLiteral("mail.example.net:587"));
+        QTest::mouseClick(d.OK, Qt::LeftButton);
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(storedServer(), QStringLiteral("mail.example.net:587"));
+    QCOMPARE(gMailServer, QStringLiteral("mail.example.net:587"));
+    QCOMPARE(gUseDefaultServer, False);
+    MailServer again;
+    QVERIFY(again.Option2->isChecked());
+    QVERIFY(again.serverName->isEnabled());
+    QCOMPARE(again.serverName->text(), QStringLiteral("mail.example.net:587"));
+    QCOMPARE(again.serverName->selectedText(), QStringLiteral("mail.example.net:587"));
+    QCOMPARE(boxColour(again), again.WindowBackgroundColour());
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+void TestMailServer::defaultServerAgainRemovesTheSetting()
+{
+    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"), QStringLiteral("mx"));
+    gMailServer = QStringLiteral("mx");
+    gUseDefaultServer = False;
+    MailServer d;
+    QTest::mouseClick(d.Option1, Qt::LeftButton);
+    d.OK_Click();
+    QVERIFY(storedServer().isEmpty());
+    QCOMPARE(gMailServer, gDefaultMailServer);
+    QCOMPARE(gUseDefaultServer, True);
+}
+
+void TestMailServer::emptyAlternateShowsMessage75()
+{
+    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"), QStringLiteral("mx"));
+    gMailServer = QStringLiteral("mx");
+    gUseDefaultServer = False;
+    MailServer d;
+    d.serverName->clear();
+    d.OK_Click();
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{75});
+    QVERIFY(!d.isVisible());
+    QCOMPARE(storedServer(), QStringLiteral("mx"));
+    QCOMPARE(gMailServer, QStringLiteral("mx"));
+    QCOMPARE(gUseDefaultServer, False);
+}
+
+void TestMailServer::oneBlankIsStored()
+{
+    MailServer d;
+    d.Option2->setChecked(true);
+    d.Option2_Click();
+    d.serverName->setText(QStringLiteral(" "));
+    d.OK_Click();
+    QCOMPARE(storedServer(), QStringLiteral(" "));
+    QCOMPARE(gMailServer, QStringLiteral(" "));
+    QCOMPARE(gUseDefaultServer, False);
+}
+
+void TestMailServer::cancelChangesNothing()
+{
+    MailServer d;
+    d.Option2->setChecked(true);
+    d.serverName->setText(QStringLiteral("other"));
+    QTest::mouseClick(d.Cancel, Qt::LeftButton);
+    QCOMPARE(d.result(), int(QDialog::Rejected));
+    QVERIFY(storedServer().isEmpty());
+    QCOMPARE(gMailServer, gDefaultMailServer);
+    QCOMPARE(gUseDefaultServer, True);
+}
+
+void TestMailServer::optionsSwitchTheBoxKeepingItsText()
+{
+    MailServer d;
+    d.Option2_Click();
+    d.serverName->setText(QStringLiteral("kept"));
+    QCOMPARE(boxColour(d), d.WindowBackgroundColour());
+    d.Option1_Click();
+    QVERIFY(!d.serverName->isEnabled());
+    QCOMPARE(boxColour(d), d.InactiveBorderColour());
+    QCOMPARE(d.serverName->text(), QStringLiteral("kept"));
+}
+
+QTEST_MAIN(TestMailServer)
+#include "tst_mailserver.moc"

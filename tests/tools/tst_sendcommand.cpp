@@ -1,0 +1,77 @@
+#include "resources/StringTable.h"
+#include "tests/mail/SmtpSink.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QJsonArray>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTest>
+
+// vexilo-cube send, run as a user runs it, against a real SMTP server.
+class TestSendCommand : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sendsTheCubeThroughTheNamedServer();
+    void failureExitsNonZeroWithTheMessage();
+    void usageErrors_data();
+    void usageErrors();
+
+private:
+    static QProcess *run(const QStringList &args);
+};
+
+QProcess *TestSendCommand::run(const QStringList &args)
+{
+    auto *p = new QProcess;
+    p->start(TestEnvironment::appDir() + QStringLiteral("/vexilo-cube"), args);
+    p->waitForFinished(120000);
+    return p;
+}
+
+void TestSendCommand::sendsTheCubeThroughTheNamedServer()
+{
+    TestEnvironment env;
+    SmtpSink sink;
+    QVERIFY(sink.isRunning());
+    QScopedPointer<QProcess> p(run({"send", "--caption", "For you", "--to", "a@example.com;b@example.net",
+                                    "--from", "me@example.org", "--subject", "A cube", "--server", sink.server()}));
+    QCOMPARE(p->exitCode(), 0);
+    QVERIFY(p->readAllStandardError().contains(LoadResString(85).toUtf8()));
+    QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray(), QJsonArray({"a@example.com", "b@example.net"}));
+    const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    QCOMPARE(m.value("headers").toObject().value("Subject").toString(), QStringLiteral("A cube"));
+    QVERIFY(!m.value("header_names").toArray().contains("X-NorvaneProduct"));
+    const QJsonObject attachment = m.value("parts").toArray().at(0).toObject();
+    QCOMPARE(attachment.value("filename").toString(), QStringLiteral("Cube.exe"));
+}
+
+void TestSendCommand::failureExitsNonZeroWithTheMessage()
+{
+    TestEnvironment env;
+    QScopedPointer<QProcess> p(run({"send", "--to", "a@example.com", "--from", "me@example.org",
+                                    "--server", QStringLiteral("127.0.0.1:%1").arg(ClosedPort())}));
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY(p->readAllStandardError().contains(LoadResString(78).toUtf8()));
+}
+
+void TestSendCommand::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("no recipient") << QStringList{"send", "--from", "me@example.org"};
+    QTest::newRow("no sender") << QStringList{"send", "--to", "a@example.com"};
+    QTest::newRow("face out of range") << QStringList{"send", "--face", "7=x.jpg", "--to", "a@b", "--from", "c@d"};
+    QTest::newRow("option without value") << QStringList{"send", "--to"};
+}
+
+void TestSendCommand::usageErrors()
+{
+    QFETCH(QStringList, args);
+    TestEnvironment env;
+    QScopedPointer<QProcess> p(run(args));
+    QCOMPARE(p->exitCode(), 2);
+}
+
+QTEST_MAIN(TestSendCommand)
+#include "tst_sendcommand.moc"
