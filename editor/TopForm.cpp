@@ -1,5 +1,6 @@
 #include "editor/TopForm.h"
 
+#include "editor/ControlSite.h"
 #include "editor/FacePicture.h"
 #include "editor/InsertCommand.h"
 #include "mail/CubePackage.h"
@@ -8,10 +9,12 @@
 #include "photosource/CatalogSearch.h"
 #include "photosource/PhotoBrowser.h"
 #include "photosource/TBrowserLibrary.h"
+#include "pressola/PressolaFactory.h"
 #include "publish/CubeSave.h"
 #include "publish/Progress.h"
 #include "publish/SaveCube.h"
 #include "resources/StringTable.h"
+#include "shell/AboutBox.h"
 #include "shell/AppPaths.h"
 #include "shell/Globals.h"
 #include "shell/MessageBox.h"
@@ -22,7 +25,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace {
 
@@ -128,12 +130,12 @@ void TopForm::ConnectHandlers()
     connect(Cut, &QAction::triggered, this, &TopForm::Cut_Click);
     connect(Copy, &QAction::triggered, this, &TopForm::Copy_Click);
     connect(Paste, &QAction::triggered, this, &TopForm::Paste_Click);
-    connect(Insert, &QPushButton::clicked, this, &TopForm::Insert_Click);
-    connect(Preview, &QPushButton::clicked, this, &TopForm::Preview_Click);
-    connect(Save, &QPushButton::clicked, this, &TopForm::Save_Click);
-    connect(About, &QPushButton::clicked, this, &TopForm::About_Click);
-    connect(EMail, &QPushButton::pressed, this, &TopForm::EMail_MouseDown);
-    connect(Link, &QPushButton::pressed, this, &TopForm::Link_MouseDown);
+    ControlSite::OnEvent(Insert, SIGNAL(Click()), [this] { Insert_Click(); });
+    ControlSite::OnEvent(Preview, SIGNAL(Click()), [this] { Preview_Click(); });
+    ControlSite::OnEvent(Save, SIGNAL(Click()), [this] { Save_Click(); });
+    ControlSite::OnEvent(About, SIGNAL(Click()), [this] { About_Click(); });
+    ControlSite::OnEvent(EMail, SIGNAL(MouseDown(short,short,int,int)), [this] { EMail_MouseDown(); });
+    ControlSite::OnEvent(Link, SIGNAL(MouseDown(short,short,int,int)), [this] { Link_MouseDown(); });
 }
 
 void TopForm::CreateFaces()
@@ -166,10 +168,13 @@ void TopForm::CreateFaces()
 
 void TopForm::CreateButtons()
 {
+    // Each button is initialised from its property block stored with the window.
     auto make = [this](const char *name, int l, int t, int w, int h) {
-        auto *button = new QPushButton(this);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setGeometry(TwipsRect(l, t, w, h));
+        QWidget *button = ControlSite::CreateStoredControl(QLatin1String(Pressola::ControlProgId),
+                                                           QStringLiteral(":/forms/TopForm/%1.frx").arg(QLatin1String(name)),
+                                                           TwipsRect(l, t, w, h), this);
+        if (button)
+            button->setObjectName(QString::fromLatin1(name));
         return button;
     };
     Insert = make("Insert", 2325, 5850, 1575, 360);
@@ -178,6 +183,11 @@ void TopForm::CreateButtons()
     Save = make("Save", 7635, 6120, 1650, 435);
     About = make("About", 135, 5900, 1875, 300);
     Link = make("Link", 135, 6270, 3750, 300);
+}
+
+bool TopForm::ButtonsCreated() const
+{
+    return Insert && Preview && EMail && Save && About && Link;
 }
 
 void TopForm::CreateContextMenu()
@@ -196,12 +206,14 @@ void TopForm::Form_Load()
     Label3->setText(LoadResString(12));
     Label4->setText(LoadResString(11));
 
-    Insert->setText(LoadResString(53));
-    Preview->setText(LoadResString(51));
-    Save->setText(LoadResString(49));
-    EMail->setText(LoadResString(55));
-    About->setText(LoadResString(50));
-    Link->setText(LoadResString(83));
+    Insert->setProperty("Caption", LoadResString(53));
+    Preview->setProperty("Caption", LoadResString(51));
+    Save->setProperty("Caption", LoadResString(49));
+    EMail->setProperty("Caption", LoadResString(55));
+    About->setProperty("TextJustify", 0);
+    About->setProperty("Caption", LoadResString(50));
+    Link->setProperty("TextJustify", 0);
+    Link->setProperty("Caption", LoadResString(83));
 
     Caption1->setToolTip(LoadResString(37));
     for (int i = 0; i < FaceCount; ++i)
@@ -400,6 +412,10 @@ void TopForm::Save_Click()
 
 void TopForm::About_Click()
 {
+    // Loaded afresh each time: OK unloads it.
+    AboutBox box(this);
+    box.Form_Load();
+    ShowModal(box);
 }
 
 void TopForm::EMail_MouseDown()

@@ -15,7 +15,6 @@ class QLabel;
 class QMenu;
 class QMimeData;
 class QPlainTextEdit;
-class QPushButton;
 
 // The editor window: six faces in a cross, the photo browser, the caption
 // box and the command buttons.
@@ -29,6 +28,9 @@ public:
     void Form_Load();
     void Form_QueryUnload();
     void Form_Unload();
+
+    // False when the buttons could not be created; the window is then unusable.
+    bool ButtonsCreated() const;
 
     void UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowContextButton);
     void OpenCatalog(const QString &name);
@@ -65,12 +67,13 @@ public:
     FacePicture *Image1[12] = {};
     QLabel *SelectionBox[FaceCount] = {};
     FacePicture *ContextButton[FaceCount] = {};
-    QPushButton *Insert = nullptr;
-    QPushButton *Preview = nullptr;
-    QPushButton *Save = nullptr;
-    QPushButton *EMail = nullptr;
-    QPushButton *About = nullptr;
-    QPushButton *Link = nullptr;
+    // Pressola buttons, created through their registered class.
+    QWidget *Insert = nullptr;
+    QWidget *Preview = nullptr;
+    QWidget *Save = nullptr;
+    QWidget *EMail = nullptr;
+    QWidget *About = nullptr;
+    QWidget *Link = nullptr;
     QMenu *ContextMenu = nullptr;
     QAction *Remove = nullptr;
     QAction *Sep = nullptr;

@@ -2,6 +2,7 @@
 
 #include "editor/TopForm.h"
 #include "shell/Globals.h"
+#include "shell/MessageBox.h"
 #include "shell/Startup.h"
 
 #include <QApplication>
@@ -32,19 +33,27 @@ MDIForm1::MDIForm1()
     resize(1024, 768);
 }
 
-void MDIForm1::MDIForm_Load()
+bool MDIForm1::MDIForm_Load()
 {
     Startup::Run();
     setWindowTitle(gAppTitle);
     setWindowIcon(QIcon(QStringLiteral(":/artwork/vexilo.png")));
 
     m_editor = new TopForm;
+    if (!m_editor->ButtonsCreated()) {
+        // The button control is not registered or does not load.
+        ShowMessage(21);
+        delete m_editor;
+        m_editor = nullptr;
+        return false;
+    }
     m_editor->Form_Load();
     m_child = m_area->addSubWindow(m_editor, Qt::FramelessWindowHint);
     m_child->setFixedSize(m_editor->size());
     m_child->hide();
     CentreEditor();
     m_child->show();
+    return true;
 }
 
 void MDIForm1::CentreEditor()

@@ -14,8 +14,9 @@ class MDIForm1 : public QMainWindow
 public:
     MDIForm1();
 
-    // Runs start-up and shows the editor centred in the frame.
-    void MDIForm_Load();
+    // Runs start-up and shows the editor centred in the frame; false when
+    // the editor cannot be made (the user has been told).
+    bool MDIForm_Load();
     TopForm *editor() const { return m_editor; }
     void activate();
 

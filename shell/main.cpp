@@ -24,7 +24,8 @@ int main(int argc, char *argv[])
     UnixSignals signalsToClose;
     QObject::connect(&signalsToClose, &UnixSignals::terminationRequested, &frame, &QWidget::close);
 
-    frame.MDIForm_Load();
+    if (!frame.MDIForm_Load())
+        return 1;
     frame.show();
     return app.exec();
 }

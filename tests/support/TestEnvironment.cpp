@@ -2,6 +2,7 @@
 
 #include "resources/Resources.h"
 #include "shell/AppPaths.h"
+#include "tests/support/PressolaRegistration.h"
 #include "shell/MessageBox.h"
 
 #include <QDir>
@@ -21,6 +22,7 @@ TestEnvironment::TestEnvironment()
     AppPaths::setProgramDirectory(appDir());
     InitResources();
     MessageSeam::reset();
+    RegisterPressolaControl();
 }
 
 TestEnvironment::~TestEnvironment()
@@ -47,6 +49,9 @@ QString TestEnvironment::path(const QString &relative) const
 void TestEnvironment::writeHive(const QString &file, const QByteArray &text) const
 {
     WriteFile(registryDir() + QLatin1Char('/') + file, text);
+    // The machine hive holds the button control's registration: keep it.
+    if (file == QLatin1String("system.reg"))
+        RegisterPressolaControl();
 }
 
 QByteArray TestEnvironment::readHive(const QString &file) const

@@ -1,0 +1,71 @@
+#include "pressola/Dib.h"
+
+#include <QFile>
+#include <QPainter>
+
+bool CDib::LoadFromResource(const QString &module, const QString &name)
+{
+    if (module.isEmpty() || name.isEmpty())
+        return false;
+    Reset();
+    const QString path = module + QLatin1Char('/') + name + QStringLiteral(".bmp");
+    if (!QFile::exists(path))
+        return false;
+    return Attach(QImage(path, "BMP"));
+}
+
+bool CDib::LoadFromFile(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    Reset();
+    if (!QFile::exists(path))
+        return false;
+    return Attach(QImage(path, "BMP"));
+}
+
+bool CDib::Attach(const QImage &bitmap)
+{
+    if (bitmap.isNull())
+        return false;
+    m_bitmap = bitmap;
+    m_info.bmType = 0;
+    m_info.bmWidth = bitmap.width();
+    m_info.bmHeight = bitmap.height();
+    m_info.bmWidthBytes = int(bitmap.bytesPerLine());
+    m_info.bmPlanes = 1;
+    m_info.bmBitsPixel = bitmap.depth();
+    m_info.bmBits = m_bitmap.constBits();
+    m_palette.clear();
+    return MakePalette();
+}
+
+bool CDib::MakePalette()
+{
+    // A bitmap without colour table draws its own colours directly.
+    m_palette = m_bitmap.colorTable().mid(0, 256);
+    return true;
+}
+
+bool CDib::Draw(QPainter &painter, const QRect &rect)
+{
+    if (m_bitmap.isNull())
+        return false;
+    if (m_drawable.isNull())
+        m_drawable = m_bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (m_drawable.isNull())
+        return false;
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(rect, m_drawable);
+    painter.restore();
+    return true;
+}
+
+void CDib::Reset()
+{
+    m_palette.clear();
+    m_drawable = QImage();
+    m_info = BitmapInfo();
+    m_bitmap = QImage();
+}

@@ -1,0 +1,51 @@
+#include "shell/AboutBox.h"
+
+#include "resources/StringTable.h"
+#include "shell/Globals.h"
+#include "shell/Twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+QLabel *makeLabel(QWidget *parent, const QString &text, int l, int t, int w, int h)
+{
+    auto *label = new QLabel(text, parent);
+    label->setFont(QFont(QStringLiteral("Tahoma"), 8));
+    label->setGeometry(TwipsRect(l, t, w, h));
+    return label;
+}
+} // namespace
+
+AboutBox::AboutBox(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setFixedSize(TwipsToPixels(6264), TwipsToPixels(2796));
+    Back = new QLabel(this);
+    Back->setPixmap(QPixmap(QStringLiteral(":/artwork/about.png")));
+    Back->setGeometry(0, 0, 420, 191);
+    Version = makeLabel(this, QStringLiteral("Version"), 1635, 750, 660, 225);
+    VersionNumber = makeLabel(this, QStringLiteral("0.0.0000"), 2430, 750, 840, 225);
+    OK = new QPushButton(this);
+    OK->setGeometry(TwipsRect(2475, 2280, 1860, 390));
+    OK->setDefault(true);
+    connect(OK, &QPushButton::clicked, this, &AboutBox::OK_Click);
+}
+
+void AboutBox::Form_Load()
+{
+    setWindowTitle(gAppTitle);
+    OK->setText(LoadResString(1));
+    VersionNumber->setText(VersionText(AppMajor, AppMinor, AppRevision));
+}
+
+void AboutBox::OK_Click()
+{
+    accept();
+}
+
+QString AboutBox::VersionText(int major, int minor, int revision)
+{
+    return QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(revision);
+}
