@@ -30,7 +30,15 @@ class XSession:
         for d in ("home", "runtime", "registry"):
             os.makedirs(self.path(d), exist_ok=True)
         os.chmod(self.path("runtime"), 0o700)
+        self.register_button_control()
         self.program = None
+
+    def register_button_control(self):
+        """Registers libPressola.so in the private registry, as installing does."""
+        library = os.path.join(APP_DIR, "libPressola.so")
+        if os.path.exists(library):
+            subprocess.run([os.path.join(APP_DIR, "vexilo-cube"), "regsvr", library], env=self.env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def path(self, relative):
         return os.path.join(self.root, relative)

@@ -1,7 +1,8 @@
 #pragma once
 
 // Registers the built button control (libPressola.so in the application
-// folder) in the current registry folder, as installing it does, so that
-// windows with Pressola buttons can be created. Does nothing when the
-// library has not been built.
+// folder) in the current registry folder's machine hive, with the records
+// its registration entry point writes, so that windows with Pressola buttons
+// can be created. Keeps what the hive holds; leaves a damaged hive alone;
+// does nothing when the library has not been built.
 void RegisterPressolaControl();
