@@ -283,6 +283,10 @@ void TopForm::Form_QueryUnload()
 void TopForm::Form_Unload()
 {
     m_unloaded = true;
+    // Without a work directory there is nothing to delete; an empty path
+    // would name the current directory.
+    if (gTempDirectory.isEmpty())
+        return;
     QDir work(gTempDirectory);
     for (const QString &name : CubeBuilder::PlainFiles(gTempDirectory))
         work.remove(name);
@@ -435,4 +439,5 @@ void TopForm::EMail_MouseDown()
 
 void TopForm::Link_MouseDown()
 {
+    LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")), LoadResString(86), true);
 }

@@ -19,6 +19,7 @@ private slots:
     void workDirectoryLivesFromLoadToUnload();
     void missingTemplateStillLoads();
     void uncreatableWorkDirectoryLeavesNoTargets();
+    void unloadWithoutWorkDirectoryDeletesNothing();
 };
 
 void TestTopForm::stateAfterLoad()
@@ -131,6 +132,19 @@ void TestTopForm::uncreatableWorkDirectoryLeavesNoTargets()
     form.Form_Load();
     QCOMPARE(form.builder.gZipTargets, QString());
     QCOMPARE(gCurrentFace, qint16(0));
+}
+
+void TestTopForm::unloadWithoutWorkDirectoryDeletesNothing()
+{
+    TestEnvironment env;
+    const QString keep = WriteFile(env.path(QStringLiteral("cwd/keep.txt")), "x");
+    QDir::setCurrent(env.path(QStringLiteral("cwd")));
+    gTempDirectory.clear();
+    {
+        TopForm form;
+        form.Form_Unload();
+    }
+    QVERIFY(QFileInfo::exists(keep));
 }
 
 QTEST_MAIN(TestTopForm)
