@@ -7,9 +7,9 @@
 #include <QTest>
 
 namespace {
-QDateTime at(int y, int mo, int d, int h, int mi, int s, Qt::TimeSpec spec = Qt::LocalTime)
+QDateTime at(int y, int mo, int d, int h, int mi, int s, Qt::TimeSpec timeSpec = Qt::LocalTime)
 {
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), spec);
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), timeSpec);
 }
 } // namespace
 
