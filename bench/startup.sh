@@ -13,6 +13,7 @@ sleep 1
 export DISPLAY=$display HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_CACHE_HOME=$tmp/cache
 export VEXILO_REGISTRY_DIR=$tmp/registry
 mkdir -p "$HOME"
+"$build/app/vexilo-cube" regsvr "$build/app/libPressola.so" >/dev/null
 times=()
 for _ in $(seq "$runs"); do
   start=$(date +%s%N)
