@@ -1,4 +1,5 @@
 #include "tools/Command.h"
+#include "tools/StderrProgress.h"
 
 #include "publish/CubeFromFaces.h"
 #include "publish/ProgressSink.h"
@@ -9,14 +10,6 @@
 
 namespace {
 
-// Progress lines on standard error: the status texts and the steps.
-class StderrProgress : public ProgressSink
-{
-public:
-    void showStep(int step) override { PrintErr(QStringLiteral("[%1/10]").arg(step)); }
-    void setStatus(const QString &text) override { PrintErr(text); }
-    void repaintNow() override {}
-};
 
 // build --face N=PATH ... [--caption TEXT] --out DIR [--package]
 int RunBuild(const QStringList &args)

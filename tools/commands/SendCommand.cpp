@@ -1,4 +1,5 @@
 #include "tools/Command.h"
+#include "tools/StderrProgress.h"
 
 #include "mail/MailCube.h"
 #include "publish/CubeFromFaces.h"
@@ -13,13 +14,6 @@
 
 namespace {
 
-class StderrProgress : public ProgressSink
-{
-public:
-    void showStep(int step) override { PrintErr(QStringLiteral("[%1/10]").arg(step)); }
-    void setStatus(const QString &text) override { PrintErr(text); }
-    void repaintNow() override {}
-};
 
 // send --face N=PATH ... [--caption TEXT] --to LIST --from ADDR [--subject TEXT] [--server HOST[:PORT]]
 int RunSend(const QStringList &args)
