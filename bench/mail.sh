@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-7}
 tmp=$(mktemp -d)
 mkfifo "$tmp/keep"
-/usr/bin/python3 "$root/tests/mail/smtp_sink.py" serve "$tmp/inbox" < "$tmp/keep" &
+/usr/bin/python3 "$root/tests/support/smtp_sink.py" serve "$tmp/inbox" < "$tmp/keep" &
 sink=$!
 exec 3> "$tmp/keep"
 trap 'exec 3>&-; wait $sink 2>/dev/null; rm -rf "$tmp"' EXIT

@@ -3,9 +3,9 @@
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
 #include "resources/StringTable.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
 
 #include <QAction>
 #include <QFile>

@@ -4,8 +4,8 @@
 #include "photosource/BrowserState.h"
 #include "photosource/DiscPrompt.h"
 #include "photosource/PhotoBrowser.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
 
 namespace {
 constexpr int NoPhotosFound = 18;

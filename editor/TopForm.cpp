@@ -3,7 +3,7 @@
 #include "editor/ControlSite.h"
 #include "editor/FacePicture.h"
 #include "editor/InsertCommand.h"
-#include "mail/CubePackage.h"
+#include "publish/CubePackage.h"
 #include "mail/MailCube.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogSearch.h"
@@ -14,11 +14,11 @@
 #include "publish/Progress.h"
 #include "publish/SaveCube.h"
 #include "resources/StringTable.h"
-#include "shell/AboutBox.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Twips.h"
+#include "editor/AboutBox.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Twips.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
 #include "editor/FaceCommands.h"
-#include "editor/FaceModel.h"
+#include "core/FaceModel.h"
 #include "publish/BrowserLaunch.h"
 #include "publish/CubeBuilder.h"
 

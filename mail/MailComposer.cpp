@@ -3,7 +3,7 @@
 #include "components/mmail/MMail.h"
 #include "mail/BasicRandom.h"
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 #include <QLocale>
 #include <cmath>

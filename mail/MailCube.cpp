@@ -4,10 +4,10 @@
 #include "platform/registry/RegEdit.h"
 #include "publish/ProgressBar.h"
 #include "resources/StringTable.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Twips.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "photosource/BrowserState.h"
 
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 qint16 gBrowserReady = False;
 int32_t gCatalog = 0;

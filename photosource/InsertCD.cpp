@@ -1,8 +1,8 @@
 #include "photosource/InsertCD.h"
 
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
-#include "shell/Twips.h"
+#include "core/Globals.h"
+#include "core/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>

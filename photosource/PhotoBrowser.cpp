@@ -4,8 +4,8 @@
 #include "photosource/CatalogSearch.h"
 #include "photosource/DiscPrompt.h"
 #include "photosource/TBrowserLibrary.h"
-#include "shell/BusyPointer.h"
-#include "shell/Globals.h"
+#include "core/BusyPointer.h"
+#include "core/Globals.h"
 
 #include <QFile>
 #include <QFileInfo>

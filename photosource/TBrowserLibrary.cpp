@@ -1,6 +1,6 @@
 #include "photosource/TBrowserLibrary.h"
 
-#include "shell/AppPaths.h"
+#include "core/AppPaths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "publish/BrowserLaunch.h"
 
 #include "platform/BrowserProcess.h"
-#include "shell/AppPaths.h"
-#include "shell/MessageBox.h"
+#include "core/AppPaths.h"
+#include "core/MessageBox.h"
 
 #include <QUrl>
 

@@ -2,12 +2,12 @@
 
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
-#include "editor/FaceModel.h"
+#include "core/FaceModel.h"
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
 
 #include <QDir>
 #include <QFile>

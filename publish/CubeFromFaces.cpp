@@ -1,8 +1,8 @@
 #include "publish/CubeFromFaces.h"
 
-#include "mail/CubePackage.h"
+#include "publish/CubePackage.h"
 #include "publish/CubeSave.h"
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 #include <QDir>
 #include <QFileInfo>

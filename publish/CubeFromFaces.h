@@ -2,7 +2,7 @@
 
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
-#include "editor/FaceModel.h"
+#include "core/FaceModel.h"
 #include "publish/CubeBuilder.h"
 
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "publish/CubeSave.h"
 
 #include "publish/CubeBuilder.h"
-#include "shell/AppPaths.h"
-#include "shell/MessageBox.h"
+#include "core/AppPaths.h"
+#include "core/MessageBox.h"
 
 #include <QDir>
 #include <QFile>

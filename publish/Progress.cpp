@@ -2,7 +2,7 @@
 
 #include "publish/ProgressBar.h"
 #include "resources/StringTable.h"
-#include "shell/Twips.h"
+#include "core/Twips.h"
 
 #include <QGuiApplication>
 #include <QLabel>

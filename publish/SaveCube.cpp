@@ -3,8 +3,8 @@
 #include "publish/CubeSave.h"
 #include "publish/DirectoryList.h"
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
-#include "shell/Twips.h"
+#include "core/Globals.h"
+#include "core/Twips.h"
 
 #include <QComboBox>
 #include <QDir>

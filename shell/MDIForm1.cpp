@@ -1,9 +1,9 @@
 #include "shell/MDIForm1.h"
 
 #include "editor/TopForm.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Startup.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Startup.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,8 +2,8 @@
 
 #include "resources/Resources.h"
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
 
 #include <QApplication>
 

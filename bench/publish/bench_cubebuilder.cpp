@@ -5,7 +5,7 @@
 // pixels).
 #include "publish/CubeFromFaces.h"
 #include "publish/ProgressSink.h"
-#include "shell/AppPaths.h"
+#include "core/AppPaths.h"
 
 #include <benchmark/benchmark.h>
 

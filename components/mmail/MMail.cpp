@@ -384,7 +384,7 @@ void MMail::onBytesWritten(qint64 bytes)
     const int percent = total ? int(m_dataWritten * 100 / total) : 100;
     if (percent != m_lastPercent) {
         m_lastPercent = percent;
-        post({Event::ProgressEvent, qint32(m_dataWritten), qint32(total)});
+        post({Event::ProgressEvent, qint32(m_dataWritten), qint32(total), 0, QString()});
     }
     fillSocket();
 }
@@ -493,7 +493,7 @@ void MMail::finishPhase()
     } else {
         m_phase = Phase::Ready;
     }
-    post({Event::DoneEvent});
+    post({Event::DoneEvent, 0, 0, 0, QString()});
 }
 
 void MMail::onSocketError()

@@ -1,9 +1,9 @@
 #include "editor/FaceCommands.h"
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Startup.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 

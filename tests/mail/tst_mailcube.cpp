@@ -3,11 +3,11 @@
 #include "platform/registry/RegEdit.h"
 #include "publish/ProgressBar.h"
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Twips.h"
-#include "tests/mail/ScriptedPeer.h"
-#include "tests/mail/SmtpSink.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Twips.h"
+#include "tests/support/ScriptedPeer.h"
+#include "tests/support/SmtpSink.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QJsonArray>

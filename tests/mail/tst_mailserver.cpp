@@ -1,9 +1,9 @@
 #include "mail/MailServer.h"
 #include "platform/registry/RegEdit.h"
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Twips.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Twips.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QGroupBox>

@@ -2,8 +2,8 @@
 #include "mail/BasicRandom.h"
 #include "mail/MailComposer.h"
 #include "resources/StringTable.h"
-#include "tests/mail/ScriptedPeer.h"
-#include "tests/mail/SmtpSink.h"
+#include "tests/support/ScriptedPeer.h"
+#include "tests/support/SmtpSink.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCryptographicHash>

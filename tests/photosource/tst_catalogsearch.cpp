@@ -1,6 +1,6 @@
 #include "photosource/CatalogSearch.h"
 #include "photosource/DiscPrompt.h"
-#include "shell/Globals.h"
+#include "core/Globals.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "photosource/DiscPrompt.h"
 #include "photosource/InsertCD.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>

@@ -6,9 +6,9 @@
 #include "photosource/InsertCD.h"
 #include "photosource/PhotoBrowser.h"
 #include "photosource/TBrowserLibrary.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Startup.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 

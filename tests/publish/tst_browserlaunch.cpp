@@ -2,10 +2,10 @@
 #include "platform/BrowserProcess.h"
 #include "publish/Progress.h"
 #include "publish/BrowserLaunch.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Startup.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>

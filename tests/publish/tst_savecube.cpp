@@ -3,9 +3,9 @@
 #include "publish/DirectoryList.h"
 #include "publish/Progress.h"
 #include "publish/SaveCube.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
-#include "shell/Startup.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>

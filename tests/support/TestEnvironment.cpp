@@ -1,9 +1,9 @@
 #include "tests/support/TestEnvironment.h"
 
 #include "resources/Resources.h"
-#include "shell/AppPaths.h"
+#include "core/AppPaths.h"
 #include "tests/support/PressolaRegistration.h"
-#include "shell/MessageBox.h"
+#include "core/MessageBox.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "resources/StringTable.h"
-#include "tests/mail/SmtpSink.h"
+#include "tests/support/SmtpSink.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QJsonArray>

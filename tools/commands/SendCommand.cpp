@@ -5,8 +5,8 @@
 #include "publish/CubeFromFaces.h"
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
-#include "shell/Startup.h"
+#include "core/Globals.h"
+#include "core/Startup.h"
 
 #include <QLineEdit>
 #include <QEventLoop>

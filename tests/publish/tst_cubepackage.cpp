@@ -1,7 +1,7 @@
-#include "mail/CubePackage.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
+#include "publish/CubePackage.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "shell/AboutBox.h"
-#include "shell/Globals.h"
+#include "editor/AboutBox.h"
+#include "core/Globals.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QLabel>

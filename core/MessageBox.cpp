@@ -1,7 +1,7 @@
-#include "shell/MessageBox.h"
+#include "core/MessageBox.h"
 
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "tests/mail/SmtpSink.h"
+#include "tests/support/SmtpSink.h"
 
 #include "tests/support/TestEnvironment.h"
 
@@ -27,7 +27,7 @@ SmtpSink::~SmtpSink()
 
 QString SmtpSink::script()
 {
-    return TestEnvironment::sourceDir() + QStringLiteral("/tests/mail/smtp_sink.py");
+    return TestEnvironment::sourceDir() + QStringLiteral("/tests/support/smtp_sink.py");
 }
 
 QString SmtpSink::messagePath(int n, int timeoutMs) const

@@ -1,4 +1,4 @@
-#include "tests/mail/ScriptedPeer.h"
+#include "tests/support/ScriptedPeer.h"
 
 #include <QTcpSocket>
 

@@ -1,8 +1,8 @@
-#include "shell/AboutBox.h"
+#include "editor/AboutBox.h"
 
 #include "resources/StringTable.h"
-#include "shell/Globals.h"
-#include "shell/Twips.h"
+#include "core/Globals.h"
+#include "core/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>

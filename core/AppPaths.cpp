@@ -1,4 +1,4 @@
-#include "shell/AppPaths.h"
+#include "core/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
-#include "mail/CubePackage.h"
+#include "publish/CubePackage.h"
 
 #include "components/pakwell/Pakwell.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
-#include "shell/MessageBox.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
 
 #include <QDir>
 #include <QLibrary>

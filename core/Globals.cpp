@@ -1,4 +1,4 @@
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 QString gAppTitle;
 QString gDefaultMailServer;

@@ -1,9 +1,9 @@
-#include "shell/Startup.h"
+#include "core/Startup.h"
 
 #include "platform/registry/RegEdit.h"
 #include "resources/StringTable.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
 
 #include <QDir>
 #include <QStandardPaths>

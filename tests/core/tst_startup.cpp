@@ -1,7 +1,7 @@
 #include "platform/registry/RegEdit.h"
-#include "shell/AppPaths.h"
-#include "shell/Globals.h"
-#include "shell/Startup.h"
+#include "core/AppPaths.h"
+#include "core/Globals.h"
+#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "editor/FaceModel.h"
+#include "core/FaceModel.h"
 
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 QString gFaceSource[FaceSlots];
 qint16 gFaceChanged[FaceSlots] = {};

@@ -2,10 +2,10 @@
 #include "editor/TopForm.h"
 #include "platform/registry/Registry.h"
 #include "pressola/PressolaFactory.h"
-#include "shell/AboutBox.h"
+#include "editor/AboutBox.h"
 #include "shell/MDIForm1.h"
-#include "shell/MessageBox.h"
-#include "shell/Startup.h"
+#include "core/MessageBox.h"
+#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
