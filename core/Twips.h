@@ -3,6 +3,9 @@
 #include <QRect>
 #include <QtMath>
 
+class QLabel;
+class QWidget;
+
 // Layouts are given in twips; 15 twips are one pixel at the design resolution.
 constexpr int TwipsPerPixel = 15;
 
@@ -15,3 +18,7 @@ inline QRect TwipsRect(int left, int top, int width, int height)
 {
     return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
 }
+
+// A label at its place in twips, its text wrapped from the top left, as the
+// forms' labels are.
+QLabel *TwipsLabel(QWidget *parent, int left, int top, int width, int height);

@@ -7,16 +7,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
-QLabel *makeLabel(QWidget *parent, const QString &text, int l, int t, int w, int h)
-{
-    auto *label = new QLabel(text, parent);
-    label->setFont(QFont(QStringLiteral("Tahoma"), 8));
-    label->setGeometry(TwipsRect(l, t, w, h));
-    return label;
-}
-} // namespace
-
 AboutBox::AboutBox(QWidget *parent)
     : QDialog(parent)
 {
@@ -25,8 +15,12 @@ AboutBox::AboutBox(QWidget *parent)
     Back = new QLabel(this);
     Back->setPixmap(QPixmap(QStringLiteral(":/artwork/about.png")));
     Back->setGeometry(0, 0, 420, 191);
-    Version = makeLabel(this, QStringLiteral("Version"), 1635, 750, 660, 225);
-    VersionNumber = makeLabel(this, QStringLiteral("0.0.0000"), 2430, 750, 840, 225);
+    Version = TwipsLabel(this, 1635, 750, 660, 225);
+    Version->setText(QStringLiteral("Version"));
+    VersionNumber = TwipsLabel(this, 2430, 750, 840, 225);
+    VersionNumber->setText(QStringLiteral("0.0.0000"));
+    for (QLabel *label : {Version, VersionNumber})
+        label->setFont(QFont(QStringLiteral("Tahoma"), 8));
     OK = new QPushButton(this);
     OK->setGeometry(TwipsRect(2475, 2280, 1860, 390));
     OK->setDefault(true);

@@ -4,8 +4,10 @@
 #include "editor/TopForm.h"
 #include "resources/StringTable.h"
 #include "core/AppPaths.h"
+#include "core/BusyPointer.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 
 #include <QAction>
 #include <QFile>
@@ -19,16 +21,6 @@ constexpr qint16 ThumbnailEdge = 77;
 constexpr qint16 ThumbnailMode = 2;
 constexpr qint16 CopyOption = 2;
 constexpr qint16 PasteOption = 0;
-
-enum MessageId {
-    DroppedPhotoFailed = 15,
-    DroppedTypeRefused = 16,
-    PasteFailed = 20,
-    RemoveCaption = 33,
-    CutCaption = 34,
-    CopyCaption = 35,
-    PasteCaption = 36,
-};
 
 // A file that can be opened for reading; pipes and devices are not tried,
 // as opening them may block.
@@ -79,16 +71,6 @@ bool FaceCommands::FaceThumbnailStep(int face, const QString &sourcePath)
     return MakeFaceThumbnail(face, sourcePath) && ShowFaceThumbnail(face);
 }
 
-void FaceCommands::ShowBusyPointer()
-{
-    m_form.setCursor(Qt::WaitCursor);
-}
-
-void FaceCommands::ShowNormalPointer()
-{
-    m_form.unsetCursor();
-}
-
 void FaceCommands::SelectFace(int face)
 {
     qint16 old = gCurrentFace;
@@ -104,10 +86,10 @@ void FaceCommands::PrepareContextMenu(int face)
     m_form.Copy->setEnabled(holdsPhoto);
     m_form.Cut->setEnabled(holdsPhoto);
     m_form.Remove->setEnabled(holdsPhoto);
-    m_form.Remove->setText(LoadResString(RemoveCaption));
-    m_form.Cut->setText(LoadResString(CutCaption));
-    m_form.Copy->setText(LoadResString(CopyCaption));
-    m_form.Paste->setText(LoadResString(PasteCaption));
+    m_form.Remove->setText(LoadResString(Msg::RemoveCaption));
+    m_form.Cut->setText(LoadResString(Msg::CutCaption));
+    m_form.Copy->setText(LoadResString(Msg::CopyCaption));
+    m_form.Paste->setText(LoadResString(Msg::PasteCaption));
 }
 
 void FaceCommands::RemoveFace()
@@ -133,19 +115,17 @@ void FaceCommands::CopyFace()
 {
     if (gFaceSource[gCurrentFace].isEmpty())
         return;
-    ShowBusyPointer();
+    const BusyPointer busy(&m_form);
     CopyToClipboard();
-    ShowNormalPointer();
 }
 
 void FaceCommands::CutFace()
 {
     if (gFaceSource[gCurrentFace].isEmpty())
         return;
-    ShowBusyPointer();
+    const BusyPointer busy(&m_form);
     CopyToClipboard();
     RemoveFace();
-    ShowNormalPointer();
 }
 
 void FaceCommands::PasteFace()
@@ -153,7 +133,7 @@ void FaceCommands::PasteFace()
     const int face = gCurrentFace;
     if (!MakeFaceThumbnail(face, QString()) || m_form.LEAD1[face].Paste(PasteOption) != LeadImage::LeadSuccess
         || !ShowFaceThumbnail(face)) {
-        ShowMessage(PasteFailed);
+        ShowMessage(Msg::PasteFailed);
         return;
     }
     gFaceChanged[face] = True;
@@ -181,10 +161,10 @@ void FaceCommands::DropFiles(int face, const QMimeData *data, qint32 &effect)
     }
     if (!AcceptedEnding(path)) {
         effect = 0;
-        ShowMessage(DroppedTypeRefused);
+        ShowMessage(Msg::DroppedTypeRefused);
         return;
     }
-    ShowBusyPointer();
+    const BusyPointer busy(&m_form);
     if (FaceThumbnailStep(face, path)) {
         gFaceSource[face] = path;
         gFaceChanged[face] = True;
@@ -193,7 +173,6 @@ void FaceCommands::DropFiles(int face, const QMimeData *data, qint32 &effect)
         qint16 noButton = False;
         m_form.UpdateSelection(old, gCurrentFace, noButton);
     } else {
-        ShowMessage(DroppedPhotoFailed);
+        ShowMessage(Msg::DroppedPhotoFailed);
     }
-    ShowNormalPointer();
 }

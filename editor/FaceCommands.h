@@ -20,10 +20,6 @@ public:
     // before. The face model is left to the caller.
     bool FaceThumbnailStep(int face, const QString &sourcePath);
 
-    // The hourglass over the editor window, and back to the normal pointer.
-    void ShowBusyPointer();
-    void ShowNormalPointer();
-
     // Clicking a face: it becomes current and shows its context button.
     void SelectFace(int face);
 

@@ -1,17 +1,13 @@
 #include "editor/InsertCommand.h"
 
+#include "core/BusyPointer.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/MessageIds.h"
 #include "editor/TopForm.h"
 #include "photosource/BrowserState.h"
 #include "photosource/DiscPrompt.h"
 #include "photosource/PhotoBrowser.h"
-#include "core/Globals.h"
-#include "core/MessageBox.h"
-
-namespace {
-constexpr int NoPhotosFound = 18;
-constexpr int NoPhotoSelected = 17;
-constexpr int PhotoFailedToLoad = 19;
-} // namespace
 
 InsertCommand::InsertCommand(TopForm &form)
     : m_form(form)
@@ -20,25 +16,32 @@ InsertCommand::InsertCommand(TopForm &form)
 
 void InsertCommand::Insert()
 {
-    m_form.faceCommands.ShowBusyPointer();
+    BusyPointer busy(&m_form);
+    const int refusal = PutSelectedPhoto();
+    busy.restore();
+    if (refusal != 0)
+        ShowMessage(refusal);
+}
+
+int InsertCommand::PutSelectedPhoto()
+{
     if (gBrowserReady != True)
-        return Stop(NoPhotosFound);
+        return Msg::NoPhotosFound;
     const int32_t item = SelectedItem(gBrowserWindow);
     if (item < 0)
-        return Stop(NoPhotoSelected);
+        return Msg::NoPhotoSelected;
     const QString path = GetItemPath(gBrowserWindow, item);
     if (path.isEmpty())
-        return Stop(PhotoFailedToLoad);
-    if (!PhotoFileExists(path) && !PromptForVevudedED(path))
-        return Stop(0);
-    PutOnCurrentFace(path);
-    m_form.faceCommands.ShowNormalPointer();
+        return Msg::PhotoFailedToLoad;
+    if (PhotoFileExists(path) || PromptForVevudedED(path))
+        PutOnCurrentFace(path);
+    return 0;
 }
 
 bool InsertCommand::PutOnCurrentFace(const QString &path)
 {
     if (!m_form.faceCommands.FaceThumbnailStep(gCurrentFace, path)) {
-        ShowMessage(PhotoFailedToLoad);
+        ShowMessage(Msg::PhotoFailedToLoad);
         return false;
     }
     gFaceSource[gCurrentFace] = path;
@@ -48,11 +51,4 @@ bool InsertCommand::PutOnCurrentFace(const QString &path)
     qint16 noButton = False;
     m_form.UpdateSelection(old, gCurrentFace, noButton);
     return true;
-}
-
-void InsertCommand::Stop(int textId)
-{
-    m_form.faceCommands.ShowNormalPointer();
-    if (textId != 0)
-        ShowMessage(textId);
 }

@@ -20,8 +20,9 @@ public:
     bool PutOnCurrentFace(const QString &path);
 
 private:
-    // Back to the normal pointer and, unless textId is 0, that message.
-    void Stop(int textId);
+    // Puts the browser's selected photo on the current face; the message
+    // that refuses it, or 0 (a failure to load is reported on the spot).
+    int PutSelectedPhoto();
 
     TopForm &m_form;
 };

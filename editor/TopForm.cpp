@@ -3,7 +3,6 @@
 #include "editor/ControlSite.h"
 #include "editor/FacePicture.h"
 #include "editor/InsertCommand.h"
-#include "publish/CubePackage.h"
 #include "mail/MailCube.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogSearch.h"
@@ -11,13 +10,15 @@
 #include "photosource/TBrowserLibrary.h"
 #include "pressola/PressolaFactory.h"
 #include "publish/CubeSave.h"
-#include "publish/Progress.h"
+#include "publish/CubeJob.h"
 #include "publish/SaveCube.h"
 #include "resources/StringTable.h"
 #include "editor/AboutBox.h"
 #include "core/AppPaths.h"
+#include "core/CurrentDirectoryKeeper.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 #include "core/Twips.h"
 
 #include <QCloseEvent>
@@ -44,16 +45,6 @@ constexpr FaceLayout kFaces[FaceCount] = {
     {8130, 3135, 8070, 3075, 8868, 3168},
     {6795, 4470, 6730, 4410, 7536, 4500},
 };
-
-QLabel *makeLabel(QWidget *parent, int l, int t, int w, int h)
-{
-    auto *label = new QLabel(parent);
-    label->setGeometry(TwipsRect(l, t, w, h));
-    label->setFont(QFont(QStringLiteral("Arial"), 9));
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
 
 QPixmap placeholderPicture(int faceIndex)
 {
@@ -88,8 +79,8 @@ void TopForm::CreateControls()
     Back->setGeometry(TwipsRect(0, 0, 9600, 6810));
     Back->setPixmap(QPixmap(QStringLiteral(":/artwork/background.png")));
 
-    Label4 = makeLabel(this, 225, 330, 3645, 255);
-    CatalogLabel = makeLabel(this, 240, 345, 3645, 255);
+    Label4 = TwipsLabel(this, 225, 330, 3645, 255);
+    CatalogLabel = TwipsLabel(this, 240, 345, 3645, 255);
     CatalogLabel->hide();
     Image3 = new QLabel(this);
     Image3->setGeometry(TwipsRect(180, 630, 3795, 5175));
@@ -103,11 +94,13 @@ void TopForm::CreateControls()
     trayPalette.setColor(QPalette::Window, QColor(189, 190, 185));
     SlideTray1->setPalette(trayPalette);
 
-    Label3 = makeLabel(this, 4200, 345, 3975, 255);
+    Label3 = TwipsLabel(this, 4200, 345, 3975, 255);
     Caption1 = new QPlainTextEdit(this);
     Caption1->setGeometry(TwipsRect(4200, 600, 3975, 795));
     Caption1->setFont(QFont(QStringLiteral("Arial"), 9));
-    Label1 = makeLabel(this, 4215, 1785, 2340, 1155);
+    Label1 = TwipsLabel(this, 4215, 1785, 2340, 1155);
+    for (QLabel *label : {Label4, CatalogLabel, Label3, Label1})
+        label->setFont(QFont(QStringLiteral("Arial"), 9));
 
     CreateFaces();
     CreateButtons();
@@ -356,62 +349,45 @@ void TopForm::Insert_Click()
     InsertCommand(*this).Insert();
 }
 
-void TopForm::BuildCubeFiles()
+CubeControls TopForm::Controls()
 {
-    builder.BuildCubeFiles({LEAD1, PrintImage, PrintSource, Pixlet1}, Caption1->toPlainText(), *Progress::instance());
-}
-
-void TopForm::LaunchBrowser(const QString &fileName, const QString &URL, bool singleInstance)
-{
-    browser.LaunchBrowser(fileName, URL, singleInstance);
+    return {LEAD1, PrintImage, PrintSource, Pixlet1};
 }
 
 void TopForm::Preview_Click()
 {
-    const QString remembered = QDir::currentPath();
-    setCursor(Qt::WaitCursor);
-    Progress *progress = Progress::showInitializing();
-    builder.buildFailed = false;
-    BuildCubeFiles();
-    if (builder.buildFailed) {
-        unsetCursor();
-        ShowMessage(21);
+    CubeJob job(builder, Controls(), this);
+    ProgressSink &progress = job.progress();
+    if (!job.BuildFiles(Caption1->toPlainText())) {
+        job.EndBusyPointer();
+        ShowMessage(Msg::UnableToCreateFiles);
     } else {
-        progress->showStep(10);
-        progress->setStatus(LoadResString(25));
-        progress->repaintNow();
-        LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
-                      BrowserLaunch::PageAddress(gTempDirectory), true);
-        unsetCursor();
+        progress.showStep(10);
+        progress.showStatus(LoadResString(Msg::LaunchingBrowser));
+        browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
+                              BrowserLaunch::PageAddress(gTempDirectory), true);
+        job.EndBusyPointer();
     }
-    QDir::setCurrent(remembered);
-    progress->setStatus(LoadResString(26));
-    progress->repaintNow();
-    progress->hide();
-    progress->hideSteps();
-    Progress::unload();
+    progress.showStatus(LoadResString(Msg::Done));
 }
 
 void TopForm::Save_Click()
 {
-    const QString remembered = QDir::currentPath();
+    // OK in the dialog may change the current directory.
+    const CurrentDirectoryKeeper keeper;
     SaveCube dialog(this);
     ShowModal(dialog);
-    if (!gSaveDir.isEmpty()) {
-        repaint();
-        setCursor(Qt::WaitCursor);
-        Progress::showInitializing();
-        BuildCubeFiles();
-        if (BuildCubeExe(builder.gZipTargets)) {
-            if (CubeSave::EnterOrCreate(gSaveDir))
-                CubeSave::CopyPlainFiles(gTempDirectory, gSaveDir);
-            else
-                ShowMessage(23);
-        }
-        Progress::unload();
-    }
-    QDir::setCurrent(remembered);
-    unsetCursor();
+    if (gSaveDir.isEmpty())
+        return;
+    repaint();
+    CubeJob job(builder, Controls(), this);
+    job.BuildFiles(Caption1->toPlainText());
+    if (!job.Package())
+        return;
+    if (CubeSave::EnterOrCreate(gSaveDir))
+        CubeSave::CopyPlainFiles(gTempDirectory, gSaveDir);
+    else
+        ShowMessage(Msg::UnableToCreateDirectory);
 }
 
 void TopForm::About_Click()
@@ -424,12 +400,12 @@ void TopForm::About_Click()
 
 void TopForm::EMail_MouseDown()
 {
-    setCursor(Qt::WaitCursor);
-    Progress *progress = Progress::showInitializing();
-    BuildCubeFiles();
-    const bool packed = BuildCubeExe(builder.gZipTargets);
-    progress->hide();
-    unsetCursor();
+    bool packed = false;
+    {
+        CubeJob job(builder, Controls(), this);
+        job.BuildFiles(Caption1->toPlainText());
+        packed = job.Package();
+    }
     if (!packed)
         return;
     MailCube dialog(this);
@@ -439,5 +415,6 @@ void TopForm::EMail_MouseDown()
 
 void TopForm::Link_MouseDown()
 {
-    LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")), LoadResString(86), true);
+    browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
+                          LoadResString(Msg::SupportAddress), true);
 }

@@ -47,10 +47,6 @@ public:
     void Insert_Click();
     void Preview_Click();
     void Save_Click();
-    // Opens URL in the browser for fileName's kind of file (see BrowserLaunch).
-    void LaunchBrowser(const QString &fileName, const QString &URL, bool singleInstance);
-    // Builds the web files from the faces and the caption.
-    void BuildCubeFiles();
     void About_Click();
     void EMail_MouseDown();
     void Link_MouseDown();
@@ -103,6 +99,7 @@ private:
     void CreateFaces();
     void CreateButtons();
     void CreateContextMenu();
+    CubeControls Controls();
     void ConnectHandlers();
     void Form_Activate();
 

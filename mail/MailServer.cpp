@@ -22,10 +22,7 @@ MailServer::MailServer(QWidget *parent)
     setFixedSize(TwipsToPixels(6168), TwipsToPixels(3300));
     Frame1 = new QGroupBox(this);
     Frame1->setGeometry(TwipsRect(120, 105, 5925, 2640));
-    Directions = new QLabel(Frame1);
-    Directions->setGeometry(TwipsRect(120, 360, 5595, 1035));
-    Directions->setWordWrap(true);
-    Directions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Directions = TwipsLabel(Frame1, 120, 360, 5595, 1035);
     Option1 = new QRadioButton(Frame1);
     Option1->setGeometry(TwipsRect(120, 1440, 5595, 255));
     Option2 = new QRadioButton(Frame1);

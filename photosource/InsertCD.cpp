@@ -7,27 +7,16 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
-QLabel *makeLabel(QWidget *parent, int l, int t, int w, int h)
-{
-    auto *label = new QLabel(parent);
-    label->setGeometry(TwipsRect(l, t, w, h));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
-    return label;
-}
-} // namespace
-
 InsertCD::InsertCD(QWidget *parent)
     : QDialog(parent)
     , MyReturnVal(False)
 {
     setObjectName(QStringLiteral("InsertCD"));
     setFixedSize(TwipsToPixels(5160), TwipsToPixels(1332));
-    Label3 = makeLabel(this, 120, 75, 1575, 255);
-    Label1 = makeLabel(this, 1830, 75, 3240, 270);
-    Label4 = makeLabel(this, 135, 300, 1530, 255);
-    Label2 = makeLabel(this, 1830, 315, 3240, 570);
+    Label3 = TwipsLabel(this, 120, 75, 1575, 255);
+    Label1 = TwipsLabel(this, 1830, 75, 3240, 270);
+    Label4 = TwipsLabel(this, 135, 300, 1530, 255);
+    Label2 = TwipsLabel(this, 1830, 315, 3240, 570);
     Label2->setTextFormat(Qt::PlainText);
     Command1 = new QPushButton(this);
     Command1->setGeometry(TwipsRect(990, 945, 1395, 375));

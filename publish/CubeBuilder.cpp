@@ -6,8 +6,10 @@
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
 #include "core/AppPaths.h"
+#include "core/CurrentDirectoryKeeper.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,8 +54,7 @@ void CubeBuilder::CopyTemplateFiles()
 
 void CubeBuilder::PrepareWorkDirectory()
 {
-    const QString remembered = QDir::currentPath();
-    buildFailed = false;
+    const CurrentDirectoryKeeper keeper;
     if (!QDir::setCurrent(gTempDirectory)) {
         if (!QDir().mkdir(gTempDirectory))
             return;
@@ -64,12 +65,10 @@ void CubeBuilder::PrepareWorkDirectory()
     for (const QString &name : PlainFiles(gTempDirectory))
         targets << InWorkDirectory(name);
     gZipTargets = targets.join(QLatin1Char('|'));
-    QDir::setCurrent(remembered);
 }
 
-void CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress)
+bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress)
 {
-    buildFailed = false;
     progress.showStep(1);
     progress.setStatus(LoadResString(27));
     progress.repaintNow();
@@ -80,9 +79,8 @@ void CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
         CopyTemplateFile(kFoldOut);
     } else {
         if (!QDir().mkdir(gTempDirectory)) {
-            ShowMessage(22);
-            buildFailed = true;
-            return;
+            ShowMessage(Msg::UnableToCreateTempDirectory);
+            return false;
         }
         QDir::setCurrent(gTempDirectory);
         progress.setStatus(LoadResString(28));
@@ -124,6 +122,7 @@ void CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
 
     WritePage(caption);
     progress.repaintNow();
+    return true;
 }
 
 void CubeBuilder::MakeFaceImage(const CubeControls &controls, int faceIndex, const QString &file, qint16 box)

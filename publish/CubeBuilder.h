@@ -28,14 +28,13 @@ public:
     void PrepareWorkDirectory();
 
     // Refreshes the page (with the caption), the web images of changed faces
-    // and the fold-out in the work directory, which it leaves current.
-    // buildFailed tells whether the work directory could not be made.
-    void BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress);
+    // and the fold-out in the work directory, which it leaves current. False
+    // when the work directory could not be made (the user has been told).
+    bool BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress);
 
     // The "|"-joined full paths of the work directory's files after
     // PrepareWorkDirectory; the files a package carries.
     QString gZipTargets;
-    bool buildFailed = false;
 
     // Copies every plain file of the template directory into the work
     // directory and gives the cube player its page name.
@@ -43,6 +42,7 @@ public:
     static QStringList PlainFiles(const QString &dir);
 
     // Where face N's print picture goes on the fold-out (top-left corner).
+    // scripts/make-template draws the blank fold-out from these lines.
     static constexpr int FoldOutCell = 208;
     static constexpr int FoldOutLeft[6] = {245, 35, 245, 455, 245, 245};
     static constexpr int FoldOutTop[6] = {1, 210, 210, 210, 420, 629};

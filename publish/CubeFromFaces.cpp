@@ -1,6 +1,6 @@
 #include "publish/CubeFromFaces.h"
 
-#include "publish/CubePackage.h"
+#include "publish/CubeJob.h"
 #include "publish/CubeSave.h"
 #include "core/Globals.h"
 
@@ -30,19 +30,12 @@ bool CubeFromFaces::SetFace(int number, const QString &photo)
     return true;
 }
 
-bool CubeFromFaces::Build(ProgressSink &progress)
+bool CubeFromFaces::Build(ProgressSink &progress, bool package)
 {
-    const QString remembered = QDir::currentPath();
     gTempDirectory = workDirectory();
     builder.PrepareWorkDirectory();
-    builder.BuildCubeFiles({LEAD1, PrintImage, PrintSource, Pixlet1}, m_caption, progress);
-    QDir::setCurrent(remembered);
-    return !builder.buildFailed;
-}
-
-bool CubeFromFaces::Package()
-{
-    return BuildCubeExe(builder.gZipTargets);
+    CubeJob job(builder, {LEAD1, PrintImage, PrintSource, Pixlet1}, progress);
+    return job.BuildFiles(m_caption) && (!package || job.Package());
 }
 
 QStringList CubeFromFaces::CopyTo(const QString &dir) const

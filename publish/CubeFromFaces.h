@@ -22,12 +22,10 @@ public:
     bool SetFace(int number, const QString &photo);
     void SetCaption(const QString &caption) { m_caption = caption; }
 
-    // Fills the work directory and builds the web files; the current
-    // directory stays as it was. False (with the message shown) when the
-    // work directory could not be made.
-    bool Build(ProgressSink &progress);
-    // Makes "Cube.exe" beside the web files; false when it could not.
-    bool Package();
+    // Fills the work directory and builds the web files, and with package
+    // "Cube.exe" beside them; the current directory stays as it was. False
+    // (with the message shown) when either could not be made.
+    bool Build(ProgressSink &progress, bool package);
     // Copies the work directory's plain files into dir, created with its
     // parents when missing. Returns the names that could not be copied, or
     // every name when dir cannot be made.

@@ -1,12 +1,11 @@
 #include "publish/Progress.h"
 
-#include "publish/ProgressBar.h"
+#include "publish/StepBars.h"
 #include "resources/StringTable.h"
 #include "core/Twips.h"
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 
@@ -59,11 +58,8 @@ Progress::Progress()
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8.4);
     Status->setFont(font);
-    for (int k = 0; k <= 10; ++k) {
-        bar[k] = new ProgressBar(k, this);
-        bar[k]->setGeometry(TwipsRect(120, 360, 3420, 156));
-        bar[k]->hide();
-    }
+    Bars = new StepBars(this);
+    Bars->setGeometry(TwipsRect(120, 360, 3420, 156));
     Form_Load();
 }
 
@@ -74,13 +70,7 @@ void Progress::Form_Load()
 
 void Progress::showStep(int step)
 {
-    if (step < 0 || step > 10)
-        return;
-    bar[step]->show();
-    // Higher steps lie above lower ones.
-    for (ProgressBar *b : bar)
-        if (!b->isHidden())
-            b->raise();
+    Bars->showStep(step);
 }
 
 void Progress::setStatus(const QString &text)
@@ -96,8 +86,7 @@ void Progress::repaintNow()
 
 void Progress::hideSteps()
 {
-    for (ProgressBar *b : bar)
-        b->hide();
+    Bars->hideSteps();
 }
 
 void Progress::showCentred()
@@ -114,8 +103,5 @@ QString Progress::statusText() const
 
 int Progress::visibleStep() const
 {
-    for (int k = 10; k >= 0; --k)
-        if (!bar[k]->isHidden())
-            return k;
-    return -1;
+    return Bars->visibleStep();
 }

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 class QLabel;
-class ProgressBar;
+class StepBars;
 
 // The "Cube Progress" window: a status line over eleven stacked bar
 // pictures, driven step by step by Preview, Save and Send.
@@ -37,5 +37,5 @@ private:
     void Form_Load();
 
     QLabel *Status = nullptr;
-    ProgressBar *bar[11] = {};
+    StepBars *Bars = nullptr;
 };

@@ -11,4 +11,10 @@ public:
     virtual void showStep(int step) = 0;       // 0 to 10
     virtual void setStatus(const QString &text) = 0;
     virtual void repaintNow() = 0;
+
+    void showStatus(const QString &text)
+    {
+        setStatus(text);
+        repaintNow();
+    }
 };

@@ -20,10 +20,7 @@ SaveCube::SaveCube(QWidget *parent)
     setObjectName(QStringLiteral("SaveCube"));
     setFixedSize(TwipsToPixels(4620), TwipsToPixels(4776));
 
-    Label2 = new QLabel(this);
-    Label2->setGeometry(TwipsRect(90, 75, 4410, 1335));
-    Label2->setWordWrap(true);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2 = TwipsLabel(this, 90, 75, 4410, 1335);
     Label1 = new QLabel(this);
     Label1->setGeometry(TwipsRect(105, 1485, 4380, 270));
     Current = new QLineEdit(this);

@@ -85,7 +85,7 @@ void BM_BuildCubeFilesAllChanged(benchmark::State &state)
         state.PauseTiming();
         const bool placed = PlaceAll(cube, photos);
         state.ResumeTiming();
-        if (!placed || !cube.Build(progress))
+        if (!placed || !cube.Build(progress, false))
             state.SkipWithError("build failed");
     }
 }
@@ -95,10 +95,10 @@ void BM_BuildCubeFilesNoChange(benchmark::State &state)
     const QStringList photos = SourcePhotos();
     CubeFromFaces cube;
     SilentProgress progress;
-    if (!PlaceAll(cube, photos) || !cube.Build(progress))
+    if (!PlaceAll(cube, photos) || !cube.Build(progress, false))
         state.SkipWithError("build failed");
     for (auto _ : state)
-        if (!cube.Build(progress))
+        if (!cube.Build(progress, false))
             state.SkipWithError("build failed");
 }
 
@@ -189,7 +189,7 @@ int BuildOnce(int count, char **photos)
         if (!cube.SetFace(n, QString::fromLocal8Bit(photos[n - 1])))
             return 1;
     SilentProgress progress;
-    return cube.Build(progress) ? 0 : 1;
+    return cube.Build(progress, false) ? 0 : 1;
 }
 
 } // namespace

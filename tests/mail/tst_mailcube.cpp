@@ -1,7 +1,7 @@
 #include "mail/MailCube.h"
 #include "mail/MailServer.h"
 #include "platform/registry/RegEdit.h"
-#include "publish/ProgressBar.h"
+#include "publish/StepBars.h"
 #include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
@@ -27,10 +27,7 @@ QString storedSender()
 
 int visibleBar(const MailCube &d)
 {
-    for (int k = 10; k >= 0; --k)
-        if (!d.bar[k]->isHidden())
-            return k;
-    return -1;
+    return d.Bars->visibleStep();
 }
 } // namespace
 
@@ -86,8 +83,8 @@ void TestMailCube::sendAndWait(MailCube &dialog, const QString &server)
 {
     gMailServer = server;
     gUseDefaultServer = False;
-    dialog.Mail1.setReplyTimeout(500);
-    dialog.Mail1.setConnectTimeout(2000);
+    dialog.session.Mail1.setReplyTimeout(500);
+    dialog.session.Mail1.setConnectTimeout(2000);
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.Send_Click();
     QVERIFY(finished.count() == 1 || finished.wait(20000));
@@ -113,10 +110,10 @@ void TestMailCube::formLoad()
     QCOMPARE(d.From->geometry(), TwipsRect(1245, 480, 3750, 345));
     QCOMPARE(d.Send->geometry(), TwipsRect(735, 2295, 1215, 375));
     QCOMPARE(d.Advanced->geometry(), TwipsRect(3420, 2310, 1215, 375));
-    QCOMPARE(d.bar[10]->geometry(), TwipsRect(612, 1800, 3420, 156));
+    QCOMPARE(d.Bars->geometry(), TwipsRect(612, 1800, 3420, 156));
     QCOMPARE(visibleBar(d), -1);
     QVERIFY(d.ProgressStatus->isHidden());
-    QCOMPARE(d.sendState, qint16(0));
+    QCOMPARE(d.session.sendState, MailSession::Idle);
 }
 
 void TestMailCube::emptyToAsksForARecipient()
@@ -127,7 +124,7 @@ void TestMailCube::emptyToAsksForARecipient()
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{68});
     QCOMPARE(d.focusWidget(), d.SendTo);
     QVERIFY(storedSender().isEmpty());
-    QCOMPARE(d.sendState, qint16(0));
+    QCOMPARE(d.session.sendState, MailSession::Idle);
 }
 
 void TestMailCube::semicolonsBecomeCommasAndEmptyFromIsRefused()
@@ -152,7 +149,7 @@ void TestMailCube::sendsThroughARealServer()
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{85});
     QCOMPARE(storedSender(), QStringLiteral("me@example.org"));
     QCOMPARE(gFromAddress, QStringLiteral("me@example.org"));
-    QCOMPARE(d.progressValue, qint16(10));
+    QCOMPARE(d.session.progressValue, qint16(10));
     QCOMPARE(d.ProgressStatus->text(), LoadResString(65));
     QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray(), QJsonArray({"one@example.com", "two@example.net"}));
     const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
@@ -220,12 +217,12 @@ void TestMailCube::progressRounding()
     QFETCH(qint16, value);
     QFETCH(qint16, frame);
     MailCube d;
-    d.bar[0]->show();
-    d.ShowProgressStep(1);
-    d.progressValue = 7;
-    d.Mail1_Progress(numerator, denominator);
-    QCOMPARE(d.progressValue, value);
-    QCOMPARE(d.progressFrame, frame);
+    d.Bars->showStep(0);
+    d.session.ShowProgressStep(1);
+    d.session.progressValue = 7;
+    d.session.Mail1_Progress(numerator, denominator);
+    QCOMPARE(d.session.progressValue, value);
+    QCOMPARE(d.session.progressFrame, frame);
     QCOMPARE(visibleBar(d), int(frame));
 }
 
@@ -233,17 +230,17 @@ void TestMailCube::doneAdvancesThroughThePhases()
 {
     MailCube d;
     QSignalSpy finished(&d, &QDialog::finished);
-    d.sendState = 2;
-    d.Mail1_Done();
-    QCOMPARE(d.sendState, qint16(1));
+    d.session.sendState = MailSession::Connecting;
+    d.session.Mail1_Done();
+    QCOMPARE(d.session.sendState, MailSession::Sending);
     QCOMPARE(d.ProgressStatus->text(), LoadResString(63));
-    d.Mail1_Progress(100, 100);
-    d.Mail1_Done();
-    QCOMPARE(d.sendState, qint16(3));
+    d.session.Mail1_Progress(100, 100);
+    d.session.Mail1_Done();
+    QCOMPARE(d.session.sendState, MailSession::Disconnecting);
     QCOMPARE(d.ProgressStatus->text(), LoadResString(64));
-    QCOMPARE(d.progressFrame, qint16(10));
+    QCOMPARE(d.session.progressFrame, qint16(10));
     QCOMPARE(finished.count(), 0);
-    d.Mail1_Done();
+    d.session.Mail1_Done();
     QCOMPARE(finished.count(), 1);
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{85});
 }
@@ -252,8 +249,8 @@ void TestMailCube::doneAfterDisconnectWithoutProgressIsSilent()
 {
     MailCube d;
     QSignalSpy finished(&d, &QDialog::finished);
-    d.sendState = 3;
-    d.Mail1_Done();
+    d.session.sendState = MailSession::Disconnecting;
+    d.session.Mail1_Done();
     QCOMPARE(finished.count(), 1);
     QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
@@ -270,9 +267,9 @@ void TestMailCube::silentErrorsCloseWithoutMessage()
     QFETCH(qint16, code);
     MailCube d;
     QSignalSpy finished(&d, &QDialog::finished);
-    d.sendState = 2;
-    d.bar[3]->show();
-    d.Mail1_AsyncError(code, QString());
+    d.session.sendState = MailSession::Connecting;
+    d.Bars->showStep(3);
+    d.session.Mail1_AsyncError(code, QString());
     QCOMPARE(finished.count(), 1);
     QVERIFY(MessageSeam::shownMessages().isEmpty());
     QCOMPARE(visibleBar(d), -1);
@@ -288,8 +285,8 @@ void TestMailCube::cancelWhileSendingAbortsTheTransfer()
     d.From->setText(QStringLiteral("me@example.org"));
     gMailServer = peer.server();
     QSignalSpy finished(&d, &QDialog::finished);
-    connect(&d.Mail1, &MMail::Progress, &d, [&] {
-        if (d.sendState == 1 && finished.isEmpty())
+    connect(&d.session.Mail1, &MMail::Progress, &d, [&] {
+        if (d.session.sendState == MailSession::Sending && finished.isEmpty())
             d.Cancel_Click();
     });
     d.Send_Click();
@@ -315,8 +312,8 @@ void TestMailCube::errorMessages()
 {
     QFETCH(int, number);
     QFETCH(int, message);
-    QCOMPARE(MailCube::MailErrorMessage(number), message);
-    MailCube::ShowMailError(number);
+    QCOMPARE(MailSession::MailErrorMessage(number), message);
+    MailSession::ShowMailError(number);
     QCOMPARE(MessageSeam::shownMessages(), message ? QList<int>{message} : QList<int>{});
 }
 

@@ -292,7 +292,7 @@ void TestBrowserLaunch::previewOpensBuiltPage()
     // The support link ends the preview's browser as well.
     const qint64 second = form.browser.browserProcess;
     QTRY_COMPARE(logLines().filter(QStringLiteral("start ")).size(), 2);
-    form.LaunchBrowser(gTempDirectory + QStringLiteral("/Vexilo.htm"), QStringLiteral("https://support.example/"), true);
+    form.browser.LaunchBrowser(gTempDirectory + QStringLiteral("/Vexilo.htm"), QStringLiteral("https://support.example/"), true);
     m_launch = form.browser;
     QTRY_VERIFY(logLines().contains(QStringLiteral("end %1").arg(second)));
 }

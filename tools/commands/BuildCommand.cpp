@@ -1,4 +1,5 @@
 #include "tools/Command.h"
+#include "tools/CubeArguments.h"
 #include "tools/StderrProgress.h"
 
 #include "publish/CubeFromFaces.h"
@@ -6,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
@@ -14,19 +14,16 @@ namespace {
 // build --face N=PATH ... [--caption TEXT] --out DIR [--package]
 int RunBuild(const QStringList &args)
 {
-    static const QRegularExpression faceArg(QStringLiteral("^([1-6])=(.+)$"));
     CubeFromFaces cube;
+    CubeArguments faces;
     QString out;
     bool package = false;
-    QList<QPair<int, QString>> faces;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         const bool hasValue = i + 1 < args.size();
         if (arg == QLatin1String("--face") && hasValue) {
-            const QRegularExpressionMatch m = faceArg.match(args.at(++i));
-            if (!m.hasMatch())
+            if (!faces.AddFace(args.at(++i)))
                 return UsageError(QStringLiteral("build"));
-            faces.append({m.captured(1).toInt(), m.captured(2)});
         } else if (arg == QLatin1String("--caption") && hasValue) {
             cube.SetCaption(args.at(++i));
         } else if (arg == QLatin1String("--out") && hasValue) {
@@ -39,24 +36,11 @@ int RunBuild(const QStringList &args)
     }
     if (out.isEmpty())
         return UsageError(QStringLiteral("build"));
-    if (!cube.isValid()) {
-        PrintErr(QStringLiteral("vexilo-cube: no temporary folder for the work directory"));
+    if (!faces.PlaceFaces(cube))
         return 1;
-    }
-    for (const auto &[number, photo] : faces) {
-        if (!cube.SetFace(number, photo)) {
-            PrintErr(QStringLiteral("vexilo-cube: face %1: %2 is not a picture that can be read").arg(number).arg(photo));
-            return 1;
-        }
-    }
-
     StderrProgress progress;
-    if (!cube.Build(progress))
+    if (!cube.Build(progress, package))
         return 1;
-    if (package && !cube.Package()) {
-        PrintErr(QStringLiteral("vexilo-cube: the package Cube.exe could not be made"));
-        return 1;
-    }
     const QStringList failed = cube.CopyTo(out);
     for (const QString &name : failed)
         PrintErr(QStringLiteral("vexilo-cube: %1 could not be copied into %2").arg(name, QDir::toNativeSeparators(out)));

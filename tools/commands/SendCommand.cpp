@@ -1,47 +1,42 @@
 #include "tools/Command.h"
+#include "tools/CubeArguments.h"
 #include "tools/StderrProgress.h"
 
-#include "mail/MailCube.h"
-#include "publish/CubeFromFaces.h"
-#include "publish/ProgressSink.h"
-#include "resources/StringTable.h"
+#include "core/AppPaths.h"
 #include "core/Globals.h"
+#include "core/MessageIds.h"
 #include "core/Startup.h"
+#include "mail/MailSession.h"
+#include "publish/CubeFromFaces.h"
+#include "resources/StringTable.h"
 
-#include <QLineEdit>
 #include <QEventLoop>
-#include <QRegularExpression>
 
 namespace {
-
 
 // send --face N=PATH ... [--caption TEXT] --to LIST --from ADDR [--subject TEXT] [--server HOST[:PORT]]
 int RunSend(const QStringList &args)
 {
-    static const QRegularExpression faceArg(QStringLiteral("^([1-6])=(.+)$"));
     CubeFromFaces cube;
-    QString to, from, subject, server;
-    bool subjectGiven = false;
-    QList<QPair<int, QString>> faces;
+    CubeArguments faces;
+    QString to, from, server;
+    QString subject = LoadResString(Msg::DefaultSubject);
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (i + 1 >= args.size())
             return UsageError(QStringLiteral("send"));
         const QString value = args.at(++i);
         if (arg == QLatin1String("--face")) {
-            const QRegularExpressionMatch m = faceArg.match(value);
-            if (!m.hasMatch())
+            if (!faces.AddFace(value))
                 return UsageError(QStringLiteral("send"));
-            faces.append({m.captured(1).toInt(), m.captured(2)});
         } else if (arg == QLatin1String("--caption")) {
             cube.SetCaption(value);
         } else if (arg == QLatin1String("--to")) {
-            to = value;
+            to = NormalizeAddressList(value);
         } else if (arg == QLatin1String("--from")) {
             from = value;
         } else if (arg == QLatin1String("--subject")) {
             subject = value;
-            subjectGiven = true;
         } else if (arg == QLatin1String("--server")) {
             server = value;
         } else {
@@ -50,49 +45,30 @@ int RunSend(const QStringList &args)
     }
     if (to.isEmpty() || from.isEmpty())
         return UsageError(QStringLiteral("send"));
-    if (!cube.isValid()) {
-        PrintErr(QStringLiteral("vexilo-cube: no temporary folder for the work directory"));
+    if (!faces.PlaceFaces(cube))
         return 1;
-    }
-    for (const auto &[number, photo] : faces) {
-        if (!cube.SetFace(number, photo)) {
-            PrintErr(QStringLiteral("vexilo-cube: face %1: %2 is not a picture that can be read").arg(number).arg(photo));
-            return 1;
-        }
-    }
     StderrProgress progress;
-    if (!cube.Build(progress))
+    if (!cube.Build(progress, true))
         return 1;
-    if (!cube.Package()) {
-        PrintErr(QStringLiteral("vexilo-cube: the package Cube.exe could not be made"));
-        return 1;
-    }
 
     // The server as the program would choose it, unless one is named here.
-    gDefaultMailServer = LoadResString(87);
+    gDefaultMailServer = LoadResString(Msg::DefaultMailServer);
     Startup::SetMailServer();
     Startup::SetFromAddress();
     if (!server.isEmpty()) {
         gMailServer = server;
         gUseDefaultServer = False;
     }
+    MailSession::RememberSender(from);
 
-    // The send dialog itself, never shown: its messages go to standard error.
-    MailCube dialog;
-    dialog.SendTo->setText(to);
-    dialog.From->setText(from);
-    if (subjectGiven)
-        dialog.Subject->setText(subject);
-    bool closed = false;
+    MailSession session;
     QEventLoop loop;
-    QObject::connect(&dialog, &QDialog::finished, &loop, [&] {
-        closed = true;
-        loop.quit();
-    });
-    dialog.Send_Click();
-    if (!closed)
+    QObject::connect(&session, &MailSession::finished, &loop, &QEventLoop::quit);
+    const MailOrder order{to, from, subject, AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")), gMailServer,
+                          gUseDefaultServer == True};
+    if (session.Send(order))
         loop.exec();
-    return dialog.messageAccepted() ? 0 : 1;
+    return session.messageAccepted() ? 0 : 1;
 }
 
 const Command::Registrar send({QStringLiteral("send"),

@@ -1,0 +1,166 @@
+#include "mail/MailSession.h"
+
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/MessageIds.h"
+#include "platform/registry/RegEdit.h"
+
+#include <cmath>
+
+MailSession::MailSession(QObject *parent)
+    : QObject(parent)
+{
+    connect(&Mail1, &MMail::Done, this, &MailSession::Mail1_Done);
+    connect(&Mail1, &MMail::Progress, this, &MailSession::Mail1_Progress);
+    connect(&Mail1, &MMail::AsyncError, this, &MailSession::Mail1_AsyncError);
+    connect(&Mail1, &MMail::Debug, this, &MailSession::Mail1_Debug);
+}
+
+void MailSession::RememberSender(const QString &address)
+{
+    gFromAddress = address;
+    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("FromAddress"),
+                      gFromAddress);
+}
+
+bool MailSession::Send(const MailOrder &order)
+{
+    MailComposer composer(Mail1, clock);
+    if (!composer.Compose(order))
+        return Fail();
+    sendState = Connecting;
+    progressValue = 0;
+    emit connecting();
+    emit status(Msg::Connecting);
+    ShowProgressStep(1);
+    if (!Mail1.setAction(MMail::Connect))
+        return Fail();
+    Mail1.setFlags(64);
+    return true;
+}
+
+bool MailSession::Fail()
+{
+    if (Mail1.lastError() != 0)
+        ShowMailError(Mail1.lastError());
+    else
+        ShowMessage(Msg::MessageFormatError);
+    End();
+    return false;
+}
+
+void MailSession::Cancel()
+{
+    if (sendState == Sending)
+        Mail1.abort();
+    End();
+}
+
+void MailSession::End()
+{
+    Mail1.disconnect(this);
+    emit finished();
+}
+
+void MailSession::Mail1_Done()
+{
+    switch (sendState) {
+    case Connecting:
+        sendState = Sending;
+        Mail1.setFlags(64);
+        Mail1.setAction(MMail::Send);
+        emit status(Msg::Sending);
+        ShowProgressStep(1);
+        break;
+    case Sending:
+        emit status(Msg::SendComplete);
+        ShowProgressStep(10);
+        sendState = Disconnecting;
+        Mail1.setAction(MMail::Disconnect);
+        break;
+    case Disconnecting:
+        emit status(Msg::Disconnecting);
+        ShowProgressStep(10);
+        End();
+        if (progressValue == 10)
+            ShowMessage(Msg::SentSuccessfully);
+        break;
+    case Idle:
+        break;
+    }
+}
+
+void MailSession::Mail1_Progress(qint32 Numerator, qint32 Denominator)
+{
+    // A report that is no fraction of the message (Denominator 0 among
+    // them) leaves the bar and progressValue as they are.
+    if (Denominator <= 0 || Numerator < 0 || Numerator > Denominator)
+        return;
+    const double p = std::nearbyint(double(Numerator) / double(Denominator) * 100.0);
+    progressValue = qint16(p);
+    if (p > 10) {
+        const qint16 s = qint16(std::nearbyintf(float(p) / 10.0f));
+        progressValue = s;
+        if (s > progressFrame)
+            ShowProgressStep(s);
+    }
+}
+
+void MailSession::Mail1_AsyncError(qint16 ErrorCode, const QString &)
+{
+    emit stepsCleared();
+    ShowMailError(ErrorCode);
+    if (sendState == Sending)
+        Mail1.setAction(MMail::Disconnect);
+    End();
+}
+
+void MailSession::Mail1_Debug(const QString &)
+{
+}
+
+void MailSession::ShowProgressStep(qint16 n)
+{
+    if (n < 1 || n > 10)
+        return;
+    progressFrame = n;
+    emit step(n);
+}
+
+int MailSession::MailErrorMessage(int errorNumber)
+{
+    switch (errorNumber) {
+    case -1:
+    case 10064:
+        return 0;
+    case 1101:
+    case 10025:
+    case 10063:
+        return Msg::ServiceNotAvailable;
+    case 10043:
+    case 10049:
+    case 10053:
+    case 10058:
+    case 10061:
+        return Msg::ServiceUnavailable;
+    case 10050:
+    case 10091:
+        return Msg::NoConnection;
+    case 10051:
+        return Msg::UnableToStartSending;
+    case 10060:
+    case 10065:
+    case 11002:
+    case 11004:
+    case 20008:
+        return Msg::SlowNetwork;
+    default:
+        return Msg::CommunicationError;
+    }
+}
+
+void MailSession::ShowMailError(int errorNumber)
+{
+    if (const int message = MailErrorMessage(errorNumber))
+        ShowMessage(message);
+}

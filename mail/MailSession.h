@@ -1,0 +1,64 @@
+#pragma once
+
+#include "components/mmail/MMail.h"
+#include "mail/MailComposer.h"
+
+#include <QObject>
+
+// One sending of a cube message through the mail control: the message is
+// composed, then sent in three phases (connect, send, disconnect), each ended
+// by the control's Done. The session reports its status line, its progress
+// step and its end; the send dialog and the command line show them. Once
+// ended it hears nothing more from the control.
+class MailSession : public QObject
+{
+    Q_OBJECT
+public:
+    // The phases, in the numbers the program has always kept them in.
+    enum SendState : qint16 { Idle = 0, Sending = 1, Connecting = 2, Disconnecting = 3 };
+
+    explicit MailSession(QObject *parent = nullptr);
+
+    // Composes the message and starts connecting. False when the message
+    // could not be composed or the connection not started: the user has
+    // been told and the session has ended.
+    bool Send(const MailOrder &order);
+    // Ends the session now; a transfer under way is aborted without a word.
+    void Cancel();
+
+    // True once the server has accepted the message.
+    bool messageAccepted() const { return sendState == Disconnecting; }
+
+    // The control's events.
+    void Mail1_Done();
+    void Mail1_Progress(qint32 Numerator, qint32 Denominator);
+    void Mail1_AsyncError(qint16 ErrorCode, const QString &ErrorMessage);
+    void Mail1_Debug(const QString &Message);
+
+    void ShowProgressStep(qint16 n);
+    // The message for a transport error number; 0 for the silent ones.
+    static int MailErrorMessage(int errorNumber);
+    static void ShowMailError(int errorNumber);
+    // The sender becomes the one offered next time.
+    static void RememberSender(const QString &address);
+
+    MMail Mail1;
+    SendState sendState = Idle;
+    qint16 progressFrame = 0;
+    qint16 progressValue = 0;
+    // Where the Date header's time comes from.
+    MailClock clock = SystemClock;
+
+signals:
+    // Composition is done and connecting starts.
+    void connecting();
+    void status(int textId);
+    // Step picture n (1 to 10) replaces the one before it.
+    void step(qint16 n);
+    void stepsCleared();
+    void finished();
+
+private:
+    bool Fail();
+    void End();
+};
