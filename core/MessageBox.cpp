@@ -2,6 +2,7 @@
 
 #include "resources/StringTable.h"
 #include "core/Globals.h"
+#include "core/MessageIds.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -59,7 +60,7 @@ int ShowMessage(int textId, MsgButtons buttons)
     if (seam().messageHandler)
         return seam().messageHandler(textId, buttons);
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(gAppTitle.isEmpty() ? LoadResString(32) : gAppTitle);
+    box.setWindowTitle(gAppTitle.isEmpty() ? LoadResString(Msg::AppTitle) : gAppTitle);
     box.setText(LoadResString(textId));
     box.setStandardButtons(standardButtons(buttons));
     return answerFor(box.exec());

@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "core/AppPaths.h"
 #include "core/Globals.h"
+#include "core/MessageIds.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -73,8 +74,8 @@ void Startup::SetDirectories()
 
 void Startup::Run()
 {
-    gAppTitle = LoadResString(32);
-    gDefaultMailServer = LoadResString(87);
+    gAppTitle = LoadResString(Msg::AppTitle);
+    gDefaultMailServer = LoadResString(Msg::DefaultMailServer);
     DoSetPath();
     SetCatalogDirectory();
     SetDirectories();

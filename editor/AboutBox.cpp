@@ -3,6 +3,7 @@
 #include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/Twips.h"
+#include "core/MessageIds.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -30,7 +31,7 @@ AboutBox::AboutBox(QWidget *parent)
 void AboutBox::Form_Load()
 {
     setWindowTitle(gAppTitle);
-    OK->setText(LoadResString(1));
+    OK->setText(LoadResString(Msg::OK));
     VersionNumber->setText(VersionText(AppMajor, AppMinor, AppRevision));
 }
 

@@ -195,27 +195,27 @@ void TopForm::CreateContextMenu()
 
 void TopForm::Form_Load()
 {
-    Label1->setText(LoadResString(10));
-    Label3->setText(LoadResString(12));
-    Label4->setText(LoadResString(11));
+    Label1->setText(LoadResString(Msg::FaceDirections));
+    Label3->setText(LoadResString(Msg::EnterCaption));
+    Label4->setText(LoadResString(Msg::YourPhotos));
 
-    Insert->setProperty("Caption", LoadResString(53));
-    Preview->setProperty("Caption", LoadResString(51));
-    Save->setProperty("Caption", LoadResString(49));
-    EMail->setProperty("Caption", LoadResString(55));
+    Insert->setProperty("Caption", LoadResString(Msg::InsertCaption));
+    Preview->setProperty("Caption", LoadResString(Msg::PreviewCaption));
+    Save->setProperty("Caption", LoadResString(Msg::SaveCaption));
+    EMail->setProperty("Caption", LoadResString(Msg::SendCaption));
     About->setProperty("TextJustify", 0);
-    About->setProperty("Caption", LoadResString(50));
+    About->setProperty("Caption", LoadResString(Msg::AboutCaption));
     Link->setProperty("TextJustify", 0);
-    Link->setProperty("Caption", LoadResString(83));
+    Link->setProperty("Caption", LoadResString(Msg::SupportLinkCaption));
 
-    Caption1->setToolTip(LoadResString(37));
+    Caption1->setToolTip(LoadResString(Msg::CaptionTip));
     for (int i = 0; i < FaceCount; ++i)
-        Image1[i]->setToolTip(LoadResString(39));
-    Insert->setToolTip(LoadResString(40));
-    Preview->setToolTip(LoadResString(41));
-    Save->setToolTip(LoadResString(42));
-    EMail->setToolTip(LoadResString(54));
-    SlideTray1->setToolTip(LoadResString(43));
+        Image1[i]->setToolTip(LoadResString(Msg::FaceTip));
+    Insert->setToolTip(LoadResString(Msg::InsertTip));
+    Preview->setToolTip(LoadResString(Msg::PreviewTip));
+    Save->setToolTip(LoadResString(Msg::SaveTip));
+    EMail->setToolTip(LoadResString(Msg::SendTip));
+    SlideTray1->setToolTip(LoadResString(Msg::PhotosTip));
 
     // No palette library on this platform: the handle stays 0.
     paletteHandle = 0;

@@ -4,6 +4,7 @@
 #include "mail/BasicRandom.h"
 #include "resources/StringTable.h"
 #include "core/Globals.h"
+#include "core/MessageIds.h"
 
 #include <QLocale>
 #include <cmath>
@@ -75,7 +76,7 @@ QString MailComposer::ZoneText(const ClockReading &now)
 QString MailComposer::MailerLine()
 {
     return QStringLiteral("X-Mailer: Norvane(R) Vexilo, %1.%2.%3, %4")
-        .arg(AppMajor).arg(AppMinor).arg(AppRevision).arg(LoadResString(92));
+        .arg(AppMajor).arg(AppMinor).arg(AppRevision).arg(LoadResString(Msg::LanguageCode));
 }
 
 QString MailComposer::ProductToken()
@@ -134,7 +135,7 @@ bool MailComposer::Compose(const MailOrder &order)
         m.setContentSubType(QStringLiteral("plain"));
         m.setContentParameters(QStringLiteral("charset=us-ascii"));
         m.setContentTransferEncoding(QStringLiteral("7bit"));
-        need(m.setBodyText(0, LoadResString(67)));
+        need(m.setBodyText(0, LoadResString(Msg::MessageBody)));
         need(m.setAction(MMail::AddPart));
 
         need(m.setServer(order.server));

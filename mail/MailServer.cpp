@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/Twips.h"
+#include "core/MessageIds.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -61,13 +62,13 @@ void MailServer::SetServerBoxColour(const QColor &colour)
 
 void MailServer::Form_Load()
 {
-    setWindowTitle(LoadResString(72));
-    Directions->setText(LoadResString(70));
-    Frame1->setTitle(LoadResString(71));
-    OK->setText(LoadResString(1));
-    Cancel->setText(LoadResString(3));
-    Option1->setText(LoadResString(90));
-    Option2->setText(LoadResString(91));
+    setWindowTitle(LoadResString(Msg::AdvancedTitle));
+    Directions->setText(LoadResString(Msg::ServerDirections));
+    Frame1->setTitle(LoadResString(Msg::SendingServices));
+    OK->setText(LoadResString(Msg::OK));
+    Cancel->setText(LoadResString(Msg::Cancel));
+    Option1->setText(LoadResString(Msg::UseDefaultServer));
+    Option2->setText(LoadResString(Msg::UseAlternateServer));
     if (gUseDefaultServer == True) {
         Option1->setChecked(true);
         serverName->setEnabled(false);
@@ -103,7 +104,7 @@ void MailServer::OK_Click()
         gMailServer = serverName->text();
         gUseDefaultServer = False;
     } else {
-        ShowMessage(75);
+        ShowMessage(Msg::ServerNameMissing);
     }
     accept();
 }

@@ -3,6 +3,7 @@
 #include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/Twips.h"
+#include "core/MessageIds.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -30,11 +31,11 @@ InsertCD::InsertCD(QWidget *parent)
 
 void InsertCD::Form_Load()
 {
-    setWindowTitle(LoadResString(6));
-    Label3->setText(LoadResString(4));
-    Label4->setText(LoadResString(5));
-    Command1->setText(LoadResString(2));
-    Command2->setText(LoadResString(3));
+    setWindowTitle(LoadResString(Msg::InsertPictureCDTitle));
+    Label3->setText(LoadResString(Msg::InsertPictureCD));
+    Label4->setText(LoadResString(Msg::ThatContainsTheFile));
+    Command1->setText(LoadResString(Msg::Retry));
+    Command2->setText(LoadResString(Msg::Cancel));
 }
 
 void InsertCD::Command1_Click()

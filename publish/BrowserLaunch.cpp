@@ -3,6 +3,7 @@
 #include "platform/BrowserProcess.h"
 #include "core/AppPaths.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 
 #include <QUrl>
 
@@ -19,7 +20,7 @@ void BrowserLaunch::LaunchBrowser(QString fileName, const QString &URL, bool sin
     const QString searchPath = AppPaths::savedPath();
     const std::optional<BrowserCommand> browser = BrowserProcess::FindExecutable(fileName, searchPath);
     if (!browser) {
-        ShowMessage(13);
+        ShowMessage(Msg::NoBrowserFound);
         return;
     }
     if (singleInstance) {
@@ -31,5 +32,5 @@ void BrowserLaunch::LaunchBrowser(QString fileName, const QString &URL, bool sin
     const qint64 started = BrowserProcess::Start(*browser, URL, searchPath);
     (singleInstance ? browserProcess : otherProcess) = started;
     if (started == 0)
-        ShowMessage(14);
+        ShowMessage(Msg::BrowserNotLaunched);
 }

@@ -70,7 +70,7 @@ void CubeBuilder::PrepareWorkDirectory()
 bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress)
 {
     progress.showStep(1);
-    progress.setStatus(LoadResString(27));
+    progress.setStatus(LoadResString(Msg::Building));
     progress.repaintNow();
 
     if (QDir::setCurrent(gTempDirectory)) {
@@ -83,7 +83,7 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
             return false;
         }
         QDir::setCurrent(gTempDirectory);
-        progress.setStatus(LoadResString(28));
+        progress.setStatus(LoadResString(Msg::CopyingHtmlFiles));
         CopyTemplateFiles();
     }
     progress.showStep(2);
@@ -93,7 +93,7 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
     controls.PrintImage.Load(foldOut, 0, 1, -1);
     for (int i = 0; i < FaceCount; ++i) {
         if (gFaceChanged[i]) {
-            progress.setStatus(LoadResString(29));
+            progress.setStatus(LoadResString(Msg::CreatingImageFiles));
             if (!gFaceSource[i].isEmpty()) {
                 gFaceChanged[i] = False;
                 MakeFaceImage(controls, i, InWorkDirectory(FaceFileName(QStringLiteral("image"), i)), WebBox);

@@ -4,13 +4,12 @@
 #include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 
 #include <QDir>
 #include <QLibrary>
 
 namespace {
-
-constexpr int UnableToCreateFilesText = 21; // "Unable to create needed files for Vexilo."
 
 // The package builder, loaded from the program's folder when first needed
 // (again when the program's folder has changed, as in tests).
@@ -37,6 +36,6 @@ bool BuildCubeExe(const QString &zipTargets)
     const BuildSelfExtractingFileFunction build = PackageBuilder();
     if (build && build(package.toLocal8Bit().constData(), zipTargets.toLocal8Bit().constData(), "Vexilo.htm", ""))
         return true;
-    ShowMessage(UnableToCreateFilesText);
+    ShowMessage(Msg::UnableToCreateFiles);
     return false;
 }

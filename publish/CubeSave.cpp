@@ -3,6 +3,7 @@
 #include "publish/CubeBuilder.h"
 #include "core/AppPaths.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,10 +16,10 @@ QString CubeSave::ChooseSaveDirectory(const QString &typed, const QString &liste
         return listed;
     const QString full = typed.isEmpty() ? QString() : QFileInfo(typed).absoluteFilePath();
     if (!typed.isEmpty() && QDir::setCurrent(typed))
-        return ShowMessage(82, MsgButtons::YesNo) == IDYES ? full : QString();
+        return ShowMessage(Msg::DirectoryExists, MsgButtons::YesNo) == IDYES ? full : QString();
     if (!typed.isEmpty() && QDir().mkdir(typed))
         return full;
-    ShowMessage(23, MsgButtons::OKCancel);
+    ShowMessage(Msg::UnableToCreateDirectory, MsgButtons::OKCancel);
     return QString();
 }
 

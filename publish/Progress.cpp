@@ -3,6 +3,7 @@
 #include "publish/StepBars.h"
 #include "resources/StringTable.h"
 #include "core/Twips.h"
+#include "core/MessageIds.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -39,7 +40,7 @@ Progress *Progress::showInitializing()
     Progress *progress = instance();
     progress->showStep(0);
     progress->showCentred();
-    progress->setStatus(LoadResString(24));
+    progress->setStatus(LoadResString(Msg::Initializing));
     progress->repaintNow();
     return progress;
 }
@@ -65,7 +66,7 @@ Progress::Progress()
 
 void Progress::Form_Load()
 {
-    setWindowTitle(LoadResString(31));
+    setWindowTitle(LoadResString(Msg::ProgressTitle));
 }
 
 void Progress::showStep(int step)

@@ -5,6 +5,7 @@
 #include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/Twips.h"
+#include "core/MessageIds.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -60,11 +61,11 @@ SaveCube::SaveCube(QWidget *parent)
 
 void SaveCube::Form_Load()
 {
-    setWindowTitle(LoadResString(7));
-    OK->setText(LoadResString(1));
-    Cancel->setText(LoadResString(3));
-    Label1->setText(LoadResString(9));
-    Label2->setText(LoadResString(8));
+    setWindowTitle(LoadResString(Msg::SaveTitle));
+    OK->setText(LoadResString(Msg::OK));
+    Cancel->setText(LoadResString(Msg::Cancel));
+    Label1->setText(LoadResString(Msg::EnterDirectoryName));
+    Label2->setText(LoadResString(Msg::SaveDirections));
     Dir1->setPath(gCubeDirectory);
     Current->setText(Dir1->path());
     Current->end(false);

@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/Startup.h"
+#include "core/MessageIds.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,7 +43,7 @@ bool MDIForm1::MDIForm_Load()
     m_editor = new TopForm;
     if (!m_editor->ButtonsCreated()) {
         // The button control is not registered or does not load.
-        ShowMessage(21);
+        ShowMessage(Msg::UnableToCreateFiles);
         delete m_editor;
         m_editor = nullptr;
         return false;

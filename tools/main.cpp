@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 
 #include <QApplication>
 
@@ -15,7 +16,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     InitResources();
-    gAppTitle = LoadResString(32);
+    gAppTitle = LoadResString(Msg::AppTitle);
 
     // Messages the program would show in a box go to standard error.
     MessageSeam::setMessageHandler([](int textId, MsgButtons) {

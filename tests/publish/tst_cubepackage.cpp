@@ -1,3 +1,4 @@
+#include "core/MessageIds.h"
 #include "publish/CubePackage.h"
 #include "core/AppPaths.h"
 #include "core/Globals.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr int UnableToCreateFilesText = 21;
 
 bool UnzipTests(const QString &archive)
 {
@@ -100,7 +100,7 @@ void TestCubePackage::missingLibraryShowsMessage()
     QDir().mkpath(emptyProgramDir);
     AppPaths::setProgramDirectory(emptyProgramDir);
     QVERIFY(!BuildCubeExe(makeTargets()));
-    QCOMPARE(MessageSeam::shownMessages(), QList<int>{UnableToCreateFilesText});
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::UnableToCreateFiles});
     QVERIFY(!QFileInfo::exists(workFile(QStringLiteral("Cube.exe"))));
 
     AppPaths::setProgramDirectory(TestEnvironment::appDir());
@@ -122,7 +122,7 @@ void TestCubePackage::builderFailureShowsMessage()
     if (emptyList)
         targets.clear();
     QVERIFY(!BuildCubeExe(targets));
-    QCOMPARE(MessageSeam::shownMessages(), QList<int>{UnableToCreateFilesText});
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::UnableToCreateFiles});
     QVERIFY(!QFileInfo::exists(workFile(QStringLiteral("Cube.exe"))));
 }
 
