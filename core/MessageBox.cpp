@@ -1,8 +1,8 @@
 #include "core/MessageBox.h"
 
-#include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/MessageIds.h"
+#include "resources/StringTable.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -6,10 +6,21 @@
 
 class QDialog;
 
-enum class MsgButtons { OK, OKCancel, YesNo, RetryCancel };
+enum class MsgButtons {
+    OK,
+    OKCancel,
+    YesNo,
+    RetryCancel
+};
 
 // Answers, numbered as the message box answers of old.
-enum MsgAnswer { IDOK = 1, IDCANCEL = 2, IDRETRY = 4, IDYES = 6, IDNO = 7 };
+enum MsgAnswer {
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDRETRY = 4,
+    IDYES = 6,
+    IDNO = 7
+};
 
 // Every message to the user goes through here: the text of a string-table
 // id, its buttons and the application title as caption.

@@ -1,10 +1,10 @@
 #include "core/Startup.h"
 
-#include "platform/registry/RegEdit.h"
-#include "resources/StringTable.h"
 #include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageIds.h"
+#include "platform/registry/RegEdit.h"
+#include "resources/StringTable.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -15,7 +15,8 @@ const QString kVexiloKey = QStringLiteral("Software\\Norvane\\Vexilo");
 
 QString Startup::GetMediaBrowserDirectory()
 {
-    return GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Media Browser"), QStringLiteral("Path"));
+    return GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Media Browser"),
+                             QStringLiteral("Path"));
 }
 
 void Startup::DoSetPath()
@@ -26,8 +27,8 @@ void Startup::DoSetPath()
 
 void Startup::SetCatalogDirectory()
 {
-    gCatalogDirectory = GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Kodak Picture CD\\Setup"),
-                                          QStringLiteral("CatalogPath"));
+    gCatalogDirectory = GetRegistryString(
+        HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Kodak Picture CD\\Setup"), QStringLiteral("CatalogPath"));
 }
 
 void Startup::SetMailServer()
@@ -60,9 +61,9 @@ QString Startup::CubeDirectoryFor(const QString &tempDirectory, const QString &h
 
 void Startup::SetDirectories()
 {
-    QString base = GetRegistryString(HKEY_LOCAL_MACHINE,
-                                     QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexilo.exe"),
-                                     QStringLiteral("Path"));
+    QString base = GetRegistryString(
+        HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexilo.exe"),
+        QStringLiteral("Path"));
     if (base.isEmpty()) {
         base = WindowsDirectory();
         QDir().mkpath(base);

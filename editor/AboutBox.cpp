@@ -1,9 +1,9 @@
 #include "editor/AboutBox.h"
 
-#include "resources/StringTable.h"
 #include "core/Globals.h"
-#include "core/Twips.h"
 #include "core/MessageIds.h"
+#include "core/Twips.h"
+#include "resources/StringTable.h"
 
 #include <QLabel>
 #include <QPushButton>

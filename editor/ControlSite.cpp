@@ -49,8 +49,8 @@ QString ControlSite::ServerPath(const QString &classId)
 {
     if (classId.isEmpty())
         return QString();
-    return GetRegistryString(HKEY_CLASSES_ROOT, QStringLiteral("CLSID\\") + classId + QStringLiteral("\\InprocServer32"),
-                             QString());
+    return GetRegistryString(HKEY_CLASSES_ROOT,
+                             QStringLiteral("CLSID\\") + classId + QStringLiteral("\\InprocServer32"), QString());
 }
 
 QWidget *ControlSite::CreateControl(const QString &progId, QWidget *parent)

@@ -1,13 +1,13 @@
 #include "editor/FaceCommands.h"
 
-#include "editor/FacePicture.h"
-#include "editor/TopForm.h"
-#include "resources/StringTable.h"
 #include "core/AppPaths.h"
 #include "core/BusyPointer.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "editor/FacePicture.h"
+#include "editor/TopForm.h"
+#include "resources/StringTable.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,5 +1,12 @@
 #include "editor/TopForm.h"
 
+#include "core/AppPaths.h"
+#include "core/CurrentDirectoryKeeper.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/MessageIds.h"
+#include "core/Twips.h"
+#include "editor/AboutBox.h"
 #include "editor/ControlSite.h"
 #include "editor/FacePicture.h"
 #include "editor/InsertCommand.h"
@@ -9,17 +16,10 @@
 #include "photosource/PhotoBrowser.h"
 #include "photosource/TBrowserLibrary.h"
 #include "pressola/PressolaFactory.h"
-#include "publish/CubeSave.h"
 #include "publish/CubeJob.h"
+#include "publish/CubeSave.h"
 #include "publish/SaveCube.h"
 #include "resources/StringTable.h"
-#include "editor/AboutBox.h"
-#include "core/AppPaths.h"
-#include "core/CurrentDirectoryKeeper.h"
-#include "core/Globals.h"
-#include "core/MessageBox.h"
-#include "core/MessageIds.h"
-#include "core/Twips.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -31,19 +31,15 @@ namespace {
 
 struct FaceLayout
 {
-    int left, top;          // the face picture
+    int left, top; // the face picture
     int frameLeft, frameTop; // its selection frame
     int buttonLeft, buttonTop; // its context button
 };
 
 // The cross: faces 0, 1, 2 and 4 in a row, face 3 above face 2, face 5 below.
 constexpr FaceLayout kFaces[FaceCount] = {
-    {4110, 3135, 4050, 3075, 4848, 3168},
-    {5445, 3135, 5385, 3075, 6180, 3168},
-    {6795, 3135, 6730, 3075, 7548, 3168},
-    {6795, 1815, 6735, 1740, 7536, 1836},
-    {8130, 3135, 8070, 3075, 8868, 3168},
-    {6795, 4470, 6730, 4410, 7536, 4500},
+    {4110, 3135, 4050, 3075, 4848, 3168}, {5445, 3135, 5385, 3075, 6180, 3168}, {6795, 3135, 6730, 3075, 7548, 3168},
+    {6795, 1815, 6735, 1740, 7536, 1836}, {8130, 3135, 8070, 3075, 8868, 3168}, {6795, 4470, 6730, 4410, 7536, 4500},
 };
 
 QPixmap placeholderPicture(int faceIndex)
@@ -127,8 +123,8 @@ void TopForm::ConnectHandlers()
     ControlSite::OnEvent(Preview, SIGNAL(Click()), [this] { Preview_Click(); });
     ControlSite::OnEvent(Save, SIGNAL(Click()), [this] { Save_Click(); });
     ControlSite::OnEvent(About, SIGNAL(Click()), [this] { About_Click(); });
-    ControlSite::OnEvent(EMail, SIGNAL(MouseDown(short,short,int,int)), [this] { EMail_MouseDown(); });
-    ControlSite::OnEvent(Link, SIGNAL(MouseDown(short,short,int,int)), [this] { Link_MouseDown(); });
+    ControlSite::OnEvent(EMail, SIGNAL(MouseDown(short, short, int, int)), [this] { EMail_MouseDown(); });
+    ControlSite::OnEvent(Link, SIGNAL(MouseDown(short, short, int, int)), [this] { Link_MouseDown(); });
 }
 
 void TopForm::CreateFaces()
@@ -163,9 +159,9 @@ void TopForm::CreateButtons()
 {
     // Each button is initialised from its property block stored with the window.
     auto make = [this](const char *name, int l, int t, int w, int h) {
-        QWidget *button = ControlSite::CreateStoredControl(QLatin1String(Pressola::ControlProgId),
-                                                           QStringLiteral(":/forms/TopForm/%1.frx").arg(QLatin1String(name)),
-                                                           TwipsRect(l, t, w, h), this);
+        QWidget *button = ControlSite::CreateStoredControl(
+            QLatin1String(Pressola::ControlProgId), QStringLiteral(":/forms/TopForm/%1.frx").arg(QLatin1String(name)),
+            TwipsRect(l, t, w, h), this);
         if (button)
             button->setObjectName(QString::fromLatin1(name));
         return button;

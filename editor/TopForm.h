@@ -2,8 +2,8 @@
 
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
-#include "editor/FaceCommands.h"
 #include "core/FaceModel.h"
+#include "editor/FaceCommands.h"
 #include "publish/BrowserLaunch.h"
 #include "publish/CubeBuilder.h"
 

@@ -1,10 +1,10 @@
 #include "mail/MailComposer.h"
 
 #include "components/mmail/MMail.h"
-#include "mail/BasicRandom.h"
-#include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/MessageIds.h"
+#include "mail/BasicRandom.h"
+#include "resources/StringTable.h"
 
 #include <QLocale>
 #include <cmath>
@@ -13,10 +13,8 @@ namespace {
 
 // The constants the product token is written from; the default relay
 // recognises the token they make.
-constexpr quint32 kProductConstants[16] = {
-    0x4E, 0x6F, 0x72, 0x76, 0x61, 0x6E, 0x65, 0x2,
-    0x0, 0x2D, 0x56, 0x58, 0x1CF, 0x7E5, 0xC0BE, 0x5
-};
+constexpr quint32 kProductConstants[16] = {0x4E, 0x6F, 0x72, 0x76, 0x61,  0x6E,  0x65,   0x2,
+                                           0x0,  0x2D, 0x56, 0x58, 0x1CF, 0x7E5, 0xC0BE, 0x5};
 
 struct Refused
 {
@@ -76,7 +74,10 @@ QString MailComposer::ZoneText(const ClockReading &now)
 QString MailComposer::MailerLine()
 {
     return QStringLiteral("X-Mailer: Norvane(R) Vexilo, %1.%2.%3, %4")
-        .arg(AppMajor).arg(AppMinor).arg(AppRevision).arg(LoadResString(Msg::LanguageCode));
+        .arg(AppMajor)
+        .arg(AppMinor)
+        .arg(AppRevision)
+        .arg(LoadResString(Msg::LanguageCode));
 }
 
 QString MailComposer::ProductToken()

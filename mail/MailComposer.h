@@ -20,11 +20,11 @@ ClockReading SystemClock();
 // What a cube message is made of; the rest is fixed.
 struct MailOrder
 {
-    QString recipients;   // "," separated
+    QString recipients; // "," separated
     QString sender;
     QString subject;
-    QString attachment;   // the package file, "Cube.exe"
-    QString server;       // "host" or "host:port"
+    QString attachment; // the package file, "Cube.exe"
+    QString server; // "host" or "host:port"
     bool useDefaultServer = true;
 };
 

@@ -1,11 +1,11 @@
 #include "mail/MailServer.h"
 
-#include "platform/registry/RegEdit.h"
-#include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
-#include "core/Twips.h"
 #include "core/MessageIds.h"
+#include "core/Twips.h"
+#include "platform/registry/RegEdit.h"
+#include "resources/StringTable.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -15,7 +15,12 @@ class MailSession : public QObject
     Q_OBJECT
 public:
     // The phases, in the numbers the program has always kept them in.
-    enum SendState : qint16 { Idle = 0, Sending = 1, Connecting = 2, Disconnecting = 3 };
+    enum SendState : qint16 {
+        Idle = 0,
+        Sending = 1,
+        Connecting = 2,
+        Disconnecting = 3
+    };
 
     explicit MailSession(QObject *parent = nullptr);
 

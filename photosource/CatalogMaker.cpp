@@ -78,7 +78,8 @@ CatalogMaker::Result CatalogMaker::Make(const QString &discRoot, const QString &
 
     QList<CatalogPhoto> photos;
     for (const QString &photo : PhotoFiles(QDir(discRoot).absolutePath())) {
-        const QString thumbnail = QStringLiteral("%1/%2.jpg").arg(kThumbnailFolder).arg(photos.size() + 1, 5, 10, QLatin1Char('0'));
+        const QString thumbnail =
+            QStringLiteral("%1/%2.jpg").arg(kThumbnailFolder).arg(photos.size() + 1, 5, 10, QLatin1Char('0'));
         if (!makeThumbnail(photo, folder.filePath(thumbnail))) {
             result.skipped.append(photo);
             continue;

@@ -13,10 +13,10 @@ class CatalogMaker
 public:
     struct Result
     {
-        QString name;          // empty on failure
-        QString error;         // why it failed
+        QString name; // empty on failure
+        QString error; // why it failed
         int photos = 0;
-        QStringList skipped;   // photos that could not be read
+        QStringList skipped; // photos that could not be read
     };
 
     static Result Make(const QString &discRoot, const QString &catalogsDirectory);

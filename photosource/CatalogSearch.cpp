@@ -1,8 +1,8 @@
 #include "photosource/CatalogSearch.h"
 
-#include "platform/CdromDrives.h"
 #include "core/AppPaths.h"
 #include "core/Globals.h"
+#include "platform/CdromDrives.h"
 
 #include <QDir>
 #include <QFile>

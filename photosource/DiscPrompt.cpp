@@ -1,8 +1,8 @@
 #include "photosource/DiscPrompt.h"
 
-#include "photosource/InsertCD.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "photosource/InsertCD.h"
 
 #include <QDir>
 #include <QFileInfo>

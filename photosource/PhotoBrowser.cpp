@@ -1,11 +1,11 @@
 #include "photosource/PhotoBrowser.h"
 
+#include "core/BusyPointer.h"
+#include "core/Globals.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogSearch.h"
 #include "photosource/DiscPrompt.h"
 #include "photosource/TBrowserLibrary.h"
-#include "core/BusyPointer.h"
-#include "core/Globals.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -166,9 +166,8 @@ int32_t SelectedItem(int32_t window)
 
 QString GetItemURL(int32_t window, int32_t item)
 {
-    QByteArray url = CallForText([&](char *buffer, int32_t *length) {
-        return Tb().TbGetItemURL(window, item, buffer, length, buffer ? 0 : 1);
-    });
+    QByteArray url = CallForText(
+        [&](char *buffer, int32_t *length) { return Tb().TbGetItemURL(window, item, buffer, length, buffer ? 0 : 1); });
     if (url.endsWith('\0'))
         url.chop(1);
     return QString::fromLatin1(url);

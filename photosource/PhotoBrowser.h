@@ -9,7 +9,7 @@ class QWidget;
 struct BrowserHost
 {
     QWidget *editor = nullptr;
-    std::function<QString()> catalogName;  // the text of CatalogLabel
+    std::function<QString()> catalogName; // the text of CatalogLabel
     std::function<void()> enableInsert;
     // Thumbnail on the current face, then on to the next face; reports a
     // failure itself.

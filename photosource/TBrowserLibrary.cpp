@@ -21,8 +21,7 @@ Binding &binding()
     return b;
 }
 
-template <typename F>
-bool resolve(QLibrary &library, const char *name, F &slot)
+template <typename F> bool resolve(QLibrary &library, const char *name, F &slot)
 {
     slot = reinterpret_cast<F>(library.resolve(name));
     return slot != nullptr;

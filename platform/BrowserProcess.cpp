@@ -22,9 +22,14 @@ const QString kAddress = QStringLiteral("%u");
 
 // Browsers looked for on PATH when nothing names one, most usual first.
 const char *const kKnownBrowsers[] = {
-    "firefox", "firefox-esr", "chromium", "chromium-browser", "google-chrome", "google-chrome-stable",
-    "microsoft-edge", "brave-browser", "vivaldi", "opera", "epiphany-browser", "epiphany", "falkon",
-    "konqueror", "midori", "qutebrowser",
+    "firefox",          "firefox-esr",
+    "chromium",         "chromium-browser",
+    "google-chrome",    "google-chrome-stable",
+    "microsoft-edge",   "brave-browser",
+    "vivaldi",          "opera",
+    "epiphany-browser", "epiphany",
+    "falkon",           "konqueror",
+    "midori",           "qutebrowser",
 };
 
 // Children started here that have not been found to have exited.

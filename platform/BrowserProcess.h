@@ -8,8 +8,8 @@
 // go before (or around) the page's address.
 struct BrowserCommand
 {
-    QString program;            // full path of the executable
-    QStringList arguments;      // "%u" stands for the address; appended when absent
+    QString program; // full path of the executable
+    QStringList arguments; // "%u" stands for the address; appended when absent
 
     QStringList argumentsFor(const QString &address) const;
 };

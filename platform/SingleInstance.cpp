@@ -10,7 +10,7 @@
 namespace {
 const QByteArray kActivate = "activate\n";
 constexpr int kTimeoutMs = 500;
-}
+} // namespace
 
 SingleInstance::SingleInstance(QObject *parent)
     : QObject(parent)
@@ -19,7 +19,8 @@ SingleInstance::SingleInstance(QObject *parent)
 
 QString SingleInstance::serverName()
 {
-    const QByteArray folder = QCryptographicHash::hash(Registry::directory().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+    const QByteArray folder =
+        QCryptographicHash::hash(Registry::directory().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
     return QStringLiteral("vexilo-%1-%2").arg(getuid()).arg(QString::fromLatin1(folder));
 }
 

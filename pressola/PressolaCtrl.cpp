@@ -31,29 +31,46 @@ quint32 OleColor(const QColor &c)
 QPalette::ColorRole SystemColorRole(quint32 index)
 {
     switch (index) {
-    case 5: return QPalette::Base;              // window
-    case 8: return QPalette::Text;              // window text
-    case 9: return QPalette::HighlightedText;   // caption text
-    case 13: return QPalette::Highlight;        // highlight
-    case 14: return QPalette::HighlightedText;  // highlight text
-    case 15: return QPalette::Button;           // button face
-    case 16: return QPalette::Dark;             // button shadow
-    case 17: return QPalette::PlaceholderText;  // grey text
-    case 18: return QPalette::ButtonText;       // button text
-    case 20: return QPalette::Light;            // button highlight
-    case 23: return QPalette::ToolTipText;      // info text
-    case 24: return QPalette::ToolTipBase;      // info background
-    default: return QPalette::Window;
+    case 5:
+        return QPalette::Base; // window
+    case 8:
+        return QPalette::Text; // window text
+    case 9:
+        return QPalette::HighlightedText; // caption text
+    case 13:
+        return QPalette::Highlight; // highlight
+    case 14:
+        return QPalette::HighlightedText; // highlight text
+    case 15:
+        return QPalette::Button; // button face
+    case 16:
+        return QPalette::Dark; // button shadow
+    case 17:
+        return QPalette::PlaceholderText; // grey text
+    case 18:
+        return QPalette::ButtonText; // button text
+    case 20:
+        return QPalette::Light; // button highlight
+    case 23:
+        return QPalette::ToolTipText; // info text
+    case 24:
+        return QPalette::ToolTipBase; // info background
+    default:
+        return QPalette::Window;
     }
 }
 
 short ButtonCode(Qt::MouseButton button)
 {
     switch (button) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
     }
 }
 
@@ -87,7 +104,8 @@ StdFontState StateFromFont(const QFont &font, qint16 charset)
 {
     StdFontState state;
     state.charset = charset;
-    state.attributes = quint8((font.italic() ? 0x02 : 0) | (font.underline() ? 0x04 : 0) | (font.strikeOut() ? 0x08 : 0));
+    state.attributes =
+        quint8((font.italic() ? 0x02 : 0) | (font.underline() ? 0x04 : 0) | (font.strikeOut() ? 0x08 : 0));
     state.weight = qint16(font.weight());
     state.size = qint32(qRound(font.pointSizeF() * 10000.0));
     state.faceName = font.family();
@@ -130,14 +148,26 @@ Qt::Alignment CPressolaCtrl::CaptionAlignment(qint32 textJustify)
 {
     Qt::Alignment alignment;
     switch (textJustify & TA_CENTER) {
-    case TA_CENTER: alignment |= Qt::AlignHCenter; break;
-    case TA_RIGHT: alignment |= Qt::AlignRight; break;
-    default: alignment |= Qt::AlignLeft; break;
+    case TA_CENTER:
+        alignment |= Qt::AlignHCenter;
+        break;
+    case TA_RIGHT:
+        alignment |= Qt::AlignRight;
+        break;
+    default:
+        alignment |= Qt::AlignLeft;
+        break;
     }
     switch (textJustify & TA_BASELINE) {
-    case TA_BASELINE: alignment |= Qt::AlignBaseline; break;
-    case TA_BOTTOM: alignment |= Qt::AlignBottom; break;
-    default: alignment |= Qt::AlignTop; break;
+    case TA_BASELINE:
+        alignment |= Qt::AlignBaseline;
+        break;
+    case TA_BOTTOM:
+        alignment |= Qt::AlignBottom;
+        break;
+    default:
+        alignment |= Qt::AlignTop;
+        break;
     }
     return alignment;
 }
@@ -237,8 +267,10 @@ void CPressolaCtrl::OnResourceNameChanged()
         m_stateBitmapsLoaded = false;
         if (m_bmpUp.LoadFromResource(module, m_ResourceName + QLatin1Char('U'))) {
             const QString up = m_ResourceName + QLatin1Char('U');
-            const std::pair<CDib *, QChar> others[] = {{&m_bmpFocus, QLatin1Char('F')}, {&m_bmpDown, QLatin1Char('D')},
-                                                       {&m_bmpOver, QLatin1Char('O')}, {&m_bmpDisabled, QLatin1Char('X')}};
+            const std::pair<CDib *, QChar> others[] = {{&m_bmpFocus, QLatin1Char('F')},
+                                                       {&m_bmpDown, QLatin1Char('D')},
+                                                       {&m_bmpOver, QLatin1Char('O')},
+                                                       {&m_bmpDisabled, QLatin1Char('X')}};
             for (const auto &[dib, suffix] : others)
                 if (!dib->LoadFromResource(module, m_ResourceName + suffix))
                     dib->LoadFromResource(module, up);
@@ -523,11 +555,16 @@ void CPressolaCtrl::resizeEvent(QResizeEvent *event)
 CDib &CPressolaCtrl::StateBitmap()
 {
     switch (m_ButtonState) {
-    case StateFocus: return m_bmpFocus;
-    case StateDown: return m_bmpDown;
-    case StateOver: return m_bmpOver;
-    case StateDisabled: return m_bmpDisabled;
-    default: return m_bmpUp;
+    case StateFocus:
+        return m_bmpFocus;
+    case StateDown:
+        return m_bmpDown;
+    case StateOver:
+        return m_bmpOver;
+    case StateDisabled:
+        return m_bmpDisabled;
+    default:
+        return m_bmpUp;
     }
 }
 

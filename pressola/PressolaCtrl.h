@@ -47,7 +47,14 @@ class PRESSOLA_EXPORT CPressolaCtrl : public QWidget
     Q_PROPERTY(qint32 TextJustify READ GetTextJustify WRITE SetTextJustify)
 
 public:
-    enum State { StateUp = 0, StateFocus = 1, StateDown = 2, StateOver = 3, StateDisabled = 4, StateNone = 5 };
+    enum State {
+        StateUp = 0,
+        StateFocus = 1,
+        StateDown = 2,
+        StateOver = 3,
+        StateDisabled = 4,
+        StateNone = 5
+    };
     static constexpr int HoverPeriod = 10; // milliseconds
     static constexpr int CancelHoverEvent = 0x465; // a Qt event of this type ends hover tracking
 

@@ -11,10 +11,11 @@
 // The library's plugin object: the class factory its host loads through the
 // registered class, and, where Qt Designer is built for, the design-mode
 // host's widget plugin.
-class PressolaPlugin : public QObject
-    , public PressolaFactory
+class PressolaPlugin : public QObject,
+                       public PressolaFactory
 #if defined(PRESSOLA_DESIGNER)
-    , public QDesignerCustomWidgetInterface
+    ,
+                       public QDesignerCustomWidgetInterface
 #endif
 {
     Q_OBJECT

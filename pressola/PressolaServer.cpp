@@ -93,7 +93,8 @@ bool PressolaServer::RegisterTypeLib(const QString &modulePath)
     if (!WriteDefaults(keys))
         return false;
     for (const char *iid : {Pressola::DispatchId, Pressola::EventsId})
-        if (!Registry::writeString(HKEY_CLASSES_ROOT, QStringLiteral("Interface\\") + Str(iid) + QStringLiteral("\\TypeLib"),
+        if (!Registry::writeString(HKEY_CLASSES_ROOT,
+                                   QStringLiteral("Interface\\") + Str(iid) + QStringLiteral("\\TypeLib"),
                                    QStringLiteral("Version"), Str(kVersion)))
             return false;
     return true;
@@ -104,7 +105,8 @@ bool PressolaServer::UnregisterTypeLib()
     const QString lib = TypeLibKey() + QLatin1Char('\\') + Str(kVersion);
     if (!Registry::keyExists(HKEY_CLASSES_ROOT, lib) || !Registry::deleteKeyTree(HKEY_CLASSES_ROOT, lib))
         return false;
-    if (Registry::subKeys(HKEY_CLASSES_ROOT, TypeLibKey()).isEmpty() && !Registry::deleteKeyTree(HKEY_CLASSES_ROOT, TypeLibKey()))
+    if (Registry::subKeys(HKEY_CLASSES_ROOT, TypeLibKey()).isEmpty()
+        && !Registry::deleteKeyTree(HKEY_CLASSES_ROOT, TypeLibKey()))
         return false;
     for (const char *iid : {Pressola::DispatchId, Pressola::EventsId})
         if (!Registry::deleteKeyTree(HKEY_CLASSES_ROOT, QStringLiteral("Interface\\") + Str(iid)))
@@ -130,8 +132,8 @@ bool PressolaServer::RegisterControlClass(const QString &modulePath)
                {progId, Str(kControlTypeName)},
                {progId + QStringLiteral("\\CLSID"), Str(Pressola::ControlClassId)},
            })
-           && Registry::writeString(HKEY_CLASSES_ROOT, key + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"),
-                                    QStringLiteral("Apartment"))
+           && Registry::writeString(HKEY_CLASSES_ROOT, key + QStringLiteral("\\InprocServer32"),
+                                    QStringLiteral("ThreadingModel"), QStringLiteral("Apartment"))
            && Registry::createKey(HKEY_CLASSES_ROOT, key + QStringLiteral("\\Control"))
            && Registry::createKey(HKEY_CLASSES_ROOT, key + QStringLiteral("\\Insertable"))
            && Registry::createKey(HKEY_CLASSES_ROOT, progId + QStringLiteral("\\Insertable"));

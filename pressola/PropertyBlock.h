@@ -13,7 +13,7 @@ struct StdFontState
     qint16 charset = 0;
     quint8 attributes = 0; // 0x02 italic, 0x04 underline, 0x08 strikethrough
     qint16 weight = 400;
-    qint32 size = 90000;   // ten-thousandths of a point
+    qint32 size = 90000; // ten-thousandths of a point
     QString faceName;
 };
 

@@ -1,16 +1,15 @@
 #include "publish/BrowserLaunch.h"
 
-#include "platform/BrowserProcess.h"
 #include "core/AppPaths.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "platform/BrowserProcess.h"
 
 #include <QUrl>
 
 QString BrowserLaunch::PageAddress(const QString &directory)
 {
-    return QUrl::fromLocalFile(AppPaths::join(directory, QStringLiteral("Vexilo.htm")))
-        .toString(QUrl::FullyEncoded);
+    return QUrl::fromLocalFile(AppPaths::join(directory, QStringLiteral("Vexilo.htm"))).toString(QUrl::FullyEncoded);
 }
 
 void BrowserLaunch::LaunchBrowser(QString fileName, const QString &URL, bool singleInstance)

@@ -17,6 +17,6 @@ public:
     static QString PageAddress(const QString &directory);
 
     bool firstLaunch = true;
-    qint64 browserProcess = 0;  // started by the last single-instance launch
-    qint64 otherProcess = 0;    // started by the last other launch; never ended
+    qint64 browserProcess = 0; // started by the last single-instance launch
+    qint64 otherProcess = 0; // started by the last other launch; never ended
 };

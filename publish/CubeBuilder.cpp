@@ -2,14 +2,14 @@
 
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
-#include "core/FaceModel.h"
-#include "publish/ProgressSink.h"
-#include "resources/StringTable.h"
 #include "core/AppPaths.h"
 #include "core/CurrentDirectoryKeeper.h"
+#include "core/FaceModel.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "publish/ProgressSink.h"
+#include "resources/StringTable.h"
 
 #include <QDir>
 #include <QFile>

@@ -12,10 +12,10 @@ class ProgressSink;
 // command-line tool.
 struct CubeControls
 {
-    LeadImage *LEAD1;        // one per face, for faces pasted from the clipboard
-    LeadImage &PrintImage;   // the fold-out being composed
-    LeadImage &PrintSource;  // one face's print picture
-    Pixlet &Pixlet1;         // the thumbnail generator
+    LeadImage *LEAD1; // one per face, for faces pasted from the clipboard
+    LeadImage &PrintImage; // the fold-out being composed
+    LeadImage &PrintSource; // one face's print picture
+    Pixlet &Pixlet1; // the thumbnail generator
 };
 
 // Builds the cube's web files in the work directory: the page from the

@@ -1,8 +1,8 @@
 #include "publish/CubeFromFaces.h"
 
+#include "core/Globals.h"
 #include "publish/CubeJob.h"
 #include "publish/CubeSave.h"
-#include "core/Globals.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,6 @@
 #include "publish/CubePackage.h"
 #include "publish/Progress.h"
 
-
 CubeJob::CubeJob(CubeBuilder &builder, const CubeControls &controls, QWidget *window)
     : m_builder(builder)
     , m_controls(controls)

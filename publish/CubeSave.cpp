@@ -1,9 +1,9 @@
 #include "publish/CubeSave.h"
 
-#include "publish/CubeBuilder.h"
 #include "core/AppPaths.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "publish/CubeBuilder.h"
 
 #include <QDir>
 #include <QFile>

@@ -35,7 +35,7 @@ void DirectoryList::fill()
     QFileIconProvider icons;
     const QIcon folder = icons.icon(QFileIconProvider::Folder);
     QStringList chain;
-    for (QDir d(m_path);; ) {
+    for (QDir d(m_path);;) {
         chain.prepend(d.absolutePath());
         if (d.isRoot() || !d.cdUp())
             break;

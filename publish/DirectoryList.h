@@ -20,8 +20,8 @@ public:
     static QStringList Drives();
 
 signals:
-    void change();   // the path changed
-    void click();    // a folder was clicked
+    void change(); // the path changed
+    void click(); // a folder was clicked
 
 private:
     void fill();

@@ -1,9 +1,9 @@
 #include "publish/Progress.h"
 
+#include "core/MessageIds.h"
+#include "core/Twips.h"
 #include "publish/StepBars.h"
 #include "resources/StringTable.h"
-#include "core/Twips.h"
-#include "core/MessageIds.h"
 
 #include <QGuiApplication>
 #include <QLabel>

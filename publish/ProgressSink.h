@@ -8,7 +8,7 @@ class ProgressSink
 {
 public:
     virtual ~ProgressSink() = default;
-    virtual void showStep(int step) = 0;       // 0 to 10
+    virtual void showStep(int step) = 0; // 0 to 10
     virtual void setStatus(const QString &text) = 0;
     virtual void repaintNow() = 0;
 

@@ -1,11 +1,11 @@
 #include "publish/SaveCube.h"
 
+#include "core/Globals.h"
+#include "core/MessageIds.h"
+#include "core/Twips.h"
 #include "publish/CubeSave.h"
 #include "publish/DirectoryList.h"
 #include "resources/StringTable.h"
-#include "core/Globals.h"
-#include "core/Twips.h"
-#include "core/MessageIds.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -79,7 +79,8 @@ void SaveCube::SelectDriveOf(const QString &path)
     int best = -1;
     for (int i = 0; i < Drive1->count(); ++i) {
         const QString root = Drive1->itemText(i);
-        const bool holds = path == root || path.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'));
+        const bool holds =
+            path == root || path.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'));
         if (holds && (best < 0 || root.size() > Drive1->itemText(best).size()))
             best = i;
     }

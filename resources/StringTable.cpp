@@ -9,7 +9,8 @@ const char kBody[] =
     "Congratulations! Attached to this message is a personalized Vexilo made especially for you.  \r\n"
     "\r\n"
     "To view it:\r\n"
-    "(1) Save the attachment to your hard drive, noting its file name and location.  Make sure the file name of the saved attachment ends with a \".EXE\" extension.\r\n"
+    "(1) Save the attachment to your hard drive, noting its file name and location.  Make sure the file name of the "
+    "saved attachment ends with a \".EXE\" extension.\r\n"
     "(2) Double-click the file and enjoy! Your Vexilo plays automatically in your browser.\r\n"
     "(3) You can make your own printed version of the Vexilo by clicking Print and following the directions.";
 
@@ -23,7 +24,9 @@ const QHash<int, const char *> &table()
         {5, "that contains the file:"},
         {6, "Insert Picture CD"},
         {7, "Save Vexilo"},
-        {8, "A number of files will be saved on your disk that allow you to publish the Vexilo to a web site.  We recommend that you enter the name of a new directory below.  All the files will be saved to that location."},
+        {8,
+         "A number of files will be saved on your disk that allow you to publish the Vexilo to a web site.  We "
+         "recommend that you enter the name of a new directory below.  All the files will be saved to that location."},
         {9, "&Enter the name of the directory to create:"},
         {10, "Double Click, Drag and Drop or Insert a photo into each face of the cube:"},
         {11, "Your Photos:"},
@@ -76,7 +79,8 @@ const QHash<int, const char *> &table()
         {58, "&To:"},
         {59, "&From:"},
         {60, "S&ubject:"},
-        {61, "Automatically send the Vexilo to the email addresses listed in the \"To\" field.  You must be connected to the Internet to use this option."},
+        {61, "Automatically send the Vexilo to the email addresses listed in the \"To\" field.  You must be connected "
+             "to the Internet to use this option."},
         {62, "Norvane Vexilo from a friend"},
         {63, "Sending Vexilo..."},
         {64, "Send Complete."},
@@ -85,18 +89,32 @@ const QHash<int, const char *> &table()
         {67, kBody},
         {68, "An email address must be provided for the recipent in the \"To\" field."},
         {69, "An email return adress must be provided in the \"From\" field."},
-        {70, "You may need to specify an alternate server if you are connected to the Internet and using a network email server (e.g., if you are not connecting to the internet using a modem).  Ask your network administrator if you are unsure of the server name to enter."},
+        {70, "You may need to specify an alternate server if you are connected to the Internet and using a network "
+             "email server (e.g., if you are not connecting to the internet using a modem).  Ask your network "
+             "administrator if you are unsure of the server name to enter."},
         {71, "Automatic Sending Services"},
         {72, "Advanced Options"},
         {73, "Server:"},
         {74, "&Advanced..."},
         {75, "A valid mail server name must be provided."},
-        {76, "An Internet communication error has occurred and automatic sending was not completed.  Try again later or choose the Save the file to Disk option and manually attach the postcard to email using your own email application.  For instructions on attaching files to an email, see the email application's online help."},
-        {77, "Unable to detect an active Internet connection.  Ensure that you are currently connected to the Internet using your Internet Service Provider (ISP) software (for example using AOL*)."},
-        {78, "The automatic sending service is unavailable at this time.  Try again later or choose the Save the file to Disk option and manually attach the postcard to email using your own email application. For instructions on attaching files to an email, see the email application's online help."},
-        {79, "Automatic sending failed due to slow network response.  Ensure that you are currently connected to the Internet. If you are connected and using a network email server (e.g., you are not connecting to the internet using a modem), update your server information by clicking \"Advanced...\"."},
-        {80, "Unable to start automatic sending.  Ensure that you are currently connected to the Internet. If you are connected and using a network email server (e.g., you are not connecting to the internet using a modem), update your server information by clicking \"Advanced...\"."},
-        {81, "Automatic sending service is not available.  Choose the Save the file to Disk option and manually attach the postcard to email using your own email application.  For instructions on attaching files to an email, see the email application's online help."},
+        {76,
+         "An Internet communication error has occurred and automatic sending was not completed.  Try again later or "
+         "choose the Save the file to Disk option and manually attach the postcard to email using your own email "
+         "application.  For instructions on attaching files to an email, see the email application's online help."},
+        {77, "Unable to detect an active Internet connection.  Ensure that you are currently connected to the Internet "
+             "using your Internet Service Provider (ISP) software (for example using AOL*)."},
+        {78, "The automatic sending service is unavailable at this time.  Try again later or choose the Save the file "
+             "to Disk option and manually attach the postcard to email using your own email application. For "
+             "instructions on attaching files to an email, see the email application's online help."},
+        {79, "Automatic sending failed due to slow network response.  Ensure that you are currently connected to the "
+             "Internet. If you are connected and using a network email server (e.g., you are not connecting to the "
+             "internet using a modem), update your server information by clicking \"Advanced...\"."},
+        {80, "Unable to start automatic sending.  Ensure that you are currently connected to the Internet. If you are "
+             "connected and using a network email server (e.g., you are not connecting to the internet using a modem), "
+             "update your server information by clicking \"Advanced...\"."},
+        {81, "Automatic sending service is not available.  Choose the Save the file to Disk option and manually attach "
+             "the postcard to email using your own email application.  For instructions on attaching files to an "
+             "email, see the email application's online help."},
         {82, "The specified directory already exists.  Would you like to place the Vexilo files there?"},
         {83, "Customer Support Online"},
         {84, "An error occured while attempting to format the mail message."},

@@ -1,10 +1,10 @@
 #include "shell/MDIForm1.h"
 
-#include "editor/TopForm.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
-#include "core/Startup.h"
 #include "core/MessageIds.h"
+#include "core/Startup.h"
+#include "editor/TopForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>

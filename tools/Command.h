@@ -8,7 +8,7 @@
 struct Command
 {
     QString name;
-    QString usage;   // the arguments, shown in the usage message
+    QString usage; // the arguments, shown in the usage message
     std::function<int(const QStringList &args)> run;
 
     struct Registrar

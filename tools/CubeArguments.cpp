@@ -23,7 +23,8 @@ bool CubeArguments::PlaceFaces(CubeFromFaces &cube) const
     }
     for (const auto &[number, photo] : m_faces) {
         if (!cube.SetFace(number, photo)) {
-            PrintErr(QStringLiteral("vexilo-cube: face %1: %2 is not a picture that can be read").arg(number).arg(photo));
+            PrintErr(
+                QStringLiteral("vexilo-cube: face %1: %2 is not a picture that can be read").arg(number).arg(photo));
             return false;
         }
     }

@@ -1,10 +1,10 @@
 #include "tools/Command.h"
 
-#include "resources/Resources.h"
-#include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "resources/Resources.h"
+#include "resources/StringTable.h"
 
 #include <QApplication>
 

@@ -13,9 +13,12 @@ int main(int argc, char *argv[])
         return 2;
     MMail mail;
     MailComposer composer(mail);
-    const MailOrder order{QStringLiteral("friend@example.org"), QStringLiteral("me@example.org"),
-                          QStringLiteral("Norvane Vexilo from a friend"), QString::fromLocal8Bit(argv[2]),
-                          QString::fromLocal8Bit(argv[1]), false};
+    const MailOrder order{QStringLiteral("friend@example.org"),
+                          QStringLiteral("me@example.org"),
+                          QStringLiteral("Norvane Vexilo from a friend"),
+                          QString::fromLocal8Bit(argv[2]),
+                          QString::fromLocal8Bit(argv[1]),
+                          false};
     if (!composer.Compose(order))
         return 1;
     int exitCode = 1;

@@ -11,7 +11,9 @@ int main(int argc, char **argv)
         return 2;
     }
     void *library = dlopen(PAKWELL_LIBRARY, RTLD_NOW);
-    const auto build = library ? reinterpret_cast<BuildSelfExtractingFileFunction>(dlsym(library, "BuildSelfExtractingFile")) : nullptr;
+    const auto build =
+        library ? reinterpret_cast<BuildSelfExtractingFileFunction>(dlsym(library, "BuildSelfExtractingFile"))
+                : nullptr;
     if (!build) {
         std::fprintf(stderr, "pakwell-pack: %s\n", dlerror());
         return 2;

@@ -131,8 +131,8 @@ void BM_PixletInProcess(benchmark::State &state)
 void BM_PixletProcess(benchmark::State &state)
 {
     const int box = int(state.range(0));
-    RunProcesses(state, {selfPath, "thumb", SourcePhoto().toStdString(), OutputPath(box).toStdString(),
-                         std::to_string(box)});
+    RunProcesses(state,
+                 {selfPath, "thumb", SourcePhoto().toStdString(), OutputPath(box).toStdString(), std::to_string(box)});
 }
 
 void BM_VipsthumbnailProcess(benchmark::State &state)
@@ -143,12 +143,29 @@ void BM_VipsthumbnailProcess(benchmark::State &state)
                          WorkFile(QStringLiteral("vips%1.jpg[Q=90]").arg(box)).toStdString()});
 }
 
-BENCHMARK(BM_PixletInProcess)->Arg(77)->Arg(208)->Arg(250)->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_PixletProcess)->Arg(77)->Arg(208)->Arg(250)->Unit(benchmark::kMillisecond)
-    ->UseManualTime()->Iterations(3)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_VipsthumbnailProcess)->Arg(250)->Unit(benchmark::kMillisecond)
-    ->UseManualTime()->Iterations(3)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PixletInProcess)
+    ->Arg(77)
+    ->Arg(208)
+    ->Arg(250)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_PixletProcess)
+    ->Arg(77)
+    ->Arg(208)
+    ->Arg(250)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_VipsthumbnailProcess)
+    ->Arg(250)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 
@@ -157,7 +174,8 @@ int main(int argc, char **argv)
     selfPath = argv[0];
     QCoreApplication app(argc, argv);
     if (argc == 5 && std::strcmp(argv[1], "thumb") == 0)
-        return MakeThumbnail(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4])) ? 0 : 1;
+        return MakeThumbnail(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4])) ? 0
+                                                                                                                   : 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

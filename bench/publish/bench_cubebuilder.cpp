@@ -3,9 +3,9 @@
 // /usr/bin/time for peak memory: one build of the six faces, beside
 // vipsthumbnail making the same twelve thumbnails (six of 250 and six of 208
 // pixels).
+#include "core/AppPaths.h"
 #include "publish/CubeFromFaces.h"
 #include "publish/ProgressSink.h"
-#include "core/AppPaths.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,9 +55,9 @@ QStringList SourcePhotos()
             for (int x = 0; x < image.width(); ++x) {
                 seed = seed * 1664525u + 1013904223u;
                 const int grain = int(seed >> 28) - 8;
-                line[x] = qRgb(qBound(0, x * 255 / 6000 + grain + face * 20, 255),
-                               qBound(0, y * 255 / 4000 + grain, 255),
-                               qBound(0, 128 + (x ^ y) % 64 + grain - face * 15, 255));
+                line[x] =
+                    qRgb(qBound(0, x * 255 / 6000 + grain + face * 20, 255), qBound(0, y * 255 / 4000 + grain, 255),
+                         qBound(0, 128 + (x ^ y) % 64 + grain - face * 15, 255));
             }
         }
         QImageWriter writer(path, "jpeg");
@@ -172,14 +172,30 @@ void BM_VipsthumbnailProcesses(benchmark::State &state)
     RunProcesses(state, commands);
 }
 
-BENCHMARK(BM_BuildCubeFilesAllChanged)->Unit(benchmark::kMillisecond)->UseRealTime()
-    ->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_BuildCubeFilesNoChange)->Unit(benchmark::kMillisecond)->UseRealTime()
-    ->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_BuildProcess)->Unit(benchmark::kMillisecond)->UseManualTime()
-    ->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_VipsthumbnailProcesses)->Unit(benchmark::kMillisecond)->UseManualTime()
-    ->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BuildCubeFilesAllChanged)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_BuildCubeFilesNoChange)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_BuildProcess)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_VipsthumbnailProcesses)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // Child mode: one build of the given photos on faces 1 to 6, then exit.
 int BuildOnce(int count, char **photos)

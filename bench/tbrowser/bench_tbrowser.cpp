@@ -1,7 +1,7 @@
 #include "components/tbrowser/CatalogFile.h"
 #include "components/tbrowser/FileUrl.h"
-#include "photosource/TBrowserLibrary.h"
 #include "core/AppPaths.h"
+#include "photosource/TBrowserLibrary.h"
 
 #include <QApplication>
 #include <QDir>

@@ -83,23 +83,20 @@ quint32 LeadImage::Bitmap() const
     return m_image.isNull() ? 0 : m_handle;
 }
 
-qint16 LeadImage::Combine(float left, float top, float width, float height, quint32 srcBitmap,
-                          float srcLeft, float srcTop, qint32)
+qint16 LeadImage::Combine(float left, float top, float width, float height, quint32 srcBitmap, float srcLeft,
+                          float srcTop, qint32)
 {
     const LeadImage *source = instances().value(srcBitmap);
     if (m_image.isNull() || !source || source->m_image.isNull() || width <= 0 || height <= 0)
         return LeadFailure;
     QPainter painter(&m_image);
-    painter.drawImage(QRectF(left, top, width, height), source->m_image,
-                      QRectF(srcLeft, srcTop, width, height));
+    painter.drawImage(QRectF(left, top, width, height), source->m_image, QRectF(srcLeft, srcTop, width, height));
     return LeadSuccess;
 }
 
-qint16 LeadImage::Save(const QString &path, qint16 format, qint16 bitsPerPixel, qint16 qualityFactor,
-                       qint16 multiPage)
+qint16 LeadImage::Save(const QString &path, qint16 format, qint16 bitsPerPixel, qint16 qualityFactor, qint16 multiPage)
 {
-    if (m_image.isNull() || format != JpegFormat || bitsPerPixel != 24 || multiPage != 0
-        || qualityFactor < 2)
+    if (m_image.isNull() || format != JpegFormat || bitsPerPixel != 24 || multiPage != 0 || qualityFactor < 2)
         return LeadFailure;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -47,15 +47,14 @@ public:
     // Member 322: draws the source bitmap, from (srcLeft, srcTop), into the
     // destination rectangle of this bitmap without scaling. Flags 800 (the
     // only value the program uses) copy the source over the destination.
-    qint16 Combine(float left, float top, float width, float height, quint32 srcBitmap,
-                   float srcLeft, float srcTop, qint32 flags);
+    qint16 Combine(float left, float top, float width, float height, quint32 srcBitmap, float srcLeft, float srcTop,
+                   qint32 flags);
 
     // Member 289: writes the bitmap as a 24-bit JPEG (format 10, 24 bits, not
     // multi-page). Quality factor 2 is very high quality (Qt quality 95);
     // each step above lowers it by one. An existing file is replaced only
     // once the new one is complete.
-    qint16 Save(const QString &path, qint16 format, qint16 bitsPerPixel, qint16 qualityFactor,
-                qint16 multiPage);
+    qint16 Save(const QString &path, qint16 format, qint16 bitsPerPixel, qint16 qualityFactor, qint16 multiPage);
 
     const QImage &image() const { return m_image; }
 

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr qint64 kWriteAhead = 256 * 1024;   // message bytes kept queued in the socket
+constexpr qint64 kWriteAhead = 256 * 1024; // message bytes kept queued in the socket
 constexpr qint64 kChunk = 64 * 1024;
 
 // Header values and commands are single lines: a CR, LF or NUL in one would
@@ -453,7 +453,7 @@ void MMail::handleReply(int code, const QStringList &lines)
         return isPositive(code) ? finishPhase() : fail(ServiceRefused, text);
     case Phase::StartTls:
         if (code != 220)
-            return finishPhase();   // offered but not available now: go on in plain text
+            return finishPhase(); // offered but not available now: go on in plain text
         m_phase = Phase::Handshake;
         m_reader.clear();
         m_socket->startClientEncryption();

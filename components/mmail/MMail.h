@@ -29,22 +29,22 @@ class MMail : public QObject
 public:
     // Operation codes, written to the action member (id 3).
     enum Operation {
-        AddPart = 2,       // append the current part to the message
-        Connect = 3,       // reach the server, greet it; ends with Done
-        EndEntity = 4,     // close the current entity: a multipart one becomes the message's container
-        NewPart = 7,       // the next content writes describe a new part
-        Disconnect = 8,    // say QUIT and close; ends with Done
-        LoadFile = 9,      // read the content file into the current part
-        NewMessage = 11,   // forget the last message and the last error
-        Send = 15,         // send the composed message; Progress, then Done
+        AddPart = 2, // append the current part to the message
+        Connect = 3, // reach the server, greet it; ends with Done
+        EndEntity = 4, // close the current entity: a multipart one becomes the message's container
+        NewPart = 7, // the next content writes describe a new part
+        Disconnect = 8, // say QUIT and close; ends with Done
+        LoadFile = 9, // read the content file into the current part
+        NewMessage = 11, // forget the last message and the last error
+        Send = 15, // send the composed message; Progress, then Done
     };
 
     // Error numbers: Windows Sockets numbers for network failures, and
     // three of our own (see docs/mail.md).
     enum Error : qint16 {
         NoError = 0,
-        MessageRefused = 1101,       // the server refused the sender, a recipient or the message
-        ServiceRefused = 10025,      // the server offers no service we can use
+        MessageRefused = 1101, // the server refused the sender, a recipient or the message
+        ServiceRefused = 10025, // the server offers no service we can use
         AddressNotAvailable = 10049, // the server's port is not a valid port
         ConnectionAborted = 10053,
         TimedOut = 10060,
@@ -53,35 +53,35 @@ public:
         HostNotFound = 11001,
         TryAgain = 11002,
         NoAddress = 11004,
-        TransferStalled = 20008,     // the server stopped taking the message's bytes
+        TransferStalled = 20008, // the server stopped taking the message's bytes
     };
 
     explicit MMail(QObject *parent = nullptr);
     ~MMail() override;
 
-    bool setAction(int operation);                          // id 3
-    void setContentDisposition(const QString &value);       // id 6
-    void setContentSubType(const QString &value);           // id 8
-    void setContentParameters(const QString &value);        // id 9
-    void setContentTransferEncoding(const QString &value);  // id 10
-    void setContentType(const QString &value);              // id 11
-    QString date() const;                                   // id 12
-    bool setDate(const QString &value);                     // id 12
-    void setMode(qint16 value) { m_mode = value; }          // id 13, kept: the message is always MIME
-    bool setSender(const QString &value);                   // id 15, envelope sender (MAIL FROM)
-    void setFlags(qint32 value) { m_flags = value; }        // id 16, kept: no flag changes the transfer
-    bool setFrom(const QString &value);                     // id 17, From header
-    int headerCount() const;                                // id 19, extra header lines so far
-    bool setServer(const QString &value);                   // id 20, "host" or "host:port"
-    void setContentFile(const QString &path);               // id 27
-    bool setSubject(const QString &value);                  // id 28
-    bool setTo(const QString &value);                       // id 30, "," separated
-    bool setBoundary(const QString &value);                 // id 32
-    void setTlsPolicy(int value) { m_tlsPolicy = value; }   // id 33: 0 STARTTLS when offered, else never
-    int lastError() const { return m_lastError; }           // id 42
-    void abort();                                           // id 58
-    bool setHeaderLine(int index, const QString &line);     // id 59
-    bool setBodyText(int index, const QString &text);       // id 61
+    bool setAction(int operation); // id 3
+    void setContentDisposition(const QString &value); // id 6
+    void setContentSubType(const QString &value); // id 8
+    void setContentParameters(const QString &value); // id 9
+    void setContentTransferEncoding(const QString &value); // id 10
+    void setContentType(const QString &value); // id 11
+    QString date() const; // id 12
+    bool setDate(const QString &value); // id 12
+    void setMode(qint16 value) { m_mode = value; } // id 13, kept: the message is always MIME
+    bool setSender(const QString &value); // id 15, envelope sender (MAIL FROM)
+    void setFlags(qint32 value) { m_flags = value; } // id 16, kept: no flag changes the transfer
+    bool setFrom(const QString &value); // id 17, From header
+    int headerCount() const; // id 19, extra header lines so far
+    bool setServer(const QString &value); // id 20, "host" or "host:port"
+    void setContentFile(const QString &path); // id 27
+    bool setSubject(const QString &value); // id 28
+    bool setTo(const QString &value); // id 30, "," separated
+    bool setBoundary(const QString &value); // id 32
+    void setTlsPolicy(int value) { m_tlsPolicy = value; } // id 33: 0 STARTTLS when offered, else never
+    int lastError() const { return m_lastError; } // id 42
+    void abort(); // id 58
+    bool setHeaderLine(int index, const QString &line); // id 59
+    bool setBodyText(int index, const QString &text); // id 61
 
     qint16 mode() const { return m_mode; }
     qint32 flags() const { return m_flags; }
@@ -103,12 +103,30 @@ signals:
 
 private:
     enum class Phase {
-        Idle, Resolving, Connecting, Greeting, Ehlo, Helo, StartTls, Handshake, Ready,
-        MailFrom, RcptTo, DataCommand, Data, EndOfData, Quit
+        Idle,
+        Resolving,
+        Connecting,
+        Greeting,
+        Ehlo,
+        Helo,
+        StartTls,
+        Handshake,
+        Ready,
+        MailFrom,
+        RcptTo,
+        DataCommand,
+        Data,
+        EndOfData,
+        Quit
     };
     struct Event
     {
-        enum Kind { DoneEvent, ProgressEvent, ErrorEvent, DebugEvent } kind;
+        enum Kind {
+            DoneEvent,
+            ProgressEvent,
+            ErrorEvent,
+            DebugEvent
+        } kind;
         qint32 numerator = 0, denominator = 0;
         qint16 code = 0;
         QString text;

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr int kBase64LineBytes = 57;   // 57 bytes make one 76-column line
+constexpr int kBase64LineBytes = 57; // 57 bytes make one 76-column line
 constexpr int kFoldColumn = 78;
 
 bool isPlainAscii(const QString &text)

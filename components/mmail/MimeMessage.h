@@ -9,12 +9,12 @@
 // multipart container of the message, or one of its parts.
 struct MimeEntity
 {
-    QString type;          // "multipart", "application", "text"
-    QString subType;       // "mixed", "octet-stream", "plain"
-    QString parameters;    // "boundary=...", "name=\"Cube.exe\"", "charset=us-ascii"
-    QString encoding;      // "base64", "7bit"
-    QString disposition;   // "attachment; filename=\"Cube.exe\""
-    QByteArray content;    // the bytes of the part's file, or its body text
+    QString type; // "multipart", "application", "text"
+    QString subType; // "mixed", "octet-stream", "plain"
+    QString parameters; // "boundary=...", "name=\"Cube.exe\"", "charset=us-ascii"
+    QString encoding; // "base64", "7bit"
+    QString disposition; // "attachment; filename=\"Cube.exe\""
+    QByteArray content; // the bytes of the part's file, or its body text
     bool hasContent = false;
 
     QByteArray contentTypeLine() const;
@@ -47,7 +47,7 @@ public:
         struct Segment
         {
             QByteArray bytes;
-            bool base64 = false;   // bytes are raw, sent base64-encoded
+            bool base64 = false; // bytes are raw, sent base64-encoded
         };
         QList<Segment> m_segments;
         qsizetype m_segment = 0;

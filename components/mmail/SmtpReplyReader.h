@@ -10,7 +10,11 @@
 class SmtpReplyReader
 {
 public:
-    enum class Status { Incomplete, Complete, Malformed };
+    enum class Status {
+        Incomplete,
+        Complete,
+        Malformed
+    };
     static constexpr qsizetype MaxLineLength = 2048;
     static constexpr int MaxLines = 512;
 

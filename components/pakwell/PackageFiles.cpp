@@ -18,7 +18,11 @@ std::optional<std::u32string> DecodeUtf8(std::string_view text)
     std::u32string decoded;
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
-        const unsigned extra = lead < 0x80 ? 0 : lead >= 0xc2 && lead < 0xe0 ? 1 : lead >= 0xe0 && lead < 0xf0 ? 2 : lead >= 0xf0 && lead < 0xf5 ? 3 : 4;
+        const unsigned extra = lead < 0x80                   ? 0
+                               : lead >= 0xc2 && lead < 0xe0 ? 1
+                               : lead >= 0xe0 && lead < 0xf0 ? 2
+                               : lead >= 0xf0 && lead < 0xf5 ? 3
+                                                             : 4;
         if (extra == 4 || i + extra >= text.size())
             return std::nullopt;
         char32_t c = extra == 0 ? lead : lead & (0x3f >> extra);
@@ -56,7 +60,9 @@ bool ReadPlainFile(const std::string &path, std::string &content, std::time_t &m
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat info {};
+    struct stat info
+    {
+    };
     bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (ok) {
         modified = info.st_mtime;

@@ -56,7 +56,8 @@ bool BuildPackage(const std::string &exe, std::string_view fileList, std::string
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int BuildSelfExtractingFile(const char *exe, const char *fileList, const char *openAfter, const char *)
+extern "C" __attribute__((visibility("default"))) int BuildSelfExtractingFile(const char *exe, const char *fileList,
+                                                                              const char *openAfter, const char *)
 {
     if (!exe || !fileList || !openAfter)
         return 0;

@@ -6,6 +6,7 @@
 // All four are NUL-terminated 8-bit strings in the system's encoding.
 // Returns non-zero on success; on failure no file is left half-written and
 // an earlier file named `exe` is unchanged.
-extern "C" int BuildSelfExtractingFile(const char *exe, const char *fileList, const char *openAfter, const char *reserved);
+extern "C" int BuildSelfExtractingFile(const char *exe, const char *fileList, const char *openAfter,
+                                       const char *reserved);
 
 using BuildSelfExtractingFileFunction = decltype(&BuildSelfExtractingFile);

@@ -109,7 +109,8 @@ std::string_view ZipArchive::pack(std::string_view content)
 {
     if (!m_deflater.deflate(content, 1, m_packed) || m_packed.size() >= content.size())
         return content;
-    if (m_packed.size() < content.size() * WellShrinkingRatio && m_deflater.deflate(content, Z_DEFAULT_COMPRESSION, m_thoroughlyPacked)
+    if (m_packed.size() < content.size() * WellShrinkingRatio
+        && m_deflater.deflate(content, Z_DEFAULT_COMPRESSION, m_thoroughlyPacked)
         && m_thoroughlyPacked.size() < m_packed.size())
         return m_thoroughlyPacked;
     return m_packed;
@@ -137,7 +138,8 @@ bool ZipArchive::add(std::string_view name, std::string_view content, std::time_
     Put16(common, deflated ? MethodDeflated : MethodStored);
     Put16(common, when.time);
     Put16(common, when.date);
-    Put32(common, std::uint32_t(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(content.data()), uInt(content.size()))));
+    Put32(common, std::uint32_t(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(content.data()),
+                                      uInt(content.size()))));
     Put32(common, std::uint32_t(data.size()));
     Put32(common, std::uint32_t(content.size()));
     Put16(common, std::uint16_t(name.size()));
@@ -164,7 +166,8 @@ bool ZipArchive::add(std::string_view name, std::string_view content, std::time_
 bool ZipArchive::finish(std::string_view comment)
 {
     const std::uint64_t directoryOffset = m_offset;
-    if (directoryOffset + m_directory.size() >= std::numeric_limits<std::uint32_t>::max() || comment.size() > MaxCommentSize)
+    if (directoryOffset + m_directory.size() >= std::numeric_limits<std::uint32_t>::max()
+        || comment.size() > MaxCommentSize)
         return m_ok = false;
     std::string end;
     Put32(end, EndOfCentralDirSignature);

@@ -43,8 +43,8 @@ bool readFrame(const QByteArray &data, qsizetype at, int length, JpegHeader &hea
     for (int c = 0; c < components; ++c) {
         const int sampling = byteAt(data, at + 7 + 3 * c);
         const int h = qMax(1, sampling >> 4), v = qMax(1, sampling & 15);
-        header.blocks += ceilDiv(ceilDiv(qint64(header.width) * h, hMax), 8)
-                       * ceilDiv(ceilDiv(qint64(header.height) * v, vMax), 8);
+        header.blocks +=
+            ceilDiv(ceilDiv(qint64(header.width) * h, hMax), 8) * ceilDiv(ceilDiv(qint64(header.height) * v, vMax), 8);
     }
     return true;
 }

@@ -12,9 +12,9 @@ struct JpegHeader
     int height = 0;
     bool progressive = false;
     bool arithmetic = false;
-    qint64 blocks = 0;      // 8 x 8 blocks of all components together
+    qint64 blocks = 0; // 8 x 8 blocks of all components together
     qsizetype scanData = 0; // bytes from the first scan to the end of the file
-    bool complete = false;  // an end-of-image marker follows the first scan
+    bool complete = false; // an end-of-image marker follows the first scan
 
     static JpegHeader Read(const QByteArray &file);
 

@@ -61,8 +61,7 @@ QImage Decode(QIODevice &device, const QByteArray &format, QSize box)
 bool AcceptableJpeg(const QByteArray &data)
 {
     const JpegHeader header = JpegHeader::Read(data);
-    return header.valid() && header.complete && header.plausible()
-        && header.coefficientBytes() <= CoefficientLimit;
+    return header.valid() && header.complete && header.plausible() && header.coefficientBytes() <= CoefficientLimit;
 }
 
 QImage DecodeFile(const QString &path, QSize box)

@@ -62,8 +62,8 @@ public:
             painter->setFont(font);
             painter->setPen(s.text);
             const QRect caption(cell.left(), box.bottom() + 1, cell.width(), s.captionHeight);
-            const QString text = QFontMetrics(font).elidedText(index.data(Qt::DisplayRole).toString(),
-                                                               Qt::ElideMiddle, caption.width());
+            const QString text =
+                QFontMetrics(font).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, caption.width());
             painter->drawText(caption, Qt::AlignHCenter | Qt::AlignVCenter, text);
         }
         painter->restore();

@@ -26,8 +26,8 @@ std::optional<QList<CatalogPhoto>> parse(const QByteArray &text)
     const QList<QByteArray> lines = text.left(text.size() - 1).split('\n');
     const QList<QByteArray> header = lines.first().split('\t');
     bool numeric = false;
-    if (header.size() != 2 || header.at(0) != kMagic || header.at(1).toInt(&numeric) != CatalogFile::Version
-        || !numeric || lines.size() < 2)
+    if (header.size() != 2 || header.at(0) != kMagic || header.at(1).toInt(&numeric) != CatalogFile::Version || !numeric
+        || lines.size() < 2)
         return std::nullopt;
 
     QList<CatalogPhoto> photos;

@@ -75,8 +75,7 @@ int32_t returnText(const QByteArray &text, char *buffer, int32_t *length)
 }
 
 // Runs a call on an open window; a bad handle gives TB_EBADHANDLE.
-template <typename F>
-int32_t withWindow(int32_t handle, F &&f)
+template <typename F> int32_t withWindow(int32_t handle, F &&f)
 {
     BrowserView *view = library().window(handle);
     if (!view)

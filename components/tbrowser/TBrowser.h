@@ -36,8 +36,8 @@ extern "C" {
 
 /* Feature bits for TbEnableFeatures. */
 #define TB_FEATURE_DOUBLECLICK 4 /* double-click or Enter notifies TB_NOTIFY_DOUBLECLICK */
-#define TB_FEATURE_DRAG 32       /* thumbnails can be dragged out as file URLs */
-#define TB_FEATURE_TOOLTIPS 64   /* a thumbnail's tooltip names its photo */
+#define TB_FEATURE_DRAG 32 /* thumbnails can be dragged out as file URLs */
+#define TB_FEATURE_TOOLTIPS 64 /* a thumbnail's tooltip names its photo */
 
 /* TbSetColors: which colour. */
 #define TB_COLOR_TEXT 1

@@ -3,7 +3,7 @@
 namespace {
 // The value buffer holds 255 bytes, terminating NUL included.
 constexpr int kValueBufferSize = 255;
-}
+} // namespace
 
 QString GetRegistryString(HKEY hive, const QString &key, const QString &valueName)
 {

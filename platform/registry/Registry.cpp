@@ -44,8 +44,7 @@ QString cleanKey(QString key)
 QString joined(const char *rootName, const QString &key)
 {
     const QString clean = cleanKey(key);
-    return clean.isEmpty() ? QString::fromLatin1(rootName)
-                           : QString::fromLatin1(rootName) + QLatin1Char('\\') + clean;
+    return clean.isEmpty() ? QString::fromLatin1(rootName) : QString::fromLatin1(rootName) + QLatin1Char('\\') + clean;
 }
 
 QString classesKey(const QString &key)
@@ -200,15 +199,13 @@ bool Registry::writeString(HKEY root, const QString &key, const QString &name, c
 bool Registry::deleteValue(HKEY root, const QString &key, const QString &name)
 {
     const auto where = writeLocation(root, key);
-    return where && modifyHive(*where, [&](RegistryHive &hive, const QString &path) {
-               return hive.deleteValue(path, name);
-           });
+    return where
+           && modifyHive(*where, [&](RegistryHive &hive, const QString &path) { return hive.deleteValue(path, name); });
 }
 
 bool Registry::deleteKeyTree(HKEY root, const QString &key)
 {
     const auto where = writeLocation(root, key);
-    return where && modifyHive(*where, [](RegistryHive &hive, const QString &path) {
-               return hive.deleteKeyTree(path);
-           });
+    return where
+           && modifyHive(*where, [](RegistryHive &hive, const QString &path) { return hive.deleteKeyTree(path); });
 }

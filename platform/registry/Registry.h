@@ -40,8 +40,8 @@ public:
 private:
     struct Location
     {
-        QString file;      // hive file name inside the registry folder
-        QString fullPath;  // key path inside that hive, root name included
+        QString file; // hive file name inside the registry folder
+        QString fullPath; // key path inside that hive, root name included
     };
     static QList<Location> readLocations(HKEY root, const QString &key);
     static std::optional<Location> writeLocation(HKEY root, const QString &key);

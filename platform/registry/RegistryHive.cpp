@@ -249,6 +249,6 @@ bool RegistryHive::deleteKeyTree(const QString &path)
     const QString root = normalizedPath(path);
     const QString prefix = root + QLatin1Char('\\');
     return m_keys.removeIf([&](const RegistryKey &k) {
-               return samePath(k.path, root) || k.path.startsWith(prefix, Qt::CaseInsensitive);
-           }) > 0;
+        return samePath(k.path, root) || k.path.startsWith(prefix, Qt::CaseInsensitive);
+    }) > 0;
 }

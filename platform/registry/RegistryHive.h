@@ -18,17 +18,21 @@
 // cannot be parsed is reported as such, so that callers never overwrite it.
 struct RegistryValue
 {
-    enum Type { String = 1, Binary = 3, DWord = 4 };
-    QString name;            // empty for the default value "@"
+    enum Type {
+        String = 1,
+        Binary = 3,
+        DWord = 4
+    };
+    QString name; // empty for the default value "@"
     Type type = String;
-    QString text;            // String
-    quint32 number = 0;      // DWord
-    QByteArray bytes;        // Binary
+    QString text; // String
+    quint32 number = 0; // DWord
+    QByteArray bytes; // Binary
 };
 
 struct RegistryKey
 {
-    QString path;            // full path, root name included
+    QString path; // full path, root name included
     QList<RegistryValue> values;
 };
 

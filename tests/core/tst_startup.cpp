@@ -1,7 +1,7 @@
-#include "platform/registry/RegEdit.h"
 #include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/Startup.h"
+#include "platform/registry/RegEdit.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -10,7 +10,7 @@
 namespace {
 const QString kAppPaths = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexilo.exe");
 const QString kVexilo = QStringLiteral("Software\\Norvane\\Vexilo");
-}
+} // namespace
 
 class TestStartup : public QObject
 {
@@ -29,11 +29,16 @@ void TestStartup::cubeDirectoryFor_data()
 {
     QTest::addColumn<QString>("temp");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("Windows directory") << "C:\\WINDOWS\\CubeTemp" << "C:\\Vexilo";
-    QTest::newRow("App Paths on D:") << "D:\\Apps\\Vexilo\\CubeTemp" << "D:\\Vexilo";
-    QTest::newRow("lower-case drive") << "e:\\CubeTemp" << "e:\\Vexilo";
-    QTest::newRow("no drive part") << "/opt/vexilo/CubeTemp" << "/home/u/Vexilo";
-    QTest::newRow("relative path") << "CubeTemp" << "/home/u/Vexilo";
+    QTest::newRow("Windows directory") << "C:\\WINDOWS\\CubeTemp"
+                                       << "C:\\Vexilo";
+    QTest::newRow("App Paths on D:") << "D:\\Apps\\Vexilo\\CubeTemp"
+                                     << "D:\\Vexilo";
+    QTest::newRow("lower-case drive") << "e:\\CubeTemp"
+                                      << "e:\\Vexilo";
+    QTest::newRow("no drive part") << "/opt/vexilo/CubeTemp"
+                                   << "/home/u/Vexilo";
+    QTest::newRow("relative path") << "CubeTemp"
+                                   << "/home/u/Vexilo";
 }
 
 void TestStartup::cubeDirectoryFor()

@@ -1,5 +1,5 @@
-#include "editor/AboutBox.h"
 #include "core/Globals.h"
+#include "editor/AboutBox.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QLabel>

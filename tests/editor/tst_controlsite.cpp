@@ -1,11 +1,11 @@
+#include "core/MessageBox.h"
+#include "core/Startup.h"
+#include "editor/AboutBox.h"
 #include "editor/ControlSite.h"
 #include "editor/TopForm.h"
 #include "platform/registry/Registry.h"
 #include "pressola/PressolaFactory.h"
-#include "editor/AboutBox.h"
 #include "shell/MDIForm1.h"
-#include "core/MessageBox.h"
-#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -56,8 +56,9 @@ void TestControlSite::resolvesProgIdToLibrary()
 void TestControlSite::createsStoredControl()
 {
     QWidget host;
-    QWidget *about = ControlSite::CreateStoredControl(QLatin1String(Pressola::ControlProgId),
-                                                      QStringLiteral(":/forms/TopForm/About.frx"), QRect(9, 393, 300, 40), &host);
+    QWidget *about =
+        ControlSite::CreateStoredControl(QLatin1String(Pressola::ControlProgId),
+                                         QStringLiteral(":/forms/TopForm/About.frx"), QRect(9, 393, 300, 40), &host);
     QVERIFY(about);
     QCOMPARE(QByteArray(about->metaObject()->className()), QByteArray("CPressolaCtrl"));
     QCOMPARE(about->parentWidget(), &host);
@@ -80,7 +81,8 @@ void TestControlSite::unregisteredClassCreatesNothing()
 
 void TestControlSite::libraryThatIsNoControlCreatesNothing()
 {
-    const QString key = QStringLiteral("CLSID\\") + QLatin1String(Pressola::ControlClassId) + QStringLiteral("\\InprocServer32");
+    const QString key =
+        QStringLiteral("CLSID\\") + QLatin1String(Pressola::ControlClassId) + QStringLiteral("\\InprocServer32");
     const QString fake = WriteFile(m_env->path(QStringLiteral("libFake.so")), "not a library");
     QVERIFY(Registry::writeString(HKEY_CLASSES_ROOT, key, QString(), fake));
     QWidget host;
@@ -105,12 +107,18 @@ void TestControlSite::editorButtonsComeFromStoredStates_data()
     QTest::addColumn<int>("justify");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("toolTip");
-    QTest::newRow("Insert") << "Insert" << "Insert" << 6 << QRect(155, 390, 105, 24) << "Insert photo into cube";
-    QTest::newRow("Preview") << "Preview" << "Preview" << 6 << QRect(282, 408, 110, 29) << "Preview cube in web page";
-    QTest::newRow("EMail") << "EMail" << "Send" << 6 << QRect(395, 408, 110, 29) << "Email a cube";
-    QTest::newRow("Save") << "Save" << "Save" << 6 << QRect(509, 408, 110, 29) << "Save cube html files to a directory";
-    QTest::newRow("About") << "About" << "About" << 0 << QRect(9, 393, 125, 20) << "";
-    QTest::newRow("Link") << "Link" << "Customer Support Online" << 0 << QRect(9, 418, 250, 20) << "";
+    QTest::newRow("Insert") << "Insert"
+                            << "Insert" << 6 << QRect(155, 390, 105, 24) << "Insert photo into cube";
+    QTest::newRow("Preview") << "Preview"
+                             << "Preview" << 6 << QRect(282, 408, 110, 29) << "Preview cube in web page";
+    QTest::newRow("EMail") << "EMail"
+                           << "Send" << 6 << QRect(395, 408, 110, 29) << "Email a cube";
+    QTest::newRow("Save") << "Save"
+                          << "Save" << 6 << QRect(509, 408, 110, 29) << "Save cube html files to a directory";
+    QTest::newRow("About") << "About"
+                           << "About" << 0 << QRect(9, 393, 125, 20) << "";
+    QTest::newRow("Link") << "Link"
+                          << "Customer Support Online" << 0 << QRect(9, 418, 250, 20) << "";
 }
 
 void TestControlSite::editorButtonsComeFromStoredStates()

@@ -1,9 +1,9 @@
-#include "editor/FaceCommands.h"
-#include "editor/FacePicture.h"
-#include "editor/TopForm.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/Startup.h"
+#include "editor/FaceCommands.h"
+#include "editor/FacePicture.h"
+#include "editor/TopForm.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -24,7 +24,12 @@ using namespace TestPictures;
 
 namespace {
 
-enum Outcome { Taken, RefusedSilently, Message15, Message16 };
+enum Outcome {
+    Taken,
+    RefusedSilently,
+    Message15,
+    Message16
+};
 
 struct DropResult
 {
@@ -334,7 +339,7 @@ void TestFaceCommands::sixDrops()
 
 void TestFaceCommands::drop_data()
 {
-    QTest::addColumn<QString>("name");   // empty: no file at all
+    QTest::addColumn<QString>("name"); // empty: no file at all
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("outcome");
     const QByteArray jpeg = Encode(Solid(QSize(120, 90), Qt::blue), "jpeg");
@@ -357,7 +362,8 @@ void TestFaceCommands::drop_data()
     QTest::newRow("truncated jpeg") << "cut.jpg" << jpeg.left(jpeg.size() * 2 / 3) << int(Message15);
     QTest::newRow("random bytes") << "noise.jpg" << noise << int(Message15);
     QTest::newRow("png named jpg") << "png.jpg" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Message15);
-    QTest::newRow("30000 square header") << "huge.jpg" << JpegHeaderOnly(30000, 30000, 0xC0, 100, true) << int(Message15);
+    QTest::newRow("30000 square header") << "huge.jpg" << JpegHeaderOnly(30000, 30000, 0xC0, 100, true)
+                                         << int(Message15);
     QTest::newRow("vanished file") << "" << QByteArray() << int(RefusedSilently);
     QTest::newRow("folder") << "folder.jpg/" << QByteArray() << int(RefusedSilently);
 }
@@ -382,9 +388,9 @@ void TestFaceCommands::drop()
     }
     const DropResult result = DropOn(m_form->Image1[face], {QUrl::fromLocalFile(path)});
 
-    const QList<int> expectedMessages = outcome == Message15 ? QList<int>{15}
-                                      : outcome == Message16 ? QList<int>{16}
-                                                             : QList<int>{};
+    const QList<int> expectedMessages = outcome == Message15   ? QList<int>{15}
+                                        : outcome == Message16 ? QList<int>{16}
+                                                               : QList<int>{};
     QCOMPARE(MessageSeam::shownMessages(), expectedMessages);
     // Message 15 comes under the hourglass; message 16 before it is set.
     if (outcome == Message15)
@@ -408,8 +414,9 @@ void TestFaceCommands::drop()
 void TestFaceCommands::dropUsesFirstFileOnly()
 {
     const QString first = photo(QStringLiteral("first.jpg"), Qt::green);
-    DropOn(m_form->Image1[2], {QUrl::fromLocalFile(first), QUrl::fromLocalFile(photo(QStringLiteral("second.jpg"), Qt::red)),
-                               QUrl::fromLocalFile(photo(QStringLiteral("third.jpg"), Qt::blue))});
+    DropOn(m_form->Image1[2],
+           {QUrl::fromLocalFile(first), QUrl::fromLocalFile(photo(QStringLiteral("second.jpg"), Qt::red)),
+            QUrl::fromLocalFile(photo(QStringLiteral("third.jpg"), Qt::blue))});
     QCOMPARE(gFaceSource[2], first);
     QVERIFY(Near(PictureOf(m_form->Image1[2]).pixelColor(38, 38), Qt::green));
 }
@@ -430,7 +437,8 @@ void TestFaceCommands::unreadableFileIsRefusedSilently()
 {
     const QString path = photo(QStringLiteral("locked.jpg"), Qt::red);
     QFile::setPermissions(path, {});
-    QFile::setPermissions(m_env->root(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(m_env->root(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
     const FaceState before = stateOf(3);
     // The super-user reads every file; drop it as another user would.
     const uid_t saved = setfsuid(geteuid() == 0 ? 65534 : geteuid());

@@ -1,8 +1,8 @@
-#include "editor/FacePicture.h"
-#include "editor/TopForm.h"
 #include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/Startup.h"
+#include "editor/FacePicture.h"
+#include "editor/TopForm.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -36,7 +36,8 @@ void TestTopForm::stateAfterLoad()
         QCOMPARE(form.Image1[i]->toolTip(), QStringLiteral("Put a photo here"));
     }
     QCOMPARE(gCurrentFace, qint16(0));
-    QCOMPARE(form.Label1->text(), QStringLiteral("Double Click, Drag and Drop or Insert a photo into each face of the cube:"));
+    QCOMPARE(form.Label1->text(),
+             QStringLiteral("Double Click, Drag and Drop or Insert a photo into each face of the cube:"));
     QCOMPARE(form.Label4->text(), QStringLiteral("Your Photos:"));
     QCOMPARE(form.Label3->text(), QStringLiteral("Enter web page caption:"));
     QCOMPARE(form.size(), QSize(639, 454));

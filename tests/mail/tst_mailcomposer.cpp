@@ -41,17 +41,23 @@ void TestMailComposer::dateAndZone_data()
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("zone");
     QTest::newRow("23:30 eight hours behind, UTC on the next day")
-        << at(1999, 12, 7, 23, 30, 0) << at(1999, 12, 8, 7, 30, 0, Qt::UTC) << "Tue, 07 Dec 1999 23:30:00" << "-0800";
-    QTest::newRow("UTC itself")
-        << at(2026, 12, 8, 21, 5, 9) << at(2026, 12, 8, 21, 5, 9, Qt::UTC) << "Tue, 08 Dec 2026 21:05:09" << "+0000";
+        << at(1999, 12, 7, 23, 30, 0) << at(1999, 12, 8, 7, 30, 0, Qt::UTC) << "Tue, 07 Dec 1999 23:30:00"
+        << "-0800";
+    QTest::newRow("UTC itself") << at(2026, 12, 8, 21, 5, 9) << at(2026, 12, 8, 21, 5, 9, Qt::UTC)
+                                << "Tue, 08 Dec 2026 21:05:09"
+                                << "+0000";
     QTest::newRow("east of UTC, UTC still in the old year")
-        << at(2027, 1, 1, 1, 15, 0) << at(2026, 12, 31, 16, 15, 0, Qt::UTC) << "Fri, 01 Jan 2027 01:15:00" << "+0900";
+        << at(2027, 1, 1, 1, 15, 0) << at(2026, 12, 31, 16, 15, 0, Qt::UTC) << "Fri, 01 Jan 2027 01:15:00"
+        << "+0900";
     QTest::newRow("west of UTC, UTC already in the new year")
-        << at(2026, 12, 31, 20, 0, 0) << at(2027, 1, 1, 1, 0, 0, Qt::UTC) << "Thu, 31 Dec 2026 20:00:00" << "-0500";
+        << at(2026, 12, 31, 20, 0, 0) << at(2027, 1, 1, 1, 0, 0, Qt::UTC) << "Thu, 31 Dec 2026 20:00:00"
+        << "-0500";
     QTest::newRow("half-hour zone keeps its minutes")
-        << at(2026, 3, 2, 10, 30, 0) << at(2026, 3, 2, 5, 0, 0, Qt::UTC) << "Mon, 02 Mar 2026 10:30:00" << "+0530";
+        << at(2026, 3, 2, 10, 30, 0) << at(2026, 3, 2, 5, 0, 0, Qt::UTC) << "Mon, 02 Mar 2026 10:30:00"
+        << "+0530";
     QTest::newRow("clocks read across a second")
-        << at(2026, 6, 1, 23, 30, 0) << at(2026, 6, 2, 7, 29, 59, Qt::UTC) << "Mon, 01 Jun 2026 23:30:00" << "-0800";
+        << at(2026, 6, 1, 23, 30, 0) << at(2026, 6, 2, 7, 29, 59, Qt::UTC) << "Mon, 01 Jun 2026 23:30:00"
+        << "-0800";
 }
 
 void TestMailComposer::dateAndZone()
@@ -65,9 +71,15 @@ void TestMailComposer::dateAndZone()
 
     MMail mail;
     BasicRandom random;
-    MailComposer composer(mail, [&] { return ClockReading{local, utc}; }, random);
+    MailComposer composer(
+        mail,
+        [&] {
+            return ClockReading{local, utc};
+        },
+        random);
     const QString cube = WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ");
-    QVERIFY(composer.Compose({QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube, QStringLiteral("localhost"), true}));
+    QVERIFY(composer.Compose(
+        {QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube, QStringLiteral("localhost"), true}));
     QCOMPARE(mail.date(), date + QLatin1Char(' ') + zone);
 }
 
@@ -95,7 +107,8 @@ void TestMailComposer::eachMessageDrawsTheNextBoundary()
 {
     BasicRandom random;
     const QString cube = WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ");
-    const MailOrder order{QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube, QStringLiteral("localhost"), true};
+    const MailOrder order{
+        QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube, QStringLiteral("localhost"), true};
     MMail first, second;
     QVERIFY(MailComposer(first, SystemClock, random).Compose(order));
     QVERIFY(MailComposer(second, SystemClock, random).Compose(order));
@@ -115,7 +128,9 @@ void TestMailComposer::productLineOnlyThroughDefaultServer_data()
     QTest::addColumn<bool>("useDefault");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("default relay") << true
-                                   << QStringList{MailComposer::MailerLine(), QStringLiteral("X-NorvaneProduct: 4E6F7276616E65202D56581CF7E5C0BE5")};
+                                   << QStringList{
+                                          MailComposer::MailerLine(),
+                                          QStringLiteral("X-NorvaneProduct: 4E6F7276616E65202D56581CF7E5C0BE5")};
     QTest::newRow("alternate server") << false << QStringList{MailComposer::MailerLine()};
 }
 
@@ -127,7 +142,8 @@ void TestMailComposer::productLineOnlyThroughDefaultServer()
     BasicRandom random;
     const QString cube = WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ");
     QVERIFY(MailComposer(mail, SystemClock, random)
-                .Compose({QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube, QStringLiteral("mx:2525"), useDefault}));
+                .Compose({QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), cube,
+                          QStringLiteral("mx:2525"), useDefault}));
     QCOMPARE(mail.message().extraHeaderLines, lines);
     QCOMPARE(mail.server(), QStringLiteral("mx:2525"));
 }
@@ -139,7 +155,8 @@ void TestMailComposer::composesPartsInOrder()
     const QByteArray bytes("MZ\x90\0\x03 the package", 18);
     const QString cube = WriteFile(m_env.path(QStringLiteral("Cube.exe")), bytes);
     QVERIFY(MailComposer(mail, SystemClock, random)
-                .Compose({QStringLiteral("a@b , c@d"), QStringLiteral("me@here"), QStringLiteral("Hello"), cube, QStringLiteral("localhost"), true}));
+                .Compose({QStringLiteral("a@b , c@d"), QStringLiteral("me@here"), QStringLiteral("Hello"), cube,
+                          QStringLiteral("localhost"), true}));
     const MimeMessage &m = mail.message();
     QCOMPARE(m.from, QStringLiteral("me@here"));
     QCOMPARE(m.to, QStringLiteral("a@b , c@d"));
@@ -162,8 +179,8 @@ void TestMailComposer::missingAttachmentStopsComposition()
     MMail mail;
     BasicRandom random;
     QVERIFY(!MailComposer(mail, SystemClock, random)
-                 .Compose({QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), m_env.path(QStringLiteral("none/Cube.exe")),
-                           QStringLiteral("localhost"), true}));
+                 .Compose({QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"),
+                           m_env.path(QStringLiteral("none/Cube.exe")), QStringLiteral("localhost"), true}));
     QCOMPARE(mail.lastError(), 0);
     QVERIFY(mail.server().isEmpty());
 }
@@ -172,9 +189,12 @@ void TestMailComposer::normalizeAddressList_data()
 {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
-    QTest::newRow("semicolons") << "a@x;b@y" << "a@x,b@y";
-    QTest::newRow("blanks and empty entries stay") << "a@x ; b@y;;" << "a@x , b@y,,";
-    QTest::newRow("commas unchanged") << "a@x, b@y" << "a@x, b@y";
+    QTest::newRow("semicolons") << "a@x;b@y"
+                                << "a@x,b@y";
+    QTest::newRow("blanks and empty entries stay") << "a@x ; b@y;;"
+                                                   << "a@x , b@y,,";
+    QTest::newRow("commas unchanged") << "a@x, b@y"
+                                      << "a@x, b@y";
 }
 
 void TestMailComposer::normalizeAddressList()

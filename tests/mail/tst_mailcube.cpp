@@ -1,11 +1,11 @@
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Twips.h"
 #include "mail/MailCube.h"
 #include "mail/MailServer.h"
 #include "platform/registry/RegEdit.h"
 #include "publish/StepBars.h"
 #include "resources/StringTable.h"
-#include "core/Globals.h"
-#include "core/MessageBox.h"
-#include "core/Twips.h"
 #include "tests/support/ScriptedPeer.h"
 #include "tests/support/SmtpSink.h"
 #include "tests/support/TestEnvironment.h"
@@ -300,10 +300,10 @@ void TestMailCube::errorMessages_data()
 {
     QTest::addColumn<int>("number");
     QTest::addColumn<int>("message");
-    const QList<QPair<int, int>> table = {
-        {-1, 0}, {10064, 0}, {1101, 81}, {10025, 81}, {10063, 81}, {10043, 78}, {10049, 78}, {10053, 78},
-        {10058, 78}, {10061, 78}, {10050, 77}, {10091, 77}, {10051, 80}, {10060, 79}, {10065, 79},
-        {11002, 79}, {11004, 79}, {20008, 79}, {11001, 76}, {0, 76}, {12345, 76}};
+    const QList<QPair<int, int>> table = {{-1, 0},     {10064, 0},  {1101, 81},  {10025, 81}, {10063, 81}, {10043, 78},
+                                          {10049, 78}, {10053, 78}, {10058, 78}, {10061, 78}, {10050, 77}, {10091, 77},
+                                          {10051, 80}, {10060, 79}, {10065, 79}, {11002, 79}, {11004, 79}, {20008, 79},
+                                          {11001, 76}, {0, 76},     {12345, 76}};
     for (const auto &[number, message] : table)
         QTest::addRow("%d", number) << number << message;
 }

@@ -1,9 +1,9 @@
-#include "mail/MailServer.h"
-#include "platform/registry/RegEdit.h"
-#include "resources/StringTable.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/Twips.h"
+#include "mail/MailServer.h"
+#include "platform/registry/RegEdit.h"
+#include "resources/StringTable.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QGroupBox>
@@ -16,7 +16,8 @@
 namespace {
 QString storedServer()
 {
-    return GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"));
+    return GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"),
+                             QStringLiteral("SMTPServer"));
 }
 
 QColor boxColour(const MailServer &d)
@@ -98,7 +99,8 @@ void TestMailServer::alternateServerIsStoredAndShownNextTime()
 
 void TestMailServer::defaultServerAgainRemovesTheSetting()
 {
-    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"), QStringLiteral("mx"));
+    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"),
+                      QStringLiteral("mx"));
     gMailServer = QStringLiteral("mx");
     gUseDefaultServer = False;
     MailServer d;
@@ -111,7 +113,8 @@ void TestMailServer::defaultServerAgainRemovesTheSetting()
 
 void TestMailServer::emptyAlternateShowsMessage75()
 {
-    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"), QStringLiteral("mx"));
+    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"),
+                      QStringLiteral("mx"));
     gMailServer = QStringLiteral("mx");
     gUseDefaultServer = False;
     MailServer d;

@@ -83,7 +83,8 @@ private slots:
 
 private:
     QString writeAttachment(const QByteArray &bytes);
-    bool compose(MMail &mail, const QString &server, const QString &to, const QString &subject = QStringLiteral("Test"));
+    bool compose(MMail &mail, const QString &server, const QString &to,
+                 const QString &subject = QStringLiteral("Test"));
     QScopedPointer<TestEnvironment> m_env;
     QByteArray m_attachment;
 };
@@ -138,8 +139,8 @@ void TestMMail::realServerReceivesTheComposedMessage()
     const QJsonObject m = SmtpSink::inspect(eml);
     QCOMPARE(m.value("defects").toArray(), QJsonArray());
     QVERIFY(m.value("crlf_only").toBool());
-    QCOMPARE(m.value("header_names").toArray(),
-             QJsonArray({"Date", "From", "To", "Subject", "X-Mailer", "X-NorvaneProduct", "MIME-Version", "Content-Type"}));
+    QCOMPARE(m.value("header_names").toArray(), QJsonArray({"Date", "From", "To", "Subject", "X-Mailer",
+                                                            "X-NorvaneProduct", "MIME-Version", "Content-Type"}));
     const QJsonObject headers = m.value("headers").toObject();
     QCOMPARE(headers.value("Date").toString(), QStringLiteral("Tue, 08 Dec 2026 21:05:09 +0000"));
     QCOMPARE(headers.value("X-Mailer").toString(), QStringLiteral("Norvane(R) Vexilo, 2.0.45, ENU"));
@@ -197,7 +198,8 @@ void TestMMail::nonAsciiSubjectIsEncoded()
 {
     SmtpSink sink;
     MMail mail;
-    const QString subject = QStringLiteral("Grüße aus Köln — ein Würfel für dich, mit sehr langem Betreff, der umbrochen werden muss 🎲");
+    const QString subject =
+        QStringLiteral("Grüße aus Köln — ein Würfel für dich, mit sehr langem Betreff, der umbrochen werden muss 🎲");
     QVERIFY(compose(mail, sink.server(), QStringLiteral("x@example.com"), subject));
     Transfer t;
     t.run(mail);
@@ -268,7 +270,7 @@ void TestMMail::eventsComeAfterTheCallAndOneAtATime()
         ++events;
         if (inHandler++)
             ++overlaps;
-        QTest::qWait(20);   // a handler that runs the event loop, as a message box does
+        QTest::qWait(20); // a handler that runs the event loop, as a message box does
         --inHandler;
     };
     connect(&mail, &MMail::Progress, this, enter);

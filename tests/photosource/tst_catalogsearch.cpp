@@ -1,6 +1,6 @@
+#include "core/Globals.h"
 #include "photosource/CatalogSearch.h"
 #include "photosource/DiscPrompt.h"
-#include "core/Globals.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -75,14 +75,22 @@ void TestCatalogSearch::cleanInfoValue_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("clean");
-    QTest::newRow("plain") << "0042" << "0042";
-    QTest::newRow("comment") << "0042   # the order" << "0042";
-    QTest::newRow("leading blanks") << "   0042" << "0042";
-    QTest::newRow("tab tail") << "0042\tmore text" << "0042";
-    QTest::newRow("comment before tab") << "0042#x\ty" << "0042";
-    QTest::newRow("only a comment") << "# nothing" << "";
-    QTest::newRow("blank before tab stays") << "0042 \tx" << "0042 ";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("plain") << "0042"
+                           << "0042";
+    QTest::newRow("comment") << "0042   # the order"
+                             << "0042";
+    QTest::newRow("leading blanks") << "   0042"
+                                    << "0042";
+    QTest::newRow("tab tail") << "0042\tmore text"
+                              << "0042";
+    QTest::newRow("comment before tab") << "0042#x\ty"
+                                        << "0042";
+    QTest::newRow("only a comment") << "# nothing"
+                                    << "";
+    QTest::newRow("blank before tab stays") << "0042 \tx"
+                                            << "0042 ";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestCatalogSearch::cleanInfoValue()
@@ -99,21 +107,23 @@ void TestCatalogSearch::infoFile_data()
     QTest::addColumn<QString>("name");
     const QString example = QStringLiteral("1999_10_15-12_30_05-0042");
     QTest::newRow("example") << QByteArray("orderid = 0042\ndate = 1999:10:15 12:30:05\n") << true << example;
-    QTest::newRow("comments and blanks")
-        << QByteArray("[disc]\n# a comment\n  orderid = 0042   # order\ndate = 1999:10:15 12:30:05\t# taken\n") << true
-        << example;
-    QTest::newRow("keys in upper case") << QByteArray("ORDERID = 0042\nDate = 1999:10:15 12:30:05\n") << true << example;
-    QTest::newRow("CRLF line ends") << QByteArray("orderid = 0042\r\ndate = 1999:10:15 12:30:05\r\n") << true << example;
-    QTest::newRow("first character after = skipped") << QByteArray("orderid=90042\ndate=x1999:10:15 12:30:05\n")
-                                                      << true << example;
+    QTest::newRow("comments and blanks") << QByteArray(
+        "[disc]\n# a comment\n  orderid = 0042   # order\ndate = 1999:10:15 12:30:05\t# taken\n")
+                                         << true << example;
+    QTest::newRow("keys in upper case") << QByteArray("ORDERID = 0042\nDate = 1999:10:15 12:30:05\n") << true
+                                        << example;
+    QTest::newRow("CRLF line ends") << QByteArray("orderid = 0042\r\ndate = 1999:10:15 12:30:05\r\n") << true
+                                    << example;
+    QTest::newRow("first character after = skipped")
+        << QByteArray("orderid=90042\ndate=x1999:10:15 12:30:05\n") << true << example;
     QTest::newRow("tabs around key") << QByteArray("orderid\t= 0042\ndate = 1999:10:15 12:30:05\n") << true
                                      << "1999_10_15-12_30_05-";
     QTest::newRow("order id missing") << QByteArray("date = 1999:10:15 12:30:05\n") << true << "1999_10_15-12_30_05-";
     QTest::newRow("both missing") << QByteArray("rollid = 7\n") << true << "-";
     QTest::newRow("order id ends at =") << QByteArray("orderid =\ndate = 1999:10:15 12:30:05\n") << false << "";
     QTest::newRow("date ends at =") << QByteArray("orderid = 0042\ndate=\n") << false << "";
-    QTest::newRow("other key ends at =") << QByteArray("orderid = 0042\nrollid=\ndate = 1999:10:15 12:30:05\n")
-                                         << true << example;
+    QTest::newRow("other key ends at =") << QByteArray("orderid = 0042\nrollid=\ndate = 1999:10:15 12:30:05\n") << true
+                                         << example;
     QByteArray garbage(4096, '\0');
     for (int i = 0; i < garbage.size(); ++i)
         garbage[i] = char((i * 7919 + 13) % 256);
@@ -121,8 +131,8 @@ void TestCatalogSearch::infoFile_data()
     QTest::newRow("1 MB line") << QByteArray("orderid = 0042\n") + QByteArray(1024 * 1024, 'x')
                                       + QByteArray("\ndate = 1999:10:15 12:30:05\n")
                                << true << example;
-    QTest::newRow("1 MB value") << QByteArray("orderid = ") + QByteArray(1024 * 1024, '7') + '\n' << true
-                                << "-" + QString(1024 * 1024, '7');
+    QTest::newRow("1 MB value") << QByteArray("orderid = ") + QByteArray(1024 * 1024, '7') + '\n'
+                                << true << "-" + QString(1024 * 1024, '7');
     QTest::newRow("too large for an info.cd") << QByteArray(5 * 1024 * 1024, '=') << false << "";
 }
 
@@ -224,13 +234,20 @@ void TestCatalogSearch::discLine_data()
 {
     QTest::addColumn<QString>("catalog");
     QTest::addColumn<QString>("line");
-    QTest::newRow("example") << "1999_10_15-12_30_05-0042" << "10/15/1999, #0042";
-    QTest::newRow("no underscore") << "Holiday" << "//, #";
-    QTest::newRow("empty") << "" << "//, #";
-    QTest::newRow("one underscore") << "1999_10" << "//1999, #";
-    QTest::newRow("no dash") << "1999_10_15" << "10//1999, #";
-    QTest::newRow("one dash") << "1999_10_15-12_30_05" << "10/15/1999, #";
-    QTest::newRow("order id with dash") << "1999_10_15-12-0042-7" << "10/15/1999, #0042-7";
+    QTest::newRow("example") << "1999_10_15-12_30_05-0042"
+                             << "10/15/1999, #0042";
+    QTest::newRow("no underscore") << "Holiday"
+                                   << "//, #";
+    QTest::newRow("empty") << ""
+                           << "//, #";
+    QTest::newRow("one underscore") << "1999_10"
+                                    << "//1999, #";
+    QTest::newRow("no dash") << "1999_10_15"
+                             << "10//1999, #";
+    QTest::newRow("one dash") << "1999_10_15-12_30_05"
+                              << "10/15/1999, #";
+    QTest::newRow("order id with dash") << "1999_10_15-12-0042-7"
+                                        << "10/15/1999, #0042-7";
 }
 
 void TestCatalogSearch::discLine()

@@ -1,7 +1,7 @@
-#include "photosource/DiscPrompt.h"
-#include "photosource/InsertCD.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "photosource/DiscPrompt.h"
+#include "photosource/InsertCD.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,4 +1,7 @@
 #include "components/tbrowser/TBrowser.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Startup.h"
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
 #include "photosource/BrowserState.h"
@@ -6,9 +9,6 @@
 #include "photosource/InsertCD.h"
 #include "photosource/PhotoBrowser.h"
 #include "photosource/TBrowserLibrary.h"
-#include "core/Globals.h"
-#include "core/MessageBox.h"
-#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -72,8 +72,9 @@ void TestPhotoBrowser::init()
     QCOMPARE(CatalogMaker::Make(m_disc, m_env->path("catalogs")).name, kCatalog);
     m_env->writeHive("system.reg",
                      "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Adobe\\Kodak Picture CD\\Setup]\n\"CatalogPath\"=\""
-                         + m_env->path("catalogs/").toUtf8() + "\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Adobe\\Media Browser]\n"
-                         + "\"Path\"=\"" + TestEnvironment::appDir().toUtf8() + "\"\n");
+                         + m_env->path("catalogs/").toUtf8()
+                         + "\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Adobe\\Media Browser]\n" + "\"Path\"=\""
+                         + TestEnvironment::appDir().toUtf8() + "\"\n");
     m_dialogs = 0;
     MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
 }
@@ -145,7 +146,8 @@ void TestPhotoBrowser::loadOpensCatalogOfDiscInDrive()
     Tb().TbGetSelectedItem(gBrowserWindow, &selected, nullptr);
     QCOMPARE(selected, 1);
     QCOMPARE(GetItemPath(gBrowserWindow, 0), photoPath(0));
-    QCOMPARE(GetItemURL(gBrowserWindow, 0), "file://" + QString(m_disc).toUtf8().replace(' ', "%20") + "/PICTURES/Photo%201.JPG");
+    QCOMPARE(GetItemURL(gBrowserWindow, 0),
+             "file://" + QString(m_disc).toUtf8().replace(' ', "%20") + "/PICTURES/Photo%201.JPG");
     QCOMPARE(QColor(view()->grab().toImage().pixel(2, 2)), QColor(189, 189, 181));
 }
 

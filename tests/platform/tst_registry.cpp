@@ -39,15 +39,26 @@ void TestRegistry::readsValuesOfEachType_data()
     const QByteArray hive = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Norvane\\Vexilo]\n"
                             "\"SMTPServer\"=\"mail\"\n\"Five\"=dword:00000005\n\"Zero\"=dword:00000000\n"
                             "\"Big\"=dword:000004d2\n@=\"default\"\n";
-    QTest::newRow("string") << hive << kKey << "SMTPServer" << "mail";
-    QTest::newRow("dword 5 reads 005") << hive << kKey << "Five" << "005";
-    QTest::newRow("dword 0 reads 000") << hive << kKey << "Zero" << "000";
-    QTest::newRow("dword 1234") << hive << kKey << "Big" << "1234";
-    QTest::newRow("default value") << hive << kKey << "" << "default";
-    QTest::newRow("key in other case") << hive << "SOFTWARE\\norvane\\VEXILO" << "smtpserver" << "mail";
-    QTest::newRow("missing value") << hive << kKey << "FromAddress" << "";
-    QTest::newRow("missing key") << hive << "Software\\Nobody" << "SMTPServer" << "";
-    QTest::newRow("CRLF lines") << QByteArray(hive).replace("\n", "\r\n") << kKey << "SMTPServer" << "mail";
+    QTest::newRow("string") << hive << kKey << "SMTPServer"
+                            << "mail";
+    QTest::newRow("dword 5 reads 005") << hive << kKey << "Five"
+                                       << "005";
+    QTest::newRow("dword 0 reads 000") << hive << kKey << "Zero"
+                                       << "000";
+    QTest::newRow("dword 1234") << hive << kKey << "Big"
+                                << "1234";
+    QTest::newRow("default value") << hive << kKey << ""
+                                   << "default";
+    QTest::newRow("key in other case") << hive << "SOFTWARE\\norvane\\VEXILO"
+                                       << "smtpserver"
+                                       << "mail";
+    QTest::newRow("missing value") << hive << kKey << "FromAddress"
+                                   << "";
+    QTest::newRow("missing key") << hive << "Software\\Nobody"
+                                 << "SMTPServer"
+                                 << "";
+    QTest::newRow("CRLF lines") << QByteArray(hive).replace("\n", "\r\n") << kKey << "SMTPServer"
+                                << "mail";
 }
 
 void TestRegistry::readsValuesOfEachType()
@@ -77,10 +88,12 @@ void TestRegistry::roundTripAndDelete()
 void TestRegistry::writeCreatesMissingParents()
 {
     TestEnvironment env;
-    SetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\A\\B\\C"), QStringLiteral("V"), QStringLiteral("x"));
+    SetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\A\\B\\C"), QStringLiteral("V"),
+                      QStringLiteral("x"));
     QVERIFY(Registry::keyExists(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\A")));
     QVERIFY(Registry::keyExists(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\A\\B")));
-    QCOMPARE(GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("software\\a\\b\\c"), QStringLiteral("v")), QStringLiteral("x"));
+    QCOMPARE(GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("software\\a\\b\\c"), QStringLiteral("v")),
+             QStringLiteral("x"));
     QVERIFY(env.readHive(QStringLiteral("system.reg")).startsWith("REGEDIT4\n"));
 }
 
@@ -140,7 +153,8 @@ void TestRegistry::corruptHiveReadsEmptyAndIsKept()
     QCOMPARE(env.readHive(QStringLiteral("user.reg")), hive);
     // The other hive is not affected by this one's damage.
     SetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\X"), QStringLiteral("V"), QStringLiteral("ok"));
-    QCOMPARE(GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\X"), QStringLiteral("V")), QStringLiteral("ok"));
+    QCOMPARE(GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\X"), QStringLiteral("V")),
+             QStringLiteral("ok"));
 }
 
 void TestRegistry::failedWriteLeavesOldFile()
@@ -166,7 +180,8 @@ void TestRegistry::unwritableFolderFailsSilently()
     SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("new@example.org"));
     QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QString());
     qputenv("VEXILO_REGISTRY_DIR", env.registryDir().toUtf8());
-    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("old@example.org"));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")),
+             QStringLiteral("old@example.org"));
 }
 
 void TestRegistry::fullDiskKeepsOldHive()
@@ -179,7 +194,8 @@ void TestRegistry::fullDiskKeepsOldHive()
     SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("old@example.org"));
     disk.fill();
     SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QString(200, QLatin1Char('n')));
-    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("old@example.org"));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")),
+             QStringLiteral("old@example.org"));
     qputenv("VEXILO_REGISTRY_DIR", env.registryDir().toUtf8());
 }
 

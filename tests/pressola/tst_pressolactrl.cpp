@@ -195,10 +195,10 @@ void TestPressolaCtrl::initialMembers()
 
 void TestPressolaCtrl::dispatchIds()
 {
-    const QList<std::pair<int, QByteArray>> ids = {
-        {-501, "BackColor"}, {-518, "Caption"}, {-512, "Font"}, {-513, "ForeColor"}, {-520, "Appearance"},
-        {1, "XPos"}, {2, "YPos"}, {3, "Filename"}, {-514, "Enabled"}, {4, "AutoFocus"}, {5, "ResourceName"},
-        {6, "TextJustify"}};
+    const QList<std::pair<int, QByteArray>> ids = {{-501, "BackColor"}, {-518, "Caption"},    {-512, "Font"},
+                                                   {-513, "ForeColor"}, {-520, "Appearance"}, {1, "XPos"},
+                                                   {2, "YPos"},         {3, "Filename"},      {-514, "Enabled"},
+                                                   {4, "AutoFocus"},    {5, "ResourceName"},  {6, "TextJustify"}};
     for (const auto &[dispid, name] : ids)
         QCOMPARE(CPressolaCtrl::PropertyName(dispid), name);
     QCOMPARE(CPressolaCtrl::PropertyName(7), QByteArray());
@@ -219,7 +219,13 @@ void TestPressolaCtrl::stateMachine_data()
     QTest::addColumn<QString>("event");
     QTest::addColumn<int>("to");
     QTest::addColumn<QStringList>("fired");
-    enum { Up, Focus, Down, Over, Disabled };
+    enum {
+        Up,
+        Focus,
+        Down,
+        Over,
+        Disabled
+    };
     const QStringList none;
     auto row = [](int from, const char *event, int to, const QStringList &fired) {
         QTest::addRow("%d + %s", from, event) << from << QString::fromLatin1(event) << to << fired;
@@ -377,7 +383,8 @@ void TestPressolaCtrl::paintsStateBitmap()
     QFETCH(QString, bitmap);
     makeButton(QStringLiteral("INSERT"));
     enterState(state);
-    const QImage expected = QImage(QStringLiteral(":/bitmaps/%1.bmp").arg(bitmap)).convertToFormat(QImage::Format_RGB32);
+    const QImage expected =
+        QImage(QStringLiteral(":/bitmaps/%1.bmp").arg(bitmap)).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(m_button->size(), expected.size());
     QCOMPARE(render(), expected);
 }
@@ -453,7 +460,8 @@ void TestPressolaCtrl::captionPlace()
     const int left = (justify & 6) == 6 ? px - cx / 2 : (justify & 6) == 2 ? px - cx : px;
     const int top = (justify & 24) == 8 ? py - cy : py;
     // Painting clips what lies left of the control.
-    QVERIFY2(ink.left() >= left - 1 && ink.left() <= qMax(0, left + 2), qPrintable(QStringLiteral("ink %1,%2").arg(ink.left()).arg(ink.top())));
+    QVERIFY2(ink.left() >= left - 1 && ink.left() <= qMax(0, left + 2),
+             qPrintable(QStringLiteral("ink %1,%2").arg(ink.left()).arg(ink.top())));
     QVERIFY(ink.right() <= left + cx);
     QVERIFY(ink.top() >= qMax(0, top) && ink.bottom() < top + cy);
     // The caption is drawn in the fore colour.

@@ -49,7 +49,9 @@ void TestPressolaServer::registersRecords()
     const QString control = Cls(Pressola::ControlClassId);
     QCOMPARE(Default(control), QStringLiteral("Bitmap Button Control"));
     QCOMPARE(Default(control + QStringLiteral("\\InprocServer32")), module());
-    QCOMPARE(Registry::readValue(HKEY_CLASSES_ROOT, control + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"))->text,
+    QCOMPARE(Registry::readValue(HKEY_CLASSES_ROOT, control + QStringLiteral("\\InprocServer32"),
+                                 QStringLiteral("ThreadingModel"))
+                 ->text,
              QStringLiteral("Apartment"));
     QCOMPARE(Default(control + QStringLiteral("\\ToolboxBitmap32")), module() + QStringLiteral(", 1"));
     QCOMPARE(Default(control + QStringLiteral("\\MiscStatus\\1")), QStringLiteral("131473"));
@@ -58,7 +60,8 @@ void TestPressolaServer::registersRecords()
     QCOMPARE(Default(control + QStringLiteral("\\ProgID")), QStringLiteral("PRESSOLA.PressolaCtrl.1"));
     QVERIFY(Registry::keyExists(HKEY_CLASSES_ROOT, control + QStringLiteral("\\Control")));
     QVERIFY(Registry::keyExists(HKEY_CLASSES_ROOT, control + QStringLiteral("\\Insertable")));
-    QCOMPARE(Default(QStringLiteral("PRESSOLA.PressolaCtrl.1\\CLSID")), QStringLiteral("{E5E3072A-AEAA-11D2-AD96-00A0C9E36867}"));
+    QCOMPARE(Default(QStringLiteral("PRESSOLA.PressolaCtrl.1\\CLSID")),
+             QStringLiteral("{E5E3072A-AEAA-11D2-AD96-00A0C9E36867}"));
     QCOMPARE(Default(QStringLiteral("PRESSOLA.PressolaCtrl.1")), QStringLiteral("Bitmap Button Control"));
 
     const QString page = Cls(Pressola::PropPageClassId);
@@ -68,10 +71,13 @@ void TestPressolaServer::registersRecords()
     const QString lib = QStringLiteral("TypeLib\\{E5E30727-AEAA-11D2-AD96-00A0C9E36867}\\1.0");
     QCOMPARE(Default(lib), QStringLiteral("Pressola ActiveX Control module"));
     QCOMPARE(Default(lib + QStringLiteral("\\0\\linux")), module());
-    QCOMPARE(Default(QStringLiteral("Interface\\{E5E30728-AEAA-11D2-AD96-00A0C9E36867}")), QStringLiteral("_DPressola"));
-    QCOMPARE(Default(QStringLiteral("Interface\\{E5E30729-AEAA-11D2-AD96-00A0C9E36867}")), QStringLiteral("_DPressolaEvents"));
+    QCOMPARE(Default(QStringLiteral("Interface\\{E5E30728-AEAA-11D2-AD96-00A0C9E36867}")),
+             QStringLiteral("_DPressola"));
+    QCOMPARE(Default(QStringLiteral("Interface\\{E5E30729-AEAA-11D2-AD96-00A0C9E36867}")),
+             QStringLiteral("_DPressolaEvents"));
     // HKEY_CLASSES_ROOT writes land in the machine hive.
-    QVERIFY(m_env->readHive(QStringLiteral("system.reg")).contains("[HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{E5E3072A"));
+    QVERIFY(m_env->readHive(QStringLiteral("system.reg"))
+                .contains("[HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{E5E3072A"));
 }
 
 void TestPressolaServer::entryPointRegistersItsOwnPath()
@@ -88,11 +94,11 @@ void TestPressolaServer::unregisterRemovesRecords()
 {
     QCOMPARE(PressolaServer::RegisterServer(module()), 0L);
     QCOMPARE(PressolaServer::UnregisterServer(), 0L);
-    for (const QString &key : {Cls(Pressola::ControlClassId), Cls(Pressola::PropPageClassId),
-                               QStringLiteral("PRESSOLA.PressolaCtrl.1"),
-                               QStringLiteral("TypeLib\\{E5E30727-AEAA-11D2-AD96-00A0C9E36867}"),
-                               QStringLiteral("Interface\\{E5E30728-AEAA-11D2-AD96-00A0C9E36867}"),
-                               QStringLiteral("Interface\\{E5E30729-AEAA-11D2-AD96-00A0C9E36867}")})
+    for (const QString &key :
+         {Cls(Pressola::ControlClassId), Cls(Pressola::PropPageClassId), QStringLiteral("PRESSOLA.PressolaCtrl.1"),
+          QStringLiteral("TypeLib\\{E5E30727-AEAA-11D2-AD96-00A0C9E36867}"),
+          QStringLiteral("Interface\\{E5E30728-AEAA-11D2-AD96-00A0C9E36867}"),
+          QStringLiteral("Interface\\{E5E30729-AEAA-11D2-AD96-00A0C9E36867}")})
         QVERIFY2(!Registry::keyExists(HKEY_CLASSES_ROOT, key), qPrintable(key));
 }
 
@@ -122,7 +128,8 @@ void TestPressolaServer::missingServerFailsAtClass()
 {
     QCOMPARE(PressolaServer::RegisterServer(m_env->path(QStringLiteral("gone/libPressola.so"))), 0x80040201L);
     // The type library came first; no class names a library that is not there.
-    QVERIFY(Registry::keyExists(HKEY_CLASSES_ROOT, QStringLiteral("TypeLib\\{E5E30727-AEAA-11D2-AD96-00A0C9E36867}\\1.0")));
+    QVERIFY(
+        Registry::keyExists(HKEY_CLASSES_ROOT, QStringLiteral("TypeLib\\{E5E30727-AEAA-11D2-AD96-00A0C9E36867}\\1.0")));
     QVERIFY(!Registry::keyExists(HKEY_CLASSES_ROOT, Cls(Pressola::ControlClassId)));
 }
 

@@ -56,14 +56,31 @@ void TestPropertyBlock::aboutBlockBytes()
     QWidget host;
     CPressolaCtrl button(&host);
     MakeAbout(button);
-    const QByteArray expected = QByteArray::fromHex(
-        "00000100" "00000000" "00000000" "cf000000"         // version, extent, stock mask
-        "05" "41626f7574"                                    // "About"
-        "00008000" "ffffff00"                                // navy, white
-        "00" "0352e30b918fce119de300aa004bb851"              // the standard font's class id
-        "01" "0000" "00" "bc02" "905f0100" "05" "417269616c" // 9 pt Arial, weight 700
-        "01" "0000" "1400" "0200" "01"                       // enabled, appearance, 20, 2, AutoFocus
-        "00" "05" "41424f5554");                             // no Filename, "ABOUT"
+    const QByteArray expected = QByteArray::fromHex("00000100"
+                                                    "00000000"
+                                                    "00000000"
+                                                    "cf000000" // version, extent, stock mask
+                                                    "05"
+                                                    "41626f7574" // "About"
+                                                    "00008000"
+                                                    "ffffff00" // navy, white
+                                                    "00"
+                                                    "0352e30b918fce119de300aa004bb851" // the standard font's class id
+                                                    "01"
+                                                    "0000"
+                                                    "00"
+                                                    "bc02"
+                                                    "905f0100"
+                                                    "05"
+                                                    "417269616c" // 9 pt Arial, weight 700
+                                                    "01"
+                                                    "0000"
+                                                    "1400"
+                                                    "0200"
+                                                    "01" // enabled, appearance, 20, 2, AutoFocus
+                                                    "00"
+                                                    "05"
+                                                    "41424f5554"); // no Filename, "ABOUT"
     const QByteArray saved = button.Save();
     QCOMPARE(saved.size(), 78);
     QCOMPARE(saved.toHex(), expected.toHex());
@@ -91,12 +108,24 @@ void TestPropertyBlock::storedBlocksRoundTrip_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("resource");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("Insert") << "Insert" << "Insert" << "INSERT" << QSize(105, 24);
-    QTest::newRow("Preview") << "Preview" << "Preview" << "STANDARD" << QSize(110, 29);
-    QTest::newRow("EMail") << "EMail" << "Send" << "STANDARD" << QSize(110, 29);
-    QTest::newRow("Save") << "Save" << "Save" << "STANDARD" << QSize(110, 29);
-    QTest::newRow("About") << "About" << "About" << "ABOUT" << QSize(125, 20);
-    QTest::newRow("Link") << "Link" << "Customer Support Online" << "LINK" << QSize(250, 20);
+    QTest::newRow("Insert") << "Insert"
+                            << "Insert"
+                            << "INSERT" << QSize(105, 24);
+    QTest::newRow("Preview") << "Preview"
+                             << "Preview"
+                             << "STANDARD" << QSize(110, 29);
+    QTest::newRow("EMail") << "EMail"
+                           << "Send"
+                           << "STANDARD" << QSize(110, 29);
+    QTest::newRow("Save") << "Save"
+                          << "Save"
+                          << "STANDARD" << QSize(110, 29);
+    QTest::newRow("About") << "About"
+                           << "About"
+                           << "ABOUT" << QSize(125, 20);
+    QTest::newRow("Link") << "Link"
+                          << "Customer Support Online"
+                          << "LINK" << QSize(250, 20);
 }
 
 void TestPropertyBlock::storedBlocksRoundTrip()
@@ -178,8 +207,17 @@ void TestPropertyBlock::loadingRunsBitmapHandling()
 void TestPropertyBlock::maskSubsetKeepsOtherDefaults()
 {
     // Only the caption among the stock properties.
-    const QByteArray block = QByteArray::fromHex("00000100" "00000000" "00000000" "02000000" "03" "416263"
-                                                 "0700" "0800" "00" "00" "00");
+    const QByteArray block = QByteArray::fromHex("00000100"
+                                                 "00000000"
+                                                 "00000000"
+                                                 "02000000"
+                                                 "03"
+                                                 "416263"
+                                                 "0700"
+                                                 "0800"
+                                                 "00"
+                                                 "00"
+                                                 "00");
     PropertyBlock defaults;
     defaults.foreColor = 0x123456;
     const std::optional<PropertyBlock> b = PropertyBlock::Read(block, defaults);

@@ -1,11 +1,11 @@
-#include "editor/TopForm.h"
-#include "platform/BrowserProcess.h"
-#include "publish/Progress.h"
-#include "publish/BrowserLaunch.h"
 #include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/Startup.h"
+#include "editor/TopForm.h"
+#include "platform/BrowserProcess.h"
+#include "publish/BrowserLaunch.h"
+#include "publish/Progress.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -57,11 +57,14 @@ void TestBrowserLaunch::initTestCase()
 {
     m_bin = m_browsers.path() + QStringLiteral("/bin");
     m_log = m_browsers.path() + QStringLiteral("/browser.log");
-    writeScript(QStringLiteral("fakebrowser"),
-                "exec >/dev/null 2>&1\n"
-                "trap 'echo \"end $$\" >> \"" + m_log.toUtf8() + "\"; exit 0' TERM\n"
-                "echo \"start $$ PATH=$PATH $*\" >> \"" + m_log.toUtf8() + "\"\n"
-                "while :; do /bin/sleep 1 & wait $!; done\n");
+    writeScript(QStringLiteral("fakebrowser"), "exec >/dev/null 2>&1\n"
+                                               "trap 'echo \"end $$\" >> \""
+                                                   + m_log.toUtf8()
+                                                   + "\"; exit 0' TERM\n"
+                                                     "echo \"start $$ PATH=$PATH $*\" >> \""
+                                                   + m_log.toUtf8()
+                                                   + "\"\n"
+                                                     "while :; do /bin/sleep 1 & wait $!; done\n");
 }
 
 void TestBrowserLaunch::init()
@@ -254,9 +257,12 @@ void TestBrowserLaunch::pageAddress_data()
 {
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("address");
-    QTest::newRow("plain") << "/tmp/CubeTemp" << "file:///tmp/CubeTemp/Vexilo.htm";
-    QTest::newRow("blank") << "/tmp/my cube" << "file:///tmp/my%20cube/Vexilo.htm";
-    QTest::newRow("hash and percent") << "/tmp/a#b%c" << "file:///tmp/a%23b%25c/Vexilo.htm";
+    QTest::newRow("plain") << "/tmp/CubeTemp"
+                           << "file:///tmp/CubeTemp/Vexilo.htm";
+    QTest::newRow("blank") << "/tmp/my cube"
+                           << "file:///tmp/my%20cube/Vexilo.htm";
+    QTest::newRow("hash and percent") << "/tmp/a#b%c"
+                                      << "file:///tmp/a%23b%25c/Vexilo.htm";
     QTest::newRow("non-ASCII") << QStringLiteral("/tmp/W\u00fcrfel") << "file:///tmp/W%C3%BCrfel/Vexilo.htm";
 }
 
@@ -292,7 +298,8 @@ void TestBrowserLaunch::previewOpensBuiltPage()
     // The support link ends the preview's browser as well.
     const qint64 second = form.browser.browserProcess;
     QTRY_COMPARE(logLines().filter(QStringLiteral("start ")).size(), 2);
-    form.browser.LaunchBrowser(gTempDirectory + QStringLiteral("/Vexilo.htm"), QStringLiteral("https://support.example/"), true);
+    form.browser.LaunchBrowser(gTempDirectory + QStringLiteral("/Vexilo.htm"),
+                               QStringLiteral("https://support.example/"), true);
     m_launch = form.browser;
     QTRY_VERIFY(logLines().contains(QStringLiteral("end %1").arg(second)));
 }

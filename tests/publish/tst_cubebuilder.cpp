@@ -1,12 +1,12 @@
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
+#include "core/AppPaths.h"
 #include "core/FaceModel.h"
+#include "core/Globals.h"
+#include "core/MessageBox.h"
 #include "publish/CubeBuilder.h"
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
-#include "core/AppPaths.h"
-#include "core/Globals.h"
-#include "core/MessageBox.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -116,21 +116,23 @@ void TestCubeBuilder::useOwnTemplate()
     const QString app = m_env->path(QStringLiteral("app"));
     QDir().mkpath(app + QStringLiteral("/Template"));
     for (const QString &name : CubeBuilder::PlainFiles(TestEnvironment::appDir() + QStringLiteral("/Template")))
-        QFile::copy(TestEnvironment::appDir() + QStringLiteral("/Template/") + name, app + QStringLiteral("/Template/") + name);
+        QFile::copy(TestEnvironment::appDir() + QStringLiteral("/Template/") + name,
+                    app + QStringLiteral("/Template/") + name);
     AppPaths::setProgramDirectory(app);
 }
 
 QRect TestCubeBuilder::Cell(int face, int inset)
 {
     return QRect(CubeBuilder::FoldOutLeft[face], CubeBuilder::FoldOutTop[face], CubeBuilder::FoldOutCell,
-                 CubeBuilder::FoldOutCell).adjusted(inset, inset, -inset, -inset);
+                 CubeBuilder::FoldOutCell)
+        .adjusted(inset, inset, -inset, -inset);
 }
 
 void TestCubeBuilder::allFacesEmpty()
 {
     QVERIFY(build());
-    QCOMPARE(m_sink.steps(), QStringList({"step 1", "step 2", "step 3", "step 4", "step 5", "step 6", "step 7",
-                                          "step 8", "step 9"}));
+    QCOMPARE(m_sink.steps(),
+             QStringList({"step 1", "step 2", "step 3", "step 4", "step 5", "step 6", "step 7", "step 8", "step 9"}));
     QCOMPARE(m_sink.events.at(1), QStringLiteral("status ") + LoadResString(27));
     QVERIFY(!m_sink.hasStatus(29));
     QVERIFY(!m_sink.hasStatus(28));
@@ -211,7 +213,7 @@ void TestCubeBuilder::secondBuildWithoutChange()
     QCOMPARE(m_sink.steps().size(), 9);
     QCOMPARE(ReadFile(work(QStringLiteral("image1.jpg"))), firstWeb);
     const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
-    QVERIFY(AreaIs(foldOut, Cell(0), Qt::black));     // print pictures follow the photo on disk
+    QVERIFY(AreaIs(foldOut, Cell(0), Qt::black)); // print pictures follow the photo on disk
     // An unchanged photo still reaches a fold-out made afresh.
     QFile::remove(work(QStringLiteral("cubefold.jpg")));
     build();
@@ -242,8 +244,10 @@ void TestCubeBuilder::captionLines_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QByteArray>("page");
     QTest::newRow("exact") << QByteArray("a\nCaption goes here\nb\n") << "Hi" << QByteArray("a\r\nHi\r\nb\r\n");
-    QTest::newRow("trailing blank") << QByteArray("Caption goes here \n") << "Hi" << QByteArray("Caption goes here \r\n");
-    QTest::newRow("leading blank") << QByteArray(" Caption goes here\n") << "Hi" << QByteArray(" Caption goes here\r\n");
+    QTest::newRow("trailing blank") << QByteArray("Caption goes here \n") << "Hi"
+                                    << QByteArray("Caption goes here \r\n");
+    QTest::newRow("leading blank") << QByteArray(" Caption goes here\n") << "Hi"
+                                   << QByteArray(" Caption goes here\r\n");
     QTest::newRow("letter case") << QByteArray("caption goes here\n") << "Hi" << QByteArray("caption goes here\r\n");
     QTest::newRow("inside a line") << QByteArray("<h1>Caption goes here</h1>\n") << "Hi"
                                    << QByteArray("<h1>Caption goes here</h1>\r\n");
@@ -254,7 +258,8 @@ void TestCubeBuilder::captionLines_data()
                                      << QByteArray("a < b & <i>c</i>\r\n");
     QTest::newRow("CR LF template") << QByteArray("a\r\nCaption goes here\r\n") << "Hi" << QByteArray("a\r\nHi\r\n");
     QTest::newRow("no final line end") << QByteArray("a\nCaption goes here") << "Hi" << QByteArray("a\r\nHi\r\n");
-    QTest::newRow("non-ASCII") << QByteArray("Caption goes here\n") << QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9")
+    QTest::newRow("non-ASCII") << QByteArray("Caption goes here\n")
+                               << QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9")
                                << QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9\r\n").toUtf8();
     QTest::newRow("several lines") << QByteArray("Caption goes here\n") << "one\ntwo" << QByteArray("one\r\ntwo\r\n");
     const QString longCaption(20000, QLatin1Char('x'));
@@ -317,7 +322,7 @@ void TestCubeBuilder::pastedFace()
 {
     QVERIFY(m_lead[4].Load(photo(4), 0, 1, -1) == LeadImage::LeadSuccess);
     place(4, ClipboardSource);
-    place(5, photo(5));        // a file after a pasted face is read from its file
+    place(5, photo(5)); // a file after a pasted face is read from its file
     build();
     const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
     QVERIFY(AreaIs(foldOut, Cell(4), kFaceColours[4]));

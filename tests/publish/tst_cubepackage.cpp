@@ -1,8 +1,8 @@
-#include "core/MessageIds.h"
-#include "publish/CubePackage.h"
 #include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
+#include "publish/CubePackage.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -11,7 +11,6 @@
 #include <QTest>
 
 namespace {
-
 
 bool UnzipTests(const QString &archive)
 {
@@ -58,7 +57,8 @@ void TestCubePackage::cleanup()
 QString TestCubePackage::makeTargets()
 {
     QStringList targets;
-    for (const QString &name : {QStringLiteral("Vexilo.htm"), QStringLiteral("cubefold.jpg"), QStringLiteral("image1.jpg")})
+    for (const QString &name :
+         {QStringLiteral("Vexilo.htm"), QStringLiteral("cubefold.jpg"), QStringLiteral("image1.jpg")})
         targets << WriteFile(workFile(name), "content of " + name.toUtf8());
     return targets.join(QLatin1Char('|'));
 }
@@ -69,7 +69,8 @@ void TestCubePackage::packsTheListedFiles()
     WriteFile(workFile(QStringLiteral("thumb1.jpg")), "made later, not listed");
     QVERIFY(BuildCubeExe(targets));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
-    QCOMPARE(QFileInfo(QDir::currentPath()).canonicalFilePath(), QFileInfo(AppPaths::programDirectory()).canonicalFilePath());
+    QCOMPARE(QFileInfo(QDir::currentPath()).canonicalFilePath(),
+             QFileInfo(AppPaths::programDirectory()).canonicalFilePath());
 
     const QString package = workFile(QStringLiteral("Cube.exe"));
     QVERIFY(UnzipTests(package));

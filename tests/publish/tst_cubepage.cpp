@@ -26,7 +26,8 @@ const QColor kFaceColours[6] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::ma
 // A page beside the cube's page that opens it in a frame and writes what it
 // finds into its own text: every picture with its decoded width, every
 // resource fetched over a network scheme, and the player's state.
-const QByteArray kCheckPage = R"(<!DOCTYPE html><html><head><link rel="icon" href="data:,"></head><body><pre id="out">pending</pre>
+const QByteArray kCheckPage =
+    R"(<!DOCTYPE html><html><head><link rel="icon" href="data:,"></head><body><pre id="out">pending</pre>
 <iframe id="f" src="PAGE" width="1100" height="900"></iframe>
 <script>
 var f = document.getElementById("f");
@@ -49,8 +50,8 @@ f.addEventListener("load", function () {
 
 struct Findings
 {
-    QStringList lines;       // what the check page wrote
-    QStringList console;     // the browser's console messages
+    QStringList lines; // what the check page wrote
+    QStringList console; // the browser's console messages
 };
 } // namespace
 
@@ -92,7 +93,8 @@ void TestCubePage::initTestCase()
     QVERIFY(cube.Build(progress, false));
     QVERIFY(cube.CopyTo(m_folder).isEmpty());
     QString check = QString::fromUtf8(kCheckPage);
-    WriteFile(m_folder + QStringLiteral("/check.htm"), check.replace(QStringLiteral("PAGE"), QStringLiteral("Vexilo.htm")).toUtf8());
+    WriteFile(m_folder + QStringLiteral("/check.htm"),
+              check.replace(QStringLiteral("PAGE"), QStringLiteral("Vexilo.htm")).toUtf8());
 }
 
 void TestCubePage::cleanupTestCase()
@@ -102,10 +104,20 @@ void TestCubePage::cleanupTestCase()
 
 QStringList TestCubePage::chromiumArgs(const QString &profile) const
 {
-    return {"--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
-            "--disable-component-update", "--disable-sync", "--no-first-run", "--user-data-dir=" + profile,
-            "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1", "--allow-file-access-from-files",
-            "--enable-logging=stderr", "--v=0", "--window-size=1100,900", "--virtual-time-budget=6000"};
+    return {"--headless",
+            "--no-sandbox",
+            "--disable-gpu",
+            "--disable-background-networking",
+            "--disable-component-update",
+            "--disable-sync",
+            "--no-first-run",
+            "--user-data-dir=" + profile,
+            "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1",
+            "--allow-file-access-from-files",
+            "--enable-logging=stderr",
+            "--v=0",
+            "--window-size=1100,900",
+            "--virtual-time-budget=6000"};
 }
 
 Findings TestCubePage::check(const QString &checkUrl)
@@ -117,7 +129,8 @@ Findings TestCubePage::check(const QString &checkUrl)
     Findings found;
     const QString dom = QString::fromUtf8(chromium.readAllStandardOutput());
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("<pre id=\"out\">(.*?)</pre>"),
-                                                         QRegularExpression::DotMatchesEverythingOption).match(dom);
+                                                         QRegularExpression::DotMatchesEverythingOption)
+                                          .match(dom);
     if (m.hasMatch())
         found.lines = m.captured(1).split(QLatin1Char('\n'));
     for (const QString &line : QString::fromUtf8(chromium.readAllStandardError()).split(QLatin1Char('\n')))
@@ -128,10 +141,11 @@ Findings TestCubePage::check(const QString &checkUrl)
 
 void TestCubePage::verifyPage(const Findings &found, const QString &base)
 {
-    QVERIFY2(!found.lines.isEmpty() && found.lines.first() != QLatin1String("pending"), qPrintable(found.lines.join('\n')));
+    QVERIFY2(!found.lines.isEmpty() && found.lines.first() != QLatin1String("pending"),
+             qPrintable(found.lines.join('\n')));
     QCOMPARE(found.console, QStringList());
     const QStringList images = found.lines.filter(QRegularExpression(QStringLiteral("^img ")));
-    QCOMPARE(images.size(), 7);   // six faces and the fold-out sheet
+    QCOMPARE(images.size(), 7); // six faces and the fold-out sheet
     for (int n = 1; n <= 6; ++n)
         QVERIFY2(images.contains(QStringLiteral("img image%1.jpg 250").arg(n)), qPrintable(images.join('\n')));
     QVERIFY(images.contains(QStringLiteral("img cubefold.jpg 668")));
@@ -154,7 +168,8 @@ void TestCubePage::playsFromWebServer()
 {
     QProcess server;
     server.setWorkingDirectory(m_folder);
-    server.start(QStringLiteral("/usr/bin/python3"), {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", m_folder});
+    server.start(QStringLiteral("/usr/bin/python3"),
+                 {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", m_folder});
     QVERIFY(server.waitForStarted());
     QByteArray banner;
     while (!banner.contains("port") && server.waitForReadyRead(10000))
@@ -168,10 +183,12 @@ void TestCubePage::playsFromWebServer()
     verifyPage(found, base);
 
     // Every request the server saw named a file of the folder and was served.
-    const QStringList log = QString::fromUtf8(server.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList log =
+        QString::fromUtf8(server.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QStringList requested;
     for (const QString &line : log) {
-        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\"GET /([^ ]*) HTTP/[0-9.]+\" (\\d+)")).match(line);
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("\"GET /([^ ]*) HTTP/[0-9.]+\" (\\d+)")).match(line);
         QVERIFY2(m.hasMatch(), qPrintable(line));
         QCOMPARE(m.captured(2), QStringLiteral("200"));
         QVERIFY2(QFileInfo(m_folder + QLatin1Char('/') + m.captured(1)).isFile(), qPrintable(line));
@@ -186,7 +203,8 @@ void TestCubePage::cubeIsVisible()
     const QString shot = m_env->path(QStringLiteral("shot.png"));
     QProcess chromium;
     chromium.start(QStringLiteral("/usr/bin/chromium"),
-                   chromiumArgs(m_env->path(QStringLiteral("profile-shot"))) << "--screenshot=" + shot
+                   chromiumArgs(m_env->path(QStringLiteral("profile-shot")))
+                       << "--screenshot=" + shot
                        << QUrl::fromLocalFile(m_folder + QStringLiteral("/Vexilo.htm")).toString());
     chromium.waitForFinished(90000);
     const QImage image(shot);
@@ -211,7 +229,8 @@ void TestCubePage::checkCatchesFaults()
     page.replace("</body>", "<script src=\"bad.js\"></script><img src=\"http://192.0.2.1/x.png\"></body>");
     WriteFile(m_folder + QStringLiteral("/Bad.htm"), page);
     QString checkBad = QString::fromUtf8(kCheckPage);
-    WriteFile(m_folder + QStringLiteral("/checkbad.htm"), checkBad.replace(QStringLiteral("PAGE"), QStringLiteral("Bad.htm")).toUtf8());
+    WriteFile(m_folder + QStringLiteral("/checkbad.htm"),
+              checkBad.replace(QStringLiteral("PAGE"), QStringLiteral("Bad.htm")).toUtf8());
     const QString base = QUrl::fromLocalFile(m_folder + QLatin1Char('/')).toString();
     const Findings found = check(base + QStringLiteral("checkbad.htm"));
     QVERIFY(!found.console.isEmpty());

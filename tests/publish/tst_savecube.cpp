@@ -1,11 +1,11 @@
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/Startup.h"
 #include "editor/TopForm.h"
 #include "publish/CubeSave.h"
 #include "publish/DirectoryList.h"
 #include "publish/Progress.h"
 #include "publish/SaveCube.h"
-#include "core/Globals.h"
-#include "core/MessageBox.h"
-#include "core/Startup.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
@@ -69,14 +69,22 @@ void TestSaveCube::okRules_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QList<int>>("messages");
-    QTest::newRow("as listed") << "Vexilo" << "Vexilo" << int(IDYES) << "Vexilo" << QList<int>{};
-    QTest::newRow("listed but gone") << "Gone" << "Gone" << int(IDYES) << "Gone" << QList<int>{};
-    QTest::newRow("existing, yes") << "Vexilo/Existing" << "Vexilo" << int(IDYES) << "Vexilo/Existing" << QList<int>{82};
-    QTest::newRow("existing, no") << "Vexilo/Existing" << "Vexilo" << int(IDNO) << "" << QList<int>{82};
-    QTest::newRow("other letter case") << "vexilo" << "Vexilo" << int(IDYES) << "vexilo" << QList<int>{82};
-    QTest::newRow("new, one level") << "Vexilo/New" << "Vexilo" << int(IDYES) << "Vexilo/New" << QList<int>{};
-    QTest::newRow("new, two levels") << "Vexilo/A/B" << "Vexilo" << int(IDYES) << "" << QList<int>{23};
-    QTest::newRow("empty") << "" << "Vexilo" << int(IDYES) << "" << QList<int>{23};
+    QTest::newRow("as listed") << "Vexilo"
+                               << "Vexilo" << int(IDYES) << "Vexilo" << QList<int>{};
+    QTest::newRow("listed but gone") << "Gone"
+                                     << "Gone" << int(IDYES) << "Gone" << QList<int>{};
+    QTest::newRow("existing, yes") << "Vexilo/Existing"
+                                   << "Vexilo" << int(IDYES) << "Vexilo/Existing" << QList<int>{82};
+    QTest::newRow("existing, no") << "Vexilo/Existing"
+                                  << "Vexilo" << int(IDNO) << "" << QList<int>{82};
+    QTest::newRow("other letter case") << "vexilo"
+                                       << "Vexilo" << int(IDYES) << "vexilo" << QList<int>{82};
+    QTest::newRow("new, one level") << "Vexilo/New"
+                                    << "Vexilo" << int(IDYES) << "Vexilo/New" << QList<int>{};
+    QTest::newRow("new, two levels") << "Vexilo/A/B"
+                                     << "Vexilo" << int(IDYES) << "" << QList<int>{23};
+    QTest::newRow("empty") << ""
+                           << "Vexilo" << int(IDYES) << "" << QList<int>{23};
 }
 
 void TestSaveCube::okRules()

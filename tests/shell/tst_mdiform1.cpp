@@ -1,5 +1,5 @@
-#include "editor/TopForm.h"
 #include "core/Globals.h"
+#include "editor/TopForm.h"
 #include "shell/MDIForm1.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -15,8 +15,15 @@ class ScriptedPeer : public QObject
     Q_OBJECT
 public:
     enum Fault {
-        NoFault, NoGreeting, Greeting421, RefuseSecondRcpt, Refuse552AfterData,
-        HangUpInData, ByteByByte, ManyLines, HugeReplyLine
+        NoFault,
+        NoGreeting,
+        Greeting421,
+        RefuseSecondRcpt,
+        Refuse552AfterData,
+        HangUpInData,
+        ByteByByte,
+        ManyLines,
+        HugeReplyLine
     };
     Q_ENUM(Fault)
 
@@ -42,6 +49,6 @@ private:
     QStringList m_commands;
     int m_recipients = 0;
     bool m_accepted = false;
-    QByteArray m_pending;   // bytes still to trickle out one at a time
+    QByteArray m_pending; // bytes still to trickle out one at a time
     QTimer m_trickle;
 };

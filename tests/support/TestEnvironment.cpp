@@ -1,9 +1,9 @@
 #include "tests/support/TestEnvironment.h"
 
-#include "resources/Resources.h"
 #include "core/AppPaths.h"
-#include "tests/support/PressolaRegistration.h"
 #include "core/MessageBox.h"
+#include "resources/Resources.h"
+#include "tests/support/PressolaRegistration.h"
 
 #include <QDir>
 #include <QFile>

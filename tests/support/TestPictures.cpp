@@ -78,7 +78,7 @@ QByteArray JpegHeaderOnly(int width, int height, int frameMarker, qsizetype data
 bool Near(QColor a, QColor b, int tolerance)
 {
     return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
-        && qAbs(a.blue() - b.blue()) <= tolerance;
+           && qAbs(a.blue() - b.blue()) <= tolerance;
 }
 
 bool AreaIs(const QImage &image, const QRect &area, const QColor &color, int tolerance)

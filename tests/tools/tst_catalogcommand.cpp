@@ -86,7 +86,8 @@ void TestCatalogCommand::refusesDisc_data()
     QTest::newRow("no order id") << QByteArray("date = 1999:10:15 12:30:05\n") << QByteArray("no orderid or no date");
     QTest::newRow("no date") << QByteArray("orderid = 1\n") << QByteArray("no orderid or no date");
     QTest::newRow("order id ends at =") << QByteArray("orderid =\ndate = 1\n") << QByteArray("cannot read");
-    QTest::newRow("name leaves folder") << QByteArray("orderid = /../../x\ndate = a\n") << QByteArray("no usable catalog name");
+    QTest::newRow("name leaves folder") << QByteArray("orderid = /../../x\ndate = a\n")
+                                        << QByteArray("no usable catalog name");
     QTest::newRow("binary garbage") << QByteArray("\x00\xff\x13=\x80\n", 6) << QByteArray("no orderid or no date");
 }
 

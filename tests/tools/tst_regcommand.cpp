@@ -29,7 +29,8 @@ void TestRegCommand::commands_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("out");
-    QTest::newRow("missing value reads empty line") << QStringList{"reg", "get", "HKCU", "Software\\X", "V"} << 0 << QByteArray("\n");
+    QTest::newRow("missing value reads empty line")
+        << QStringList{"reg", "get", "HKCU", "Software\\X", "V"} << 0 << QByteArray("\n");
     QTest::newRow("no arguments") << QStringList{"reg"} << 2 << QByteArray();
     QTest::newRow("unknown verb") << QStringList{"reg", "list", "HKCU", "K", "V"} << 2 << QByteArray();
     QTest::newRow("unknown hive") << QStringList{"reg", "get", "HKEY_NOWHERE", "K", "V"} << 2 << QByteArray();

@@ -54,9 +54,11 @@ void TestRegsvrCommand::failuresReportTheCode_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("message");
-    QTest::newRow("unregister what is not registered") << QStringList{"--unregister", "LIB"} << QByteArray("0x80040200");
+    QTest::newRow("unregister what is not registered")
+        << QStringList{"--unregister", "LIB"} << QByteArray("0x80040200");
     QTest::newRow("not a library") << QStringList{"NOLIB"} << QByteArray("could not be loaded");
-    QTest::newRow("library without entry point") << QStringList{"QTLIB"} << QByteArray("has no entry point DllRegisterServer");
+    QTest::newRow("library without entry point")
+        << QStringList{"QTLIB"} << QByteArray("has no entry point DllRegisterServer");
 }
 
 void TestRegsvrCommand::failuresReportTheCode()
@@ -65,7 +67,8 @@ void TestRegsvrCommand::failuresReportTheCode()
     QFETCH(QByteArray, message);
     const QString notLibrary = WriteFile(m_env->path(QStringLiteral("text.so")), "text");
     args.replaceInStrings(QStringLiteral("NOLIB"), notLibrary);
-    args.replaceInStrings(QStringLiteral("QTLIB"), QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6"));
+    args.replaceInStrings(QStringLiteral("QTLIB"),
+                          QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6"));
     args.replaceInStrings(QStringLiteral("LIB"), library());
     QScopedPointer<QProcess> p(Run(args));
     QCOMPARE(p->exitCode(), 1);

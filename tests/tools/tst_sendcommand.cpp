@@ -34,8 +34,8 @@ void TestSendCommand::sendsTheCubeThroughTheNamedServer()
     TestEnvironment env;
     SmtpSink sink;
     QVERIFY(sink.isRunning());
-    QScopedPointer<QProcess> p(run({"send", "--caption", "For you", "--to", "a@example.com;b@example.net",
-                                    "--from", "me@example.org", "--subject", "A cube", "--server", sink.server()}));
+    QScopedPointer<QProcess> p(run({"send", "--caption", "For you", "--to", "a@example.com;b@example.net", "--from",
+                                    "me@example.org", "--subject", "A cube", "--server", sink.server()}));
     QCOMPARE(p->exitCode(), 0);
     QVERIFY(p->readAllStandardError().contains(LoadResString(85).toUtf8()));
     QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray(), QJsonArray({"a@example.com", "b@example.net"}));
@@ -50,8 +50,8 @@ void TestSendCommand::sendsTheCubeThroughTheNamedServer()
 void TestSendCommand::failureExitsNonZeroWithTheMessage()
 {
     TestEnvironment env;
-    QScopedPointer<QProcess> p(run({"send", "--to", "a@example.com", "--from", "me@example.org",
-                                    "--server", QStringLiteral("127.0.0.1:%1").arg(ClosedPort())}));
+    QScopedPointer<QProcess> p(run({"send", "--to", "a@example.com", "--from", "me@example.org", "--server",
+                                    QStringLiteral("127.0.0.1:%1").arg(ClosedPort())}));
     QCOMPARE(p->exitCode(), 1);
     QVERIFY(p->readAllStandardError().contains(LoadResString(78).toUtf8()));
 }

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 // build --face N=PATH ... [--caption TEXT] --out DIR [--package]
 int RunBuild(const QStringList &args)
 {
@@ -27,7 +26,7 @@ int RunBuild(const QStringList &args)
         } else if (arg == QLatin1String("--caption") && hasValue) {
             cube.SetCaption(args.at(++i));
         } else if (arg == QLatin1String("--out") && hasValue) {
-            out = QFileInfo(args.at(++i)).absoluteFilePath();  // the build changes the current directory
+            out = QFileInfo(args.at(++i)).absoluteFilePath(); // the build changes the current directory
         } else if (arg == QLatin1String("--package")) {
             package = true;
         } else {
@@ -43,11 +42,11 @@ int RunBuild(const QStringList &args)
         return 1;
     const QStringList failed = cube.CopyTo(out);
     for (const QString &name : failed)
-        PrintErr(QStringLiteral("vexilo-cube: %1 could not be copied into %2").arg(name, QDir::toNativeSeparators(out)));
+        PrintErr(
+            QStringLiteral("vexilo-cube: %1 could not be copied into %2").arg(name, QDir::toNativeSeparators(out)));
     return failed.isEmpty() ? 0 : 1;
 }
 
 const Command::Registrar build({QStringLiteral("build"),
-                                QStringLiteral("--face N=PATH ... [--caption TEXT] --out DIR [--package]"),
-                                RunBuild});
+                                QStringLiteral("--face N=PATH ... [--caption TEXT] --out DIR [--package]"), RunBuild});
 } // namespace

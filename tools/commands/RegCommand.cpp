@@ -30,7 +30,7 @@ int RunReg(const QStringList &args)
     return UsageError(QStringLiteral("reg"));
 }
 
-const Command::Registrar reg({QStringLiteral("reg"),
-                              QStringLiteral("get|set|delete HKEY_CURRENT_USER|HKCU|HKEY_LOCAL_MACHINE|HKLM KEY NAME [VALUE]"),
-                              RunReg});
+const Command::Registrar reg(
+    {QStringLiteral("reg"),
+     QStringLiteral("get|set|delete HKEY_CURRENT_USER|HKCU|HKEY_LOCAL_MACHINE|HKLM KEY NAME [VALUE]"), RunReg});
 } // namespace

@@ -64,14 +64,16 @@ int RunSend(const QStringList &args)
     MailSession session;
     QEventLoop loop;
     QObject::connect(&session, &MailSession::finished, &loop, &QEventLoop::quit);
-    const MailOrder order{to, from, subject, AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")), gMailServer,
-                          gUseDefaultServer == True};
+    const MailOrder order{to,          from,
+                          subject,     AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")),
+                          gMailServer, gUseDefaultServer == True};
     if (session.Send(order))
         loop.exec();
     return session.messageAccepted() ? 0 : 1;
 }
 
-const Command::Registrar send({QStringLiteral("send"),
-                               QStringLiteral("--face N=PATH ... [--caption TEXT] --to LIST --from ADDR [--subject TEXT] [--server HOST[:PORT]]"),
-                               RunSend});
+const Command::Registrar send(
+    {QStringLiteral("send"),
+     QStringLiteral("--face N=PATH ... [--caption TEXT] --to LIST --from ADDR [--subject TEXT] [--server HOST[:PORT]]"),
+     RunSend});
 } // namespace

@@ -124,7 +124,8 @@ void TestLeadImage::failedPasteKeepsBitmap()
 void TestLeadImage::combineDrawsIntoCell()
 {
     LeadImage print, source;
-    print.Load(WriteFile(m_env->path(QStringLiteral("fold.png")), Encode(Solid(QSize(663, 837), Qt::white), "png")), 0, 1, -1);
+    print.Load(WriteFile(m_env->path(QStringLiteral("fold.png")), Encode(Solid(QSize(663, 837), Qt::white), "png")), 0,
+               1, -1);
     source.Load(WriteFile(m_env->path(QStringLiteral("p.png")), Encode(Quadrants(QSize(208, 208)), "png")), 0, 1, -1);
     QCOMPARE(print.Combine(245, 1, 208, 208, source.Bitmap(), 0, 0, 800), LeadImage::LeadSuccess);
     QCOMPARE(print.image().size(), QSize(663, 837));
@@ -138,11 +139,13 @@ void TestLeadImage::combineDrawsIntoCell()
 void TestLeadImage::combineRefusesUnknownHandles()
 {
     LeadImage print;
-    print.Load(WriteFile(m_env->path(QStringLiteral("fold.png")), Encode(Solid(QSize(100, 100), Qt::white), "png")), 0, 1, -1);
+    print.Load(WriteFile(m_env->path(QStringLiteral("fold.png")), Encode(Solid(QSize(100, 100), Qt::white), "png")), 0,
+               1, -1);
     quint32 gone = 0;
     {
         LeadImage source;
-        source.Load(WriteFile(m_env->path(QStringLiteral("p.png")), Encode(Solid(QSize(10, 10), Qt::red), "png")), 0, 1, -1);
+        source.Load(WriteFile(m_env->path(QStringLiteral("p.png")), Encode(Solid(QSize(10, 10), Qt::red), "png")), 0, 1,
+                    -1);
         gone = source.Bitmap();
     }
     QCOMPARE(print.Combine(0, 0, 10, 10, gone, 0, 0, 800), LeadImage::LeadFailure);

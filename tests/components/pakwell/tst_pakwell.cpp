@@ -9,8 +9,8 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -40,7 +40,8 @@ struct Run
     QByteArray err;
 };
 
-Run RunProgram(const QString &program, const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), int timeoutMs = 60000)
+Run RunProgram(const QString &program, const QStringList &args,
+               const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), int timeoutMs = 60000)
 {
     QProcess process;
     process.setProcessEnvironment(env);
@@ -116,8 +117,9 @@ void TestPakwell::initTestCase()
     m_build = reinterpret_cast<BuildSelfExtractingFileFunction>(m_library.resolve("BuildSelfExtractingFile"));
     QVERIFY2(m_build, qPrintable(m_library.errorString()));
 
-    for (const QString &candidate : {QStandardPaths::findExecutable(QStringLiteral("wine64")), QStringLiteral("/usr/lib/wine/wine64"),
-                                     QStandardPaths::findExecutable(QStringLiteral("wine"))})
+    for (const QString &candidate :
+         {QStandardPaths::findExecutable(QStringLiteral("wine64")), QStringLiteral("/usr/lib/wine/wine64"),
+          QStandardPaths::findExecutable(QStringLiteral("wine"))})
         if (m_wine.isEmpty() && QFileInfo(candidate).isExecutable())
             m_wine = candidate;
     QVERIFY2(!m_wine.isEmpty(), "wine64 is needed to run Cube.exe");
@@ -185,9 +187,10 @@ void TestPakwell::packageIsProgramAndArchive_data()
 {
     QTest::addColumn<FileSet>("files");
     QTest::newRow("cube files") << cubeFiles();
-    QTest::newRow("spaces and non-ASCII names") << FileSet{{QStringLiteral("my page.htm"), PageText()},
-                                                           {QStringLiteral("Würfel ½ 立方体.jpg"), RandomBytes(5000, 1)}};
-    QTest::newRow("empty file") << FileSet{{QStringLiteral("Vexilo.htm"), PageText()}, {QStringLiteral("empty.txt"), QByteArray()}};
+    QTest::newRow("spaces and non-ASCII names") << FileSet{
+        {QStringLiteral("my page.htm"), PageText()}, {QStringLiteral("Würfel ½ 立方体.jpg"), RandomBytes(5000, 1)}};
+    QTest::newRow("empty file") << FileSet{{QStringLiteral("Vexilo.htm"), PageText()},
+                                           {QStringLiteral("empty.txt"), QByteArray()}};
 }
 
 // unzip, Python's zipfile and file(1) all read the package; unzip without a warning.
@@ -232,10 +235,11 @@ void TestPakwell::stubUnpacksIdenticalFiles_data()
     QTest::addColumn<FileSet>("files");
     QTest::addColumn<QString>("target");
     QTest::newRow("cube files into a new folder") << cubeFiles() << QStringLiteral("out");
-    QTest::newRow("names with spaces and non-ASCII") << FileSet{{QStringLiteral("my page.htm"), PageText()},
-                                                                {QStringLiteral("Würfel ½ 立方体.jpg"), RandomBytes(5000, 1)},
-                                                                {QStringLiteral("empty.txt"), QByteArray()}}
-                                                     << QStringLiteral("out folder ü");
+    QTest::newRow("names with spaces and non-ASCII")
+        << FileSet{{QStringLiteral("my page.htm"), PageText()},
+                   {QStringLiteral("Würfel ½ 立方体.jpg"), RandomBytes(5000, 1)},
+                   {QStringLiteral("empty.txt"), QByteArray()}}
+        << QStringLiteral("out folder ü");
 }
 
 void TestPakwell::stubUnpacksIdenticalFiles()
@@ -264,15 +268,20 @@ void TestPakwell::doubleClickUnpacksIntoTempAndOpensPage()
                                       "#!/bin/sh\necho \"$1\" > '" + opened.toUtf8() + "'\n");
     QFile(browser).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QStringList reg{QStringLiteral("reg"), QStringLiteral("add")};
-    const Run browserSet = wine(reg.first(), reg.mid(1) + QStringList{QStringLiteral("HKCU\\Software\\Wine\\WineBrowser"), QStringLiteral("/v"),
-                                                                      QStringLiteral("Browsers"), QStringLiteral("/d"), browser, QStringLiteral("/f")});
+    const Run browserSet = wine(reg.first(), reg.mid(1)
+                                                 + QStringList{QStringLiteral("HKCU\\Software\\Wine\\WineBrowser"),
+                                                               QStringLiteral("/v"), QStringLiteral("Browsers"),
+                                                               QStringLiteral("/d"), browser, QStringLiteral("/f")});
     QVERIFY2(browserSet.exitCode == 0, browserSet.err);
     // As on Windows, pages are "htmlfile"s, opened by the browser.
-    const Run pageType = wine(reg.first(), reg.mid(1) + QStringList{QStringLiteral("HKCR\\.htm"), QStringLiteral("/ve"), QStringLiteral("/d"),
-                                                                    QStringLiteral("htmlfile"), QStringLiteral("/f")});
+    const Run pageType =
+        wine(reg.first(), reg.mid(1)
+                              + QStringList{QStringLiteral("HKCR\\.htm"), QStringLiteral("/ve"), QStringLiteral("/d"),
+                                            QStringLiteral("htmlfile"), QStringLiteral("/f")});
     QVERIFY2(pageType.exitCode == 0, pageType.err);
 
-    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()}, {QStringLiteral("image1.jpg"), RandomBytes(20000, 5)}};
+    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()},
+                        {QStringLiteral("image1.jpg"), RandomBytes(20000, 5)}};
     const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
     QVERIFY(build(exe, writeInputs(files)) != 0);
     const Run run = wine(exe, {});
@@ -283,7 +292,8 @@ void TestPakwell::doubleClickUnpacksIntoTempAndOpensPage()
     const QFileInfo pageFile(page.toLocalFile());
     QCOMPARE(pageFile.fileName(), QStringLiteral("Vexilo.htm"));
     QVERIFY2(pageFile.path().contains(QStringLiteral("/Temp/Vexilo Cube ")), qPrintable(pageFile.path()));
-    QVERIFY(pageFile.canonicalFilePath().startsWith(QFileInfo(m_prefix.filePath(QStringLiteral("drive_c/users"))).canonicalFilePath()));
+    QVERIFY(pageFile.canonicalFilePath().startsWith(
+        QFileInfo(m_prefix.filePath(QStringLiteral("drive_c/users"))).canonicalFilePath()));
     QCOMPARE(FilesIn(pageFile.path()), QStringList(files.keys()));
     for (auto it = files.begin(); it != files.end(); ++it)
         QVERIFY2(ReadFile(pageFile.path() + QLatin1Char('/') + it.key()) == it.value(), qPrintable(it.key()));
@@ -302,7 +312,8 @@ void TestPakwell::doubleClickOnDamagedPackageWritesNothing()
 
     const auto unpackedFolders = [this] {
         QStringList folders;
-        QDirIterator it(m_prefix.filePath(QStringLiteral("drive_c/users")), {QStringLiteral("Vexilo Cube *")}, QDir::Dirs, QDirIterator::Subdirectories);
+        QDirIterator it(m_prefix.filePath(QStringLiteral("drive_c/users")), {QStringLiteral("Vexilo Cube *")},
+                        QDir::Dirs, QDirIterator::Subdirectories);
         while (it.hasNext())
             folders << it.next();
         return folders;
@@ -328,25 +339,32 @@ void TestPakwell::badInputFailsCleanly_data()
 {
     QTest::addColumn<FileSet>("files");
     QTest::addColumn<QString>("list"); // %1 = the input folder
-    QTest::addColumn<QString>("exe");  // %1 = the work folder
+    QTest::addColumn<QString>("exe"); // %1 = the work folder
     QTest::addColumn<QByteArray>("openAfter");
 
     const FileSet page{{QStringLiteral("Vexilo.htm"), PageText()}};
     const QString exe = QStringLiteral("%1/Cube.exe");
-    QTest::newRow("file gone since the list was made") << page << "%1/Vexilo.htm|%1/image1.jpg" << exe << QByteArray("Vexilo.htm");
+    QTest::newRow("file gone since the list was made")
+        << page << "%1/Vexilo.htm|%1/image1.jpg" << exe << QByteArray("Vexilo.htm");
     QTest::newRow("empty list") << page << "" << exe << QByteArray("Vexilo.htm");
     QTest::newRow("empty path in list") << page << "%1/Vexilo.htm|" << exe << QByteArray("Vexilo.htm");
     QTest::newRow("folder in list") << page << "%1/Vexilo.htm|%1" << exe << QByteArray("Vexilo.htm");
     QTest::newRow("same name twice") << page << "%1/Vexilo.htm|%1/../in/Vexilo.htm" << exe << QByteArray("Vexilo.htm");
     QTest::newRow("names differing in case") << FileSet{{QStringLiteral("a.jpg"), "1"}, {QStringLiteral("A.JPG"), "2"}}
                                              << "%1/a.jpg|%1/A.JPG" << exe << QByteArray("Vexilo.htm");
-    QTest::newRow("device name") << FileSet{{QStringLiteral("nul.txt"), "1"}} << "%1/nul.txt" << exe << QByteArray("Vexilo.htm");
-    QTest::newRow("drive-letter colon") << FileSet{{QStringLiteral("c:x"), "1"}} << "%1/c:x" << exe << QByteArray("Vexilo.htm");
-    QTest::newRow("backslash in name") << FileSet{{QStringLiteral("a\\b"), "1"}} << "%1/a\\b" << exe << QByteArray("Vexilo.htm");
+    QTest::newRow("device name") << FileSet{{QStringLiteral("nul.txt"), "1"}} << "%1/nul.txt" << exe
+                                 << QByteArray("Vexilo.htm");
+    QTest::newRow("drive-letter colon") << FileSet{{QStringLiteral("c:x"), "1"}} << "%1/c:x" << exe
+                                        << QByteArray("Vexilo.htm");
+    QTest::newRow("backslash in name") << FileSet{{QStringLiteral("a\\b"), "1"}} << "%1/a\\b" << exe
+                                       << QByteArray("Vexilo.htm");
     QTest::newRow("page to open leaves folder") << page << "%1/Vexilo.htm" << exe << QByteArray("../Vexilo.htm");
-    QTest::newRow("target folder missing") << page << "%1/Vexilo.htm" << QStringLiteral("%1/missing/Cube.exe") << QByteArray("Vexilo.htm");
-    QTest::newRow("target folder read-only") << page << "%1/Vexilo.htm" << QStringLiteral("/proc/self/Cube.exe") << QByteArray("Vexilo.htm");
-    QTest::newRow("target is a folder") << page << "%1/Vexilo.htm" << QStringLiteral("%1/in") << QByteArray("Vexilo.htm");
+    QTest::newRow("target folder missing")
+        << page << "%1/Vexilo.htm" << QStringLiteral("%1/missing/Cube.exe") << QByteArray("Vexilo.htm");
+    QTest::newRow("target folder read-only")
+        << page << "%1/Vexilo.htm" << QStringLiteral("/proc/self/Cube.exe") << QByteArray("Vexilo.htm");
+    QTest::newRow("target is a folder") << page << "%1/Vexilo.htm" << QStringLiteral("%1/in")
+                                        << QByteArray("Vexilo.htm");
 }
 
 // Fails with 0, leaves no file behind and an earlier package as it was.
@@ -370,7 +388,8 @@ void TestPakwell::badInputFailsCleanly()
 
 void TestPakwell::incompressibleIsStoredAndTextDeflated()
 {
-    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()}, {QStringLiteral("image1.jpg"), RandomBytes(60000, 3)}};
+    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()},
+                        {QStringLiteral("image1.jpg"), RandomBytes(60000, 3)}};
     const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
     QVERIFY(build(exe, writeInputs(files)) != 0);
     const Run listing = RunProgram(QStringLiteral("unzip"), {QStringLiteral("-v"), exe});
@@ -389,8 +408,8 @@ void TestPakwell::incompressibleIsStoredAndTextDeflated()
 void TestPakwell::stubRefusesCraftedPackage_data()
 {
     QTest::addColumn<QString>("craft");
-    for (const char *name : {"../x", "..\\x", "C:\\x", "C:x", "/abs", "\\abs", "sub/../../x", "CON", "nul.txt", "COM1", "lpt9.htm",
-                             "CONIN$", "aux .txt", "name.", "a:stream", "..", "symlink", "comment"})
+    for (const char *name : {"../x", "..\\x", "C:\\x", "C:x", "/abs", "\\abs", "sub/../../x", "CON", "nul.txt", "COM1",
+                             "lpt9.htm", "CONIN$", "aux .txt", "name.", "a:stream", "..", "symlink", "comment"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
@@ -401,7 +420,8 @@ void TestPakwell::stubRefusesCraftedPackage()
     QFETCH(QString, craft);
     const QString exe = m_work->filePath(QStringLiteral("crafted.exe"));
     const QString script = TestEnvironment::sourceDir() + QStringLiteral("/tests/components/pakwell/craft_package.py");
-    const Run crafting = RunProgram(QStringLiteral("/usr/bin/python3"), {script, QStringLiteral(PAKWELL_STUB_EXE), exe, craft});
+    const Run crafting =
+        RunProgram(QStringLiteral("/usr/bin/python3"), {script, QStringLiteral(PAKWELL_STUB_EXE), exe, craft});
     QVERIFY2(crafting.exitCode == 0, crafting.err);
 
     const QString out = m_work->filePath(QStringLiteral("deep/er/out"));

@@ -38,17 +38,22 @@ void TestJpegHeader::headers_data()
     QTest::addColumn<qint64>("coefficientBytes");
     // 3 full-resolution components of 1000 x 800: 3 * 125 * 100 blocks.
     QTest::newRow("baseline") << JpegHeaderOnly(1000, 800, 0xC0, 5000, true) << true << true << true << qint64(0);
-    QTest::newRow("progressive") << JpegHeaderOnly(1000, 800, 0xC2, 5000, true) << true << true << true << qint64(37500 * 128);
-    QTest::newRow("no end marker") << JpegHeaderOnly(1000, 800, 0xC0, 5000, false) << true << false << true << qint64(0);
-    QTest::newRow("too little data") << JpegHeaderOnly(1000, 800, 0xC0, 4000, true) << true << true << false << qint64(0);
-    QTest::newRow("arithmetic needs no minimum") << JpegHeaderOnly(1000, 800, 0xC9, 10, true) << true << true << true << qint64(0);
+    QTest::newRow("progressive") << JpegHeaderOnly(1000, 800, 0xC2, 5000, true) << true << true << true
+                                 << qint64(37500 * 128);
+    QTest::newRow("no end marker") << JpegHeaderOnly(1000, 800, 0xC0, 5000, false) << true << false << true
+                                   << qint64(0);
+    QTest::newRow("too little data") << JpegHeaderOnly(1000, 800, 0xC0, 4000, true) << true << true << false
+                                     << qint64(0);
+    QTest::newRow("arithmetic needs no minimum")
+        << JpegHeaderOnly(1000, 800, 0xC9, 10, true) << true << true << true << qint64(0);
     QByteArray stray = JpegHeaderOnly(1000, 800, 0xC0, 5000, true);
     stray.insert(71, QByteArray(3, '\0')); // after the quantisation table
     QTest::newRow("stray bytes between segments") << stray << true << true << true << qint64(0);
     QTest::newRow("zero width") << JpegHeaderOnly(0, 800, 0xC0, 5000, true) << false << true << true << qint64(0);
     QTest::newRow("not a jpeg") << QByteArray("\x89PNG\r\n\x1a\n........") << false << false << true << qint64(0);
     QTest::newRow("empty") << QByteArray() << false << false << true << qint64(0);
-    QTest::newRow("cut in a segment") << JpegHeaderOnly(1000, 800, 0xC0, 0, false).left(30) << false << false << true << qint64(0);
+    QTest::newRow("cut in a segment") << JpegHeaderOnly(1000, 800, 0xC0, 0, false).left(30) << false << false << true
+                                      << qint64(0);
 }
 
 void TestJpegHeader::headers()

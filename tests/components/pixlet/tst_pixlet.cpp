@@ -21,11 +21,28 @@ namespace {
 QByteArray BmpHeader(qint32 width, qint32 height)
 {
     QByteArray bmp("BM", 2);
-    auto put32 = [&bmp](quint32 v) { for (int i = 0; i < 4; ++i) bmp += char(v >> (8 * i)); };
-    auto put16 = [&bmp](quint16 v) { bmp += char(v & 0xFF); bmp += char(v >> 8); };
-    put32(54 + 64); put32(0); put32(54);
-    put32(40); put32(width); put32(height); put16(1); put16(24);
-    put32(0); put32(0); put32(2835); put32(2835); put32(0); put32(0);
+    auto put32 = [&bmp](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            bmp += char(v >> (8 * i));
+    };
+    auto put16 = [&bmp](quint16 v) {
+        bmp += char(v & 0xFF);
+        bmp += char(v >> 8);
+    };
+    put32(54 + 64);
+    put32(0);
+    put32(54);
+    put32(40);
+    put32(width);
+    put32(height);
+    put16(1);
+    put16(24);
+    put32(0);
+    put32(0);
+    put32(2835);
+    put32(2835);
+    put32(0);
+    put32(0);
     return bmp + QByteArray(64, '\x7f');
 }
 
@@ -92,15 +109,22 @@ void TestPixlet::fitsIntoBox_data()
     QTest::addColumn<QColor>("back");
     QTest::addColumn<QRect>("content");
     const QColor white(Qt::white), rose(230, 60, 90);
-    QTest::newRow("landscape 77") << QSize(400, 200) << QByteArray("jpeg") << "a.jpg" << 77 << white << QRect(0, 19, 77, 38);
-    QTest::newRow("portrait 77") << QSize(200, 400) << QByteArray("jpeg") << "a.JPG" << 77 << white << QRect(19, 0, 38, 77);
-    QTest::newRow("square 77") << QSize(300, 300) << QByteArray("jpeg") << "a.jpeg" << 77 << white << QRect(0, 0, 77, 77);
-    QTest::newRow("landscape 250") << QSize(1000, 600) << QByteArray("jpeg") << "a.jpg" << 250 << rose << QRect(0, 50, 250, 150);
-    QTest::newRow("portrait 208") << QSize(600, 1000) << QByteArray("jpeg") << "a.jpg" << 208 << rose << QRect(42, 0, 124, 208);
-    QTest::newRow("small picture grows") << QSize(40, 20) << QByteArray("jpeg") << "a.jpg" << 77 << white << QRect(0, 19, 77, 38);
+    QTest::newRow("landscape 77") << QSize(400, 200) << QByteArray("jpeg") << "a.jpg" << 77 << white
+                                  << QRect(0, 19, 77, 38);
+    QTest::newRow("portrait 77") << QSize(200, 400) << QByteArray("jpeg") << "a.JPG" << 77 << white
+                                 << QRect(19, 0, 38, 77);
+    QTest::newRow("square 77") << QSize(300, 300) << QByteArray("jpeg") << "a.jpeg" << 77 << white
+                               << QRect(0, 0, 77, 77);
+    QTest::newRow("landscape 250") << QSize(1000, 600) << QByteArray("jpeg") << "a.jpg" << 250 << rose
+                                   << QRect(0, 50, 250, 150);
+    QTest::newRow("portrait 208") << QSize(600, 1000) << QByteArray("jpeg") << "a.jpg" << 208 << rose
+                                  << QRect(42, 0, 124, 208);
+    QTest::newRow("small picture grows") << QSize(40, 20) << QByteArray("jpeg") << "a.jpg" << 77 << white
+                                         << QRect(0, 19, 77, 38);
     QTest::newRow("bmp") << QSize(300, 150) << QByteArray("bmp") << "a.bmp" << 77 << rose << QRect(0, 19, 77, 38);
     QTest::newRow("png") << QSize(150, 300) << QByteArray("png") << "a.PNG" << 77 << rose << QRect(19, 0, 38, 77);
-    QTest::newRow("whole name jpeg") << QSize(300, 150) << QByteArray("jpeg") << "jpeg" << 77 << white << QRect(0, 19, 77, 38);
+    QTest::newRow("whole name jpeg") << QSize(300, 150) << QByteArray("jpeg") << "jpeg" << 77 << white
+                                     << QRect(0, 19, 77, 38);
 }
 
 void TestPixlet::fitsIntoBox()
@@ -121,7 +145,8 @@ void TestPixlet::fitsIntoBox()
     for (int y = 0; y < box; ++y)
         for (int x = 0; x < box; ++x)
             if (!content.adjusted(-3, -3, 3, 3).contains(x, y))
-                QVERIFY2(Near(out.pixelColor(x, y), back), qPrintable(QStringLiteral("padding at %1,%2").arg(x).arg(y)));
+                QVERIFY2(Near(out.pixelColor(x, y), back),
+                         qPrintable(QStringLiteral("padding at %1,%2").arg(x).arg(y)));
 }
 
 void TestPixlet::exifOrientation_data()
@@ -152,7 +177,8 @@ void TestPixlet::exifOrientation()
     const QRect content = orientation <= 4 ? QRect(0, 16, 64, 32) : QRect(16, 0, 32, 64);
     const int w = content.width() / 2, h = content.height() / 2;
     const QRect cells[4] = {QRect(content.left(), content.top(), w, h), QRect(content.left() + w, content.top(), w, h),
-                            QRect(content.left(), content.top() + h, w, h), QRect(content.left() + w, content.top() + h, w, h)};
+                            QRect(content.left(), content.top() + h, w, h),
+                            QRect(content.left() + w, content.top() + h, w, h)};
     for (int q = 0; q < 4; ++q)
         QVERIFY2(AreaIs(out, cells[q].adjusted(4, 4, -4, -4), quadrants[q], 60), qPrintable(QString::number(q)));
     const QRect padding = orientation <= 4 ? QRect(0, 0, 64, 12) : QRect(0, 0, 12, 64);
@@ -233,7 +259,8 @@ void TestPixlet::unreadableFile()
 {
     const QString path = source(QStringLiteral("locked.jpg"), Encode(Solid(QSize(50, 50), Qt::red), "jpeg"));
     QFile::setPermissions(path, {});
-    QFile::setPermissions(m_env->root(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther | QFile::ReadOther);
+    QFile::setPermissions(m_env->root(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther | QFile::ReadOther);
     Pixlet pixlet;
     pixlet.setSourceFile(path);
     // The super-user reads every file; look through another user's eyes.
