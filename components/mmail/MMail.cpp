@@ -22,6 +22,15 @@ bool isSingleLine(const QString &text)
     return true;
 }
 
+// Stores a header value or the server name; refused when it is not a single line.
+bool setSingleLine(QString &field, const QString &value)
+{
+    if (!isSingleLine(value))
+        return false;
+    field = value;
+    return true;
+}
+
 // The address part of "Name <user@host>", or the trimmed text.
 QString envelopeAddress(const QString &text)
 {
@@ -117,26 +126,17 @@ QString MMail::date() const
 
 bool MMail::setDate(const QString &value)
 {
-    if (!isSingleLine(value))
-        return false;
-    m_message.date = value;
-    return true;
+    return setSingleLine(m_message.date, value);
 }
 
 bool MMail::setSender(const QString &value)
 {
-    if (!isSingleLine(value))
-        return false;
-    m_sender = value;
-    return true;
+    return setSingleLine(m_sender, value);
 }
 
 bool MMail::setFrom(const QString &value)
 {
-    if (!isSingleLine(value))
-        return false;
-    m_message.from = value;
-    return true;
+    return setSingleLine(m_message.from, value);
 }
 
 int MMail::headerCount() const
@@ -146,10 +146,7 @@ int MMail::headerCount() const
 
 bool MMail::setServer(const QString &value)
 {
-    if (!isSingleLine(value))
-        return false;
-    m_server = value;
-    return true;
+    return setSingleLine(m_server, value);
 }
 
 void MMail::setContentFile(const QString &path)
@@ -159,18 +156,12 @@ void MMail::setContentFile(const QString &path)
 
 bool MMail::setSubject(const QString &value)
 {
-    if (!isSingleLine(value))
-        return false;
-    m_message.subject = value;
-    return true;
+    return setSingleLine(m_message.subject, value);
 }
 
 bool MMail::setTo(const QString &value)
 {
-    if (!isSingleLine(value))
-        return false;
-    m_message.to = value;
-    return true;
+    return setSingleLine(m_message.to, value);
 }
 
 bool MMail::setBoundary(const QString &value)
