@@ -533,14 +533,7 @@ void MMail::onTimeout()
 
 void MMail::fail(qint16 code, const QString &text)
 {
-    m_phase = Phase::Idle;
-    m_timer.stop();
-    if (m_lookupId >= 0) {
-        QHostInfo::abortHostLookup(m_lookupId);
-        m_lookupId = -1;
-    }
-    closeSocket();
-    m_stream.reset();
+    stop();
     m_lastError = code;
     post({Event::ErrorEvent, 0, 0, code, text});
 }
@@ -558,6 +551,11 @@ void MMail::closeSocket()
 void MMail::abort()
 {
     m_events.clear();
+    stop();
+}
+
+void MMail::stop()
+{
     m_phase = Phase::Idle;
     m_timer.stop();
     if (m_lookupId >= 0) {

@@ -151,6 +151,8 @@ private:
     void fillSocket();
     void finishPhase();
     void fail(qint16 code, const QString &text);
+    // Ends whatever is under way: the lookup, the timer, the connection.
+    void stop();
     void closeSocket();
     void post(Event event);
     void dispatchNext();
