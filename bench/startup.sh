@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Start-up time: from exec to the editor shown (the frame is mapped once the
-# editor sits in it), median over runs, in a private X server and registry.
+# Start-up time: from exec to the window mapped, for Vexilo (its frame is
+# mapped once the editor sits in it, painted) and for a bare Qt window of the
+# same title and size, alternating, in one private X server and registry.
+# Target: Vexilo at most 1.5x the bare window (medians).
 set -euo pipefail
-build=$1
-runs=${RUNS:-15}
+build=$(cd "$1" && pwd)
+runs=${RUNS:-11}
+bare=$build/bench-tools/bare-window
+[ -x "$bare" ] || cmake --build "$build" --target bare-window >/dev/null
 tmp=$(mktemp -d)
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$tmp"' EXIT
 display=:$((100 + RANDOM % 400))
@@ -14,15 +18,28 @@ export DISPLAY=$display HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_CACHE_HOM
 export VEXILO_REGISTRY_DIR=$tmp/registry
 mkdir -p "$HOME"
 "$build/app/vexilo-cube" regsvr "$build/app/libPressola.so" >/dev/null
-times=()
-for _ in $(seq "$runs"); do
+
+# Milliseconds from exec to a visible window titled like Vexilo's frame.
+time_to_window() {
+  local start end pid
   start=$(date +%s%N)
-  "$build/app/vexilo" >/dev/null 2>&1 &
+  "$@" >/dev/null 2>&1 &
   pid=$!
   until xdotool search --onlyvisible --name "Vexilo" >/dev/null 2>&1; do sleep 0.005; done
   end=$(date +%s%N)
-  times+=($(( (end - start) / 1000000 )))
   kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+  echo $(( (end - start) / 1000000 ))
+}
+
+vexilo=() anchor=()
+for _ in $(seq "$runs"); do
+  vexilo+=("$(time_to_window "$build/app/vexilo")")
+  anchor+=("$(time_to_window "$bare")")
 done
-sorted=($(printf '%s\n' "${times[@]}" | sort -n))
-echo "start-up to editor shown: median ${sorted[$((runs / 2))]} ms over $runs runs (min ${sorted[0]} ms, max ${sorted[$((runs - 1))]} ms); target < 300 ms"
+median() { printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+v=$(median "${vexilo[@]}"); b=$(median "${anchor[@]}")
+ratio=$(/usr/bin/python3 -c "print(f'{$v / $b:.2f}')")
+echo "start-up to the frame mapped: vexilo median $v ms, bare Qt window median $b ms, ${ratio}x over $runs alternating runs each (target <= 1.5x)"
+echo "  vexilo: ${vexilo[*]}"
+echo "  bare:   ${anchor[*]}"
+/usr/bin/python3 -c "import sys; sys.exit(0 if $v <= 1.5 * $b else 1)" && echo "  ok" || { echo "  MISS"; exit 1; }
