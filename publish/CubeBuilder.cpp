@@ -8,7 +8,10 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "publish/CubePage.h"
+#include "publish/FoldOutPdf.h"
 #include "publish/ProgressSink.h"
+#include "publish/SingleFileCube.h"
 #include "resources/StringTable.h"
 
 #include <QDir>
@@ -16,18 +19,25 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 const QString kPage = QStringLiteral("Vexilo.htm");
 const QString kFoldOut = QStringLiteral("cubefold.jpg");
-const QByteArray kCaptionLine = QByteArrayLiteral("Caption goes here");
+const QString kFoldOutPdf = QStringLiteral("cubefold.pdf");
+const QString kPlayer = QStringLiteral("imagevexilo.class");
 constexpr qint16 WebBox = 250;
-constexpr qint16 PrintBox = 208;
 
 QString InWorkDirectory(const QString &name)
 {
     return AppPaths::join(gTempDirectory, name);
 }
 } // namespace
+
+int CubeBuilder::FoldOutCellOf(int faceIndex)
+{
+    return int(std::find(std::begin(FoldOutFace), std::end(FoldOutFace), faceIndex + 1) - std::begin(FoldOutFace));
+}
 
 QStringList CubeBuilder::PlainFiles(const QString &dir)
 {
@@ -49,7 +59,7 @@ void CubeBuilder::CopyTemplateFiles()
 {
     for (const QString &name : PlainFiles(AppPaths::templateDirectory()))
         CopyTemplateFile(name);
-    QFile::rename(InWorkDirectory(QStringLiteral("vexilo.cls")), InWorkDirectory(QStringLiteral("imagevexilo.class")));
+    QFile::rename(InWorkDirectory(QStringLiteral("vexilo.cls")), InWorkDirectory(kPlayer));
 }
 
 void CubeBuilder::PrepareWorkDirectory()
@@ -91,28 +101,33 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
 
     const QString foldOut = InWorkDirectory(kFoldOut);
     controls.PrintImage.Load(foldOut, 0, 1, -1);
+    QImage printFaces[FaceCount];
     for (int i = 0; i < FaceCount; ++i) {
+        bool makeWebImage = false;
         if (gFaceChanged[i]) {
             progress.setStatus(LoadResString(Msg::CreatingImageFiles));
             if (!gFaceSource[i].isEmpty()) {
                 gFaceChanged[i] = False;
-                MakeFaceImage(controls, i, InWorkDirectory(FaceFileName(QStringLiteral("image"), i)), WebBox);
+                makeWebImage = true;
             } else {
                 CopyTemplateFile(FaceFileName(QStringLiteral("image"), i));
             }
         }
         if (!gFaceSource[i].isEmpty()) {
-            // A face whose photo has gone makes no print picture and leaves its cell blank.
+            // One decode of the photo makes the print picture; the web image
+            // and the fold-out's picture are made from it. A face whose photo
+            // has gone makes neither and leaves its cell blank.
             const QString print = InWorkDirectory(FaceFileName(QStringLiteral("pimage"), i));
-            MakePrintImage(controls, i, print);
-            controls.PrintSource.Load(print, 0, 1, -1);
-            controls.PrintImage.Combine(FoldOutLeft[i], FoldOutTop[i], FoldOutCell, FoldOutCell,
-                                        controls.PrintSource.Bitmap(), 0, 0, 800);
+            printFaces[i] = MakePrintImage(controls, i, print);
+            if (makeWebImage)
+                MakeWebImage(controls.Pixlet1, print, InWorkDirectory(FaceFileName(QStringLiteral("image"), i)));
+            DrawOnFoldOut(controls, i, printFaces[i], print);
         }
         progress.showStep(i + 3);
         progress.repaintNow();
     }
     controls.PrintImage.Save(foldOut, 10, 24, 2, 0);
+    FoldOutPdf::Write(InWorkDirectory(kFoldOutPdf), printFaces);
 
     QDir work(gTempDirectory);
     for (const QString &name : work.entryList({QStringLiteral("pimage*.jpg")}, QDir::Files))
@@ -120,7 +135,7 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
     progress.showStep(9);
     progress.repaintNow();
 
-    WritePage(caption);
+    WritePages(caption);
     progress.repaintNow();
     return true;
 }
@@ -134,6 +149,11 @@ void CubeBuilder::MakeFaceImage(const CubeControls &controls, int faceIndex, con
     } else {
         pixlet.setSourceFile(gFaceSource[faceIndex]);
     }
+    GeneratePicture(pixlet, file, box);
+}
+
+void CubeBuilder::GeneratePicture(Pixlet &pixlet, const QString &file, qint16 box)
+{
     pixlet.setDestinationFile(file);
     pixlet.setBoxHeight(box);
     pixlet.setBoxWidth(box);
@@ -142,7 +162,15 @@ void CubeBuilder::MakeFaceImage(const CubeControls &controls, int faceIndex, con
     pixlet.Generate();
 }
 
-void CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file)
+void CubeBuilder::MakeWebImage(Pixlet &pixlet, const QString &printImage, const QString &file)
+{
+    pixlet.setSourceFile(printImage);
+    GeneratePicture(pixlet, file, WebBox);
+}
+
+// The print-quality picture of a face, written to file; made again only when
+// the photo file has changed since the last build (or the face is pasted).
+QImage CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file)
 {
     QFile::remove(file);
     PrintMemo &memo = m_print[faceIndex];
@@ -151,43 +179,76 @@ void CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, co
     const bool fromFile = source != ClipboardSource && photo.isFile();
     if (fromFile && memo.source == source && memo.size == photo.size() && memo.modified == photo.lastModified()) {
         QFile out(file);
-        if (out.open(QIODevice::WriteOnly) && out.write(memo.jpeg) == memo.jpeg.size())
-            return;
+        if (out.open(QIODevice::WriteOnly) && out.write(memo.jpeg) == memo.jpeg.size() && out.flush())
+            return QImage::fromData(memo.jpeg, "JPEG");
         out.close();
         QFile::remove(file);
     }
     memo = PrintMemo();
-    MakeFaceImage(controls, faceIndex, file, PrintBox);
+    MakeFaceImage(controls, faceIndex, file, PrintQualityBox);
     QFile made(file);
-    if (fromFile && made.open(QIODevice::ReadOnly))
-        memo = {source, photo.size(), photo.lastModified(), made.readAll()};
+    if (!made.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray jpeg = made.readAll();
+    if (fromFile)
+        memo = {source, photo.size(), photo.lastModified(), jpeg};
+    return QImage::fromData(jpeg, "JPEG");
 }
 
-// The template's lines, each ended by CR LF, with every line that is exactly
-// the caption placeholder replaced by the caption as typed. Any error leaves
-// the page as it was.
-void CubeBuilder::WritePage(const QString &caption)
+// The face's picture at the fold-out's cell size, turned to stand upright on
+// the folded cube, drawn into its cell. The picture goes through file, as
+// the imaging controls take it.
+void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture,
+                                const QString &file)
+{
+    if (picture.isNull())
+        return;
+    const int cell = FoldOutCellOf(faceIndex);
+    const QImage fitted = picture
+                              .scaled(FoldOutCell, FoldOutCell, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                              .transformed(QTransform().rotate(FoldOutTurn[cell]));
+    if (!fitted.save(file, "JPEG", 95))
+        return;
+    controls.PrintSource.Load(file, 0, 1, -1);
+    controls.PrintImage.Combine(FoldOutLeft[cell], FoldOutTop[cell], FoldOutCell, FoldOutCell,
+                                controls.PrintSource.Bitmap(), 0, 0, 800);
+}
+
+namespace {
+QStringList FaceTexts()
+{
+    QStringList texts;
+    for (int i = 0; i < FaceCount; ++i)
+        texts << (gFaceSource[i].isEmpty() || gFaceSource[i] == ClipboardSource ? QString()
+                                                                                : QFileInfo(gFaceSource[i]).fileName());
+    return texts;
+}
+
+bool WriteWhole(const QString &path, const QByteArray &content)
+{
+    QSaveFile target(path);
+    return target.open(QIODevice::WriteOnly) && target.write(content) == content.size() && target.commit();
+}
+} // namespace
+
+// The page from the template, with the caption, and the single-file cube
+// from the page. Any error leaves the page (and the single file) as it was.
+void CubeBuilder::WritePages(const QString &caption)
 {
     QFile source(AppPaths::join(AppPaths::templateDirectory(), kPage));
     if (!source.open(QIODevice::ReadOnly))
         return;
-    QByteArray captionLine = caption.toUtf8();
-    captionLine.replace("\r\n", "\n").replace('\n', "\r\n");
-    QByteArray page;
-    while (!source.atEnd()) {
-        QByteArray line = source.readLine();
-        if (line.isEmpty() && source.error() != QFileDevice::NoError)
-            return;
-        if (line.endsWith('\n'))
-            line.chop(1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        page += (line == kCaptionLine ? captionLine : line) + "\r\n";
-    }
+    const QByteArray templateText = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return;
     source.close();
 
-    QSaveFile target(InWorkDirectory(kPage));
-    if (!target.open(QIODevice::WriteOnly) || target.write(page) != page.size())
-        return;
-    target.commit();
+    QHash<QString, QByteArray> scripts;
+    QFile player(InWorkDirectory(kPlayer));
+    if (player.open(QIODevice::ReadOnly))
+        scripts.insert(kPlayer, player.readAll());
+    const QByteArray page = CubePage::Make(templateText, caption, FaceTexts(), scripts);
+    if (WriteWhole(InWorkDirectory(kPage), page))
+        WriteWhole(InWorkDirectory(QString::fromLatin1(SingleFileCube::FileName)),
+                   SingleFileCube::Make(page, gTempDirectory));
 }

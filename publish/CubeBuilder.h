@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QImage>
 #include <QString>
 
 class LeadImage;
@@ -41,11 +42,26 @@ public:
     static void CopyTemplateFiles();
     static QStringList PlainFiles(const QString &dir);
 
-    // Where face N's print picture goes on the fold-out (top-left corner).
+    // The fold-out's six cells, numbered 1 to 6 from the top: cell 1 above
+    // cell 3, cells 2, 3 and 4 in a row, cells 5 and 6 below cell 3. Folded
+    // with cell 3 in front they are the top, left, front, right, bottom and
+    // back. Each takes the face that the editor's cross puts there, turned
+    // by FoldOutTurn degrees (clockwise) so that it stands upright on the
+    // cube. The glue tabs sit on the edges named by FoldOutTabCell and
+    // FoldOutTabEdge (t, l, r, b for top, left, right, bottom).
     // scripts/make-template draws the blank fold-out from these lines.
     static constexpr int FoldOutCell = 208;
     static constexpr int FoldOutLeft[6] = {245, 35, 245, 455, 245, 245};
     static constexpr int FoldOutTop[6] = {1, 210, 210, 210, 420, 629};
+    static constexpr int FoldOutFace[6] = {4, 2, 3, 5, 6, 1};
+    static constexpr int FoldOutTurn[6] = {0, 0, 0, 0, 0, 180};
+    static constexpr int FoldOutTabCell[7] = {2, 4, 5, 5, 6, 6, 6};
+    static constexpr char FoldOutTabEdge[8] = "ttlrlrb";
+    // The cell (0 to 5) that shows face index faceIndex.
+    static int FoldOutCellOf(int faceIndex);
+
+    // Edge of the print-quality face picture: 60 mm at 300 pixels per inch.
+    static constexpr int PrintQualityBox = 720;
 
 private:
     // The print picture last made for a face from a photo file, kept so
@@ -58,10 +74,13 @@ private:
         QByteArray jpeg;
     };
 
-    void MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
+    QImage MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
     static void CopyTemplateFile(const QString &name);
     static void MakeFaceImage(const CubeControls &controls, int faceIndex, const QString &file, qint16 box);
-    static void WritePage(const QString &caption);
+    static void GeneratePicture(Pixlet &pixlet, const QString &file, qint16 box);
+    static void MakeWebImage(Pixlet &pixlet, const QString &printImage, const QString &file);
+    static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture, const QString &file);
+    static void WritePages(const QString &caption);
 
     PrintMemo m_print[6];
 };

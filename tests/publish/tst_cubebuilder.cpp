@@ -7,6 +7,7 @@
 #include "publish/CubeBuilder.h"
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
+#include "tests/support/CubeFolding.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -47,6 +48,11 @@ private slots:
     void emptiedFaceKeepsItsChangedFlag();
     void captionLines_data();
     void captionLines();
+    void faceTextsNamePhotos();
+    void foldOutFoldsIntoTheEditorsCube_data();
+    void foldOutFoldsIntoTheEditorsCube();
+    void turnedFaceDrawnUpsideDown();
+    void printAndSingleFileWrittenEveryBuild();
     void workDirectoryDeletedBetweenBuilds();
     void workDirectoryCannotBeMade();
     void photoGoneSincePlaced();
@@ -123,7 +129,8 @@ void TestCubeBuilder::useOwnTemplate()
 
 QRect TestCubeBuilder::Cell(int face, int inset)
 {
-    return QRect(CubeBuilder::FoldOutLeft[face], CubeBuilder::FoldOutTop[face], CubeBuilder::FoldOutCell,
+    const int cell = CubeBuilder::FoldOutCellOf(face);
+    return QRect(CubeBuilder::FoldOutLeft[cell], CubeBuilder::FoldOutTop[cell], CubeBuilder::FoldOutCell,
                  CubeBuilder::FoldOutCell)
         .adjusted(inset, inset, -inset, -inset);
 }
@@ -152,7 +159,8 @@ void TestCubeBuilder::allFacesEmpty()
         QVERIFY(Near(foldOut.pixelColor(Cell(i).topLeft()), blank.pixelColor(Cell(i).topLeft()), 12));
 
     const QByteArray page = ReadFile(work(QStringLiteral("Vexilo.htm")));
-    QVERIFY(page.contains("\r\nMy cube\r\n"));
+    QVERIFY(page.contains("\r\n<h1 id=\"caption\">My cube</h1>\r\n"));
+    QVERIFY(page.contains("\r\n<title>My cube</title>\r\n"));
     QVERIFY(!page.contains("Caption goes here"));
     QCOMPARE(page.count("\r\n"), page.count("\n"));
 }
@@ -243,7 +251,8 @@ void TestCubeBuilder::captionLines_data()
     QTest::addColumn<QByteArray>("templateText");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QByteArray>("page");
-    QTest::newRow("exact") << QByteArray("a\nCaption goes here\nb\n") << "Hi" << QByteArray("a\r\nHi\r\nb\r\n");
+    const QByteArray h1 = "<h1 id=\"caption\">";
+    QTest::newRow("exact") << QByteArray("a\nCaption goes here\nb\n") << "Hi" << "a\r\n" + h1 + "Hi</h1>\r\nb\r\n";
     QTest::newRow("trailing blank") << QByteArray("Caption goes here \n") << "Hi"
                                     << QByteArray("Caption goes here \r\n");
     QTest::newRow("leading blank") << QByteArray(" Caption goes here\n") << "Hi"
@@ -252,18 +261,31 @@ void TestCubeBuilder::captionLines_data()
     QTest::newRow("inside a line") << QByteArray("<h1>Caption goes here</h1>\n") << "Hi"
                                    << QByteArray("<h1>Caption goes here</h1>\r\n");
     QTest::newRow("twice") << QByteArray("Caption goes here\nx\nCaption goes here\n") << "Hi"
-                           << QByteArray("Hi\r\nx\r\nHi\r\n");
+                           << h1 + "Hi</h1>\r\nx\r\n" + h1 + "Hi</h1>\r\n";
     QTest::newRow("empty caption") << QByteArray("a\nCaption goes here\nb\n") << "" << QByteArray("a\r\n\r\nb\r\n");
-    QTest::newRow("markup as typed") << QByteArray("Caption goes here\n") << "a < b & <i>c</i>"
-                                     << QByteArray("a < b & <i>c</i>\r\n");
-    QTest::newRow("CR LF template") << QByteArray("a\r\nCaption goes here\r\n") << "Hi" << QByteArray("a\r\nHi\r\n");
-    QTest::newRow("no final line end") << QByteArray("a\nCaption goes here") << "Hi" << QByteArray("a\r\nHi\r\n");
+    QTest::newRow("markup as text") << QByteArray("Caption goes here\n") << "a < b & <i>\"c\"</i>"
+                                    << h1 + "a &lt; b &amp; &lt;i&gt;&quot;c&quot;&lt;/i&gt;</h1>\r\n";
+    QTest::newRow("CR LF template") << QByteArray("a\r\nCaption goes here\r\n") << "Hi"
+                                    << "a\r\n" + h1 + "Hi</h1>\r\n";
+    QTest::newRow("no final line end") << QByteArray("a\nCaption goes here") << "Hi" << "a\r\n" + h1 + "Hi</h1>\r\n";
     QTest::newRow("non-ASCII") << QByteArray("Caption goes here\n")
                                << QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9")
-                               << QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9\r\n").toUtf8();
-    QTest::newRow("several lines") << QByteArray("Caption goes here\n") << "one\ntwo" << QByteArray("one\r\ntwo\r\n");
+                               << h1 + QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9</h1>\r\n").toUtf8();
+    QTest::newRow("several lines") << QByteArray("Caption goes here\n") << "one\ntwo\r\nthree"
+                                   << h1 + "one\r\ntwo\r\nthree</h1>\r\n";
     const QString longCaption(20000, QLatin1Char('x'));
-    QTest::newRow("long") << QByteArray("Caption goes here\n") << longCaption << (longCaption + "\r\n").toUtf8();
+    QTest::newRow("long") << QByteArray("Caption goes here\n") << longCaption
+                          << h1 + longCaption.toUtf8() + "</h1>\r\n";
+    QTest::newRow("title from first line") << QByteArray("<title>Vexilo</title>\n") << "\n  Tom & <Jerry>  \nb"
+                                           << QByteArray("<title>Tom &amp; &lt;Jerry&gt;</title>\r\n");
+    QTest::newRow("title of empty caption") << QByteArray("<title>Vexilo</title>\n") << ""
+                                            << QByteArray("<title>Vexilo</title>\r\n");
+    QTest::newRow("other title kept") << QByteArray("<title>Mine</title>\n") << "Hi"
+                                      << QByteArray("<title>Mine</title>\r\n");
+    QTest::newRow("player inline") << QByteArray("<script src=\"imagevexilo.class\"></script>\n") << "Hi"
+                                   << QByteArray("<script>\r\nvar s = \"<\\/script>\";\r\n</script>\r\n");
+    QTest::newRow("missing script kept") << QByteArray("<script src=\"other.js\"></script>\n") << "Hi"
+                                         << QByteArray("<script src=\"other.js\"></script>\r\n");
 }
 
 void TestCubeBuilder::captionLines()
@@ -273,8 +295,100 @@ void TestCubeBuilder::captionLines()
     QFETCH(QByteArray, page);
     useOwnTemplate();
     WriteFile(templateFile(QStringLiteral("Vexilo.htm")), templateText);
+    WriteFile(work(QStringLiteral("imagevexilo.class")), "var s = \"</script>\";\n");
     m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, caption, m_sink);
     QCOMPARE(ReadFile(work(QStringLiteral("Vexilo.htm"))), page);
+}
+
+// A face filled from a file is named by the file's name; others keep their number.
+void TestCubeBuilder::faceTextsNamePhotos()
+{
+    place(1, WriteFile(m_env->path(QStringLiteral("photos/Tom & \"Jerry\".jpg")),
+                       Encode(Solid(QSize(50, 50), Qt::red), "jpeg")));
+    QVERIFY(m_lead[2].Load(photo(2), 0, 1, -1) == LeadImage::LeadSuccess);
+    place(2, ClipboardSource);
+    QVERIFY(build());
+    const QByteArray page = ReadFile(work(QStringLiteral("Vexilo.htm")));
+    QVERIFY(page.contains("alt=\"Photo 1 of 6\""));
+    QVERIFY(page.contains("alt=\"Tom &amp; &quot;Jerry&quot;.jpg\""));
+    QVERIFY(!page.contains("alt=\"Photo 2 of 6\""));
+    QVERIFY(page.contains("alt=\"Photo 3 of 6\""));
+}
+
+void TestCubeBuilder::foldOutFoldsIntoTheEditorsCube_data()
+{
+    QTest::addColumn<int>("face");
+    QTest::addColumn<QString>("side");
+    QTest::addColumn<QString>("top");
+    QTest::newRow("face 1") << 1 << "back" << "top";
+    QTest::newRow("face 2") << 2 << "left" << "top";
+    QTest::newRow("face 3") << 3 << "front" << "top";
+    QTest::newRow("face 4") << 4 << "top" << "back";
+    QTest::newRow("face 5") << 5 << "right" << "top";
+    QTest::newRow("face 6") << 6 << "bottom" << "front";
+}
+
+// Folding the printed net, centre cell in front, puts every face where the
+// editor's cross puts it, with its top where the cross's top goes.
+void TestCubeBuilder::foldOutFoldsIntoTheEditorsCube()
+{
+    QFETCH(int, face);
+    QFETCH(QString, side);
+    QFETCH(QString, top);
+    const CubeFolding::Placement cross = CubeFolding::EditorsCube().at(face - 1);
+    QCOMPARE(CubeFolding::Name(cross.side), side);
+    QCOMPARE(CubeFolding::Name(cross.top), top);
+
+    QList<QPoint> grid;
+    QList<int> turns;
+    for (int cell = 0; cell < FaceCount; ++cell) {
+        grid << QPoint(qRound((CubeBuilder::FoldOutLeft[cell] - CubeBuilder::FoldOutLeft[1]) / 208.0),
+                       qRound(CubeBuilder::FoldOutTop[cell] / 208.0));
+        turns << CubeBuilder::FoldOutTurn[cell];
+    }
+    const int front = CubeBuilder::FoldOutCellOf(2);
+    QCOMPARE(grid.at(front), QPoint(1, 1)); // the centre of the cross
+    const CubeFolding::Placement paper = CubeFolding::Fold(grid, turns, front).at(CubeBuilder::FoldOutCellOf(face - 1));
+    QCOMPARE(CubeFolding::Name(paper.side), side);
+    QCOMPARE(CubeFolding::Name(paper.top), top);
+}
+
+// Face 1 stands upright on the folded cube's back only when printed turned.
+void TestCubeBuilder::turnedFaceDrawnUpsideDown()
+{
+    place(0, WriteFile(m_env->path(QStringLiteral("photos/q.png")), Encode(Quadrants(QSize(400, 400)), "png")));
+    place(2, WriteFile(m_env->path(QStringLiteral("photos/q3.png")), Encode(Quadrants(QSize(400, 400)), "png")));
+    QVERIFY(build());
+    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    const auto quadrant = [](const QRect &cell, bool right, bool bottom) {
+        const int h = cell.width() / 2;
+        return QRect(cell.left() + (right ? h : 0), cell.top() + (bottom ? h : 0), h, h).adjusted(8, 8, -8, -8);
+    };
+    QVERIFY(AreaIs(foldOut, quadrant(Cell(2, 0), false, false), Qt::red));
+    QVERIFY(AreaIs(foldOut, quadrant(Cell(2, 0), true, true), Qt::yellow));
+    QVERIFY(AreaIs(foldOut, quadrant(Cell(0, 0), false, false), Qt::yellow));
+    QVERIFY(AreaIs(foldOut, quadrant(Cell(0, 0), true, false), Qt::blue));
+    QVERIFY(AreaIs(foldOut, quadrant(Cell(0, 0), true, true), Qt::red));
+    // The web image stays upright.
+    const QImage web(work(QStringLiteral("image1.jpg")));
+    QVERIFY(AreaIs(web, QRect(8, 8, 100, 100), Qt::red));
+}
+
+// Every build writes the print-ready sheet and the single-file cube, also
+// with no photo at all; the pictures in between are gone afterwards.
+void TestCubeBuilder::printAndSingleFileWrittenEveryBuild()
+{
+    QVERIFY(build());
+    QVERIFY(ReadFile(work(QStringLiteral("cubefold.pdf"))).startsWith("%PDF-"));
+    QVERIFY(ReadFile(work(QStringLiteral("Cube.html"))).contains("src=\"data:image/jpeg;base64,"));
+    place(3, photo(3));
+    QFile::remove(work(QStringLiteral("Cube.html")));
+    WriteFile(work(QStringLiteral("cubefold.pdf")), "old");
+    QVERIFY(build());
+    QVERIFY(ReadFile(work(QStringLiteral("cubefold.pdf"))).startsWith("%PDF-"));
+    const QByteArray single = ReadFile(work(QStringLiteral("Cube.html")));
+    QVERIFY(single.contains(ReadFile(work(QStringLiteral("image4.jpg"))).toBase64()));
+    QVERIFY(QDir(gTempDirectory).entryList({QStringLiteral("pimage*")}).isEmpty());
 }
 
 void TestCubeBuilder::workDirectoryDeletedBetweenBuilds()
