@@ -1,9 +1,12 @@
 // The Windows program at the head of every Cube.exe. It reads its own file,
-// checks the ZIP archive that follows the program, unpacks it into a new
-// folder and opens the page. "Cube.exe /x FOLDER" only unpacks, silently.
+// checks the ZIP archive that follows the program, unpacks it into its own
+// folder under %TEMP% (one per package content, reused when the same package
+// is opened again) and opens the page. "Cube.exe /x FOLDER" only unpacks,
+// silently, into FOLDER (made with its parents when missing).
 //
 // Nothing is written before the whole archive has been checked (every header,
-// every name, every checksum), and a failure while writing removes what was
+// every name, every checksum), a file that is there already under a packed
+// name is never replaced, and a failure while writing removes what was
 // written, so a damaged package leaves nothing behind.
 //
 // The stub travels inside every package, so it keeps to the Win32 API and
@@ -61,6 +64,7 @@ struct Entry
     std::uint32_t packedSize;
     std::uint32_t size;
     std::uint64_t dataOffset;
+    bool present; // the target folder holds this very file already
 };
 
 struct Bytes
@@ -318,15 +322,47 @@ Text PathIn(const Text &folder, const wchar_t *name)
     return path;
 }
 
-// Writes every entry into folder; on failure removes what it wrote.
+// The checksum of a file, when it can be read and has the given size.
+bool FileMatches(const wchar_t *path, const Entry &entry)
+{
+    HANDLE in = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    std::uint32_t crc = crc32(0, nullptr, 0);
+    bool ok = GetFileSizeEx(in, &size) && size.QuadPart == entry.size;
+    DWORD read = 0;
+    while (ok && ReadFile(in, gInflateBuffer, sizeof gInflateBuffer, &read, nullptr) && read > 0)
+        crc = crc32(crc, gInflateBuffer, read);
+    CloseHandle(in);
+    return ok && crc == entry.crc;
+}
+
+// Marks the entries whose file the folder holds already; false when the
+// folder holds a different file under an entry's name.
+bool CheckFolder(Entry *entries, unsigned count, const Text &folder, Failure &failure)
+{
+    for (unsigned i = 0; i < count; ++i) {
+        const Text path = PathIn(folder, entries[i].name);
+        entries[i].present = GetFileAttributesW(path.chars) != INVALID_FILE_ATTRIBUTES;
+        if (entries[i].present && !FileMatches(path.chars, entries[i])) {
+            Fail(failure, WriteFailed).reason << Quoted(path.chars) << L" is there already";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes every entry the folder lacks; on failure removes what it wrote.
 bool WriteAll(const Bytes &file, const Entry *entries, unsigned count, const Text &folder, Failure &failure)
 {
     for (unsigned i = 0; i < count; ++i) {
         const Text path = PathIn(folder, entries[i].name);
-        if (WriteEntry(file, entries[i], path.chars))
+        if (entries[i].present || WriteEntry(file, entries[i], path.chars))
             continue;
         for (unsigned j = 0; j < i; ++j)
-            DeleteFileW(PathIn(folder, entries[j].name).chars);
+            if (!entries[j].present)
+                DeleteFileW(PathIn(folder, entries[j].name).chars);
         Fail(failure, WriteFailed).reason << L"could not write " << Quoted(path.chars);
         return false;
     }
@@ -344,46 +380,92 @@ bool FullPath(const wchar_t *path, Text &full)
     return true;
 }
 
-// A folder under %TEMP% that did not exist before.
-bool MakeFreshFolder(Text &folder)
+// The folders one run has made, as lengths of the folder's path.
+struct MadeFolders
+{
+    static constexpr int Capacity = 256;
+    int lengths[Capacity];
+    int count = 0;
+};
+
+// Makes the folder with every parent it lacks (on a drive; a network
+// folder's parents must be there). Existing folders are fine.
+bool MakeFolders(const Text &folder, MadeFolders &made)
+{
+    const bool network = folder.length > 2 && folder.chars[0] == L'\\' && folder.chars[1] == L'\\';
+    for (int end = network ? folder.length : 3; end <= folder.length; ++end) {
+        if (end < folder.length && folder.chars[end] != L'\\' && folder.chars[end] != L'/')
+            continue;
+        Text prefix;
+        for (int i = 0; i < end; ++i)
+            prefix.chars[i] = folder.chars[i];
+        prefix.chars[end] = 0;
+        prefix.length = end;
+        if (CreateDirectoryW(prefix.chars, nullptr)) {
+            if (made.count < MadeFolders::Capacity)
+                made.lengths[made.count++] = end;
+        } else if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_ACCESS_DENIED) {
+            return false;
+        }
+    }
+    const DWORD attributes = GetFileAttributesW(folder.chars);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveMadeFolders(const Text &folder, const MadeFolders &made)
+{
+    for (int k = made.count; k-- > 0;) {
+        Text prefix = folder;
+        prefix.chars[made.lengths[k]] = 0;
+        RemoveDirectoryW(prefix.chars);
+    }
+}
+
+// Unpacks into folder, made with its parents when missing; files it holds
+// already are kept when they are the package's own and refused otherwise.
+// On failure what this run made is removed again.
+bool UnpackInto(const Bytes &file, Entry *entries, unsigned count, const Text &folder, Failure &failure)
+{
+    MadeFolders made;
+    if (!MakeFolders(folder, made)) {
+        RemoveMadeFolders(folder, made);
+        Fail(failure, WriteFailed).reason << L"could not make the folder " << Quoted(folder.chars);
+        return false;
+    }
+    if (CheckFolder(entries, count, folder, failure) && WriteAll(file, entries, count, folder, failure))
+        return true;
+    RemoveMadeFolders(folder, made);
+    return false;
+}
+
+// One folder under %TEMP% per package content, named from the package's
+// checksum, so that opening the same package again reuses its files. A
+// folder that holds other files under the package's names is passed over.
+bool UnpackIntoTemp(const Bytes &file, Entry *entries, unsigned count, Text &folder, Failure &failure)
 {
     wchar_t temp[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH)
+    if (length == 0 || length > MAX_PATH) {
+        Fail(failure, WriteFailed).reason << L"could not find the folder for temporary files";
         return false;
-    const unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
-    for (unsigned i = 0; i < 1000; ++i) {
-        wchar_t name[32];
-        wsprintfW(name, L"Vexilo Cube %08x", seed + i * 7919u);
+    }
+    const unsigned checksum = unsigned(crc32(0, file.data, unsigned(file.size)));
+    for (unsigned attempt = 1; attempt <= 20; ++attempt) {
+        wchar_t name[48];
+        if (attempt == 1)
+            wsprintfW(name, L"Vexilo Cube %08x", checksum);
+        else
+            wsprintfW(name, L"Vexilo Cube %08x (%u)", checksum, attempt);
         folder.length = 0;
         folder << temp << name;
-        if (CreateDirectoryW(folder.chars, nullptr))
+        if (UnpackInto(file, entries, count, folder, failure))
             return true;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
     }
     return false;
 }
 
-// Makes the folder to unpack into: the one given (created when absent) or,
-// when none is given, a fresh one under %TEMP%. `created` says whether it is new.
-bool PrepareFolder(const wchar_t *given, Text &folder, bool &created, Failure &failure)
-{
-    if (!given) {
-        created = MakeFreshFolder(folder);
-        if (!created)
-            Fail(failure, WriteFailed).reason << L"could not make a folder for its files";
-        return created;
-    }
-    created = FullPath(given, folder) && CreateDirectoryW(folder.chars, nullptr);
-    if (created || (folder.length > 0 && GetLastError() == ERROR_ALREADY_EXISTS))
-        return true;
-    Fail(failure, WriteFailed).reason << L"could not make the folder " << Quoted(given);
-    return false;
-}
-
-// Unpacks the package into the folder given, or into a fresh one under %TEMP%
-// when none is given; a folder made here is removed again on failure.
+// Unpacks the package into the folder given, or into its own folder under
+// %TEMP% when none is given.
 bool Extract(const wchar_t *given, Text &folder, unsigned &count, Failure &failure)
 {
     Bytes file{};
@@ -392,15 +474,15 @@ bool Extract(const wchar_t *given, Text &folder, unsigned &count, Failure &failu
         return false;
     }
     Entry *entries = nullptr;
-    bool created = false;
-    if (!ReadDirectory(file, entries, count, failure) || !CheckAll(file, entries, count, failure)
-        || !PrepareFolder(given, folder, created, failure))
+    if (!ReadDirectory(file, entries, count, failure) || !CheckAll(file, entries, count, failure))
         return false;
-    if (WriteAll(file, entries, count, folder, failure))
-        return true;
-    if (created)
-        RemoveDirectoryW(folder.chars);
-    return false;
+    if (!given)
+        return UnpackIntoTemp(file, entries, count, folder, failure);
+    if (!FullPath(given, folder)) {
+        Fail(failure, WriteFailed).reason << L"could not make the folder " << Quoted(given);
+        return false;
+    }
+    return UnpackInto(file, entries, count, folder, failure);
 }
 
 void PrintLine(const Text &line)

@@ -94,6 +94,9 @@ private slots:
     void stubRefusesDamagedPackage_data();
     void stubRefusesDamagedPackage();
     void stubKeepsFilesAlreadyInFolder();
+    void stubUnpacksIntoFolder_data();
+    void stubUnpacksIntoFolder();
+    void doubleClickReusesItsFolder();
 
 private:
     QString writeInputs(const FileSet &files, const QString &folder = QStringLiteral("in"));
@@ -486,6 +489,80 @@ void TestPakwell::stubKeepsFilesAlreadyInFolder()
     QVERIFY2(run.exitCode == 3, run.err);
     QCOMPARE(FilesIn(out), QStringList{QStringLiteral("b.jpg")});
     QCOMPARE(ReadFile(out + QStringLiteral("/b.jpg")), QByteArray("mine"));
+}
+
+void TestPakwell::stubUnpacksIntoFolder_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("before"); // what the target holds before
+    QTest::newRow("existing empty folder") << "out" << "empty";
+    QTest::newRow("missing parents") << "a/b c/ü/out" << "missing";
+    QTest::newRow("unpacked there before") << "out" << "unpacked";
+    QTest::newRow("other files beside") << "out" << "other";
+}
+
+void TestPakwell::stubUnpacksIntoFolder()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, before);
+    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()}, {QStringLiteral("image1.jpg"), RandomBytes(9000, 2)}};
+    const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
+    QVERIFY(build(exe, writeInputs(files)) != 0);
+    const QString out = m_work->filePath(target);
+    FileSet expected = files;
+    if (before == QLatin1String("empty"))
+        QVERIFY(QDir().mkpath(out));
+    if (before == QLatin1String("unpacked"))
+        QVERIFY(wine(exe, {QStringLiteral("/x"), WindowsPath(out)}).exitCode == 0);
+    if (before == QLatin1String("other")) {
+        WriteFile(out + QStringLiteral("/notes.txt"), "mine");
+        expected[QStringLiteral("notes.txt")] = "mine";
+    }
+
+    const Run run = wine(exe, {QStringLiteral("/x"), WindowsPath(out)});
+    QVERIFY2(run.exitCode == 0, run.err);
+    QCOMPARE(FilesIn(out), QStringList(expected.keys()));
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        QVERIFY2(ReadFile(out + QLatin1Char('/') + it.key()) == it.value(), qPrintable(it.key()));
+}
+
+// Opening the same package again unpacks into the same folder; a folder in
+// which a packed file has been changed is left as it is for a new one.
+void TestPakwell::doubleClickReusesItsFolder()
+{
+    const QString users = m_prefix.filePath(QStringLiteral("drive_c/users"));
+    const auto unpackedFolders = [&] {
+        QStringList folders;
+        QDirIterator it(users, {QStringLiteral("Vexilo Cube *")}, QDir::Dirs, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            folders << it.next();
+        folders.sort();
+        return folders;
+    };
+    const FileSet files{{QStringLiteral("Vexilo.htm"), "<p>reused " + RandomBytes(16, 11).toHex() + "</p>"}};
+    const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
+    QVERIFY(build(exe, writeInputs(files)) != 0);
+    const QStringList before = unpackedFolders();
+    QCOMPARE(wine(exe, {}).exitCode, 0);
+    const QStringList once = unpackedFolders();
+    QCOMPARE(once.size(), before.size() + 1);
+    QCOMPARE(wine(exe, {}).exitCode, 0);
+    QCOMPARE(unpackedFolders(), once);
+
+    QString made;
+    for (const QString &folder : once)
+        if (!before.contains(folder))
+            made = folder;
+    WriteFile(made + QStringLiteral("/Vexilo.htm"), "changed by the reader");
+    QCOMPARE(wine(exe, {}).exitCode, 0);
+    const QStringList twice = unpackedFolders();
+    QCOMPARE(twice.size(), once.size() + 1);
+    QCOMPARE(ReadFile(made + QStringLiteral("/Vexilo.htm")), QByteArray("changed by the reader"));
+    for (const QString &folder : twice)
+        if (!once.contains(folder)) {
+            QVERIFY2(folder.startsWith(made + QStringLiteral(" (2)")), qPrintable(folder));
+            QCOMPARE(ReadFile(folder + QStringLiteral("/Vexilo.htm")), files.first());
+        }
 }
 
 QTEST_GUILESS_MAIN(TestPakwell)
