@@ -198,14 +198,12 @@ QImage CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, 
 // The face's picture at the fold-out's cell size, turned to stand upright on
 // the folded cube, drawn into its cell. The picture goes through file, as
 // the imaging controls take it.
-void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture,
-                                const QString &file)
+void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture, const QString &file)
 {
     if (picture.isNull())
         return;
     const int cell = FoldOutCellOf(faceIndex);
-    const QImage fitted = picture
-                              .scaled(FoldOutCell, FoldOutCell, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+    const QImage fitted = picture.scaled(FoldOutCell, FoldOutCell, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                               .transformed(QTransform().rotate(FoldOutTurn[cell]));
     if (!fitted.save(file, "JPEG", 95))
         return;

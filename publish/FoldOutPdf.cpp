@@ -60,10 +60,14 @@ struct Layout
 QLineF Edge(const QRectF &r, char edge)
 {
     switch (edge) {
-    case 't': return {r.topLeft(), r.topRight()};
-    case 'r': return {r.topRight(), r.bottomRight()};
-    case 'b': return {r.bottomRight(), r.bottomLeft()};
-    default: return {r.bottomLeft(), r.topLeft()};
+    case 't':
+        return {r.topLeft(), r.topRight()};
+    case 'r':
+        return {r.topRight(), r.bottomRight()};
+    case 'b':
+        return {r.bottomRight(), r.bottomLeft()};
+    default:
+        return {r.bottomLeft(), r.topLeft()};
     }
 }
 
@@ -183,8 +187,8 @@ bool FoldOutPdf::Write(const QString &path, const QImage (&faces)[6])
         return false;
     {
         QPdfWriter pdf(&file);
-        pdf.setPageSize(QPageSize(QSizeF(PageWidthMm, PageHeightMm), QPageSize::Millimeter,
-                                  QStringLiteral("A4 and Letter")));
+        pdf.setPageSize(
+            QPageSize(QSizeF(PageWidthMm, PageHeightMm), QPageSize::Millimeter, QStringLiteral("A4 and Letter")));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setResolution(Resolution);
         pdf.setTitle(QStringLiteral("Paper cube"));

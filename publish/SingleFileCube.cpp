@@ -33,7 +33,7 @@ bool InlineLine(QString &line, const QString &folder)
             return false;
         out += line.mid(at, m.capturedStart() - at);
         out += m.captured(1) + QLatin1String("=\"data:") + QString::fromLatin1(type) + QLatin1String(";base64,")
-            + QString::fromLatin1(file.readAll().toBase64()) + QLatin1Char('"');
+               + QString::fromLatin1(file.readAll().toBase64()) + QLatin1Char('"');
         at = m.capturedEnd();
     }
     line = out + line.mid(at);

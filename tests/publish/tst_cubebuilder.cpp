@@ -252,7 +252,8 @@ void TestCubeBuilder::captionLines_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QByteArray>("page");
     const QByteArray h1 = "<h1 id=\"caption\">";
-    QTest::newRow("exact") << QByteArray("a\nCaption goes here\nb\n") << "Hi" << "a\r\n" + h1 + "Hi</h1>\r\nb\r\n";
+    QTest::newRow("exact") << QByteArray("a\nCaption goes here\nb\n") << "Hi"
+                           << "a\r\n" + h1 + "Hi</h1>\r\nb\r\n";
     QTest::newRow("trailing blank") << QByteArray("Caption goes here \n") << "Hi"
                                     << QByteArray("Caption goes here \r\n");
     QTest::newRow("leading blank") << QByteArray(" Caption goes here\n") << "Hi"
@@ -267,7 +268,8 @@ void TestCubeBuilder::captionLines_data()
                                     << h1 + "a &lt; b &amp; &lt;i&gt;&quot;c&quot;&lt;/i&gt;</h1>\r\n";
     QTest::newRow("CR LF template") << QByteArray("a\r\nCaption goes here\r\n") << "Hi"
                                     << "a\r\n" + h1 + "Hi</h1>\r\n";
-    QTest::newRow("no final line end") << QByteArray("a\nCaption goes here") << "Hi" << "a\r\n" + h1 + "Hi</h1>\r\n";
+    QTest::newRow("no final line end") << QByteArray("a\nCaption goes here") << "Hi"
+                                       << "a\r\n" + h1 + "Hi</h1>\r\n";
     QTest::newRow("non-ASCII") << QByteArray("Caption goes here\n")
                                << QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9")
                                << h1 + QStringLiteral("W\u00fcrfel \u2013 \u00e9t\u00e9</h1>\r\n").toUtf8();
@@ -278,8 +280,8 @@ void TestCubeBuilder::captionLines_data()
                           << h1 + longCaption.toUtf8() + "</h1>\r\n";
     QTest::newRow("title from first line") << QByteArray("<title>Vexilo</title>\n") << "\n  Tom & <Jerry>  \nb"
                                            << QByteArray("<title>Tom &amp; &lt;Jerry&gt;</title>\r\n");
-    QTest::newRow("title of empty caption") << QByteArray("<title>Vexilo</title>\n") << ""
-                                            << QByteArray("<title>Vexilo</title>\r\n");
+    QTest::newRow("title of empty caption")
+        << QByteArray("<title>Vexilo</title>\n") << "" << QByteArray("<title>Vexilo</title>\r\n");
     QTest::newRow("other title kept") << QByteArray("<title>Mine</title>\n") << "Hi"
                                       << QByteArray("<title>Mine</title>\r\n");
     QTest::newRow("player inline") << QByteArray("<script src=\"imagevexilo.class\"></script>\n") << "Hi"
@@ -320,12 +322,18 @@ void TestCubeBuilder::foldOutFoldsIntoTheEditorsCube_data()
     QTest::addColumn<int>("face");
     QTest::addColumn<QString>("side");
     QTest::addColumn<QString>("top");
-    QTest::newRow("face 1") << 1 << "back" << "top";
-    QTest::newRow("face 2") << 2 << "left" << "top";
-    QTest::newRow("face 3") << 3 << "front" << "top";
-    QTest::newRow("face 4") << 4 << "top" << "back";
-    QTest::newRow("face 5") << 5 << "right" << "top";
-    QTest::newRow("face 6") << 6 << "bottom" << "front";
+    QTest::newRow("face 1") << 1 << "back"
+                            << "top";
+    QTest::newRow("face 2") << 2 << "left"
+                            << "top";
+    QTest::newRow("face 3") << 3 << "front"
+                            << "top";
+    QTest::newRow("face 4") << 4 << "top"
+                            << "back";
+    QTest::newRow("face 5") << 5 << "right"
+                            << "top";
+    QTest::newRow("face 6") << 6 << "bottom"
+                            << "front";
 }
 
 // Folding the printed net, centre cell in front, puts every face where the

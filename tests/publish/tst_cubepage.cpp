@@ -140,7 +140,8 @@ QString TestCubePage::writeCheckPage(const QString &folder, const QString &name,
 {
     QStringList list;
     for (const auto &frame : frames)
-        list << QStringLiteral("[\"%1\", %2, %3]").arg(frame.first).arg(frame.second.width()).arg(frame.second.height());
+        list
+            << QStringLiteral("[\"%1\", %2, %3]").arg(frame.first).arg(frame.second.width()).arg(frame.second.height());
     QByteArray page = ReadFile(TestEnvironment::sourceDir() + QStringLiteral("/tests/publish/CheckPage.htm"));
     page.replace("/*FRAMES*/[]", ("[" + list.join(QStringLiteral(", ")) + "]").toUtf8());
     WriteFile(folder + QLatin1Char('/') + name, page);
@@ -199,8 +200,8 @@ void TestCubePage::playsFromNosniffServer()
     QProcess server;
     const QString base = HeadlessBrowser::ServeFolder(server, m_folder);
     QVERIFY2(!base.isEmpty(), server.readAllStandardError().constData());
-    const Findings found =
-        HeadlessBrowser::ChromiumFindings(base + checkBothSizes(m_folder, QStringLiteral("Vexilo.htm")), profile(), kWindow);
+    const Findings found = HeadlessBrowser::ChromiumFindings(
+        base + checkBothSizes(m_folder, QStringLiteral("Vexilo.htm")), profile(), kWindow);
     HeadlessBrowser::StopServer(server);
     verifyPlays(found, base);
 
@@ -372,7 +373,8 @@ void TestCubePage::checkCatchesFaults()
         profile(), kWindow);
     QVERIFY(!found.console.isEmpty());
     const QMap<QString, FrameReport> reports = Reports(found.lines);
-    QVERIFY(reports[QStringLiteral("0")].values(QStringLiteral("res")).contains(QStringLiteral("http://192.0.2.1/x.png")));
+    QVERIFY(
+        reports[QStringLiteral("0")].values(QStringLiteral("res")).contains(QStringLiteral("http://192.0.2.1/x.png")));
     QVERIFY2(reports[QStringLiteral("all")].value(QStringLiteral("verdict")).contains(QLatin1String("1 flat")),
              qPrintable(found.lines.join('\n')));
 }

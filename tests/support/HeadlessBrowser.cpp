@@ -82,9 +82,9 @@ Findings ChromiumFindings(const QString &url, const QString &profile, QSize wind
     chromium.waitForFinished(90000);
     Findings found;
     const QString dom = QString::fromUtf8(chromium.readAllStandardOutput());
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("<pre id=\"out\">(.*?)</pre>"), QRegularExpression::DotMatchesEverythingOption)
-            .match(dom);
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("<pre id=\"out\">(.*?)</pre>"),
+                                                         QRegularExpression::DotMatchesEverythingOption)
+                                          .match(dom);
     if (m.hasMatch())
         found.lines = m.captured(1).split(QLatin1Char('\n'));
     for (const QString &line : QString::fromUtf8(chromium.readAllStandardError()).split(QLatin1Char('\n')))

@@ -67,11 +67,11 @@ void TestBuildCommand::buildsIntoNewFolder()
     QVERIFY(err.contains("Building Vexilo..."));
     QVERIFY(err.contains("Creating Image Files..."));
     const QString out = m_env->path(QStringLiteral("out/new/cube"));
-    QStringList expected{"Cube.html",  "Vexilo.htm", "cubefold.jpg", "cubefold.pdf",     "image1.jpg", "image2.jpg",
-                         "image3.jpg", "image4.jpg", "image5.jpg",   "image6.jpg", "imagevexilo.class"};
+    QStringList expected{"Cube.html",  "Vexilo.htm", "cubefold.jpg", "cubefold.pdf", "image1.jpg",       "image2.jpg",
+                         "image3.jpg", "image4.jpg", "image5.jpg",   "image6.jpg",   "imagevexilo.class"};
     QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), expected);
-    QVERIFY(
-        ReadFile(out + QStringLiteral("/Vexilo.htm")).contains(QStringLiteral(">Gr\u00fc\u00dfe &lt;3</h1>\r\n").toUtf8()));
+    QVERIFY(ReadFile(out + QStringLiteral("/Vexilo.htm"))
+                .contains(QStringLiteral(">Gr\u00fc\u00dfe &lt;3</h1>\r\n").toUtf8()));
     const QImage foldOut(out + QStringLiteral("/cubefold.jpg"));
     QVERIFY(AreaIs(foldOut, QRect(35 + 6, 210 + 6, 196, 196), Qt::blue));
     QVERIFY(AreaIs(QImage(out + QStringLiteral("/image2.jpg")), QRect(4, 4, 242, 242), Qt::blue));

@@ -69,6 +69,17 @@ QStringList FilesIn(const QString &dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
+// The folders a double-clicked package unpacked into, below the prefix's users.
+QStringList UnpackedFolders(const QString &users)
+{
+    QStringList folders;
+    QDirIterator it(users, {QStringLiteral("Vexilo Cube *")}, QDir::Dirs, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        folders << it.next();
+    folders.sort();
+    return folders;
+}
+
 } // namespace
 
 class TestPakwell : public QObject
@@ -313,14 +324,7 @@ void TestPakwell::doubleClickOnDamagedPackageWritesNothing()
     package.chop(1);
     WriteFile(exe, package);
 
-    const auto unpackedFolders = [this] {
-        QStringList folders;
-        QDirIterator it(m_prefix.filePath(QStringLiteral("drive_c/users")), {QStringLiteral("Vexilo Cube *")},
-                        QDir::Dirs, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            folders << it.next();
-        return folders;
-    };
+    const auto unpackedFolders = [this] { return UnpackedFolders(m_prefix.filePath(QStringLiteral("drive_c/users"))); };
     const QStringList before = unpackedFolders();
     const Run run = wine(exe, {});
     QCOMPARE(run.exitCode, 2);
@@ -495,17 +499,22 @@ void TestPakwell::stubUnpacksIntoFolder_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("before"); // what the target holds before
-    QTest::newRow("existing empty folder") << "out" << "empty";
-    QTest::newRow("missing parents") << "a/b c/ü/out" << "missing";
-    QTest::newRow("unpacked there before") << "out" << "unpacked";
-    QTest::newRow("other files beside") << "out" << "other";
+    QTest::newRow("existing empty folder") << "out"
+                                           << "empty";
+    QTest::newRow("missing parents") << "a/b c/ü/out"
+                                     << "missing";
+    QTest::newRow("unpacked there before") << "out"
+                                           << "unpacked";
+    QTest::newRow("other files beside") << "out"
+                                        << "other";
 }
 
 void TestPakwell::stubUnpacksIntoFolder()
 {
     QFETCH(QString, target);
     QFETCH(QString, before);
-    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()}, {QStringLiteral("image1.jpg"), RandomBytes(9000, 2)}};
+    const FileSet files{{QStringLiteral("Vexilo.htm"), PageText()},
+                        {QStringLiteral("image1.jpg"), RandomBytes(9000, 2)}};
     const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
     QVERIFY(build(exe, writeInputs(files)) != 0);
     const QString out = m_work->filePath(target);
@@ -531,14 +540,7 @@ void TestPakwell::stubUnpacksIntoFolder()
 void TestPakwell::doubleClickReusesItsFolder()
 {
     const QString users = m_prefix.filePath(QStringLiteral("drive_c/users"));
-    const auto unpackedFolders = [&] {
-        QStringList folders;
-        QDirIterator it(users, {QStringLiteral("Vexilo Cube *")}, QDir::Dirs, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            folders << it.next();
-        folders.sort();
-        return folders;
-    };
+    const auto unpackedFolders = [&] { return UnpackedFolders(users); };
     const FileSet files{{QStringLiteral("Vexilo.htm"), "<p>reused " + RandomBytes(16, 11).toHex() + "</p>"}};
     const QString exe = m_work->filePath(QStringLiteral("Cube.exe"));
     QVERIFY(build(exe, writeInputs(files)) != 0);
