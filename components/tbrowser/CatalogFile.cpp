@@ -19,6 +19,10 @@ bool isPrintable(const QByteArray &text)
     return !text.isEmpty();
 }
 
+} // namespace
+
+namespace CatalogFile {
+
 std::optional<QList<CatalogPhoto>> parse(const QByteArray &text)
 {
     if (!text.endsWith('\n'))
@@ -45,9 +49,6 @@ std::optional<QList<CatalogPhoto>> parse(const QByteArray &text)
         return std::nullopt;
     return photos;
 }
-} // namespace
-
-namespace CatalogFile {
 
 bool isSafeThumbnailName(const QString &name)
 {

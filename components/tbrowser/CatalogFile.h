@@ -23,6 +23,7 @@ constexpr int Version = 1;
 // The photos of a catalog file; nothing when it is missing, truncated,
 // corrupt or of a newer version.
 std::optional<QList<CatalogPhoto>> read(const QString &path);
+std::optional<QList<CatalogPhoto>> parse(const QByteArray &text);
 // Writes the file as a whole or not at all: on failure an existing file keeps
 // its content.
 bool write(const QString &path, const QList<CatalogPhoto> &photos);
