@@ -1,9 +1,10 @@
 #include "components/imaging/LeadImage.h"
 
+#include "components/pixlet/PictureDecoder.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHash>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QMimeData>
 #include <QPainter>
@@ -49,10 +50,7 @@ void LeadImage::setImage(const QImage &image)
 
 qint16 LeadImage::Load(const QString &path, qint16, qint16, qint16)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    reader.setAllocationLimit(LoadLimitMB);
-    setImage(reader.read());
+    setImage(PictureDecoder::DecodeFile(path, {}, LoadLimitMB));
     return m_image.isNull() ? LeadFailure : LeadSuccess;
 }
 
@@ -103,7 +101,9 @@ qint16 LeadImage::Save(const QString &path, qint16 format, qint16 bitsPerPixel, 
         return LeadFailure;
     QImageWriter writer(&file, "jpeg");
     writer.setQuality(qMax(1, 97 - qualityFactor));
-    if (!writer.write(m_image.convertToFormat(QImage::Format_RGB888))) {
+    // The final flush is checked before the commit, which would otherwise
+    // rename a short file over the old one when the disk is full.
+    if (!writer.write(m_image.convertToFormat(QImage::Format_RGB888)) || !file.flush()) {
         file.cancelWriting();
         return LeadFailure;
     }

@@ -84,6 +84,8 @@ MMail::MMail(QObject *parent)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &MMail::onTimeout);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &MMail::onDeadline);
 }
 
 MMail::~MMail()
@@ -166,7 +168,9 @@ bool MMail::setTo(const QString &value)
 
 bool MMail::setBoundary(const QString &value)
 {
-    static const QRegularExpression valid(QStringLiteral("^[0-9A-Za-z'()+_,./:=? -]{0,69}[0-9A-Za-z'()+_,./:=?-]$"));
+    // Anchored to the very end: "$" alone would also match before a final line feed.
+    static const QRegularExpression valid(QRegularExpression::anchoredPattern(
+        QStringLiteral("[0-9A-Za-z'()+_,./:=? -]{0,69}[0-9A-Za-z'()+_,./:=?-]")));
     if (!valid.match(value).hasMatch())
         return false;
     m_message.boundary = value;
@@ -199,12 +203,15 @@ bool MMail::setAction(int operation)
     case Connect:
         if (m_phase != Phase::Idle)
             return false;
+        m_deadline.start(m_operationDeadline);
         startConnect();
         return true;
     case Send:
+        m_deadline.start(m_operationDeadline);
         startSend();
         return true;
     case Disconnect:
+        m_deadline.start(m_operationDeadline);
         startDisconnect();
         return true;
     default:
@@ -404,11 +411,11 @@ void MMail::onReadyRead()
 {
     if (!m_socket)
         return;
+    // The reply timer runs from the command to the whole reply: bytes that
+    // trickle in do not restart it.
     m_reader.append(m_socket->readAll());
     if (m_phase == Phase::Quit)
         return finishPhase();
-    if (m_phase != Phase::Data && m_phase != Phase::EndOfData)
-        m_timer.start(m_replyTimeout);
     for (;;) {
         const Phase waiting = m_phase;
         if (waiting == Phase::Idle || waiting == Phase::Ready || waiting == Phase::Handshake)
@@ -477,6 +484,7 @@ void MMail::handleReply(int code, const QStringList &lines)
 void MMail::finishPhase()
 {
     m_timer.stop();
+    m_deadline.stop();
     if (m_phase == Phase::Quit || !m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
         m_phase = Phase::Idle;
         if (m_socket)
@@ -531,6 +539,14 @@ void MMail::onTimeout()
     }
 }
 
+void MMail::onDeadline()
+{
+    if (m_phase == Phase::Quit)
+        return finishPhase();
+    if (m_phase != Phase::Idle && m_phase != Phase::Ready)
+        fail(TimedOut, tr("The server took too long"));
+}
+
 void MMail::fail(qint16 code, const QString &text)
 {
     stop();
@@ -558,6 +574,7 @@ void MMail::stop()
 {
     m_phase = Phase::Idle;
     m_timer.stop();
+    m_deadline.stop();
     if (m_lookupId >= 0) {
         QHostInfo::abortHostLookup(m_lookupId);
         m_lookupId = -1;

@@ -89,9 +89,12 @@ public:
     const MimeMessage &message() const { return m_message; }
 
     // Our own settings: how long to wait for a connection and for each
-    // reply (or, while sending, for the server to take more bytes).
+    // reply (or, while sending, for the server to take more bytes), and how
+    // long one operation (connect, send, disconnect) may take in all, so that
+    // a server that answers a byte at a time cannot hold a transfer for ever.
     void setConnectTimeout(int ms) { m_connectTimeout = ms; }
     void setReplyTimeout(int ms) { m_replyTimeout = ms; }
+    void setOperationDeadline(int ms) { m_operationDeadline = ms; }
 
     static constexpr quint16 DefaultPort = 25;
 
@@ -144,6 +147,7 @@ private:
     void onSocketError();
     void onDisconnected();
     void onTimeout();
+    void onDeadline();
     void handleReply(int code, const QStringList &lines);
     void afterEhlo(const QStringList &lines);
     void sendCommand(const QByteArray &command, Phase next);
@@ -168,10 +172,12 @@ private:
     qint16 m_lastError = NoError;
     int m_connectTimeout = 30000;
     int m_replyTimeout = 120000;
+    int m_operationDeadline = 10 * 60000;
 
     Phase m_phase = Phase::Idle;
     QSslSocket *m_socket = nullptr;
     QTimer m_timer;
+    QTimer m_deadline;
     SmtpReplyReader m_reader;
     int m_lookupId = -1;
     QString m_host;

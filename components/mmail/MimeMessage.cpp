@@ -13,15 +13,19 @@ bool isPlainAscii(const QString &text)
     return true;
 }
 
+constexpr int kMaxLineOctets = 998;   // without the CR LF
+
 // Breaks a header line before blanks so that lines stay within 78 columns
-// where the text allows; unfolding gives the value back unchanged.
+// where the text allows; unfolding gives the value back unchanged. A break
+// goes only before the last blank of a run, so that no continuation line
+// consists of blanks alone.
 QByteArray folded(const QByteArray &line)
 {
     QByteArray out;
     qsizetype lineStart = 0;
     qsizetype lastBlank = -1;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        if (line.at(i) == ' ' && i > 0)
+        if (line.at(i) == ' ' && i > 0 && i + 1 < line.size() && line.at(i + 1) != ' ')
             lastBlank = i;
         if (i - lineStart >= kFoldColumn && lastBlank > lineStart) {
             out += line.mid(lineStart, lastBlank - lineStart) + "\r\n";
@@ -30,6 +34,14 @@ QByteArray folded(const QByteArray &line)
         }
     }
     return out + line.mid(lineStart);
+}
+
+bool linesFit(const QByteArray &foldedLine)
+{
+    for (const QByteArray &line : foldedLine.split('\n'))
+        if (line.size() - (line.endsWith('\r') ? 1 : 0) > kMaxLineOctets)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -50,12 +62,24 @@ QByteArray MimeMessage::headerLine(const QString &name, const QString &value)
     return folded(line) + "\r\n";
 }
 
+// Plain text when it folds into lines of at most 998 octets, else encoded
+// words, which fold anywhere.
+QByteArray MimeMessage::subjectLine(const QString &subject)
+{
+    if (subject.isEmpty())
+        return "Subject:\r\n";
+    if (isPlainAscii(subject)) {
+        const QByteArray plain = folded("Subject: " + subject.toUtf8());
+        if (linesFit(plain))
+            return plain + "\r\n";
+    }
+    return "Subject: " + encodedWords(subject) + "\r\n";
+}
+
 // RFC 2047 encoded words, each at most 75 characters, never splitting a
 // character between two words.
-QByteArray MimeMessage::encodeWord(const QString &text)
+QByteArray MimeMessage::encodedWords(const QString &text)
 {
-    if (isPlainAscii(text))
-        return text.toUtf8();
     QList<QByteArray> words;
     QByteArray chunk;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -114,7 +138,7 @@ MimeMessage::Stream::Stream(const MimeMessage &m)
     head += headerLine(QStringLiteral("Date"), m.date);
     head += headerLine(QStringLiteral("From"), m.from);
     head += headerLine(QStringLiteral("To"), m.to);
-    head += "Subject:" + (m.subject.isEmpty() ? QByteArray() : ' ' + encodeWord(m.subject)) + "\r\n";
+    head += subjectLine(m.subject);
     for (const QString &line : m.extraHeaderLines)
         head += folded(line.toUtf8()) + "\r\n";
     head += "MIME-Version: 1.0\r\n";

@@ -61,7 +61,10 @@ public:
     QByteArray render() const;
 
     static QByteArray headerLine(const QString &name, const QString &value);
-    static QByteArray encodeWord(const QString &text);
+    // The Subject field: folded plain text where that keeps every line
+    // within 998 octets, else RFC 2047 encoded words.
+    static QByteArray subjectLine(const QString &subject);
+    static QByteArray encodedWords(const QString &text);
     static qint64 base64Size(qint64 rawBytes);
     static QByteArray toCrLfText(const QByteArray &text);
     static QByteArray dotStuffed(const QByteArray &crlfText);

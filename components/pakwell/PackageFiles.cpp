@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
+#include <cwctype>
 #include <optional>
 
 namespace Pakwell {
@@ -41,13 +43,25 @@ std::optional<std::u32string> DecodeUtf8(std::string_view text)
     return decoded;
 }
 
+// Unicode case mappings, whatever the program's own locale.
+locale_t UnicodeLocale()
+{
+    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+    return locale;
+}
+
+// Equal as Windows compares file names, which ignores the case of every
+// letter, not only of A to Z: both case mappings are tried, so that no pair
+// the stub takes for one file gets through.
 bool SameNameIgnoringCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-        if (fold(a[i]) != fold(b[i]))
+    const std::optional<std::u32string> x = DecodeUtf8(a), y = DecodeUtf8(b);
+    if (!x || !y || x->size() != y->size())
+        return a == b;
+    const locale_t locale = UnicodeLocale();
+    for (std::size_t i = 0; i < x->size(); ++i) {
+        const wint_t c = wint_t((*x)[i]), d = wint_t((*y)[i]);
+        if (c != d && towupper_l(c, locale) != towupper_l(d, locale) && towlower_l(c, locale) != towlower_l(d, locale))
             return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "components/pakwell/Pakwell.h"
 
 #include "components/pakwell/PackageFiles.h"
+#include "components/pakwell/PakwellFormat.h"
 #include "components/pakwell/StubImage.h"
 #include "components/pakwell/ZipArchive.h"
 
@@ -25,9 +26,12 @@ bool WritePackage(int fd, std::string_view stub, const std::vector<PackageFile> 
     archive.writeHead(stub);
     std::string content; // kept from file to file
     std::time_t modified = 0;
-    for (const PackageFile &file : files)
-        if (!ReadPlainFile(file.path, content, modified) || !archive.add(file.name, content, modified))
+    std::uint64_t unpacked = 0; // the stub refuses packages that unpack to more
+    for (const PackageFile &file : files) {
+        if (!ReadPlainFile(file.path, content, modified) || (unpacked += content.size()) > MaxUnpackedTotal
+            || !archive.add(file.name, content, modified))
             return false;
+    }
     return archive.finish(ArchiveComment);
 }
 

@@ -24,7 +24,9 @@ constexpr std::uint16_t MethodDeflated = 8;
 
 // Packages are flat: one folder of files, the page refers to them by name.
 constexpr unsigned MaxEntries = 1024;
-constexpr unsigned MaxNameLength = 255;
+constexpr unsigned MaxNameLength = 255;       // in UTF-16 units, as Windows counts
+// All files of a package together; a cube is a few megabytes.
+constexpr std::uint64_t MaxUnpackedTotal = std::uint64_t(256) << 20;
 
 // The stub carries a slot for the name of the file to open after unpacking;
 // the builder finds the slot by its tag and writes the name (UTF-8) after it.
@@ -75,7 +77,10 @@ constexpr bool IsDeviceName(std::u32string_view name)
 // "..", no device name, no character Windows refuses, no trailing dot or blank.
 constexpr bool IsSafeEntryName(std::u32string_view name)
 {
-    if (name.empty() || name.size() > MaxNameLength)
+    std::size_t utf16Units = 0;
+    for (char32_t c : name)
+        utf16Units += c > 0xffff ? 2 : 1;
+    if (name.empty() || utf16Units > MaxNameLength)
         return false;
     for (char32_t c : name)
         if (c < 0x20 || c == 0x7f || std::u32string_view(U"<>:\"/\\|?*").find(c) != std::u32string_view::npos)

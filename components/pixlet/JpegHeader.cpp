@@ -68,10 +68,14 @@ JpegHeader JpegHeader::Read(const QByteArray &file)
             ++at;
             continue;
         }
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) { // no length field
+        // FF 00 is a stuffed zero, not a marker: the decoder skips both bytes
+        // as stray data and looks for the next FF, so must we.
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) { // no length field
             at += 2;
             continue;
         }
+        if (marker == 0xD9) // the end of the picture before any scan
+            return header;
         const int length = wordAt(file, at + 2);
         const qsizetype segment = at + 4;
         if (length < 2 || segment + length - 2 > file.size())

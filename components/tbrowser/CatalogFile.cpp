@@ -19,6 +19,10 @@ bool isPrintable(const QByteArray &text)
     return !text.isEmpty();
 }
 
+} // namespace
+
+namespace CatalogFile {
+
 std::optional<QList<CatalogPhoto>> parse(const QByteArray &text)
 {
     if (!text.endsWith('\n'))
@@ -45,9 +49,6 @@ std::optional<QList<CatalogPhoto>> parse(const QByteArray &text)
         return std::nullopt;
     return photos;
 }
-} // namespace
-
-namespace CatalogFile {
 
 bool isSafeThumbnailName(const QString &name)
 {
@@ -70,7 +71,7 @@ std::optional<QList<CatalogPhoto>> read(const QString &path)
     return parse(file.readAll());
 }
 
-bool write(const QString &path, const QList<CatalogPhoto> &photos)
+bool write(QIODevice &out, const QList<CatalogPhoto> &photos)
 {
     QByteArray text = kMagic + '\t' + QByteArray::number(Version) + '\n';
     for (const CatalogPhoto &photo : photos) {
@@ -79,8 +80,21 @@ bool write(const QString &path, const QList<CatalogPhoto> &photos)
         text += kPhoto + '\t' + photo.url + '\t' + photo.thumbnail.toUtf8() + '\n';
     }
     text += kEnd + '\t' + QByteArray::number(photos.size()) + '\n';
+    return out.write(text) == text.size();
+}
+
+bool write(const QString &path, const QList<CatalogPhoto> &photos)
+{
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // The final flush is checked before the commit, which would otherwise
+    // rename a short file over the old one when the disk is full.
+    if (!write(file, photos) || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 } // namespace CatalogFile

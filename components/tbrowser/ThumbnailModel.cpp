@@ -1,10 +1,10 @@
 #include "components/tbrowser/ThumbnailModel.h"
 
 #include "components/tbrowser/FileUrl.h"
+#include "components/pixlet/PictureDecoder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QImageReader>
 #include <QMimeData>
 #include <QUrl>
 
@@ -84,11 +84,10 @@ QPixmap ThumbnailModel::thumbnail(int row) const
 {
     if (QPixmap *cached = m_cache.object(row))
         return *cached;
-    QImageReader reader(QDir(m_folder).filePath(m_photos.at(row).thumbnail));
+    // Thumbnails come from whatever the catalog's folder holds: they are read
+    // with the same checks as photos.
     const QSize box = (QSizeF(m_size) * m_ratio).toSize();
-    if (reader.size().isValid())
-        reader.setScaledSize(reader.size().scaled(box, Qt::KeepAspectRatio));
-    QPixmap pixmap = QPixmap::fromImage(reader.read());
+    QPixmap pixmap = QPixmap::fromImage(PictureDecoder::DecodeFile(QDir(m_folder).filePath(m_photos.at(row).thumbnail), box));
     pixmap.setDevicePixelRatio(m_ratio);
     m_cache.insert(row, new QPixmap(pixmap), qMax<qsizetype>(1, pixmap.width() * pixmap.height() * 4));
     return pixmap;

@@ -29,13 +29,17 @@ QString GetRegistryString(HKEY hive, const QString &key, const QString &valueNam
 
 void SetRegistryString(HKEY hive, const QString &key, const QString &valueName, const QString &value)
 {
+    WriteRegistryString(hive, key, valueName, value);
+}
+
+bool WriteRegistryString(HKEY hive, const QString &key, const QString &valueName, const QString &value)
+{
     if (!Registry::isPredefinedRoot(hive))
-        return;
+        return false;
     if (value.isEmpty()) {
-        if (!Registry::keyExists(hive, key))
-            Registry::createKey(hive, key);
-        Registry::deleteValue(hive, key, valueName);
-        return;
+        if (!Registry::keyExists(hive, key) && !Registry::createKey(hive, key))
+            return false;
+        return Registry::deleteValue(hive, key, valueName);
     }
-    Registry::writeString(hive, key, valueName, value);
+    return Registry::writeString(hive, key, valueName, value);
 }

@@ -8,3 +8,6 @@
 // anything that cannot be read; writing fails silently.
 QString GetRegistryString(HKEY hive, const QString &key, const QString &valueName);
 void SetRegistryString(HKEY hive, const QString &key, const QString &valueName, const QString &value);
+// The same write, telling whether it happened (Registry::lastError() says why
+// not), for callers that report failures, such as the command line.
+bool WriteRegistryString(HKEY hive, const QString &key, const QString &valueName, const QString &value);

@@ -5,6 +5,8 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <sys/file.h>
 
 namespace {
 
@@ -53,7 +55,58 @@ QString classesKey(const QString &key)
     return clean.isEmpty() ? QStringLiteral("Software\\Classes") : QStringLiteral("Software\\Classes\\") + clean;
 }
 
+QString &LastError()
+{
+    static QString error;
+    return error;
+}
+
+bool Fail(const QString &why)
+{
+    LastError() = why;
+    return false;
+}
+
+// A writer that died between creating its lock file and writing its process
+// id into it leaves an empty lock that names nobody, which would otherwise
+// block every write until it ages. A live writer holds an flock on its lock
+// from the start, so an empty lock that can be flocked is abandoned.
+void RemoveAbandonedLock(const QString &lockPath)
+{
+    QFile lock(lockPath);
+    if (lock.size() != 0 || !lock.open(QIODevice::ReadOnly))
+        return;
+    if (::flock(lock.handle(), LOCK_EX | LOCK_NB) == 0)
+        QFile::remove(lockPath);
+}
+
+// Replaces the hive file as a whole, or leaves it untouched: the final flush
+// is checked before the commit, which would otherwise rename a short file
+// over the old one when the disk is full.
+bool SaveHive(const QString &path, const RegistryHive &hive)
+{
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return Fail(out.errorString());
+    const QByteArray bytes = hive.serialize();
+    errno = 0;
+    if (out.write(bytes) != bytes.size() || !out.flush()) {
+        // QFileDevice keeps no reason for a failed flush; the system's is still in errno.
+        const QString why = errno ? qt_error_string(errno) : out.errorString();
+        out.cancelWriting();
+        return Fail(why);
+    }
+    if (!out.commit())
+        return Fail(out.errorString());
+    return true;
+}
+
 } // namespace
+
+QString Registry::lastError()
+{
+    return LastError();
+}
 
 QString Registry::directory()
 {
@@ -148,24 +201,23 @@ QStringList Registry::subKeys(HKEY root, const QString &key)
 
 bool Registry::modifyHive(const Location &where, const std::function<bool(RegistryHive &, const QString &)> &change)
 {
+    LastError().clear();
+    if (!RegistryHive::canCarryKey(where.fullPath))
+        return Fail(QStringLiteral("The key name cannot be stored: it holds a control character or blanks at an end"));
     const QString dir = directory();
     if (!QDir().mkpath(dir))
-        return false;
-    QLockFile lock(dir + QLatin1Char('/') + where.file + QStringLiteral(".lock"));
+        return Fail(QStringLiteral("The registry folder %1 cannot be created").arg(dir));
+    const QString lockPath = dir + QLatin1Char('/') + where.file + QStringLiteral(".lock");
+    RemoveAbandonedLock(lockPath);
+    QLockFile lock(lockPath);
     if (!lock.tryLock(5000))
-        return false;
+        return Fail(QStringLiteral("%1 is locked by another program").arg(where.file));
     std::optional<RegistryHive> hive = loadHive(where.file);
     if (!hive)
-        return false;
+        return Fail(QStringLiteral("%1 cannot be read and is left as it is").arg(where.file));
     if (!change(*hive, where.fullPath))
         return true;
-    QSaveFile out(dir + QLatin1Char('/') + where.file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = hive->serialize();
-    if (out.write(bytes) != bytes.size())
-        return false;
-    return out.commit();
+    return SaveHive(dir + QLatin1Char('/') + where.file, *hive);
 }
 
 bool Registry::createKey(HKEY root, const QString &key)
@@ -181,6 +233,8 @@ bool Registry::createKey(HKEY root, const QString &key)
 
 bool Registry::writeValue(HKEY root, const QString &key, const RegistryValue &value)
 {
+    if (!RegistryHive::canCarryValue(value))
+        return Fail(QStringLiteral("The value cannot be stored: it holds a NUL character"));
     const auto where = writeLocation(root, key);
     return where && modifyHive(*where, [&](RegistryHive &hive, const QString &path) {
                hive.setValue(path, value);
@@ -198,6 +252,8 @@ bool Registry::writeString(HKEY root, const QString &key, const QString &name, c
 
 bool Registry::deleteValue(HKEY root, const QString &key, const QString &name)
 {
+    if (name.contains(QChar(0)))
+        return Fail(QStringLiteral("The value cannot be stored: it holds a NUL character"));
     const auto where = writeLocation(root, key);
     return where
            && modifyHive(*where, [&](RegistryHive &hive, const QString &path) { return hive.deleteValue(path, name); });

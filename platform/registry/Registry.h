@@ -19,7 +19,8 @@ constexpr HKEY HKEY_DYN_DATA = 0x80000006;
 // ($VEXILO_REGISTRY_DIR, else $XDG_CONFIG_HOME/vexilo). HKEY_CLASSES_ROOT is
 // the merged view of the two Software\Classes keys: reads prefer the user's,
 // writes go to the machine's. Writes are atomic and serialised by a lock file;
-// a hive that cannot be parsed reads as empty and is never written.
+// a hive that cannot be parsed reads as empty and is never written, and a
+// write that fails on the way (a full disk) leaves the old file as it was.
 class Registry
 {
 public:
@@ -36,6 +37,8 @@ public:
     static bool writeString(HKEY root, const QString &key, const QString &name, const QString &text);
     static bool deleteValue(HKEY root, const QString &key, const QString &name);
     static bool deleteKeyTree(HKEY root, const QString &key);
+    // Why the last write that returned false did not happen, in words.
+    static QString lastError();
 
 private:
     struct Location

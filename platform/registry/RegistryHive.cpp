@@ -1,5 +1,6 @@
 #include "platform/registry/RegistryHive.h"
 
+#include <QSet>
 #include <QStringDecoder>
 
 namespace {
@@ -9,11 +10,14 @@ bool samePath(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QString normalizedPath(QString path)
+QString folded(const QString &text)
 {
-    while (path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    return path;
+    return text.toCaseFolded();
+}
+
+QString valueSlot(qsizetype keyIndex, const QString &name)
+{
+    return QString::number(keyIndex) + QLatin1Char(':') + folded(name);
 }
 
 // Reads a quoted string starting at text[pos] == '"'; returns the end index
@@ -89,6 +93,8 @@ bool parseData(const QString &data, RegistryValue &value)
 bool RegistryHive::parse(const QByteArray &bytes)
 {
     m_keys.clear();
+    m_keyIndex.clear();
+    m_valueIndex.clear();
     if (bytes.size() > MaxFileSize || bytes.contains('\0'))
         return false;
     QStringDecoder decoder(QStringDecoder::Utf8);
@@ -97,7 +103,7 @@ bool RegistryHive::parse(const QByteArray &bytes)
         return false;
 
     const QStringList lines = text.split(QLatin1Char('\n'));
-    RegistryKey *current = nullptr;
+    qsizetype current = -1;
     bool headerSeen = false;
     for (QString line : lines) {
         if (line.size() > MaxLineLength)
@@ -118,11 +124,13 @@ bool RegistryHive::parse(const QByteArray &bytes)
             if (!trimmed.endsWith(QLatin1Char(']')) || trimmed.size() < 3)
                 return false;
             const QString path = normalizedPath(trimmed.mid(1, trimmed.size() - 2));
+            if (path.isEmpty())
+                return false;
             createKey(path);
-            current = findKeyMutable(path);
+            current = m_keyIndex.value(folded(path));
             continue;
         }
-        if (!current)
+        if (current < 0)
             return false;
         RegistryValue value;
         int afterName = 0;
@@ -139,9 +147,9 @@ bool RegistryHive::parse(const QByteArray &bytes)
             return false;
         if (!parseData(trimmed.mid(afterName + 1), value))
             return false;
-        setValue(current->path, value);
+        setValueOf(current, value);
     }
-    return true;
+    return headerSeen;
 }
 
 QByteArray RegistryHive::serialize() const
@@ -173,67 +181,119 @@ QByteArray RegistryHive::serialize() const
     return out.toUtf8();
 }
 
+QString RegistryHive::normalizedPath(const QString &path)
+{
+    return path.split(QLatin1Char('\\'), Qt::SkipEmptyParts).join(QLatin1Char('\\'));
+}
+
+bool RegistryHive::canCarryKey(const QString &path)
+{
+    for (const QChar c : path)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    return path == path.trimmed();
+}
+
+bool RegistryHive::canCarryValue(const RegistryValue &value)
+{
+    return !value.name.contains(QChar(0)) && !value.text.contains(QChar(0));
+}
+
 const RegistryKey *RegistryHive::findKey(const QString &path) const
 {
-    const QString wanted = normalizedPath(path);
-    for (const RegistryKey &key : m_keys)
-        if (samePath(key.path, wanted))
-            return &key;
-    return nullptr;
+    const qsizetype index = m_keyIndex.value(folded(normalizedPath(path)), -1);
+    return index < 0 ? nullptr : &m_keys.at(index);
 }
 
 RegistryKey *RegistryHive::findKeyMutable(const QString &path)
 {
-    return const_cast<RegistryKey *>(findKey(path));
+    const qsizetype index = m_keyIndex.value(folded(normalizedPath(path)), -1);
+    return index < 0 ? nullptr : &m_keys[index];
 }
 
 std::optional<RegistryValue> RegistryHive::value(const QString &keyPath, const QString &name) const
 {
-    const RegistryKey *key = findKey(keyPath);
-    if (!key)
+    const qsizetype keyIndex = m_keyIndex.value(folded(normalizedPath(keyPath)), -1);
+    if (keyIndex < 0)
         return std::nullopt;
-    for (const RegistryValue &v : key->values)
-        if (samePath(v.name, name))
-            return v;
-    return std::nullopt;
+    const qsizetype index = m_valueIndex.value(valueSlot(keyIndex, name), -1);
+    if (index < 0)
+        return std::nullopt;
+    return m_keys.at(keyIndex).values.at(index);
 }
 
 QStringList RegistryHive::subKeys(const QString &path) const
 {
     const QString prefix = normalizedPath(path) + QLatin1Char('\\');
     QStringList names;
+    QSet<QString> seen;
     for (const RegistryKey &key : m_keys) {
         if (!key.path.startsWith(prefix, Qt::CaseInsensitive))
             continue;
         const QString child = key.path.mid(prefix.size()).section(QLatin1Char('\\'), 0, 0);
-        if (!names.contains(child, Qt::CaseInsensitive))
+        if (!seen.contains(folded(child))) {
+            seen.insert(folded(child));
             names << child;
+        }
     }
     return names;
 }
 
+RegistryKey &RegistryHive::insertKey(const QString &path)
+{
+    const QString slot = folded(path);
+    const qsizetype index = m_keyIndex.value(slot, -1);
+    if (index >= 0)
+        return m_keys[index];
+    m_keyIndex.insert(slot, m_keys.size());
+    m_keys.append(RegistryKey{path, {}});
+    return m_keys.last();
+}
+
 void RegistryHive::createKey(const QString &path)
 {
-    const QStringList parts = normalizedPath(path).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    const QString whole = normalizedPath(path);
+    if (whole.isEmpty())
+        return;
     QString partial;
-    for (const QString &part : parts) {
+    for (const QString &part : whole.split(QLatin1Char('\\'))) {
         partial += (partial.isEmpty() ? QString() : QStringLiteral("\\")) + part;
-        if (!findKey(partial))
-            m_keys.append(RegistryKey{partial, {}});
+        insertKey(partial);
     }
+}
+
+void RegistryHive::setValueOf(qsizetype keyIndex, const RegistryValue &value)
+{
+    QList<RegistryValue> &values = m_keys[keyIndex].values;
+    const QString slot = valueSlot(keyIndex, value.name);
+    const qsizetype index = m_valueIndex.value(slot, -1);
+    if (index >= 0) {
+        values[index] = value;
+        return;
+    }
+    m_valueIndex.insert(slot, values.size());
+    values.append(value);
 }
 
 void RegistryHive::setValue(const QString &keyPath, const RegistryValue &value)
 {
-    createKey(keyPath);
-    RegistryKey *key = findKeyMutable(keyPath);
-    for (RegistryValue &v : key->values) {
-        if (samePath(v.name, value.name)) {
-            v = value;
-            return;
-        }
+    const QString path = normalizedPath(keyPath);
+    if (path.isEmpty())
+        return;
+    createKey(path);
+    setValueOf(m_keyIndex.value(folded(path)), value);
+}
+
+void RegistryHive::reindex()
+{
+    m_keyIndex.clear();
+    m_valueIndex.clear();
+    for (qsizetype k = 0; k < m_keys.size(); ++k) {
+        m_keyIndex.insert(folded(m_keys.at(k).path), k);
+        const QList<RegistryValue> &values = m_keys.at(k).values;
+        for (qsizetype v = 0; v < values.size(); ++v)
+            m_valueIndex.insert(valueSlot(k, values.at(v).name), v);
     }
-    key->values.append(value);
 }
 
 bool RegistryHive::deleteValue(const QString &keyPath, const QString &name)
@@ -241,14 +301,20 @@ bool RegistryHive::deleteValue(const QString &keyPath, const QString &name)
     RegistryKey *key = findKeyMutable(keyPath);
     if (!key)
         return false;
-    return key->values.removeIf([&](const RegistryValue &v) { return samePath(v.name, name); }) > 0;
+    if (key->values.removeIf([&](const RegistryValue &v) { return samePath(v.name, name); }) == 0)
+        return false;
+    reindex();
+    return true;
 }
 
 bool RegistryHive::deleteKeyTree(const QString &path)
 {
     const QString root = normalizedPath(path);
     const QString prefix = root + QLatin1Char('\\');
-    return m_keys.removeIf([&](const RegistryKey &k) {
+    const bool removed = m_keys.removeIf([&](const RegistryKey &k) {
         return samePath(k.path, root) || k.path.startsWith(prefix, Qt::CaseInsensitive);
     }) > 0;
+    if (removed)
+        reindex();
+    return removed;
 }

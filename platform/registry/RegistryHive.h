@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -14,8 +15,11 @@
 //   "Count"=dword:0000000a
 //   @="default value"
 //
-// Key paths and value names compare without regard to case. A file that
-// cannot be parsed is reported as such, so that callers never overwrite it.
+// Key paths and value names compare without regard to case; empty segments
+// of a key path ("Software\\Norvane") are left out. A file that cannot be
+// parsed, is empty or lacks the header line is reported as such, so that
+// callers never overwrite it. Reading and writing take time in proportion to
+// the size of the hive.
 struct RegistryValue
 {
     enum Type {
@@ -46,6 +50,13 @@ public:
     bool parse(const QByteArray &text);
     QByteArray serialize() const;
 
+    // Whether the file syntax can carry a key path, or a value name and data:
+    // a key path is one line, so no control characters and no blanks at its
+    // ends; names and texts may hold anything but NUL.
+    static bool canCarryKey(const QString &path);
+    static bool canCarryValue(const RegistryValue &value);
+    static QString normalizedPath(const QString &path);
+
     const RegistryKey *findKey(const QString &path) const;
     bool keyExists(const QString &path) const { return findKey(path) != nullptr; }
     std::optional<RegistryValue> value(const QString &keyPath, const QString &name) const;
@@ -58,5 +69,11 @@ public:
 
 private:
     RegistryKey *findKeyMutable(const QString &path);
+    RegistryKey &insertKey(const QString &normalizedPath);
+    void setValueOf(qsizetype keyIndex, const RegistryValue &value);
+    void reindex();
+
     QList<RegistryKey> m_keys;
+    QHash<QString, qsizetype> m_keyIndex;    // folded path -> index in m_keys
+    QHash<QString, qsizetype> m_valueIndex;  // key index and folded name -> index in values
 };

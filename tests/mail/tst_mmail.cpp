@@ -76,10 +76,14 @@ private slots:
     void nonAsciiSubjectIsEncoded();
     void faults_data();
     void faults();
+    void slowServerIsGivenUp_data();
+    void slowServerIsGivenUp();
     void eventsComeAfterTheCallAndOneAtATime();
     void abortEndsTheTransferSilently();
     void lineBreaksInHeaderValuesAreRefused_data();
     void lineBreaksInHeaderValuesAreRefused();
+    void boundaries_data();
+    void boundaries();
 
 private:
     QString writeAttachment(const QByteArray &bytes);
@@ -240,7 +244,9 @@ void TestMMail::faults()
     QFETCH(int, error);
     QScopedPointer<ScriptedPeer> peer(fault >= 0 ? new ScriptedPeer(ScriptedPeer::Fault(fault)) : nullptr);
     MMail mail;
-    mail.setReplyTimeout(500);
+    // A reply must arrive whole within the reply timeout; one sent a byte
+    // at a time takes the test's event loop about 10 ms a byte.
+    mail.setReplyTimeout(fault == ScriptedPeer::ByteByByte ? 5000 : 500);
     mail.setConnectTimeout(2000);
     QVERIFY(compose(mail, peer ? peer->server() : server, QStringLiteral("a@example.com, b@example.com")));
     Transfer t;
@@ -255,6 +261,30 @@ void TestMMail::faults()
     }
     if (peer && error != 0)
         QVERIFY(!peer->messageAccepted());
+}
+
+void TestMMail::slowServerIsGivenUp_data()
+{
+    QTest::addColumn<int>("replyTimeout");
+    QTest::addColumn<int>("deadline");
+    // Each reply takes over four seconds, a byte every 100 ms.
+    QTest::newRow("reply timeout runs from the command") << 500 << 600000;
+    QTest::newRow("deadline of the whole operation") << 20000 << 1000;
+}
+
+void TestMMail::slowServerIsGivenUp()
+{
+    QFETCH(int, replyTimeout);
+    QFETCH(int, deadline);
+    ScriptedPeer peer(ScriptedPeer::Trickle);
+    MMail mail;
+    mail.setReplyTimeout(replyTimeout);
+    mail.setOperationDeadline(deadline);
+    QVERIFY(compose(mail, peer.server(), QStringLiteral("a@example.com")));
+    Transfer t;
+    t.run(mail, 8000);
+    QCOMPARE(t.error, 10060);
+    QCOMPARE(t.done, 0);
 }
 
 void TestMMail::eventsComeAfterTheCallAndOneAtATime()
@@ -340,6 +370,26 @@ void TestMMail::lineBreaksInHeaderValuesAreRefused()
     QVERIFY(!composer.Compose(order));
     QCOMPARE(mail.lastError(), 0);
     QVERIFY(!mail.message().render().contains("victim"));
+}
+
+void TestMMail::boundaries_data()
+{
+    QTest::addColumn<QString>("boundary");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("usual") << QStringLiteral("70554751157_boundary") << true;
+    QTest::newRow("70 characters") << QString(70, QLatin1Char('b')) << true;
+    QTest::newRow("71 characters") << QString(71, QLatin1Char('b')) << false;
+    QTest::newRow("trailing line feed") << QStringLiteral("abc\n") << false;
+    QTest::newRow("trailing blank") << QStringLiteral("abc ") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestMMail::boundaries()
+{
+    QFETCH(QString, boundary);
+    QFETCH(bool, accepted);
+    MMail mail;
+    QCOMPARE(mail.setBoundary(boundary), accepted);
 }
 
 QTEST_MAIN(TestMMail)

@@ -165,7 +165,7 @@ void TestPhotoBrowser::badCatalogLeavesBrowserEmpty_data()
 {
     QTest::addColumn<QByteArray>("sac");
     QTest::newRow("truncated") << QByteArray("VEXILO-CATALOG\t1\nphoto\tfile:///d/a.jpg\tthumbs/00001.jpg\n");
-    QTest::newRow("corrupt") << QByteArray("VEXILO-CATALOG\t1\n\xff\xfe\x00garbage\nend\t1\n", 36);
+    QTest::newRow("corrupt") << QByteArray("VEXILO-CATALOG\t1\n\xff\xfe\x00garbage\nend\t1\n", 34);
     QTest::newRow("newer version") << QByteArray("VEXILO-CATALOG\t2\nend\t0\n");
 }
 

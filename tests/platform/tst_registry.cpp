@@ -1,7 +1,9 @@
 #include "platform/registry/RegEdit.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QTest>
@@ -27,6 +29,15 @@ private slots:
     void unwritableFolderFailsSilently();
     void fullDiskKeepsOldHive();
     void escapesSurviveRoundTrip();
+    void emptyKeySegmentsAreLeftOut();
+    void refusesTextTheFileCannotCarry_data();
+    void refusesTextTheFileCannotCarry();
+    void emptyOrHeaderlessHiveIsNeverWritten_data();
+    void emptyOrHeaderlessHiveIsNeverWritten();
+    void abandonedEmptyLockIsTakenOver();
+    void lockOfLiveWriterIsRespected();
+    void fileSizeLimitKeepsOldHive();
+    void manyKeysRoundTrip();
 };
 
 void TestRegistry::readsValuesOfEachType_data()
@@ -135,7 +146,7 @@ void TestRegistry::corruptHiveReadsEmptyAndIsKept_data()
     QTest::addColumn<QByteArray>("hive");
     const QByteArray head = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Norvane\\Vexilo]\n";
     QTest::newRow("garbage") << QByteArray("this is not a hive\n\"x\"=\"y\"\n");
-    QTest::newRow("binary bytes") << head + QByteArray("\"A\"=\"\x01\x00\xff\"\n", 12);
+    QTest::newRow("binary bytes") << head + QByteArray("\"A\"=\"\x01\x00\xff\"\n", 10);
     QTest::newRow("unterminated quote") << head + "\"SMTPServer\"=\"mail\n";
     QTest::newRow("value before any key") << QByteArray("REGEDIT4\n\"SMTPServer\"=\"mail\"\n");
     QTest::newRow("bad dword") << head + "\"N\"=dword:xyz\n";
@@ -206,6 +217,116 @@ void TestRegistry::escapesSurviveRoundTrip()
     SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Odd \"name\""), tricky);
     QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Odd \"name\"")), tricky);
     QVERIFY(env.readHive(QStringLiteral("user.reg")).contains("C:\\\\Path with \\\"quotes\\\""));
+}
+
+void TestRegistry::emptyKeySegmentsAreLeftOut()
+{
+    TestEnvironment env;
+    QVERIFY(WriteRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\\\Norvane\\"), QStringLiteral("N"), QStringLiteral("v")));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane"), QStringLiteral("N")), QStringLiteral("v"));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\\\Norvane"), QStringLiteral("N")), QStringLiteral("v"));
+}
+
+void TestRegistry::refusesTextTheFileCannotCarry_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("line feed in key") << QStringLiteral("Software\\X\nY") << QStringLiteral("n") << QStringLiteral("v");
+    QTest::newRow("carriage return in key") << QStringLiteral("Software\\X\rY") << QStringLiteral("n") << QStringLiteral("v");
+    QTest::newRow("NUL in key") << QStringLiteral("Software\\X") + QChar(0) + QStringLiteral("Y") << QStringLiteral("n") << QStringLiteral("v");
+    QTest::newRow("blank at key end") << QStringLiteral("Software\\X ") << QStringLiteral("n") << QStringLiteral("v");
+    QTest::newRow("NUL in name") << QStringLiteral("Software\\X") << QStringLiteral("a") + QChar(0) << QStringLiteral("v");
+    QTest::newRow("NUL in value") << QStringLiteral("Software\\X") << QStringLiteral("n") << QStringLiteral("v") + QChar(0) + QStringLiteral("w");
+}
+
+void TestRegistry::refusesTextTheFileCannotCarry()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    TestEnvironment env;
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org"));
+    const QByteArray before = env.readHive(QStringLiteral("user.reg"));
+    QVERIFY(!WriteRegistryString(HKEY_CURRENT_USER, key, name, value));
+    QVERIFY(!Registry::lastError().isEmpty());
+    QCOMPARE(env.readHive(QStringLiteral("user.reg")), before);
+    // The hive stays readable and writable.
+    QVERIFY(WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer"), QStringLiteral("mail")));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("me@example.org"));
+}
+
+void TestRegistry::emptyOrHeaderlessHiveIsNeverWritten_data()
+{
+    QTest::addColumn<QByteArray>("hive");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("blank lines") << QByteArray("\n\r\n  \n");
+    QTest::newRow("no header") << QByteArray("[HKEY_CURRENT_USER\\Software\\Norvane\\Vexilo]\n\"SMTPServer\"=\"mail\"\n");
+}
+
+void TestRegistry::emptyOrHeaderlessHiveIsNeverWritten()
+{
+    QFETCH(QByteArray, hive);
+    TestEnvironment env;
+    env.writeHive(QStringLiteral("user.reg"), hive);
+    QVERIFY(!WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
+    QCOMPARE(env.readHive(QStringLiteral("user.reg")), hive);
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer")), QString());
+}
+
+void TestRegistry::abandonedEmptyLockIsTakenOver()
+{
+    TestEnvironment env;
+    // A writer killed between creating its lock and writing into it.
+    WriteFile(env.registryDir() + QStringLiteral("/user.reg.lock"), QByteArray());
+    QVERIFY(WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("me@example.org"));
+}
+
+void TestRegistry::lockOfLiveWriterIsRespected()
+{
+    TestEnvironment env;
+    QLockFile other(env.registryDir() + QStringLiteral("/user.reg.lock"));
+    QVERIFY(other.tryLock(0));
+    QVERIFY(!WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
+    QVERIFY(Registry::lastError().contains(QStringLiteral("locked")));
+}
+
+void TestRegistry::fileSizeLimitKeepsOldHive()
+{
+    TestEnvironment env;
+    for (int i = 0; i < 20; ++i)
+        SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Value%1").arg(i), QStringLiteral("text %1").arg(i));
+    const QByteArray before = env.readHive(QStringLiteral("user.reg"));
+    bool written = true;
+    {
+        // No file may grow beyond a few hundred bytes: the new hive cannot be written whole.
+        FileSizeLimit full(before.size() / 2);
+        written = WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("Value0"), QStringLiteral("changed"));
+    }
+    QVERIFY(!written);
+    QVERIFY(!Registry::lastError().isEmpty());
+    QCOMPARE(env.readHive(QStringLiteral("user.reg")), before);
+    // Neither the temporary file nor the lock is left behind.
+    QCOMPARE(QDir(env.registryDir()).entryList({QStringLiteral("user.reg?*")}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestRegistry::manyKeysRoundTrip()
+{
+    RegistryHive hive;
+    for (int i = 0; i < 2000; ++i) {
+        RegistryValue value;
+        value.name = QStringLiteral("V");
+        value.text = QString::number(i);
+        hive.setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\K%1").arg(i), value);
+    }
+    RegistryHive again;
+    QVERIFY(again.parse(hive.serialize()));
+    QCOMPARE(again.subKeys(QStringLiteral("HKEY_CURRENT_USER\\software")).size(), 2000);
+    QCOMPARE(again.value(QStringLiteral("hkey_current_user\\SOFTWARE\\k1234"), QStringLiteral("v"))->text, QStringLiteral("1234"));
+    QVERIFY(again.deleteKeyTree(QStringLiteral("HKEY_CURRENT_USER\\Software\\K7")));
+    QVERIFY(!again.keyExists(QStringLiteral("HKEY_CURRENT_USER\\Software\\K7")));
+    QCOMPARE(again.value(QStringLiteral("HKEY_CURRENT_USER\\Software\\K8"), QStringLiteral("V"))->text, QStringLiteral("8"));
 }
 
 QTEST_GUILESS_MAIN(TestRegistry)

@@ -97,7 +97,11 @@ void ScriptedPeer::reply(const QByteArray &text)
             spread += text.left(3) + "-continued line " + QByteArray::number(i) + "\r\n";
         out = spread + text;
     }
-    if (m_fault == ByteByByte) {
+    if (m_fault == Trickle) {
+        out = out.left(4) + QByteArray(40, '.') + out.mid(4);
+        m_trickle.setInterval(100);
+    }
+    if (m_fault == ByteByByte || m_fault == Trickle) {
         m_pending += out;
         m_trickle.start();
         return;

@@ -23,7 +23,8 @@ public:
         HangUpInData,
         ByteByByte,
         ManyLines,
-        HugeReplyLine
+        HugeReplyLine,
+        Trickle // every reply one byte per 100 ms, each after a long text
     };
     Q_ENUM(Fault)
 

@@ -75,6 +75,19 @@ QByteArray JpegHeaderOnly(int width, int height, int frameMarker, qsizetype data
     return j;
 }
 
+QByteArray JpegWithHiddenFrame(int width, int height, qsizetype dataBytes)
+{
+    const QByteArray real = JpegHeaderOnly(width, height, 0xC0, dataBytes, true);
+    const QByteArray decoy = JpegHeaderOnly(16, 16, 0xC0, 0, false).mid(71, 19);
+    const QByteArray tables = real.mid(2, 69);
+    const QByteArray frame = real.mid(71, 19);
+    const QByteArray comment = QByteArray("\xFF\xFE\x00", 3) + char(2 + decoy.size());
+    // The "length" after FF 00 spans the tables, the real frame and the
+    // comment's own marker and length, landing on the decoy.
+    const int span = 2 + tables.size() + frame.size() + comment.size();
+    return real.left(2) + QByteArray("\xFF\x00\x00", 3) + char(span) + tables + frame + comment + decoy + real.mid(90);
+}
+
 bool Near(QColor a, QColor b, int tolerance)
 {
     return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance

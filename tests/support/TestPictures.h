@@ -25,6 +25,11 @@ QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation);
 // dataBytes bytes of scan data and, when withEnd is set, an end marker.
 QByteArray JpegHeaderOnly(int width, int height, int frameMarker, qsizetype dataBytes, bool withEnd);
 
+// The same header, but with its frame hidden from a reader that takes FF 00
+// for a marker with a length: such a reader jumps over the real frame to a
+// decoy frame of 16 x 16 inside a comment, which the decoder skips.
+QByteArray JpegWithHiddenFrame(int width, int height, qsizetype dataBytes);
+
 // True when every channel differs by at most tolerance.
 bool Near(QColor a, QColor b, int tolerance = 40);
 

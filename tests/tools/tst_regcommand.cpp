@@ -1,6 +1,8 @@
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QProcess>
+#include <cerrno>
 #include <QTest>
 
 // vexilo-cube reg, run as a user runs it.
@@ -11,6 +13,10 @@ private slots:
     void commands_data();
     void commands();
     void setThenGetThenDelete();
+    void emptyKeySegmentIsLeftOut();
+    void failedWritesExitOne_data();
+    void failedWritesExitOne();
+    void fullDiskExitsOneAndKeepsHive();
 
 private:
     static QProcess *run(const QStringList &args);
@@ -63,6 +69,55 @@ void TestRegCommand::setThenGetThenDelete()
     QCOMPARE(del->exitCode(), 0);
     QScopedPointer<QProcess> again(run({"reg", "get", "HKLM", key, "CatalogPath"}));
     QCOMPARE(again->readAllStandardOutput(), QByteArray("\n"));
+}
+
+void TestRegCommand::emptyKeySegmentIsLeftOut()
+{
+    TestEnvironment env;
+    QScopedPointer<QProcess> set(run({"reg", "set", "HKCU", "Software\\\\Norvane", "N", "v"}));
+    QCOMPARE(set->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(set->exitCode(), 0);
+    QScopedPointer<QProcess> get(run({"reg", "get", "HKCU", "Software\\Norvane", "N"}));
+    QCOMPARE(get->readAllStandardOutput(), QByteArray("v\n"));
+}
+
+void TestRegCommand::failedWritesExitOne_data()
+{
+    QTest::addColumn<QByteArray>("hive");
+    QTest::addColumn<QStringList>("args");
+    const QByteArray good = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\X]\n\"n\"=\"old\"\n";
+    QTest::newRow("line feed in key") << good << QStringList{"reg", "set", "HKCU", "Software\\X\nY", "n", "v"};
+    QTest::newRow("headerless hive") << QByteArray("[HKEY_CURRENT_USER\\Software\\X]\n") << QStringList{"reg", "set", "HKCU", "Software\\X", "n", "v"};
+    QTest::newRow("empty hive, delete") << QByteArray() << QStringList{"reg", "delete", "HKCU", "Software\\X", "n"};
+}
+
+void TestRegCommand::failedWritesExitOne()
+{
+    QFETCH(QByteArray, hive);
+    QFETCH(QStringList, args);
+    TestEnvironment env;
+    env.writeHive(QStringLiteral("user.reg"), hive);
+    QScopedPointer<QProcess> p(run(args));
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY(p->readAllStandardError().contains("reg: "));
+    QCOMPARE(env.readHive(QStringLiteral("user.reg")), hive);
+}
+
+void TestRegCommand::fullDiskExitsOneAndKeepsHive()
+{
+    TestEnvironment env;
+    QByteArray hive = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\X]\n";
+    for (int i = 0; i < 20; ++i)
+        hive += "\"Value" + QByteArray::number(i) + "\"=\"some text\"\n";
+    env.writeHive(QStringLiteral("user.reg"), hive);
+    QScopedPointer<QProcess> p;
+    {
+        FileSizeLimit full(hive.size() / 2);
+        p.reset(run({"reg", "set", "HKCU", "Software\\X", "Value0", "changed"}));
+    }
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY(p->readAllStandardError().endsWith(QByteArray("reg: ") + qt_error_string(EFBIG).toUtf8() + '\n'));
+    QCOMPARE(env.readHive(QStringLiteral("user.reg")), hive);
 }
 
 QTEST_GUILESS_MAIN(TestRegCommand)

@@ -4,6 +4,15 @@
 
 namespace {
 
+// Exit status 1, with the reason on standard error, when the write did not happen.
+int Store(HKEY hive, const QString &key, const QString &name, const QString &value)
+{
+    if (WriteRegistryString(hive, key, name, value))
+        return 0;
+    PrintErr(QStringLiteral("reg: ") + Registry::lastError());
+    return 1;
+}
+
 // reg get|set|delete HIVE KEY NAME [VALUE]
 int RunReg(const QStringList &args)
 {
@@ -19,14 +28,10 @@ int RunReg(const QStringList &args)
         PrintOut(GetRegistryString(*hive, key, name));
         return 0;
     }
-    if (verb == QLatin1String("set") && args.size() == 5) {
-        SetRegistryString(*hive, key, name, args.at(4));
-        return 0;
-    }
-    if (verb == QLatin1String("delete") && args.size() == 4) {
-        SetRegistryString(*hive, key, name, QString());
-        return 0;
-    }
+    if (verb == QLatin1String("set") && args.size() == 5)
+        return Store(*hive, key, name, args.at(4));
+    if (verb == QLatin1String("delete") && args.size() == 4)
+        return Store(*hive, key, name, QString());
     return UsageError(QStringLiteral("reg"));
 }
 

@@ -12,7 +12,7 @@
 // The stub travels inside every package, so it keeps to the Win32 API and
 // zlib: no C++ library containers, fixed-size texts.
 
-#include "components/pakwell/PakwellFormat.h"
+#include "components/pakwell/ArchiveLayout.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -63,18 +63,9 @@ struct Entry
     std::uint32_t crc;
     std::uint32_t packedSize;
     std::uint32_t size;
+    std::uint64_t local;
     std::uint64_t dataOffset;
     bool present; // the target folder holds this very file already
-};
-
-struct Bytes
-{
-    const unsigned char *data;
-    std::uint64_t size;
-
-    bool has(std::uint64_t at, std::uint64_t count) const { return at <= size && count <= size - at; }
-    std::uint16_t u16(std::uint64_t at) const { return std::uint16_t(data[at] | data[at + 1] << 8); }
-    std::uint32_t u32(std::uint64_t at) const { return std::uint32_t(u16(at)) | std::uint32_t(u16(at + 2)) << 16; }
 };
 
 unsigned char gInflateBuffer[1 << 16];
@@ -142,26 +133,6 @@ bool ReadOwnFile(Bytes &bytes)
     return ok;
 }
 
-// The end record must close the file exactly, and its comment must not hold
-// a second end-record signature: such a package could be read two ways.
-bool FindEndRecord(const Bytes &file, std::uint64_t &at)
-{
-    if (file.size < EndOfCentralDirSize)
-        return false;
-    const std::uint64_t last = file.size - EndOfCentralDirSize;
-    const std::uint64_t first = last > MaxCommentSize ? last - MaxCommentSize : 0;
-    for (std::uint64_t p = last + 1; p-- > first;) {
-        if (file.u32(p) == EndOfCentralDirSignature && p + EndOfCentralDirSize + file.u16(p + 20) == file.size) {
-            for (std::uint64_t q = p + EndOfCentralDirSize; q + 4 <= file.size; ++q)
-                if (file.u32(q) == EndOfCentralDirSignature)
-                    return false;
-            at = p;
-            return true;
-        }
-    }
-    return false;
-}
-
 bool IsLinkOrFolder(std::uint16_t madeBy, std::uint32_t attributes)
 {
     const unsigned host = madeBy >> 8;
@@ -181,47 +152,55 @@ bool BrokenDirectory(Failure &failure)
 // must end before dataEnd, where the directory starts.
 bool ReadEntry(const Bytes &file, std::uint64_t &at, std::uint64_t dataEnd, Entry &entry, Failure &failure)
 {
-    if (!file.has(at, CentralHeaderSize) || file.u32(at) != CentralHeaderSignature)
+    EntryRecord record;
+    if (!ReadCentralRecord(file, at, record))
         return BrokenDirectory(failure);
-    const std::uint16_t madeBy = file.u16(at + 4);
-    const std::uint16_t flags = file.u16(at + 8);
-    entry.method = file.u16(at + 10);
-    entry.crc = file.u32(at + 16);
-    entry.packedSize = file.u32(at + 20);
-    entry.size = file.u32(at + 24);
-    const std::uint16_t nameLength = file.u16(at + 28);
-    const std::uint64_t recordSize = CentralHeaderSize + nameLength + file.u16(at + 30) + file.u16(at + 32);
-    const std::uint32_t attributes = file.u32(at + 38);
-    const std::uint64_t local = file.u32(at + 42);
-    if (!file.has(at, recordSize))
-        return BrokenDirectory(failure);
-    const char *rawName = reinterpret_cast<const char *>(file.data + at + CentralHeaderSize);
-    at += recordSize;
+    entry.method = record.method;
+    entry.crc = record.crc;
+    entry.packedSize = record.packedSize;
+    entry.size = record.size;
+    entry.local = record.local;
+    const char *rawName = record.rawName;
+    const std::uint16_t nameLength = record.nameLength;
 
-    const bool named = Widen(rawName, nameLength, (flags & FlagUtf8Name) ? CP_UTF8 : 437, entry.name, MaxNameLength + 1);
-    const bool plain = named && !memchr(rawName, 0, nameLength) && IsSafeName(entry.name) && !IsLinkOrFolder(madeBy, attributes);
+    const bool named = Widen(rawName, nameLength, (record.flags & FlagUtf8Name) ? CP_UTF8 : 437, entry.name, MaxNameLength + 1);
+    const bool plain = named && !memchr(rawName, 0, nameLength) && IsSafeName(entry.name) && !IsLinkOrFolder(record.madeBy, record.attributes);
     if (!plain) {
         wchar_t shown[MaxNameLength + 1];
         Widen(rawName, nameLength < MaxNameLength ? nameLength : MaxNameLength, 437, shown, MaxNameLength + 1);
         Fail(failure, Damaged).reason << L"it holds an entry that is not a plain file of its own folder: " << Quoted(shown);
         return false;
     }
-    if ((flags & (FlagEncrypted | FlagStrongEncryption)) || (entry.method != MethodStored && entry.method != MethodDeflated)) {
+    if ((record.flags & (FlagEncrypted | FlagStrongEncryption)) || (entry.method != MethodStored && entry.method != MethodDeflated)) {
         Fail(failure, Damaged).reason << Quoted(entry.name) << L" is encrypted or packed in an unknown way";
         return false;
     }
-    if (!file.has(local, LocalHeaderSize) || file.u32(local) != LocalHeaderSignature || file.u16(local + 8) != entry.method
-        || file.u16(local + 26) != nameLength || !file.has(local + LocalHeaderSize, nameLength)
-        || memcmp(file.data + local + LocalHeaderSize, rawName, nameLength) != 0) {
+    if (!ReadLocalHeader(file, record, entry.dataOffset)) {
         Fail(failure, Damaged).reason << L"the header of " << Quoted(entry.name) << L" is broken";
         return false;
     }
-    entry.dataOffset = local + LocalHeaderSize + nameLength + file.u16(local + 28);
     if (entry.dataOffset + entry.packedSize > dataEnd || (entry.method == MethodStored && entry.packedSize != entry.size)) {
         Fail(failure, Damaged).reason << L"the data of " << Quoted(entry.name) << L" is cut short";
         return false;
     }
     return true;
+}
+
+// An entry must not share bytes with an earlier one, nor two names one file.
+bool ClashesWithEarlier(const Entry *entries, unsigned i, Failure &failure)
+{
+    const Entry &entry = entries[i];
+    for (unsigned j = 0; j < i; ++j) {
+        if (CompareStringOrdinal(entries[j].name, -1, entry.name, -1, TRUE) == CSTR_EQUAL) {
+            Fail(failure, Damaged).reason << L"it holds " << Quoted(entry.name) << L" twice";
+            return true;
+        }
+        if (Overlap(entries[j].local, entries[j].dataOffset + entries[j].packedSize, entry.local, entry.dataOffset + entry.packedSize)) {
+            Fail(failure, Damaged).reason << Quoted(entries[j].name) << L" and " << Quoted(entry.name) << L" share their data";
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ReadDirectory(const Bytes &file, Entry *&entries, unsigned &count, Failure &failure)
@@ -243,14 +222,15 @@ bool ReadDirectory(const Bytes &file, Entry *&entries, unsigned &count, Failure 
         return false;
     }
     const std::uint64_t dataEnd = at;
+    std::uint64_t unpacked = 0;
     for (unsigned i = 0; i < count; ++i) {
-        if (!ReadEntry(file, at, dataEnd, entries[i], failure))
+        if (!ReadEntry(file, at, dataEnd, entries[i], failure) || ClashesWithEarlier(entries, i, failure))
             return false;
-        for (unsigned j = 0; j < i; ++j)
-            if (CompareStringOrdinal(entries[j].name, -1, entries[i].name, -1, TRUE) == CSTR_EQUAL) {
-                Fail(failure, Damaged).reason << L"it holds " << Quoted(entries[i].name) << L" twice";
-                return false;
-            }
+        unpacked += entries[i].size;
+        if (unpacked > MaxUnpackedTotal) {
+            Fail(failure, Damaged).reason << L"its files would take more than " << unsigned(MaxUnpackedTotal >> 20) << L" MB";
+            return false;
+        }
     }
     return at == end || BrokenDirectory(failure);
 }

@@ -1,4 +1,5 @@
 #include "components/imaging/LeadImage.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -29,6 +30,8 @@ private slots:
     void saveWritesTwentyFourBitJpeg();
     void saveRefusesOtherFormatsAndKeepsFile_data();
     void saveRefusesOtherFormatsAndKeepsFile();
+    void saveOnFullDiskKeepsFile();
+    void loadChecksJpegOfAnyName();
 
 private:
     QScopedPointer<TestEnvironment> m_env;
@@ -192,6 +195,32 @@ void TestLeadImage::saveRefusesOtherFormatsAndKeepsFile()
     LeadImage empty;
     QCOMPARE(empty.Save(out, 10, 24, 2, 0), LeadImage::LeadFailure);
     QCOMPARE(ReadFile(out), QByteArray("old content"));
+}
+
+void TestLeadImage::saveOnFullDiskKeepsFile()
+{
+    LeadImage lead;
+    lead.Load(WriteFile(m_env->path(QStringLiteral("a.png")), Encode(Quadrants(QSize(200, 100)), "png")), 0, 1, -1);
+    const QString out = WriteFile(m_env->path(QStringLiteral("cubefold.jpg")), "old content");
+    qint16 result = LeadImage::LeadSuccess;
+    {
+        FileSizeLimit full(300);
+        result = lead.Save(out, 10, 24, 2, 0);
+    }
+    QCOMPARE(result, LeadImage::LeadFailure);
+    QCOMPARE(ReadFile(out), QByteArray("old content"));
+}
+
+void TestLeadImage::loadChecksJpegOfAnyName()
+{
+    const QByteArray jpeg = Encode(Quadrants(QSize(200, 100)), "jpeg");
+    LeadImage lead;
+    QCOMPARE(lead.Load(WriteFile(m_env->path(QStringLiteral("whole.jpe")), jpeg), 0, 1, -1), LeadImage::LeadSuccess);
+    QCOMPARE(lead.image().size(), QSize(200, 100));
+    QCOMPARE(lead.Load(WriteFile(m_env->path(QStringLiteral("hidden.png.jpg")), JpegWithHiddenFrame(24000, 24000, 500)), 0, 1, -1),
+             LeadImage::LeadFailure);
+    QCOMPARE(lead.Load(WriteFile(m_env->path(QStringLiteral("cut.jpe")), jpeg.left(jpeg.size() / 2)), 0, 1, -1),
+             LeadImage::LeadFailure);
 }
 
 QTEST_MAIN(TestLeadImage)

@@ -359,6 +359,11 @@ void TestPakwell::badInputFailsCleanly_data()
     QTest::newRow("same name twice") << page << "%1/Vexilo.htm|%1/../in/Vexilo.htm" << exe << QByteArray("Vexilo.htm");
     QTest::newRow("names differing in case") << FileSet{{QStringLiteral("a.jpg"), "1"}, {QStringLiteral("A.JPG"), "2"}}
                                              << "%1/a.jpg|%1/A.JPG" << exe << QByteArray("Vexilo.htm");
+    QTest::newRow("names differing in non-ASCII case")
+        << FileSet{{QStringLiteral("\u00e9t\u00e9.jpg"), "1"}, {QStringLiteral("\u00c9T\u00c9.jpg"), "2"}}
+        << "%1/\u00e9t\u00e9.jpg|%1/\u00c9T\u00c9.jpg" << exe << QByteArray("Vexilo.htm");
+    QTest::newRow("page name over 255 UTF-16 units")
+        << page << "%1/Vexilo.htm" << exe << QString::fromUcs4(U"\U0001F600").repeated(150).toUtf8();
     QTest::newRow("device name") << FileSet{{QStringLiteral("nul.txt"), "1"}} << "%1/nul.txt" << exe
                                  << QByteArray("Vexilo.htm");
     QTest::newRow("drive-letter colon") << FileSet{{QStringLiteral("c:x"), "1"}} << "%1/c:x" << exe
@@ -416,7 +421,8 @@ void TestPakwell::stubRefusesCraftedPackage_data()
 {
     QTest::addColumn<QString>("craft");
     for (const char *name : {"../x", "..\\x", "C:\\x", "C:x", "/abs", "\\abs", "sub/../../x", "CON", "nul.txt", "COM1",
-                             "lpt9.htm", "CONIN$", "aux .txt", "name.", "a:stream", "..", "symlink", "comment"})
+                             "lpt9.htm", "CONIN$", "aux .txt", "name.", "a:stream", "..", "symlink", "comment",
+                             "overlap", "too large"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -13,6 +13,7 @@ private slots:
     void realFile();
     void headers_data();
     void headers();
+    void stuffedZeroIsNotAMarker();
 };
 
 void TestJpegHeader::realFile()
@@ -68,6 +69,14 @@ void TestJpegHeader::headers()
     QCOMPARE(header.complete, complete);
     QCOMPARE(header.plausible(), plausible);
     QCOMPARE(header.coefficientBytes(), coefficientBytes);
+}
+
+void TestJpegHeader::stuffedZeroIsNotAMarker()
+{
+    const JpegHeader header = JpegHeader::Read(JpegWithHiddenFrame(24000, 24000, 500));
+    QCOMPARE(header.width, 24000);
+    QCOMPARE(header.height, 24000);
+    QVERIFY(!header.plausible());
 }
 
 QTEST_MAIN(TestJpegHeader)

@@ -1,4 +1,5 @@
 #include "components/pixlet/Pixlet.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -62,6 +63,7 @@ private slots:
     void clipboardPicture();
     void badSource_data();
     void badSource();
+    void fullDiskKeepsDestination();
     void pipeIsRefusedWithoutBlocking();
     void unreadableFile();
     void emptyOrTextClipboard_data();
@@ -123,6 +125,8 @@ void TestPixlet::fitsIntoBox_data()
                                          << QRect(0, 19, 77, 38);
     QTest::newRow("bmp") << QSize(300, 150) << QByteArray("bmp") << "a.bmp" << 77 << rose << QRect(0, 19, 77, 38);
     QTest::newRow("png") << QSize(150, 300) << QByteArray("png") << "a.PNG" << 77 << rose << QRect(19, 0, 38, 77);
+    QTest::newRow("jpe read by content") << QSize(300, 150) << QByteArray("jpeg") << "a.jpe" << 77 << white
+                                         << QRect(0, 19, 77, 38);
     QTest::newRow("whole name jpeg") << QSize(300, 150) << QByteArray("jpeg") << "jpeg" << 77 << white
                                      << QRect(0, 19, 77, 38);
 }
@@ -230,6 +234,10 @@ void TestPixlet::badSource_data()
     QTest::newRow("progressive beyond the decode limit")
         << "deep.jpg" << JpegHeaderOnly(12000, 12000, 0xC2, 2 << 20, true);
     QTest::newRow("bmp beyond the decode limit") << "wide.bmp" << BmpHeader(20000, 20000);
+    // Names that say no format are read by their content, with the same checks.
+    QTest::newRow("truncated jpeg named jpe") << "cut.jpe" << jpeg.left(jpeg.size() / 2);
+    QTest::newRow("truncated jpeg without ending") << "cut" << jpeg.left(jpeg.size() / 2);
+    QTest::newRow("frame hidden behind FF 00") << "hidden.jpg" << JpegWithHiddenFrame(24000, 24000, 500);
 }
 
 void TestPixlet::badSource()
@@ -243,6 +251,23 @@ void TestPixlet::badSource()
     pixlet.setBoxHeight(77);
     pixlet.setDestinationFile(out);
     QVERIFY(!pixlet.Generate());
+    QCOMPARE(ReadFile(out), QByteArray("earlier"));
+}
+
+void TestPixlet::fullDiskKeepsDestination()
+{
+    const QString out = WriteFile(m_env->path(QStringLiteral("out.jpg")), "earlier");
+    Pixlet pixlet;
+    pixlet.setSourceFile(source(QStringLiteral("a.png"), Encode(Quadrants(QSize(200, 100)), "png")));
+    pixlet.setBoxWidth(250);
+    pixlet.setBoxHeight(250);
+    pixlet.setDestinationFile(out);
+    bool generated = true;
+    {
+        FileSizeLimit full(300);
+        generated = pixlet.Generate();
+    }
+    QVERIFY(!generated);
     QCOMPARE(ReadFile(out), QByteArray("earlier"));
 }
 

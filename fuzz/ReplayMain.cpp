@@ -1,0 +1,40 @@
+// Runs a fuzz target over the files given on the command line (folders are
+// read file by file), without fuzzing: how `make test` replays the corpus and
+// every regression case with the normal compiler.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
+
+namespace {
+
+int Replay(const std::filesystem::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int count = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path path(argv[i]);
+        if (std::filesystem::is_directory(path)) {
+            for (const auto &entry : std::filesystem::recursive_directory_iterator(path))
+                if (entry.is_regular_file() && entry.path().filename() != "README")
+                    count += Replay(entry.path());
+        } else if (std::filesystem::exists(path)) {
+            count += Replay(path);
+        }
+    }
+    std::printf("%d inputs replayed\n", count);
+    return count > 0 ? 0 : 1;
+}

@@ -1,0 +1,53 @@
+// The message writer with header values and a body from the input (fields
+// split at NUL bytes): every line it writes ends in CR LF, header lines stay
+// within 998 octets and are never blank, and the message cannot end the DATA
+// phase early.
+#include "components/mmail/MimeMessage.h"
+#include "fuzz/FuzzCheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QList<QByteArray> fields = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).split('\0');
+    const auto field = [&](int i) { return i < fields.size() ? QString::fromUtf8(fields.at(i)) : QString(); };
+    MimeMessage message;
+    // Header values are single lines: the control refuses others.
+    const auto line = [](QString text) { return text.remove(QLatin1Char('\r')).remove(QLatin1Char('\n')); };
+    message.date = line(field(0));
+    message.from = line(field(1));
+    message.to = line(field(2));
+    message.subject = line(field(3));
+    message.boundary = QStringLiteral("70554751157_boundary");
+    message.container.type = QStringLiteral("multipart");
+    message.container.subType = QStringLiteral("mixed");
+    message.container.parameters = QStringLiteral("boundary=") + message.boundary;
+    MimeEntity text;
+    text.type = QStringLiteral("text");
+    text.subType = QStringLiteral("plain");
+    text.encoding = QStringLiteral("7bit");
+    text.content = field(4).toUtf8();
+    MimeEntity attachment;
+    attachment.type = QStringLiteral("application");
+    attachment.subType = QStringLiteral("octet-stream");
+    attachment.encoding = QStringLiteral("base64");
+    attachment.content = fields.mid(5).join('\0');
+    message.parts = {text, attachment};
+
+    const QByteArray rendered = message.render();
+    FUZZ_CHECK(rendered.endsWith("\r\n"));
+    FUZZ_CHECK(!rendered.contains("\r\n.\r\n") && !rendered.startsWith(".\r\n"));
+    const qsizetype headerEnd = rendered.indexOf("\r\n\r\n");
+    FUZZ_CHECK(headerEnd > 0);
+    qsizetype start = 0;
+    while (start < rendered.size()) {
+        const qsizetype end = rendered.indexOf("\r\n", start);
+        FUZZ_CHECK(end >= 0);
+        const QByteArray text = rendered.mid(start, end - start);
+        FUZZ_CHECK(!text.contains('\r') && !text.contains('\n'));
+        if (end < headerEnd) {
+            FUZZ_CHECK(text.size() <= 998);
+            FUZZ_CHECK(!text.trimmed().isEmpty());
+        }
+        start = end + 2;
+    }
+    return 0;
+}
