@@ -4,6 +4,7 @@
 #include "core/MessageIds.h"
 #include "core/Twips.h"
 #include "resources/StringTable.h"
+#include "resources/Resources.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,7 +15,7 @@ AboutBox::AboutBox(QWidget *parent)
     setObjectName(QStringLiteral("AboutBox"));
     setFixedSize(TwipsToPixels(6264), TwipsToPixels(2796));
     Back = new QLabel(this);
-    Back->setPixmap(QPixmap(QStringLiteral(":/artwork/about.png")));
+    Back->setPixmap(LoadArtwork(QStringLiteral("about.png")));
     Back->setGeometry(0, 0, 420, 191);
     Version = TwipsLabel(this, 1635, 750, 660, 225);
     Version->setText(QStringLiteral("Version"));

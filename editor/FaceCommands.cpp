@@ -42,6 +42,20 @@ QString FaceCommands::ThumbnailFile(int face)
     return FaceFileName(AppPaths::join(gTempDirectory, QStringLiteral("thumb")), face);
 }
 
+int FaceCommands::NeighbourFace(int face, FacePicture::KeyCommand arrow)
+{
+    static const QList<int> row = {0, 1, 2, 4};
+    static const QList<int> column = {3, 2, 5};
+    using Key = FacePicture::KeyCommand;
+    const bool across = arrow == Key::Left || arrow == Key::Right;
+    const QList<int> &line = across ? row : column;
+    const qsizetype at = line.indexOf(face);
+    if (at < 0)
+        return face;
+    const qsizetype next = at + (arrow == Key::Left || arrow == Key::Up ? -1 : 1);
+    return next >= 0 && next < line.size() ? line[next] : face;
+}
+
 bool FaceCommands::MakeFaceThumbnail(int face, const QString &sourcePath)
 {
     Pixlet &pixlet = m_form.Pixlet1;

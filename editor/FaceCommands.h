@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/FacePicture.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -40,6 +42,11 @@ public:
     static bool AcceptedEnding(const QString &path);
 
     static QString ThumbnailFile(int face);
+
+    // The face next to `face` in the arrow's direction along the cross
+    // (the row 0, 1, 2, 4 and the column 3, 2, 5); `face` itself at an end
+    // or off the arrow's line.
+    static int NeighbourFace(int face, FacePicture::KeyCommand arrow);
 
 private:
     // Generates the face's thumbnail file from the photo file, or from the

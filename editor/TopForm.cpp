@@ -8,6 +8,7 @@
 #include "core/Twips.h"
 #include "editor/AboutBox.h"
 #include "editor/ControlSite.h"
+#include "editor/FaceAccessible.h"
 #include "editor/FacePicture.h"
 #include "editor/InsertCommand.h"
 #include "mail/MailCube.h"
@@ -19,8 +20,11 @@
 #include "publish/CubeJob.h"
 #include "publish/CubeSave.h"
 #include "publish/SaveCube.h"
+#include "resources/Resources.h"
 #include "resources/StringTable.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
@@ -44,7 +48,7 @@ constexpr FaceLayout kFaces[FaceCount] = {
 
 QPixmap placeholderPicture(int faceIndex)
 {
-    return QPixmap(QStringLiteral(":/artwork/face%1.png").arg(faceIndex + 1));
+    return LoadArtwork(QStringLiteral("face%1.png").arg(faceIndex + 1));
 }
 
 } // namespace
@@ -73,14 +77,14 @@ void TopForm::CreateControls()
 {
     Back = new QLabel(this);
     Back->setGeometry(TwipsRect(0, 0, 9600, 6810));
-    Back->setPixmap(QPixmap(QStringLiteral(":/artwork/background.png")));
+    Back->setPixmap(LoadArtwork(QStringLiteral("background.png")));
 
     Label4 = TwipsLabel(this, 225, 330, 3645, 255);
     CatalogLabel = TwipsLabel(this, 240, 345, 3645, 255);
     CatalogLabel->hide();
     Image3 = new QLabel(this);
     Image3->setGeometry(TwipsRect(180, 630, 3795, 5175));
-    Image3->setPixmap(QPixmap(QStringLiteral(":/artwork/trayframe.png")));
+    Image3->setPixmap(LoadArtwork(QStringLiteral("trayframe.png")));
     Image3->setScaledContents(true);
     SlideTray1 = new QWidget(this);
     SlideTray1->setObjectName(QStringLiteral("SlideTray1"));
@@ -94,6 +98,8 @@ void TopForm::CreateControls()
     Caption1 = new QPlainTextEdit(this);
     Caption1->setGeometry(TwipsRect(4200, 600, 3975, 795));
     Caption1->setFont(QFont(QStringLiteral("Arial"), 9));
+    // Tab moves on to the faces rather than typing a tab character.
+    Caption1->setTabChangesFocus(true);
     Label1 = TwipsLabel(this, 4215, 1785, 2340, 1155);
     for (QLabel *label : {Label4, CatalogLabel, Label3, Label1})
         label->setFont(QFont(QStringLiteral("Arial"), 9));
@@ -109,6 +115,7 @@ void TopForm::ConnectHandlers()
     for (int i = 0; i < FaceCount; ++i) {
         connect(Image1[i], &FacePicture::mouseUp, this, &TopForm::Image1_MouseUp);
         connect(Image1[i], &FacePicture::clicked, this, &TopForm::Image1_Click);
+        connect(Image1[i], &FacePicture::keyCommand, this, &TopForm::Image1_KeyDown);
         connect(ContextButton[i], &FacePicture::clicked, this, &TopForm::ContextButton_Click);
         Image1[i]->setAcceptDrops(true);
         connect(Image1[i], &FacePicture::oleDragDrop, this, &TopForm::Image1_OLEDragDrop);
@@ -129,11 +136,12 @@ void TopForm::ConnectHandlers()
 
 void TopForm::CreateFaces()
 {
+    FaceAccessible::Install();
     for (int i = 0; i < FaceCount; ++i) {
         const FaceLayout &f = kFaces[i];
         SelectionBox[i] = new QLabel(this);
         SelectionBox[i]->setGeometry(TwipsRect(f.frameLeft, f.frameTop, 1275, 1275));
-        SelectionBox[i]->setPixmap(QPixmap(QStringLiteral(":/artwork/selection.png")));
+        SelectionBox[i]->setPixmap(LoadArtwork(QStringLiteral("selection.png")));
         SelectionBox[i]->setScaledContents(true);
         SelectionBox[i]->hide();
 
@@ -141,6 +149,7 @@ void TopForm::CreateFaces()
         Image1[i]->setGeometry(TwipsRect(f.left, f.top, 1155, 1155));
         Image1[i]->setAlignment(Qt::AlignCenter);
         Image1[i]->setPixmap(placeholderPicture(i));
+        Image1[i]->MakeKeyboardFace();
 
         Image1[i + 6] = new FacePicture(i + 6, this);
         Image1[i + 6]->setPixmap(placeholderPicture(i));
@@ -148,7 +157,7 @@ void TopForm::CreateFaces()
 
         ContextButton[i] = new FacePicture(i, this);
         ContextButton[i]->setGeometry(TwipsRect(f.buttonLeft, f.buttonTop, 312, 312));
-        ContextButton[i]->setPixmap(QPixmap(QStringLiteral(":/artwork/context.png")));
+        ContextButton[i]->setPixmap(LoadArtwork(QStringLiteral("context.png")));
         ContextButton[i]->setScaledContents(true);
         ContextButton[i]->setCursor(Qt::PointingHandCursor);
         ContextButton[i]->hide();
@@ -239,6 +248,37 @@ void TopForm::Form_Load()
 
     Pixlet1.setBackColor(Qt::white);
     Pixlet1.setMember11(64);
+    SetTabOrder();
+}
+
+void TopForm::SetTabOrder()
+{
+    // The photo browser's thumbnails come first when a catalog is open.
+    QWidget *photos = nullptr;
+    for (QWidget *child : SlideTray1->findChildren<QWidget *>())
+        if (!photos && child->focusPolicy() & Qt::TabFocus)
+            photos = child;
+    QList<QWidget *> order;
+    if (photos)
+        order << photos;
+    order << Caption1;
+    for (int i = 0; i < FaceCount; ++i)
+        order << Image1[i];
+    order << Insert << Preview << EMail << Save << About << Link;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TopForm::AnnounceFaces()
+{
+    for (int i = 0; i < FaceCount; ++i) {
+        QAccessibleEvent nameChanged(Image1[i], QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&nameChanged);
+        QAccessible::State selection;
+        selection.selected = true;
+        QAccessibleStateChangeEvent stateChanged(Image1[i], selection);
+        QAccessible::updateAccessibility(&stateChanged);
+    }
 }
 
 void TopForm::Form_Activate()
@@ -256,6 +296,7 @@ void TopForm::UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowCo
         ContextButton[OldIndex]->hide();
     if (ShowContextButton && NewIndex >= 0 && NewIndex <= 5)
         ContextButton[NewIndex]->show();
+    AnnounceFaces();
 }
 
 void TopForm::OpenCatalog(const QString &name)
@@ -308,6 +349,30 @@ void TopForm::Image1_Click(int Index)
     gCurrentFace = qint16(Index);
 }
 
+void TopForm::Image1_KeyDown(int Index, FacePicture::KeyCommand Command)
+{
+    using Key = FacePicture::KeyCommand;
+    if (Command == Key::Left || Command == Key::Right || Command == Key::Up || Command == Key::Down) {
+        Image1[FaceCommands::NeighbourFace(Index, Command)]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Every other key acts on the focused face as a click there, then the
+    // menu's item would.
+    faceCommands.SelectFace(Index);
+    if (Command == Key::Menu) {
+        ContextButton_Click(Index);
+        return;
+    }
+    if (Command == Key::Select)
+        return;
+    faceCommands.PrepareContextMenu(Index);
+    QAction *item = Command == Key::Remove ? Remove : Command == Key::Cut ? Cut : Command == Key::Copy ? Copy : Paste;
+    if (item->isEnabled())
+        item->trigger();
+    else
+        QApplication::beep();
+}
+
 void TopForm::ContextButton_Click(int Index)
 {
     faceCommands.PrepareContextMenu(Index);
@@ -318,11 +383,13 @@ void TopForm::ContextButton_Click(int Index)
 void TopForm::Remove_Click()
 {
     faceCommands.RemoveFace();
+    AnnounceFaces();
 }
 
 void TopForm::Cut_Click()
 {
     faceCommands.CutFace();
+    AnnounceFaces();
 }
 
 void TopForm::Copy_Click()
@@ -333,6 +400,7 @@ void TopForm::Copy_Click()
 void TopForm::Paste_Click()
 {
     faceCommands.PasteFace();
+    AnnounceFaces();
 }
 
 void TopForm::Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect)

@@ -4,12 +4,12 @@
 #include "components/pixlet/Pixlet.h"
 #include "core/FaceModel.h"
 #include "editor/FaceCommands.h"
+#include "editor/FacePicture.h"
 #include "publish/BrowserLaunch.h"
 #include "publish/CubeBuilder.h"
 
 #include <QWidget>
 
-class FacePicture;
 class QAction;
 class QLabel;
 class QMenu;
@@ -38,6 +38,7 @@ public:
     // Handlers of the editor's controls.
     void Image1_MouseUp(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint pos);
     void Image1_Click(int Index);
+    void Image1_KeyDown(int Index, FacePicture::KeyCommand Command);
     void ContextButton_Click(int Index);
     void Remove_Click();
     void Cut_Click();
@@ -101,6 +102,9 @@ private:
     void CreateContextMenu();
     CubeControls Controls();
     void ConnectHandlers();
+    void SetTabOrder();
+    // Tells assistive technology that the faces' names and states changed.
+    void AnnounceFaces();
     void Form_Activate();
 
     bool m_unloaded = false;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
 namespace {
 const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");
@@ -40,7 +41,20 @@ MailServer::MailServer(QWidget *parent)
     connect(Option2, &QRadioButton::clicked, this, &MailServer::Option2_Click);
     connect(OK, &QPushButton::clicked, this, &MailServer::OK_Click);
     connect(Cancel, &QPushButton::clicked, this, &MailServer::Cancel_Click);
+    AddMnemonic(QKeySequence(Qt::ALT | Qt::Key_D), Option1);
+    AddMnemonic(QKeySequence(Qt::ALT | Qt::Key_A), Option2);
     Form_Load();
+}
+
+// The choices' captions carry no mnemonic of their own: Alt and the first
+// letter of their key word (Default, Alternate) chooses them all the same.
+void MailServer::AddMnemonic(const QKeySequence &keys, QRadioButton *option)
+{
+    auto *shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, option, [option] {
+        option->setFocus(Qt::ShortcutFocusReason);
+        option->click();
+    });
 }
 
 QColor MailServer::InactiveBorderColour() const
@@ -69,6 +83,8 @@ void MailServer::Form_Load()
     Cancel->setText(LoadResString(Msg::Cancel));
     Option1->setText(LoadResString(Msg::UseDefaultServer));
     Option2->setText(LoadResString(Msg::UseAlternateServer));
+    // The box has no label of its own: the choice above it names it.
+    serverName->setAccessibleName(Option2->text());
     if (gUseDefaultServer == True) {
         Option1->setChecked(true);
         serverName->setEnabled(false);

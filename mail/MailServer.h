@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QGroupBox;
+class QKeySequence;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,4 +36,5 @@ public:
 
 private:
     void SetServerBoxColour(const QColor &colour);
+    void AddMnemonic(const QKeySequence &keys, QRadioButton *option);
 };

@@ -9,9 +9,12 @@ bool CDib::LoadFromResource(const QString &module, const QString &name)
         return false;
     Reset();
     const QString path = module + QLatin1Char('/') + name + QStringLiteral(".bmp");
-    if (!QFile::exists(path))
+    if (!QFile::exists(path) || !Attach(QImage(path, "BMP")))
         return false;
-    return Attach(QImage(path, "BMP"));
+    const QImage twin(module + QLatin1Char('/') + name + QStringLiteral("@2x.bmp"), "BMP");
+    if (twin.size() == m_bitmap.size() * 2)
+        m_double = twin.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return true;
 }
 
 bool CDib::LoadFromFile(const QString &path)
@@ -51,6 +54,10 @@ bool CDib::Draw(QPainter &painter, const QRect &rect)
 {
     if (m_bitmap.isNull())
         return false;
+    if (!m_double.isNull() && painter.device() && painter.device()->devicePixelRatio() >= 1.5) {
+        painter.drawImage(rect, m_double);
+        return true;
+    }
     if (m_drawable.isNull())
         m_drawable = m_bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (m_drawable.isNull())
@@ -66,6 +73,7 @@ void CDib::Reset()
 {
     m_palette.clear();
     m_drawable = QImage();
+    m_double = QImage();
     m_info = BitmapInfo();
     m_bitmap = QImage();
 }

@@ -1,6 +1,9 @@
 #include "pressola/PressolaCtrl.h"
 
+#include "pressola/PressolaAccessible.h"
 #include "pressola/PropertyBlock.h"
+
+#include <QAccessible>
 
 #include <QApplication>
 #include <QCursor>
@@ -118,6 +121,7 @@ CPressolaCtrl::CPressolaCtrl(QWidget *parent, bool userMode)
     : QWidget(parent)
     , m_userMode(userMode)
 {
+    CPressolaAccessible::Install();
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     ResetState();
@@ -193,6 +197,8 @@ void CPressolaCtrl::SetCaption(const QString &caption)
     m_Caption = caption;
     SetModifiedFlag();
     update();
+    QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChanged);
 }
 
 void CPressolaCtrl::SetFont(const QFont &font)
@@ -379,8 +385,19 @@ void CPressolaCtrl::ResetState()
 
 void CPressolaCtrl::SetButtonState(int state)
 {
+    const int old = m_ButtonState;
     m_ButtonState = state;
     update();
+    if (old == state)
+        return;
+    // Screen readers follow the pressed and hot-tracked states.
+    QAccessible::State changed;
+    changed.pressed = old == StateDown || state == StateDown;
+    changed.hotTracked = old == StateOver || state == StateOver;
+    if (changed.pressed || changed.hotTracked) {
+        QAccessibleStateChangeEvent stateChanged(this, changed);
+        QAccessible::updateAccessibility(&stateChanged);
+    }
 }
 
 void CPressolaCtrl::StartHoverTimer()
@@ -452,12 +469,11 @@ void CPressolaCtrl::mouseMoveEvent(QMouseEvent *event)
     if (!m_tracking) {
         if (InsideButton(p)) {
             StartHoverTimer();
-            m_ButtonState = StateOver;
+            SetButtonState(StateOver);
         } else {
             StopHoverTimer();
-            m_ButtonState = StateUp;
+            SetButtonState(StateUp);
         }
-        update();
     }
     emit MouseMove(ButtonsCode(event->buttons()), ShiftCode(event->modifiers()), p.x(), p.y());
 }
@@ -504,21 +520,19 @@ void CPressolaCtrl::focusInEvent(QFocusEvent *event)
     QWidget::focusInEvent(event);
     if (InsideButton(mapFromGlobal(QCursor::pos()))) {
         StartHoverTimer();
-        m_ButtonState = StateOver;
+        SetButtonState(StateOver);
     } else {
-        m_ButtonState = StateFocus;
+        SetButtonState(StateFocus);
     }
     m_hasFocus = true;
-    update();
 }
 
 void CPressolaCtrl::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
     StopHoverTimer();
-    m_ButtonState = StateUp;
+    SetButtonState(StateUp);
     m_hasFocus = false;
-    update();
 }
 
 void CPressolaCtrl::keyPressEvent(QKeyEvent *event)

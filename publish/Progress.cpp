@@ -4,6 +4,7 @@
 #include "core/Twips.h"
 #include "publish/StepBars.h"
 #include "resources/StringTable.h"
+#include "resources/Resources.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -51,7 +52,7 @@ Progress::Progress()
     setFixedSize(TwipsToPixels(4500), TwipsToPixels(636));
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QBrush(QPixmap(QStringLiteral(":/artwork/background.png"))));
+    pal.setBrush(QPalette::Window, QBrush(LoadArtwork(QStringLiteral("background.png"))));
     setPalette(pal);
 
     Status = new QLabel(this);

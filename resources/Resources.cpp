@@ -1,8 +1,28 @@
 #include "resources/Resources.h"
 
-#include <QtGlobal>
+#include <QFileInfo>
+#include <QGuiApplication>
 
 void InitResources()
 {
     Q_INIT_RESOURCE(resources);
+}
+
+QString ArtworkFile(const QString &folder, const QString &name, qreal devicePixelRatio)
+{
+    const QString plain = folder + QLatin1Char('/') + name;
+    if (devicePixelRatio < 1.5)
+        return plain;
+    const QFileInfo info(name);
+    const QString twin = folder + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("@2x.") + info.suffix();
+    return QFileInfo::exists(twin) ? twin : plain;
+}
+
+QPixmap LoadArtwork(const QString &name)
+{
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    const QString file = ArtworkFile(QStringLiteral(":/artwork"), name, ratio);
+    QPixmap picture(file);
+    picture.setDevicePixelRatio(file.contains(QLatin1String("@2x.")) ? 2.0 : 1.0);
+    return picture;
 }

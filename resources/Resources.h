@@ -1,6 +1,18 @@
 #pragma once
 
+#include <QPixmap>
+#include <QString>
+
 // Registers the program's compiled-in pictures (artwork, button bitmaps).
 // They live in a static library, so the program, the command-line tool and
 // the tests each call this once at start.
 void InitResources();
+
+// A picture of the window artwork (":/artwork/NAME"): on a screen of twice
+// the density its double-size twin NAME@2x, drawn at the same size with
+// every device pixel its own.
+QPixmap LoadArtwork(const QString &name);
+
+// The file of the artwork NAME (a file name with its ending) for a device
+// pixel ratio: the @2x twin from a ratio of 1.5 on, where there is one.
+QString ArtworkFile(const QString &folder, const QString &name, qreal devicePixelRatio);

@@ -5,6 +5,7 @@
 #include "core/MessageIds.h"
 #include "core/Startup.h"
 #include "editor/TopForm.h"
+#include "resources/Resources.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,7 +18,7 @@ namespace {
 // field, so larger screens look as intended.
 QBrush frameBackground()
 {
-    const QPixmap picture(QStringLiteral(":/artwork/frame.png"));
+    const QPixmap picture = LoadArtwork(QStringLiteral("frame.png"));
     return picture.isNull() ? QBrush(QColor(0x1c, 0x2a, 0x4a)) : QBrush(picture);
 }
 } // namespace

@@ -1,13 +1,25 @@
 #include "core/AppPaths.h"
 #include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/MessageIds.h"
 #include "core/Startup.h"
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
 
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QUrl>
 
 class TestTopForm : public QObject
 {
@@ -20,7 +32,73 @@ private slots:
     void missingTemplateStillLoads();
     void uncreatableWorkDirectoryLeavesNoTargets();
     void unloadWithoutWorkDirectoryDeletesNothing();
+
+    void tabCyclesThroughTheEditor();
+    void captionBoxPassesTabOn();
+    void arrowsMoveAlongTheCross_data();
+    void arrowsMoveAlongTheCross();
+    void spaceAndEnterSelectTheFocusedFace_data();
+    void spaceAndEnterSelectTheFocusedFace();
+    void keysActAsTheMenu_data();
+    void keysActAsTheMenu();
+    void pasteKeyWithoutPictureDoesNothing();
+    void keysOpenTheMenuAtTheFace_data();
+    void keysOpenTheMenuAtTheFace();
+    void rightClickOpensTheMenu();
+    void buttonsReachAssistiveTechnology();
 };
+
+namespace {
+
+// An editor on screen with the keyboard focus in it.
+struct ShownEditor
+{
+    ShownEditor()
+    {
+        form.Form_Load();
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QGuiApplication::clipboard()->clear();
+        MessageSeam::setMessageHandler([this](int id, MsgButtons) {
+            messages << id;
+            return int(IDOK);
+        });
+    }
+    ~ShownEditor() { MessageSeam::setMessageHandler(nullptr); }
+
+    void press(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(target, key, modifiers);
+    }
+    QString photo(const QString &name)
+    {
+        return WriteFile(env.path(QStringLiteral("photos/") + name),
+                         TestPictures::Encode(TestPictures::Solid(QSize(200, 150), Qt::darkGreen), "jpeg"));
+    }
+    void drop(int face, const QString &path)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.Image1[face], &enter);
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.Image1[face], &drop);
+    }
+
+    // The settings are read before the window is made, as at start-up.
+    struct Started
+    {
+        Started() { Startup::Run(); }
+    };
+
+    TestEnvironment env;
+    Started started;
+    TopForm form;
+    QList<int> messages;
+};
+
+} // namespace
 
 void TestTopForm::stateAfterLoad()
 {
@@ -146,6 +224,212 @@ void TestTopForm::unloadWithoutWorkDirectoryDeletesNothing()
         form.Form_Unload();
     }
     QVERIFY(QFileInfo::exists(keep));
+}
+
+void TestTopForm::tabCyclesThroughTheEditor()
+{
+    ShownEditor editor;
+    TopForm &f = editor.form;
+    const QList<QWidget *> order = {f.Caption1,  f.Image1[0], f.Image1[1], f.Image1[2], f.Image1[3],
+                                    f.Image1[4], f.Image1[5], f.Insert,    f.Preview,   f.EMail,
+                                    f.Save,      f.About,     f.Link,      f.Caption1};
+    f.Caption1->setFocus(Qt::TabFocusReason);
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        editor.press(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), order[i]);
+    }
+    // Shift+Tab goes back the same way.
+    editor.press(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), f.Link);
+}
+
+void TestTopForm::captionBoxPassesTabOn()
+{
+    ShownEditor editor;
+    editor.form.Caption1->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(editor.form.Caption1, QStringLiteral("Our cube"));
+    editor.press(editor.form.Caption1, Qt::Key_Tab);
+    QCOMPARE(editor.form.Caption1->toPlainText(), QStringLiteral("Our cube"));
+    QCOMPARE(QApplication::focusWidget(), editor.form.Image1[0]);
+}
+
+void TestTopForm::arrowsMoveAlongTheCross_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("0 right") << 0 << int(Qt::Key_Right) << 1;
+    QTest::newRow("1 right") << 1 << int(Qt::Key_Right) << 2;
+    QTest::newRow("2 right") << 2 << int(Qt::Key_Right) << 4;
+    QTest::newRow("4 right, the end") << 4 << int(Qt::Key_Right) << 4;
+    QTest::newRow("4 left") << 4 << int(Qt::Key_Left) << 2;
+    QTest::newRow("0 left, the end") << 0 << int(Qt::Key_Left) << 0;
+    QTest::newRow("2 up") << 2 << int(Qt::Key_Up) << 3;
+    QTest::newRow("3 up, the end") << 3 << int(Qt::Key_Up) << 3;
+    QTest::newRow("3 down") << 3 << int(Qt::Key_Down) << 2;
+    QTest::newRow("2 down") << 2 << int(Qt::Key_Down) << 5;
+    QTest::newRow("5 down, the end") << 5 << int(Qt::Key_Down) << 5;
+    QTest::newRow("5 left, off the row") << 5 << int(Qt::Key_Left) << 5;
+    QTest::newRow("1 up, off the column") << 1 << int(Qt::Key_Up) << 1;
+}
+
+void TestTopForm::arrowsMoveAlongTheCross()
+{
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    ShownEditor editor;
+    editor.form.Image1[from]->setFocus(Qt::TabFocusReason);
+    editor.press(editor.form.Image1[from], Qt::Key(key));
+    QCOMPARE(QApplication::focusWidget(), editor.form.Image1[to]);
+    // Moving the focus does not change the current face.
+    QCOMPARE(gCurrentFace, qint16(0));
+}
+
+void TestTopForm::spaceAndEnterSelectTheFocusedFace_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("space") << int(Qt::Key_Space);
+    QTest::newRow("enter") << int(Qt::Key_Return);
+    QTest::newRow("keypad enter") << int(Qt::Key_Enter);
+}
+
+void TestTopForm::spaceAndEnterSelectTheFocusedFace()
+{
+    QFETCH(int, key);
+    ShownEditor editor;
+    editor.form.Image1[4]->setFocus(Qt::TabFocusReason);
+    editor.press(editor.form.Image1[4], Qt::Key(key));
+    QCOMPARE(gCurrentFace, qint16(4));
+    for (int i = 0; i < FaceCount; ++i) {
+        QCOMPARE(editor.form.SelectionBox[i]->isVisible(), i == 4);
+        QCOMPARE(editor.form.ContextButton[i]->isVisible(), i == 4);
+    }
+}
+
+void TestTopForm::keysActAsTheMenu_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("photoStays");
+    QTest::addColumn<bool>("onClipboard");
+    QTest::newRow("Delete removes") << int(Qt::Key_Delete) << int(Qt::NoModifier) << false << false;
+    QTest::newRow("Ctrl+C copies") << int(Qt::Key_C) << int(Qt::ControlModifier) << true << true;
+    QTest::newRow("Ctrl+X cuts") << int(Qt::Key_X) << int(Qt::ControlModifier) << false << true;
+}
+
+void TestTopForm::keysActAsTheMenu()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, photoStays);
+    QFETCH(bool, onClipboard);
+    ShownEditor editor;
+    const QString path = editor.photo(QStringLiteral("IMG0005.JPG"));
+    editor.drop(1, path);
+    QCOMPARE(editor.messages, QList<int>());
+    QCOMPARE(gFaceSource[1], path);
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(editor.form.Image1[1]);
+    QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Face 2, IMG0005.JPG"));
+    gFaceChanged[1] = False;
+
+    // The focused face becomes current, then the key does what its menu item does.
+    editor.form.Image1[1]->setFocus(Qt::TabFocusReason);
+    editor.press(editor.form.Image1[1], Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(gCurrentFace, qint16(1));
+    QCOMPARE(gFaceSource[1], photoStays ? path : QString());
+    QCOMPARE(gFaceChanged[1], photoStays ? False : True);
+    QCOMPARE(face->text(QAccessible::Name),
+             photoStays ? QStringLiteral("Face 2, IMG0005.JPG") : QStringLiteral("Face 2, empty"));
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), onClipboard ? QSize(200, 150) : QSize(0, 0));
+    QVERIFY(editor.messages.isEmpty());
+
+    // Ctrl+V on another face pastes what the menu's Paste would.
+    if (onClipboard) {
+        editor.form.Image1[5]->setFocus(Qt::TabFocusReason);
+        editor.press(editor.form.Image1[5], Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(gCurrentFace, qint16(5));
+        QCOMPARE(gFaceSource[5], ClipboardSource);
+        QCOMPARE(QAccessible::queryAccessibleInterface(editor.form.Image1[5])->text(QAccessible::Name),
+                 QStringLiteral("Face 6, pasted picture"));
+        QVERIFY(editor.form.ContextButton[5]->isVisible());
+    }
+}
+
+void TestTopForm::pasteKeyWithoutPictureDoesNothing()
+{
+    // The menu's Paste is disabled without a picture on the clipboard, so
+    // the key changes nothing and shows no message.
+    ShownEditor editor;
+    QGuiApplication::clipboard()->setText(QStringLiteral("words"));
+    editor.form.Image1[2]->setFocus(Qt::TabFocusReason);
+    editor.press(editor.form.Image1[2], Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(gFaceSource[2], QString());
+    QCOMPARE(gFaceChanged[2], False);
+    QVERIFY(editor.messages.isEmpty());
+    // Delete on an empty face does nothing either.
+    editor.press(editor.form.Image1[2], Qt::Key_Delete);
+    QCOMPARE(gFaceChanged[2], False);
+}
+
+void TestTopForm::keysOpenTheMenuAtTheFace_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    QTest::newRow("Menu key") << int(Qt::Key_Menu) << int(Qt::NoModifier);
+}
+
+void TestTopForm::keysOpenTheMenuAtTheFace()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    ShownEditor editor;
+    editor.form.Image1[3]->setFocus(Qt::TabFocusReason);
+    editor.press(editor.form.Image1[3], Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTRY_VERIFY(editor.form.ContextMenu->isVisible());
+    QCOMPARE(gCurrentFace, qint16(3));
+    const QRect button = editor.form.ContextButton[3]->geometry();
+    QCOMPARE(editor.form.ContextMenu->pos(), editor.form.mapToGlobal(QPoint(button.x() + button.width(), button.y())));
+    // An empty face: only Paste could be enabled, and the clipboard is empty.
+    QVERIFY(!editor.form.Remove->isEnabled());
+    QVERIFY(!editor.form.Paste->isEnabled());
+    editor.form.ContextMenu->hide();
+}
+
+void TestTopForm::rightClickOpensTheMenu()
+{
+    ShownEditor editor;
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            editor.form.Image1[4]->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(editor.form.Image1[4], &event);
+    QTRY_VERIFY(editor.form.ContextMenu->isVisible());
+    QCOMPARE(gCurrentFace, qint16(4));
+    editor.form.ContextMenu->hide();
+}
+
+void TestTopForm::buttonsReachAssistiveTechnology()
+{
+    // The buttons come from the control's library, loaded as the program
+    // loads it, and still answer as push buttons.
+    ShownEditor editor;
+    TopForm &f = editor.form;
+    const QList<std::pair<QWidget *, QString>> buttons = {{f.Insert, "Insert"}, {f.Preview, "Preview"},
+                                                          {f.EMail, "Send"},    {f.Save, "Save"},
+                                                          {f.About, "About"},   {f.Link, "Customer Support Online"}};
+    for (const auto &[button, name] : buttons) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+        QCOMPARE(iface->role(), QAccessible::Button);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(f.Preview)->text(QAccessible::Description),
+             QStringLiteral("Preview cube in web page"));
+    for (int i = 0; i < FaceCount; ++i) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(f.Image1[i]);
+        QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Face %1, empty").arg(i + 1));
+        QCOMPARE(face->state().selected, i == 0);
+        QCOMPARE(face->text(QAccessible::Description), QStringLiteral("Put a photo here"));
+    }
 }
 
 QTEST_MAIN(TestTopForm)

@@ -6,6 +6,7 @@
 #include "resources/StringTable.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,9 @@ private slots:
     void oneBlankIsStored();
     void cancelChangesNothing();
     void optionsSwitchTheBoxKeepingItsText();
+    void altLettersChooseTheOptions();
+    void keyboardClosesAsTheButtonsDo_data();
+    void keyboardClosesAsTheButtonsDo();
 
 private:
     QScopedPointer<TestEnvironment> m_env;
@@ -161,6 +165,48 @@ void TestMailServer::optionsSwitchTheBoxKeepingItsText()
     QVERIFY(!d.serverName->isEnabled());
     QCOMPARE(boxColour(d), d.InactiveBorderColour());
     QCOMPARE(d.serverName->text(), QStringLiteral("kept"));
+}
+
+void TestMailServer::altLettersChooseTheOptions()
+{
+    MailServer d;
+    d.show();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    QTest::keyClick(&d, Qt::Key_A, Qt::AltModifier);
+    QVERIFY(d.Option2->isChecked());
+    QVERIFY(d.serverName->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), d.Option2);
+    QTest::keyClick(&d, Qt::Key_D, Qt::AltModifier);
+    QVERIFY(d.Option1->isChecked());
+    QVERIFY(!d.serverName->isEnabled());
+    // The captions keep their characters.
+    QCOMPARE(d.Option1->text(), LoadResString(90));
+    QCOMPARE(d.serverName->accessibleName(), QStringLiteral("Use an Alternate SMTP Server"));
+}
+
+void TestMailServer::keyboardClosesAsTheButtonsDo_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("Enter is OK") << int(Qt::Key_Return) << true;
+    QTest::newRow("Escape is Cancel") << int(Qt::Key_Escape) << false;
+}
+
+void TestMailServer::keyboardClosesAsTheButtonsDo()
+{
+    QFETCH(int, key);
+    QFETCH(bool, stored);
+    MailServer d;
+    d.show();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.Option2->click();
+    d.serverName->setFocus();
+    QTest::keyClicks(d.serverName, QStringLiteral("mail.example.org"));
+    QTest::keyClick(d.serverName, Qt::Key(key));
+    QVERIFY(!d.isVisible());
+    QCOMPARE(gMailServer, stored ? QStringLiteral("mail.example.org") : gDefaultMailServer);
 }
 
 QTEST_MAIN(TestMailServer)
