@@ -1,9 +1,12 @@
 #include "components/mmail/MimeMessage.h"
 
+#include "components/mmail/AddressHeader.h"
+
 namespace {
 
 constexpr int kBase64LineBytes = 57; // 57 bytes make one 76-column line
 constexpr int kFoldColumn = 78;
+constexpr qsizetype kLongestWord = 900; // a run without blanks that no fold could break below 998 octets
 
 bool isPlainAscii(const QString &text)
 {
@@ -32,6 +35,17 @@ QByteArray folded(const QByteArray &line)
     return out + line.mid(lineStart);
 }
 
+bool hasOverlongWord(const QString &text)
+{
+    qsizetype run = 0;
+    for (QChar c : text) {
+        run = c == QLatin1Char(' ') ? 0 : run + 1;
+        if (run > kLongestWord)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QByteArray MimeEntity::contentTypeLine() const
@@ -54,7 +68,7 @@ QByteArray MimeMessage::headerLine(const QString &name, const QString &value)
 // character between two words.
 QByteArray MimeMessage::encodeWord(const QString &text)
 {
-    if (isPlainAscii(text))
+    if (isPlainAscii(text) && !hasOverlongWord(text))
         return text.toUtf8();
     QList<QByteArray> words;
     QByteArray chunk;
@@ -112,13 +126,15 @@ MimeMessage::Stream::Stream(const MimeMessage &m)
 {
     QByteArray head;
     head += headerLine(QStringLiteral("Date"), m.date);
-    head += headerLine(QStringLiteral("From"), m.from);
-    head += headerLine(QStringLiteral("To"), m.to);
+    head += AddressHeaderLine(QStringLiteral("From"), m.from);
+    head += AddressHeaderLine(QStringLiteral("To"), m.to);
     head += "Subject:" + (m.subject.isEmpty() ? QByteArray() : ' ' + encodeWord(m.subject)) + "\r\n";
     for (const QString &line : m.extraHeaderLines)
         head += folded(line.toUtf8()) + "\r\n";
-    head += "MIME-Version: 1.0\r\n";
     head += folded("Content-Type: " + m.container.contentTypeLine()) + "\r\n";
+    if (!m.messageId.isEmpty())
+        head += headerLine(QStringLiteral("Message-ID"), m.messageId);
+    head += "MIME-Version: 1.0\r\n";
     head += "\r\nThis is a multi-part message in MIME format.\r\n";
 
     const QByteArray delimiter = "--" + m.boundary.toUtf8();
