@@ -151,7 +151,7 @@ void MailSession::Mail1_SignInNeeded(const QString &User, const QString &Reason)
             m_signIn->SetGivenPassword(*givenPassword);
     }
     SignInRequest request;
-    request.user = User;
+    request.user = signInUser.isEmpty() ? User : signInUser;
     request.reason = Reason;
     switch (m_signIn->Next(request)) {
     case MailSignIn::Answer::Given:

@@ -71,6 +71,8 @@ public:
     SignInAsker askSignIn;
     // A password given for this send only (the command line's).
     std::optional<QString> givenPassword;
+    // Who signs in, when not the user the server text names or the sender.
+    QString signInUser;
     bool useSecretStore = true;
     PasswordStore passwords;
 

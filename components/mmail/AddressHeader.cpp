@@ -6,14 +6,6 @@ namespace {
 
 constexpr qsizetype kFoldColumn = 78;
 
-bool isPlainAscii(const QString &text)
-{
-    for (QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            return false;
-    return true;
-}
-
 QString unquoted(const QString &name)
 {
     if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
@@ -26,7 +18,7 @@ QString unquoted(const QString &name)
 QByteArray encodedEntry(const QString &entry)
 {
     const qsizetype open = entry.indexOf(QLatin1Char('<'));
-    if (isPlainAscii(entry) || open < 0)
+    if (IsPlainAscii(entry) || open < 0)
         return entry.toUtf8();
     const QString name = unquoted(entry.left(open).trimmed());
     return MimeMessage::encodeWord(name) + " <" + EnvelopeAddress(entry).toUtf8() + '>';
@@ -64,9 +56,12 @@ QStringList EnvelopeAddresses(const QString &list)
     return addresses;
 }
 
-bool IsAsciiAddress(const QString &address)
+bool IsPlainAscii(const QString &text)
 {
-    return isPlainAscii(address);
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            return false;
+    return true;
 }
 
 QByteArray AddressHeaderLine(const QString &name, const QString &list)

@@ -13,8 +13,9 @@ QString EnvelopeAddress(const QString &entry);
 // The envelope addresses of a "," separated list, empty entries left out.
 QStringList EnvelopeAddresses(const QString &list);
 
-// True when an address can go into an SMTP command and a header as it is.
-bool IsAsciiAddress(const QString &address);
+// True when the text is printable ASCII only: an address that can go into an
+// SMTP command and a header as it is, a header value that needs no encoding.
+bool IsPlainAscii(const QString &text);
 
 // The whole header line with its CR LF: display names that are not plain
 // ASCII become RFC 2047 encoded words, and a long list is folded between

@@ -83,8 +83,7 @@ QString newMessageId(const QString &sender)
     QString domain = sender.section(QLatin1Char('@'), -1);
     if (!sender.contains(QLatin1Char('@')) || domain.isEmpty())
         domain = localHostName().isEmpty() ? QStringLiteral("localhost") : localHostName();
-    return QLatin1Char('<') + QUuid::createUuid().toString(QUuid::Id128) + QLatin1Char('@') + domain
-           + QLatin1Char('>');
+    return QLatin1Char('<') + QUuid::createUuid().toString(QUuid::Id128) + QLatin1Char('@') + domain + QLatin1Char('>');
 }
 
 QString replyText(int code, const QStringList &lines)
@@ -358,7 +357,7 @@ bool MMail::checkAddresses()
     QStringList addresses = EnvelopeAddresses(m_message.to);
     addresses << EnvelopeAddress(m_sender) << EnvelopeAddress(m_message.from);
     for (const QString &address : addresses)
-        if (!IsAsciiAddress(address)) {
+        if (!IsPlainAscii(address)) {
             fail(AddressNotAscii, address);
             return false;
         }
@@ -626,8 +625,7 @@ void MMail::handleReply(int code, const QStringList &lines)
     case Phase::AuthLoginPassword:
         if (code != 334)
             return handleSignInReply(code, text);
-        return sendSecret(std::exchange(m_password, QString()).toUtf8().toBase64(), "(password)",
-                          Phase::AuthResult);
+        return sendSecret(std::exchange(m_password, QString()).toUtf8().toBase64(), "(password)", Phase::AuthResult);
     case Phase::AuthResult:
         return handleSignInReply(code, text);
     case Phase::MailFrom:

@@ -8,14 +8,6 @@ constexpr int kBase64LineBytes = 57; // 57 bytes make one 76-column line
 constexpr int kFoldColumn = 78;
 constexpr qsizetype kLongestWord = 900; // a run without blanks that no fold could break below 998 octets
 
-bool isPlainAscii(const QString &text)
-{
-    for (QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            return false;
-    return true;
-}
-
 // Breaks a header line before blanks so that lines stay within 78 columns
 // where the text allows; unfolding gives the value back unchanged.
 QByteArray folded(const QByteArray &line)
@@ -68,7 +60,7 @@ QByteArray MimeMessage::headerLine(const QString &name, const QString &value)
 // character between two words.
 QByteArray MimeMessage::encodeWord(const QString &text)
 {
-    if (isPlainAscii(text) && !hasOverlongWord(text))
+    if (IsPlainAscii(text) && !hasOverlongWord(text))
         return text.toUtf8();
     QList<QByteArray> words;
     QByteArray chunk;

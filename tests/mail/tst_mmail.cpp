@@ -188,9 +188,9 @@ void TestMMail::realServerReceivesTheComposedMessage()
     const QJsonObject m = SmtpSink::inspect(eml);
     QCOMPARE(m.value("defects").toArray(), QJsonArray());
     QVERIFY(m.value("crlf_only").toBool());
-    QCOMPARE(m.value("header_names").toArray(), QJsonArray({"Date", "From", "To", "Subject", "X-Mailer",
-                                                            "X-NorvaneProduct", "Content-Type", "Message-ID",
-                                                            "MIME-Version"}));
+    QCOMPARE(m.value("header_names").toArray(),
+             QJsonArray({"Date", "From", "To", "Subject", "X-Mailer", "X-NorvaneProduct", "Content-Type", "Message-ID",
+                         "MIME-Version"}));
     const QJsonObject headers = m.value("headers").toObject();
     QCOMPARE(headers.value("Date").toString(), QStringLiteral("Tue, 08 Dec 2026 21:05:09 +0000"));
     QCOMPARE(headers.value("X-Mailer").toString(), QStringLiteral("Norvane(R) Vexilo, 2.0.45, ENU"));
@@ -398,10 +398,22 @@ void TestMMail::secureSubmission_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("mechanisms");
     QTest::addColumn<QString>("password");
-    QTest::newRow("STARTTLS, PLAIN") << "smtp" << "--starttls" << "PLAIN,LOGIN" << "secret";
-    QTest::newRow("STARTTLS, LOGIN only") << "smtp" << "--starttls" << "LOGIN" << "secret";
-    QTest::newRow("TLS on connect") << "smtps" << "--tls-on-connect" << "PLAIN,LOGIN" << "secret";
-    QTest::newRow("non-ASCII password") << "smtp" << "--starttls" << "PLAIN" << "pässwörd€";
+    QTest::newRow("STARTTLS, PLAIN") << "smtp"
+                                     << "--starttls"
+                                     << "PLAIN,LOGIN"
+                                     << "secret";
+    QTest::newRow("STARTTLS, LOGIN only") << "smtp"
+                                          << "--starttls"
+                                          << "LOGIN"
+                                          << "secret";
+    QTest::newRow("TLS on connect") << "smtps"
+                                    << "--tls-on-connect"
+                                    << "PLAIN,LOGIN"
+                                    << "secret";
+    QTest::newRow("non-ASCII password") << "smtp"
+                                        << "--starttls"
+                                        << "PLAIN"
+                                        << "pässwörd€";
 }
 
 void TestMMail::secureSubmission()
@@ -464,8 +476,8 @@ void TestMMail::refusedPasswordIsAskedAgain()
     SmtpSink sink({"--starttls", cert.cert, cert.key, "--auth", "zoe@example.com", "right"});
     MMail mail;
     mail.setCaCertificateFile(m_certificates.caFile());
-    QVERIFY(composeFrom(mail, QStringLiteral("smtp://localhost:%1").arg(sink.port()),
-                        QStringLiteral("zoe@example.com")));
+    QVERIFY(
+        composeFrom(mail, QStringLiteral("smtp://localhost:%1").arg(sink.port()), QStringLiteral("zoe@example.com")));
     Transfer t;
     t.passwords = {QStringLiteral("wrong"), QStringLiteral("right")};
     t.run(mail);

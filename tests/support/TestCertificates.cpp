@@ -53,9 +53,9 @@ TestCertificates::Pair TestCertificates::issue(Kind kind)
     run(QStringList{QStringLiteral("req")} + kEcKey
         + QStringList{QStringLiteral("-keyout"), pair.key, QStringLiteral("-out"), request, QStringLiteral("-subj"),
                       QStringLiteral("/CN=") + name});
-    run({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), request, QStringLiteral("-CA"), caFile(),
-         QStringLiteral("-CAkey"), m_dir.filePath(QStringLiteral("ca.key")), QStringLiteral("-CAcreateserial"),
-         QStringLiteral("-out"), pair.cert, QStringLiteral("-days"),
+    run({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), request, QStringLiteral("-CA"),
+         caFile(), QStringLiteral("-CAkey"), m_dir.filePath(QStringLiteral("ca.key")),
+         QStringLiteral("-CAcreateserial"), QStringLiteral("-out"), pair.cert, QStringLiteral("-days"),
          kind == Expired ? QStringLiteral("-1") : QStringLiteral("2"), QStringLiteral("-extfile"), extensions});
     return pair;
 }
