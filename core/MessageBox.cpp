@@ -14,6 +14,7 @@ struct SeamState
     MessageSeam::MessageHandler messageHandler;
     MessageSeam::DialogHandler dialogHandler;
     QList<int> shown;
+    QStringList texts;
 };
 
 SeamState &seam()
@@ -56,12 +57,27 @@ int answerFor(int button)
 
 int ShowMessage(int textId, MsgButtons buttons)
 {
+    return ShowMessage(textId, QStringList(), buttons);
+}
+
+QString MessageText(int textId, const QStringList &arguments)
+{
+    QString text = LoadResString(textId);
+    for (qsizetype i = 0; i < arguments.size(); ++i)
+        text.replace(QLatin1Char('%') + QString::number(i + 1), arguments.at(i));
+    return text;
+}
+
+int ShowMessage(int textId, const QStringList &arguments, MsgButtons buttons)
+{
+    const QString text = MessageText(textId, arguments);
     seam().shown.append(textId);
+    seam().texts.append(text);
     if (seam().messageHandler)
         return seam().messageHandler(textId, buttons);
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(gAppTitle.isEmpty() ? LoadResString(Msg::AppTitle) : gAppTitle);
-    box.setText(LoadResString(textId));
+    box.setText(text);
     box.setStandardButtons(standardButtons(buttons));
     return answerFor(box.exec());
 }
@@ -91,5 +107,9 @@ void reset()
 QList<int> shownMessages()
 {
     return seam().shown;
+}
+QStringList shownTexts()
+{
+    return seam().texts;
 }
 } // namespace MessageSeam

@@ -25,6 +25,9 @@ enum MsgAnswer {
 // Every message to the user goes through here: the text of a string-table
 // id, its buttons and the application title as caption.
 int ShowMessage(int textId, MsgButtons buttons = MsgButtons::OK);
+// The same with "%1", "%2", ... of the text replaced by the arguments.
+int ShowMessage(int textId, const QStringList &arguments, MsgButtons buttons = MsgButtons::OK);
+QString MessageText(int textId, const QStringList &arguments = {});
 
 // Every modal dialog is shown through here, so that tests can drive it.
 int ShowModal(QDialog &dialog);
@@ -38,4 +41,6 @@ void setMessageHandler(MessageHandler handler);
 void setDialogHandler(DialogHandler handler);
 void reset();
 QList<int> shownMessages();
+// The texts as shown, arguments in place; the last is the one being shown.
+QStringList shownTexts();
 } // namespace MessageSeam

@@ -93,10 +93,25 @@ QString MailComposer::BoundaryFor(double r)
     return QString::number(qint64(std::floor(r * 100000000000.0))) + QStringLiteral("_boundary");
 }
 
+// One base64 attachment part read from a file; a new part follows.
+void MailComposer::Attach(const QString &type, const QString &subType, const QString &name, const QString &path)
+{
+    MMail &m = m_mail;
+    const QString quotedName = QLatin1Char('"') + name + QLatin1Char('"');
+    m.setContentType(type);
+    m.setContentSubType(subType);
+    m.setContentParameters(QStringLiteral("name=") + quotedName);
+    m.setContentTransferEncoding(QStringLiteral("base64"));
+    m.setContentDisposition(QStringLiteral("attachment; filename=") + quotedName);
+    m.setFlags(130);
+    m.setContentFile(path);
+    for (int op : {MMail::LoadFile, MMail::AddPart, MMail::EndEntity, MMail::NewPart})
+        need(m.setAction(op));
+}
+
 bool MailComposer::Compose(const MailOrder &order)
 {
     MMail &m = m_mail;
-    const QString quotedName = QStringLiteral("\"Cube.exe\"");
     try {
         m.setMode(1);
         const ClockReading now = m_clock();
@@ -122,15 +137,10 @@ bool MailComposer::Compose(const MailOrder &order)
         need(m.setAction(MMail::EndEntity));
         need(m.setAction(MMail::NewPart));
 
-        m.setContentType(QStringLiteral("application"));
-        m.setContentSubType(QStringLiteral("octet-stream"));
-        m.setContentParameters(QStringLiteral("name=") + quotedName);
-        m.setContentTransferEncoding(QStringLiteral("base64"));
-        m.setContentDisposition(QStringLiteral("attachment; filename=") + quotedName);
-        m.setFlags(130);
-        m.setContentFile(order.attachment);
-        for (int op : {MMail::LoadFile, MMail::AddPart, MMail::EndEntity, MMail::NewPart})
-            need(m.setAction(op));
+        Attach(QStringLiteral("application"), QStringLiteral("octet-stream"), QStringLiteral("Cube.exe"),
+               order.attachment);
+        if (!order.webPage.isEmpty())
+            Attach(QStringLiteral("text"), QStringLiteral("html"), QStringLiteral("Cube.html"), order.webPage);
 
         m.setContentType(QStringLiteral("text"));
         m.setContentSubType(QStringLiteral("plain"));

@@ -24,8 +24,9 @@ struct MailOrder
     QString sender;
     QString subject;
     QString attachment; // the package file, "Cube.exe"
-    QString server; // "host" or "host:port"
+    QString server; // as typed: see SmtpEndpoint
     bool useDefaultServer = true;
+    QString webPage{}; // the cube as one web page, "Cube.html", attached after Cube.exe; none when empty
 };
 
 // Composes the cube message in the mail control, in the order the control
@@ -49,6 +50,8 @@ public:
     static QString BoundaryFor(double r);
 
 private:
+    void Attach(const QString &type, const QString &subType, const QString &name, const QString &path);
+
     MMail &m_mail;
     MailClock m_clock;
     BasicRandom &m_random;

@@ -6,9 +6,11 @@
 #include "core/MessageIds.h"
 #include "core/Twips.h"
 #include "mail/MailServer.h"
+#include "mail/SignIn.h"
 #include "publish/StepBars.h"
 #include "resources/StringTable.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,7 +37,8 @@ QPushButton *makeButton(QWidget *parent, QRect where)
 MailCube::MailCube(QWidget *parent)
     : QDialog(parent)
 {
-    setFixedSize(TwipsToPixels(5376), TwipsToPixels(2784));
+    // The specified dialog, with one row below it for the web page choice.
+    setFixedSize(TwipsToPixels(5376), TwipsToPixels(2784 + 360));
     ToLabel = TwipsLabel(this, 120, 30, 1065, 270);
     SendTo = makeBox(this, TwipsRect(1260, 30, 3750, 345));
     FromLabel = TwipsLabel(this, 75, 495, 1065, 270);
@@ -54,6 +57,8 @@ MailCube::MailCube(QWidget *parent)
     Send->setDefault(true);
     Cancel = makeButton(this, TwipsRect(2070, 2310, 1215, 375));
     Advanced = makeButton(this, TwipsRect(3420, 2310, 1215, 375));
+    WebPage = new QCheckBox(this);
+    WebPage->setGeometry(TwipsRect(735, 2760, 4560, 300));
 
     connect(Send, &QPushButton::clicked, this, &MailCube::Send_Click);
     connect(Cancel, &QPushButton::clicked, this, &MailCube::Cancel_Click);
@@ -63,6 +68,7 @@ MailCube::MailCube(QWidget *parent)
     connect(&session, &MailSession::step, this, &MailCube::Session_Step);
     connect(&session, &MailSession::stepsCleared, Bars, &StepBars::hideSteps);
     connect(&session, &MailSession::finished, this, &MailCube::Session_Finished);
+    session.askSignIn = [this](SignInRequest &request) { return SignIn::Ask(request, this); };
     Form_Load();
 }
 
@@ -81,6 +87,8 @@ void MailCube::Form_Load()
     if (!gFromAddress.isEmpty())
         From->setText(gFromAddress);
     Bars->hideSteps();
+    WebPage->setText(LoadResString(Msg::AttachWebPage));
+    WebPage->setChecked(MailSession::WebPageWanted());
 }
 
 void MailCube::Send_Click()
@@ -97,8 +105,13 @@ void MailCube::Send_Click()
         return;
     }
     MailSession::RememberSender(From->text());
+    MailSession::RememberWebPage(WebPage->isChecked());
+    session.Mail1.setCaCertificateFile(MailSession::SavedCaCertificateFile());
+    const QString webPage =
+        WebPage->isChecked() ? AppPaths::join(gTempDirectory, QStringLiteral("Cube.html")) : QString();
     session.Send({SendTo->text(), gFromAddress, Subject->text(),
-                  AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")), gMailServer, gUseDefaultServer == True});
+                  AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")), gMailServer, gUseDefaultServer == True,
+                  webPage});
 }
 
 void MailCube::Session_Connecting()

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,6 +36,7 @@ public:
     QLabel *SubjectLabel = nullptr;
     QLineEdit *Subject = nullptr;
     QLabel *Directions = nullptr;
+    QCheckBox *WebPage = nullptr;
     QLabel *ProgressStatus = nullptr;
     StepBars *Bars = nullptr;
     QPushButton *Send = nullptr;

@@ -14,13 +14,34 @@ MailSession::MailSession(QObject *parent)
     connect(&Mail1, &MMail::Progress, this, &MailSession::Mail1_Progress);
     connect(&Mail1, &MMail::AsyncError, this, &MailSession::Mail1_AsyncError);
     connect(&Mail1, &MMail::Debug, this, &MailSession::Mail1_Debug);
+    connect(&Mail1, &MMail::SignInNeeded, this, &MailSession::Mail1_SignInNeeded);
+    connect(&Mail1, &MMail::SignedIn, this, &MailSession::Mail1_SignedIn);
 }
+
+namespace {
+const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");
+} // namespace
 
 void MailSession::RememberSender(const QString &address)
 {
     gFromAddress = address;
-    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("FromAddress"),
-                      gFromAddress);
+    SetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("FromAddress"), gFromAddress);
+}
+
+bool MailSession::WebPageWanted()
+{
+    return GetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("AttachWebPage")) == QLatin1String("1");
+}
+
+void MailSession::RememberWebPage(bool wanted)
+{
+    SetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("AttachWebPage"),
+                      wanted ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QString MailSession::SavedCaCertificateFile()
+{
+    return GetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("CACertFile"));
 }
 
 bool MailSession::Send(const MailOrder &order)
@@ -42,7 +63,7 @@ bool MailSession::Send(const MailOrder &order)
 bool MailSession::Fail()
 {
     if (Mail1.lastError() != 0)
-        ShowMailError(Mail1.lastError());
+        ShowMailError(Mail1.lastError(), Mail1.server(), Mail1.lastErrorText());
     else
         ShowMessage(Msg::MessageFormatError);
     End();
@@ -106,10 +127,10 @@ void MailSession::Mail1_Progress(qint32 Numerator, qint32 Denominator)
     }
 }
 
-void MailSession::Mail1_AsyncError(qint16 ErrorCode, const QString &)
+void MailSession::Mail1_AsyncError(qint16 ErrorCode, const QString &ErrorMessage)
 {
     emit stepsCleared();
-    ShowMailError(ErrorCode);
+    ShowMailError(ErrorCode, Mail1.server(), ErrorMessage);
     if (sendState == Sending)
         Mail1.setAction(MMail::Disconnect);
     End();
@@ -117,6 +138,53 @@ void MailSession::Mail1_AsyncError(qint16 ErrorCode, const QString &)
 
 void MailSession::Mail1_Debug(const QString &)
 {
+}
+
+void MailSession::Mail1_SignInNeeded(const QString &User, const QString &Reason)
+{
+    if (!m_signIn) {
+        const SmtpEndpoint endpoint = SmtpEndpoint::Parse(Mail1.server()).value_or(SmtpEndpoint());
+        m_signIn = std::make_unique<MailSignIn>(passwords, endpoint.host, endpoint.port);
+        m_signIn->SetAsker(askSignIn);
+        m_signIn->SetUseStore(useSecretStore);
+        if (givenPassword)
+            m_signIn->SetGivenPassword(*givenPassword);
+    }
+    SignInRequest request;
+    request.user = signInUser.isEmpty() ? User : signInUser;
+    request.reason = Reason;
+    switch (m_signIn->Next(request)) {
+    case MailSignIn::Answer::Given:
+        if (!Mail1.signIn(request.user, request.password))
+            EndSignIn(Msg::UserNameLineBreak, {});
+        break;
+    case MailSignIn::Answer::Cancelled:
+        EndSignIn(0, {});
+        break;
+    case MailSignIn::Answer::NotGiven:
+        if (Reason.isEmpty())
+            EndSignIn(Msg::NoPasswordGiven, {Mail1.server(), request.user});
+        else
+            EndSignIn(Msg::SignInRefused, {Mail1.server(), Reason});
+        break;
+    }
+}
+
+// Nothing has been sent: the connection goes, and the user hears why
+// unless the user chose to stop.
+void MailSession::EndSignIn(int textId, const QStringList &arguments)
+{
+    Mail1.abort();
+    emit stepsCleared();
+    if (textId)
+        ShowMessage(textId, arguments);
+    End();
+}
+
+void MailSession::Mail1_SignedIn()
+{
+    if (m_signIn)
+        m_signIn->Accepted();
 }
 
 void MailSession::ShowProgressStep(qint16 n)
@@ -154,6 +222,22 @@ int MailSession::MailErrorMessage(int errorNumber)
     case 11004:
     case 20008:
         return Msg::SlowNetwork;
+    case MMail::CertificateRejected:
+        return Msg::CertificateRejected;
+    case MMail::SecureConnectionUnavailable:
+        return Msg::SecureConnectionUnavailable;
+    case MMail::SecureConnectionFailed:
+        return Msg::SecureConnectionFailed;
+    case MMail::SignInMethodUnsupported:
+        return Msg::SignInMethodUnsupported;
+    case MMail::SignInRefused:
+        return Msg::SignInRefused;
+    case MMail::WebSignInRequired:
+        return Msg::WebSignInRequired;
+    case MMail::InsecureSignIn:
+        return Msg::InsecureSignIn;
+    case MMail::AddressNotAscii:
+        return Msg::AddressNotAscii;
     default:
         return Msg::CommunicationError;
     }
@@ -163,4 +247,13 @@ void MailSession::ShowMailError(int errorNumber)
 {
     if (const int message = MailErrorMessage(errorNumber))
         ShowMessage(message);
+}
+
+void MailSession::ShowMailError(int errorNumber, const QString &server, const QString &reason)
+{
+    const int message = MailErrorMessage(errorNumber);
+    if (message == Msg::AddressNotAscii)
+        ShowMessage(message, {reason});
+    else if (message)
+        ShowMessage(message, {server, reason});
 }

@@ -2,8 +2,13 @@
 
 #include "components/mmail/MMail.h"
 #include "mail/MailComposer.h"
+#include "mail/MailSignIn.h"
+#include "mail/PasswordStore.h"
 
 #include <QObject>
+
+#include <memory>
+#include <optional>
 
 // One sending of a cube message through the mail control: the message is
 // composed, then sent in three phases (connect, send, disconnect), each ended
@@ -39,13 +44,22 @@ public:
     void Mail1_Progress(qint32 Numerator, qint32 Denominator);
     void Mail1_AsyncError(qint16 ErrorCode, const QString &ErrorMessage);
     void Mail1_Debug(const QString &Message);
+    void Mail1_SignInNeeded(const QString &User, const QString &Reason);
+    void Mail1_SignedIn();
 
     void ShowProgressStep(qint16 n);
     // The message for a transport error number; 0 for the silent ones.
     static int MailErrorMessage(int errorNumber);
     static void ShowMailError(int errorNumber);
+    // The same, naming the server and the reason where the message has room.
+    static void ShowMailError(int errorNumber, const QString &server, const QString &reason);
     // The sender becomes the one offered next time.
     static void RememberSender(const QString &address);
+    // Whether Cube.html goes with Cube.exe ("AttachWebPage", off unless set).
+    static bool WebPageWanted();
+    static void RememberWebPage(bool wanted);
+    // An authority trusted beside the system's ("CACertFile"), for testing.
+    static QString SavedCaCertificateFile();
 
     MMail Mail1;
     SendState sendState = Idle;
@@ -53,6 +67,14 @@ public:
     qint16 progressValue = 0;
     // Where the Date header's time comes from.
     MailClock clock = SystemClock;
+    // Who is asked for a password the server wants; nobody when empty.
+    SignInAsker askSignIn;
+    // A password given for this send only (the command line's).
+    std::optional<QString> givenPassword;
+    // Who signs in, when not the user the server text names or the sender.
+    QString signInUser;
+    bool useSecretStore = true;
+    PasswordStore passwords;
 
 signals:
     // Composition is done and connecting starts.
@@ -66,4 +88,7 @@ signals:
 private:
     bool Fail();
     void End();
+    void EndSignIn(int textId, const QStringList &arguments);
+
+    std::unique_ptr<MailSignIn> m_signIn;
 };

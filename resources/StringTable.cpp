@@ -128,6 +128,34 @@ const QHash<int, const char *> &table()
         {90, "Use Default Norvane\u00ae Vexilo SMTP Server"},
         {91, "Use an Alternate SMTP Server"},
         {92, "ENU"},
+        {93, "The mail server %1 could not prove that it is the server it claims to be (%2).  Nothing was sent.  Check "
+             "the server name, or ask your network administrator which server to use."},
+        {94,
+         "The mail server %1 does not offer a secure connection (%2).  Nothing was sent.  Check the server name and "
+         "port by clicking \"Advanced...\"."},
+        {95, "A secure connection to the mail server %1 could not be made (%2).  Nothing was sent.  Try again later or "
+             "check the server name and port by clicking \"Advanced...\"."},
+        {96,
+         "The mail server %1 asks for a sign-in method that is not supported (%2).  Nothing was sent.  Ask your mail "
+         "provider for a server that accepts a user name and password."},
+        {97, "The mail server %1 did not accept the sign-in (%2).  Nothing was sent."},
+        {98, "The mail server %1 asks you to sign in on your mail provider's web site first (%2).  Nothing was sent.  "
+             "Some providers also ask you to make an application password there."},
+        {99,
+         "The mail server %1 asks for a password over a connection that is not secure.  The password was not sent.  "
+         "Use a server name that begins with \"smtps://\" or \"smtp://\" to choose a secure connection."},
+        {100, "The address %1 contains characters that mail servers do not accept.  Nothing was sent."},
+        {101, "A user name cannot contain a line break."},
+        {102, "No password store is running on this computer: the password will be used for this send only."},
+        {103, "Sign In to Mail Server"},
+        {104, "Mail server:"},
+        {105, "&User name:"},
+        {106, "&Password:"},
+        {107, "&Remember password"},
+        {108, "Also attach the cube as a web page (for Mac, Linux and phones)"},
+        {109, "The mail server %1 asks for the password of %2 and none was given.  Nothing was sent."},
+        {110, "The mail server asks for your user name and password."},
+        {111, "The mail server did not accept them: %1"},
     };
     return strings;
 }

@@ -19,8 +19,8 @@ int main(int argc, char *argv[])
     gAppTitle = LoadResString(Msg::AppTitle);
 
     // Messages the program would show in a box go to standard error.
-    MessageSeam::setMessageHandler([](int textId, MsgButtons) {
-        PrintErr(LoadResString(textId));
+    MessageSeam::setMessageHandler([](int, MsgButtons) {
+        PrintErr(MessageSeam::shownTexts().constLast());
         return int(IDOK);
     });
 

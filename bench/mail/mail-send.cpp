@@ -4,14 +4,17 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-// mail-send SERVER ATTACHMENT: sends one cube message with ATTACHMENT as its
-// package through connect, send and disconnect; exit 0 once disconnected.
+// mail-send SERVER ATTACHMENT [CAFILE]: sends one cube message with ATTACHMENT
+// as its package through connect, send and disconnect, trusting CAFILE's
+// authority too; exit 0 once disconnected.
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
         return 2;
     MMail mail;
+    if (argc == 4)
+        mail.setCaCertificateFile(QString::fromLocal8Bit(argv[3]));
     MailComposer composer(mail);
     const MailOrder order{QStringLiteral("friend@example.org"),
                           QStringLiteral("me@example.org"),

@@ -1,11 +1,16 @@
 #include "components/mmail/MMail.h"
 
+#include "components/mmail/AddressHeader.h"
+
 #include <QFile>
 #include <QHostInfo>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSslCipher>
+#include <QSslConfiguration>
 #include <QSslSocket>
 #include <QSysInfo>
+#include <QUuid>
 
 namespace {
 
@@ -31,21 +36,16 @@ bool setSingleLine(QString &field, const QString &value)
     return true;
 }
 
-// The address part of "Name <user@host>", or the trimmed text.
-QString envelopeAddress(const QString &text)
+QString localHostName()
 {
-    const qsizetype open = text.indexOf(QLatin1Char('<'));
-    const qsizetype close = text.indexOf(QLatin1Char('>'), open + 1);
-    if (open >= 0 && close > open)
-        return text.mid(open + 1, close - open - 1).trimmed();
-    return text.trimmed();
+    static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9.-]*$"));
+    const QString host = QSysInfo::machineHostName();
+    return name.match(host).hasMatch() ? host : QString();
 }
 
 QByteArray ehloName(const QHostAddress &local)
 {
-    static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9.-]*$"));
-    const QString host = QSysInfo::machineHostName();
-    if (name.match(host).hasMatch())
+    if (const QString host = localHostName(); !host.isEmpty())
         return host.toLatin1();
     if (local.protocol() == QAbstractSocket::IPv6Protocol)
         return "[IPv6:" + local.toString().toLatin1() + ']';
@@ -75,6 +75,20 @@ qint16 socketErrorNumber(QAbstractSocket::SocketError error)
 bool isPositive(int code)
 {
     return code >= 200 && code < 300;
+}
+
+// "<unique@domain>", the domain being the sender's.
+QString newMessageId(const QString &sender)
+{
+    QString domain = sender.section(QLatin1Char('@'), -1);
+    if (!sender.contains(QLatin1Char('@')) || domain.isEmpty())
+        domain = localHostName().isEmpty() ? QStringLiteral("localhost") : localHostName();
+    return QLatin1Char('<') + QUuid::createUuid().toString(QUuid::Id128) + QLatin1Char('@') + domain + QLatin1Char('>');
+}
+
+QString replyText(int code, const QStringList &lines)
+{
+    return QString::number(code) + QLatin1Char(' ') + lines.join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -258,22 +272,22 @@ bool MMail::compose(int operation)
 void MMail::startConnect()
 {
     m_lastError = NoError;
-    QString host = m_server.trimmed();
-    QString port;
-    static const QRegularExpression bracketed(QStringLiteral("^\\[([^\\]]*)\\](?::(.*))?$"));
-    if (const auto m = bracketed.match(host); m.hasMatch()) {
-        host = m.captured(1);
-        port = m.captured(2);
-    } else if (host.count(QLatin1Char(':')) == 1) {
-        port = host.section(QLatin1Char(':'), 1);
-        host = host.section(QLatin1Char(':'), 0, 0);
+    m_lastErrorText.clear();
+    const std::optional<SmtpEndpoint> endpoint = SmtpEndpoint::Parse(m_server);
+    if (!endpoint)
+        return fail(AddressNotAvailable, tr("Not a server: %1").arg(m_server));
+    if (!checkAddresses())
+        return;
+    m_endpoint = *endpoint;
+    m_host = m_endpoint.host;
+    m_port = m_endpoint.port;
+    m_extraCas.clear();
+    if (!m_caFile.isEmpty()) {
+        m_extraCas = QSslCertificate::fromPath(m_caFile, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+        if (m_extraCas.isEmpty())
+            return fail(CertificateRejected, tr("No certificate could be read from %1").arg(m_caFile));
     }
-    bool ok = true;
-    const uint number = port.isEmpty() ? DefaultPort : port.toUInt(&ok);
-    if (!ok || number == 0 || number > 65535)
-        return fail(AddressNotAvailable, tr("Not a port: %1").arg(port));
-    m_host = host;
-    m_port = quint16(number);
+    m_signedIn = false;
     // Names under .invalid never resolve (RFC 6761): no need to ask.
     if (m_host.isEmpty() || m_host.endsWith(QLatin1String(".invalid"), Qt::CaseInsensitive))
         return fail(HostNotFound, tr("Host not found: %1").arg(m_host));
@@ -310,30 +324,181 @@ void MMail::connectToNextAddress()
     connect(m_socket, &QIODevice::bytesWritten, this, &MMail::onBytesWritten);
     connect(m_socket, &QAbstractSocket::errorOccurred, this, &MMail::onSocketError);
     connect(m_socket, &QAbstractSocket::disconnected, this, &MMail::onDisconnected);
-    connect(m_socket, &QSslSocket::encrypted, this, [this] {
-        m_tlsActive = true;
-        sendCommand("EHLO " + ehloName(m_socket->localAddress()), Phase::Ehlo);
-    });
+    connect(m_socket, &QSslSocket::encrypted, this, &MMail::onEncrypted);
+    connect(m_socket, &QSslSocket::sslErrors, this, &MMail::onSslErrors);
+    prepareTls();
     m_reader.clear();
     m_tlsActive = false;
+    m_capabilities.clear();
     m_socket->connectToHost(m_addresses.takeFirst(), m_port);
 }
 
 void MMail::onConnected()
 {
-    m_phase = Phase::Greeting;
     m_timer.start(m_replyTimeout);
+    if (m_endpoint.security == SmtpEndpoint::Security::TlsOnConnect) {
+        m_phase = Phase::Handshake;
+        m_socket->startClientEncryption();
+        return;
+    }
+    m_phase = Phase::Greeting;
 }
 
 void MMail::afterEhlo(const QStringList &lines)
 {
-    const bool offered = lines.mid(1).contains(QStringLiteral("STARTTLS"), Qt::CaseInsensitive);
+    m_capabilities = lines.mid(1);
+    const bool offered = m_capabilities.contains(QStringLiteral("STARTTLS"), Qt::CaseInsensitive);
+    if (!m_tlsActive && wantsStartTls(offered))
+        return sendCommand("STARTTLS", Phase::StartTls);
+    if (!m_tlsActive && m_endpoint.security != SmtpEndpoint::Security::StartTlsWhenOffered)
+        return fail(SecureConnectionUnavailable, tr("%1 offers no STARTTLS").arg(m_host));
+    if (!advertisedMechanisms().isEmpty())
+        return beginSignIn(false);
+    finishPhase();
+}
+
+// ---- Secure connection ------------------------------------------------------
+
+bool MMail::checkAddresses()
+{
+    QStringList addresses = EnvelopeAddresses(m_message.to);
+    addresses << EnvelopeAddress(m_sender) << EnvelopeAddress(m_message.from);
+    for (const QString &address : addresses)
+        if (!IsPlainAscii(address)) {
+            fail(AddressNotAscii, address);
+            return false;
+        }
+    return true;
+}
+
+// Certificates are checked against the system's authorities (and the extra
+// ones named) and the name the user typed, whatever address it resolved to.
+void MMail::prepareTls()
+{
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    if (!m_extraCas.isEmpty())
+        tls.addCaCertificates(m_extraCas);
+    m_socket->setSslConfiguration(tls);
+    m_socket->setPeerVerifyName(m_host);
+    m_sslErrorText.clear();
+}
+
+bool MMail::wantsStartTls(bool offered) const
+{
+    if (m_endpoint.security == SmtpEndpoint::Security::StartTlsRequired)
+        return offered;
     // Traffic that never leaves this machine gains nothing from TLS, and a
     // local relay's certificate is rarely one anybody can verify.
-    if (offered && !m_tlsActive && m_tlsPolicy == 0 && QSslSocket::supportsSsl()
-        && !m_socket->peerAddress().isLoopback())
-        return sendCommand("STARTTLS", Phase::StartTls);
-    finishPhase();
+    return offered && m_tlsPolicy == 0 && QSslSocket::supportsSsl() && !m_socket->peerAddress().isLoopback();
+}
+
+void MMail::onEncrypted()
+{
+    m_tlsActive = true;
+    post({Event::DebugEvent, 0, 0, 0, m_socket->sessionCipher().name()});
+    if (m_endpoint.security == SmtpEndpoint::Security::TlsOnConnect) {
+        m_phase = Phase::Greeting;
+        return onReadyRead();
+    }
+    sendCommand("EHLO " + ehloName(m_socket->localAddress()), Phase::Ehlo);
+}
+
+void MMail::onSslErrors(const QList<QSslError> &errors)
+{
+    QStringList reasons;
+    for (const QSslError &error : errors)
+        reasons << error.errorString();
+    m_sslErrorText = reasons.join(QStringLiteral("; "));
+}
+
+void MMail::failHandshake()
+{
+    if (!m_sslErrorText.isEmpty())
+        return fail(CertificateRejected, m_sslErrorText);
+    fail(SecureConnectionFailed, m_socket ? m_socket->errorString() : tr("The secure connection failed"));
+}
+
+// ---- Sign-in ------------------------------------------------------------------
+
+QStringList MMail::advertisedMechanisms() const
+{
+    static const QRegularExpression auth(QStringLiteral("^AUTH[ =](.*)$"), QRegularExpression::CaseInsensitiveOption);
+    QStringList mechanisms;
+    for (const QString &line : m_capabilities)
+        if (const auto m = auth.match(line); m.hasMatch())
+            mechanisms << m.captured(1).toUpper().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    mechanisms.removeDuplicates();
+    return mechanisms;
+}
+
+// PLAIN, else LOGIN: the two that need nothing but the password itself.
+void MMail::beginSignIn(bool resumeMail)
+{
+    const bool secure = m_tlsActive || m_socket->peerAddress().isLoopback();
+    if (!secure && !resumeMail && m_endpoint.user.isEmpty())
+        return finishPhase(); // offered, not asked for: nothing is sent over plain text
+    if (!secure)
+        return fail(InsecureSignIn, tr("%1 asks for a password over plain text").arg(m_host));
+    const QStringList offered = advertisedMechanisms();
+    if (offered.contains(QLatin1String("PLAIN")))
+        m_mechanism = "PLAIN";
+    else if (offered.contains(QLatin1String("LOGIN")))
+        m_mechanism = "LOGIN";
+    else
+        return fail(SignInMethodUnsupported, offered.join(QLatin1Char(' ')));
+    m_resumeMail = resumeMail;
+    m_signInUser = m_endpoint.user.isEmpty() ? EnvelopeAddress(m_message.from) : m_endpoint.user;
+    m_timer.stop();
+    m_phase = Phase::AwaitingSignIn;
+    post({Event::SignInEvent, 0, 0, 0, QString()});
+}
+
+bool MMail::signIn(const QString &user, const QString &password)
+{
+    if (m_phase != Phase::AwaitingSignIn || user.isEmpty() || !isSingleLine(user) || !isSingleLine(password))
+        return false;
+    m_signInUser = user;
+    if (m_mechanism == "LOGIN") {
+        m_password = password;
+        sendCommand("AUTH LOGIN", Phase::AuthLoginUser);
+        return true;
+    }
+    const QByteArray response = '\0' + user.toUtf8() + '\0' + password.toUtf8();
+    sendSecret("AUTH PLAIN " + response.toBase64(), "AUTH PLAIN (credentials)", Phase::AuthResult);
+    return true;
+}
+
+void MMail::handleSignInReply(int code, const QString &text)
+{
+    m_password.clear();
+    switch (code) {
+    case 235:
+        m_signedIn = true;
+        post({Event::SignedInEvent, 0, 0, 0, QString()});
+        return m_resumeMail ? startMailFrom() : finishPhase();
+    case 535:
+        m_timer.stop();
+        m_phase = Phase::AwaitingSignIn;
+        return post({Event::SignInEvent, 0, 0, 0, text});
+    case 534:
+        return fail(WebSignInRequired, text);
+    case 504:
+        return fail(SignInMethodUnsupported, text);
+    case 538:
+        return fail(InsecureSignIn, text);
+    default:
+        return fail(SignInRefused, text);
+    }
+}
+
+// A command whose text must not appear in the Debug events.
+void MMail::sendSecret(const QByteArray &command, const QByteArray &shown, Phase next)
+{
+    post({Event::DebugEvent, 0, 0, 0, QString::fromUtf8(shown)});
+    m_phase = next;
+    m_socket->write(command + "\r\n");
+    m_timer.start(m_replyTimeout);
 }
 
 // ---- Send -----------------------------------------------------------------
@@ -342,14 +507,17 @@ void MMail::startSend()
 {
     if (m_phase != Phase::Ready)
         return fail(ConnectionAborted, tr("Not connected"));
-    m_recipients.clear();
-    for (const QString &entry : m_message.to.split(QLatin1Char(',')))
-        if (const QString address = envelopeAddress(entry); !address.isEmpty())
-            m_recipients << address;
+    m_recipients = EnvelopeAddresses(m_message.to);
     if (m_recipients.isEmpty())
         return fail(MessageRefused, tr("No recipient"));
+    m_message.messageId = newMessageId(EnvelopeAddress(m_message.from));
+    startMailFrom();
+}
+
+void MMail::startMailFrom()
+{
     m_nextRecipient = 0;
-    const QString sender = envelopeAddress(m_sender.isEmpty() ? m_message.from : m_sender);
+    const QString sender = EnvelopeAddress(m_sender.isEmpty() ? m_message.from : m_sender);
     sendCommand("MAIL FROM:<" + sender.toUtf8() + '>', Phase::MailFrom);
 }
 
@@ -401,10 +569,7 @@ void MMail::startDisconnect()
 
 void MMail::sendCommand(const QByteArray &command, Phase next)
 {
-    post({Event::DebugEvent, 0, 0, 0, QString::fromUtf8(command)});
-    m_phase = next;
-    m_socket->write(command + "\r\n");
-    m_timer.start(m_replyTimeout);
+    sendSecret(command, command, next);
 }
 
 void MMail::onReadyRead()
@@ -418,7 +583,8 @@ void MMail::onReadyRead()
         return finishPhase();
     for (;;) {
         const Phase waiting = m_phase;
-        if (waiting == Phase::Idle || waiting == Phase::Ready || waiting == Phase::Handshake)
+        if (waiting == Phase::Idle || waiting == Phase::Ready || waiting == Phase::Handshake
+            || waiting == Phase::AwaitingSignIn)
             return;
         switch (m_reader.next()) {
         case SmtpReplyReader::Status::Incomplete:
@@ -434,7 +600,7 @@ void MMail::onReadyRead()
 
 void MMail::handleReply(int code, const QStringList &lines)
 {
-    const QString text = QString::number(code) + QLatin1Char(' ') + lines.join(QLatin1Char(' '));
+    const QString text = replyText(code, lines);
     post({Event::DebugEvent, 0, 0, 0, text});
     switch (m_phase) {
     case Phase::Greeting:
@@ -450,13 +616,29 @@ void MMail::handleReply(int code, const QStringList &lines)
     case Phase::Helo:
         return isPositive(code) ? finishPhase() : fail(ServiceRefused, text);
     case Phase::StartTls:
-        if (code != 220)
-            return finishPhase(); // offered but not available now: go on in plain text
-        m_phase = Phase::Handshake;
-        m_reader.clear();
-        m_socket->startClientEncryption();
-        return;
+        if (code == 220) {
+            m_phase = Phase::Handshake;
+            m_reader.clear();
+            m_socket->startClientEncryption();
+            return;
+        }
+        if (m_endpoint.security != SmtpEndpoint::Security::StartTlsWhenOffered)
+            return fail(SecureConnectionUnavailable, text);
+        return finishPhase(); // offered but not available now: go on in plain text
+    case Phase::AuthLoginUser:
+        if (code != 334)
+            return handleSignInReply(code, text);
+        return sendSecret(m_signInUser.toUtf8().toBase64(), "(user name)", Phase::AuthLoginPassword);
+    case Phase::AuthLoginPassword:
+        if (code != 334)
+            return handleSignInReply(code, text);
+        return sendSecret(std::exchange(m_password, QString()).toUtf8().toBase64(), "(password)", Phase::AuthResult);
+    case Phase::AuthResult:
+        return handleSignInReply(code, text);
     case Phase::MailFrom:
+        if (code == 530 && !m_signedIn && !advertisedMechanisms().isEmpty())
+            return beginSignIn(true);
+        return isPositive(code) ? sendNextRecipient() : fail(MessageRefused, text);
     case Phase::RcptTo:
         return isPositive(code) ? sendNextRecipient() : fail(MessageRefused, text);
     case Phase::DataCommand:
@@ -499,6 +681,8 @@ void MMail::onSocketError()
 {
     const QAbstractSocket::SocketError error = m_socket->error();
     switch (m_phase) {
+    case Phase::Handshake:
+        return failHandshake();
     case Phase::Connecting:
         m_lastConnectError = socketErrorNumber(error);
         return connectToNextAddress();
@@ -516,6 +700,8 @@ void MMail::onDisconnected()
 {
     if (m_phase == Phase::Quit)
         finishPhase();
+    else if (m_phase == Phase::Handshake)
+        failHandshake();
     else if (m_phase != Phase::Idle && m_phase != Phase::Ready && m_phase != Phase::Connecting)
         fail(ConnectionAborted, tr("The server closed the connection"));
 }
@@ -551,6 +737,7 @@ void MMail::fail(qint16 code, const QString &text)
 {
     stop();
     m_lastError = code;
+    m_lastErrorText = text;
     post({Event::ErrorEvent, 0, 0, code, text});
 }
 
@@ -581,6 +768,7 @@ void MMail::stop()
     }
     closeSocket();
     m_stream.reset();
+    m_password.clear();
 }
 
 // ---- Event delivery ---------------------------------------------------------
@@ -619,6 +807,12 @@ void MMail::dispatchNext()
         break;
     case Event::DebugEvent:
         emit Debug(event.text);
+        break;
+    case Event::SignInEvent:
+        emit SignInNeeded(m_signInUser, event.text);
+        break;
+    case Event::SignedInEvent:
+        emit SignedIn();
         break;
     }
     if (!alive)

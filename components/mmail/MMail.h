@@ -1,16 +1,19 @@
 #pragma once
 
 #include "components/mmail/MimeMessage.h"
+#include "components/mmail/SmtpEndpoint.h"
 #include "components/mmail/SmtpReplyReader.h"
 
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QSslCertificate>
 #include <QTimer>
 
 #include <optional>
 
 class QHostInfo;
+class QSslError;
 class QSslSocket;
 
 // Our SMTP control, standing in for the mail component the send dialog
@@ -54,6 +57,14 @@ public:
         TryAgain = 11002,
         NoAddress = 11004,
         TransferStalled = 20008, // the server stopped taking the message's bytes
+        CertificateRejected = 20101, // the server's certificate failed the checks
+        SecureConnectionUnavailable = 20102, // STARTTLS required but not offered, or refused
+        SecureConnectionFailed = 20103, // the TLS handshake failed or was cut off
+        SignInMethodUnsupported = 20104, // neither PLAIN nor LOGIN offered
+        SignInRefused = 20105, // the server refused the sign-in for another reason
+        WebSignInRequired = 20106, // 534: the provider wants a sign-in on its web site first
+        InsecureSignIn = 20107, // a password asked for over plain text to another machine
+        AddressNotAscii = 20108, // an address mail servers cannot take
     };
 
     explicit MMail(QObject *parent = nullptr);
@@ -72,12 +83,13 @@ public:
     void setFlags(qint32 value) { m_flags = value; } // id 16, kept: no flag changes the transfer
     bool setFrom(const QString &value); // id 17, From header
     int headerCount() const; // id 19, extra header lines so far
-    bool setServer(const QString &value); // id 20, "host" or "host:port"
+    bool setServer(const QString &value); // id 20, see SmtpEndpoint
     void setContentFile(const QString &path); // id 27
     bool setSubject(const QString &value); // id 28
     bool setTo(const QString &value); // id 30, "," separated
     bool setBoundary(const QString &value); // id 32
-    void setTlsPolicy(int value) { m_tlsPolicy = value; } // id 33: 0 STARTTLS when offered, else never
+    // id 33: 0 STARTTLS when offered, else only when the server text requires it
+    void setTlsPolicy(int value) { m_tlsPolicy = value; }
     int lastError() const { return m_lastError; } // id 42
     void abort(); // id 58
     bool setHeaderLine(int index, const QString &line); // id 59
@@ -95,6 +107,14 @@ public:
     void setConnectTimeout(int ms) { m_connectTimeout = ms; }
     void setReplyTimeout(int ms) { m_replyTimeout = ms; }
     void setOperationDeadline(int ms) { m_operationDeadline = ms; }
+    // Certificates (PEM) trusted beside the system's authorities.
+    void setCaCertificateFile(const QString &path) { m_caFile = path; }
+
+    // The answer to SignInNeeded: false when no sign-in is awaited or the
+    // user name or password holds a CR, LF or NUL.
+    bool signIn(const QString &user, const QString &password);
+    // The text of the last failure: the server's answer or the TLS reason.
+    QString lastErrorText() const { return m_lastErrorText; }
 
     static constexpr quint16 DefaultPort = 25;
 
@@ -103,6 +123,11 @@ signals:
     void Progress(qint32 Numerator, qint32 Denominator);
     void AsyncError(qint16 ErrorCode, const QString &ErrorMessage);
     void Debug(const QString &Message);
+    // The server wants a sign-in: answer with signIn(), or abort(). Reason is
+    // the server's answer to a refused attempt, empty the first time.
+    void SignInNeeded(const QString &User, const QString &Reason);
+    // The server accepted the sign-in.
+    void SignedIn();
 
 private:
     enum class Phase {
@@ -114,6 +139,10 @@ private:
         Helo,
         StartTls,
         Handshake,
+        AwaitingSignIn,
+        AuthLoginUser,
+        AuthLoginPassword,
+        AuthResult,
         Ready,
         MailFrom,
         RcptTo,
@@ -128,7 +157,9 @@ private:
             DoneEvent,
             ProgressEvent,
             ErrorEvent,
-            DebugEvent
+            DebugEvent,
+            SignInEvent,
+            SignedInEvent
         } kind;
         qint32 numerator = 0, denominator = 0;
         qint16 code = 0;
@@ -150,6 +181,17 @@ private:
     void onDeadline();
     void handleReply(int code, const QStringList &lines);
     void afterEhlo(const QStringList &lines);
+    bool checkAddresses();
+    void prepareTls();
+    void onEncrypted();
+    void onSslErrors(const QList<QSslError> &errors);
+    void failHandshake();
+    bool wantsStartTls(bool offered) const;
+    QStringList advertisedMechanisms() const;
+    void beginSignIn(bool resumeMail);
+    void handleSignInReply(int code, const QString &text);
+    void sendSecret(const QByteArray &command, const QByteArray &shown, Phase next);
+    void startMailFrom();
     void sendCommand(const QByteArray &command, Phase next);
     void sendNextRecipient();
     void fillSocket();
@@ -166,10 +208,12 @@ private:
     QString m_contentFile;
     QString m_sender;
     QString m_server;
+    QString m_caFile;
     qint16 m_mode = 0;
     qint32 m_flags = 0;
     int m_tlsPolicy = 0;
     qint16 m_lastError = NoError;
+    QString m_lastErrorText;
     int m_connectTimeout = 30000;
     int m_replyTimeout = 120000;
     int m_operationDeadline = 10 * 60000;
@@ -182,6 +226,15 @@ private:
     int m_lookupId = -1;
     QString m_host;
     quint16 m_port = DefaultPort;
+    SmtpEndpoint m_endpoint;
+    QList<QSslCertificate> m_extraCas;
+    QString m_sslErrorText;
+    QStringList m_capabilities; // the last EHLO's keywords
+    QString m_signInUser;
+    QString m_password; // only while a LOGIN sign-in needs it
+    QByteArray m_mechanism; // "PLAIN" or "LOGIN"
+    bool m_signedIn = false;
+    bool m_resumeMail = false; // the sign-in was asked for by MAIL FROM
     QList<QHostAddress> m_addresses;
     qint16 m_lastConnectError = ConnectionRefused;
     bool m_tlsActive = false;

@@ -1,17 +1,11 @@
 #include "components/mmail/MimeMessage.h"
 
+#include "components/mmail/AddressHeader.h"
+
 namespace {
 
 constexpr int kBase64LineBytes = 57; // 57 bytes make one 76-column line
 constexpr int kFoldColumn = 78;
-
-bool isPlainAscii(const QString &text)
-{
-    for (QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            return false;
-    return true;
-}
 
 constexpr int kMaxLineOctets = 998;   // without the CR LF
 
@@ -68,7 +62,7 @@ QByteArray MimeMessage::subjectLine(const QString &subject)
 {
     if (subject.isEmpty())
         return "Subject:\r\n";
-    if (isPlainAscii(subject)) {
+    if (IsPlainAscii(subject)) {
         const QByteArray plain = folded("Subject: " + subject.toUtf8());
         if (linesFit(plain))
             return plain + "\r\n";
@@ -136,13 +130,15 @@ MimeMessage::Stream::Stream(const MimeMessage &m)
 {
     QByteArray head;
     head += headerLine(QStringLiteral("Date"), m.date);
-    head += headerLine(QStringLiteral("From"), m.from);
-    head += headerLine(QStringLiteral("To"), m.to);
+    head += AddressHeaderLine(QStringLiteral("From"), m.from);
+    head += AddressHeaderLine(QStringLiteral("To"), m.to);
     head += subjectLine(m.subject);
     for (const QString &line : m.extraHeaderLines)
         head += folded(line.toUtf8()) + "\r\n";
-    head += "MIME-Version: 1.0\r\n";
     head += folded("Content-Type: " + m.container.contentTypeLine()) + "\r\n";
+    if (!m.messageId.isEmpty())
+        head += headerLine(QStringLiteral("Message-ID"), m.messageId);
+    head += "MIME-Version: 1.0\r\n";
     head += "\r\nThis is a multi-part message in MIME format.\r\n";
 
     const QByteArray delimiter = "--" + m.boundary.toUtf8();

@@ -27,6 +27,7 @@ class MimeMessage
 {
 public:
     QString date, from, to, subject;
+    QString messageId; // "<unique@domain>", added by the transport when it sends
     QStringList extraHeaderLines;
     MimeEntity container;
     QString boundary;

@@ -3,13 +3,17 @@
 #include "core/Twips.h"
 #include "mail/MailCube.h"
 #include "mail/MailServer.h"
+#include "mail/SignIn.h"
 #include "platform/registry/RegEdit.h"
 #include "publish/StepBars.h"
 #include "resources/StringTable.h"
 #include "tests/support/ScriptedPeer.h"
 #include "tests/support/SmtpSink.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QCheckBox>
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +57,8 @@ private slots:
     void errorMessages_data();
     void errorMessages();
     void advancedOpensTheServerDialog();
+    void webPageGoesAfterTheCubeWhenChosen();
+    void signInDialogAsksAndGoesOnWithTheSend();
 
 private:
     // Sends through server and waits until the dialog has closed.
@@ -105,7 +111,9 @@ void TestMailCube::formLoad()
     QCOMPARE(d.Subject->text(), QStringLiteral("Norvane Vexilo from a friend"));
     QCOMPARE(d.From->text(), gFromAddress);
     QVERIFY(d.SendTo->text().isEmpty());
-    QCOMPARE(d.size(), QSize(TwipsToPixels(5376), TwipsToPixels(2784)));
+    QCOMPARE(d.size(), QSize(TwipsToPixels(5376), TwipsToPixels(2784 + 360)));
+    QCOMPARE(d.WebPage->text(), LoadResString(108));
+    QVERIFY(!d.WebPage->isChecked());
     QCOMPARE(d.SendTo->geometry(), TwipsRect(1260, 30, 3750, 345));
     QCOMPARE(d.From->geometry(), TwipsRect(1245, 480, 3750, 345));
     QCOMPARE(d.Send->geometry(), TwipsRect(735, 2295, 1215, 375));
@@ -327,6 +335,57 @@ void TestMailCube::advancedOpensTheServerDialog()
     MailCube d;
     d.Advanced_Click();
     QCOMPARE(opened, LoadResString(72));
+}
+
+void TestMailCube::webPageGoesAfterTheCubeWhenChosen()
+{
+    const QByteArray page = "<!DOCTYPE html><title>Cube</title>";
+    WriteFile(gTempDirectory + QStringLiteral("/Cube.html"), page);
+    SmtpSink sink;
+    {
+        MailCube d;
+        d.SendTo->setText(QStringLiteral("one@example.com"));
+        d.From->setText(QStringLiteral("me@example.org"));
+        d.WebPage->setChecked(true);
+        sendAndWait(d, sink.server());
+    }
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("AttachWebPage")), QStringLiteral("1"));
+    const QJsonArray parts = SmtpSink::inspect(sink.messagePath(1)).value("parts").toArray();
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts.at(1).toObject().value("filename").toString(), QStringLiteral("Cube.html"));
+    QCOMPARE(parts.at(1).toObject().value("sha256").toString(),
+             QString::fromLatin1(QCryptographicHash::hash(page, QCryptographicHash::Sha256).toHex()));
+    QCOMPARE(parts.at(0).toObject().value("sha256").toString(),
+             QString::fromLatin1(QCryptographicHash::hash(m_cube, QCryptographicHash::Sha256).toHex()));
+    MailCube again;
+    QVERIFY(again.WebPage->isChecked());
+}
+
+void TestMailCube::signInDialogAsksAndGoesOnWithTheSend()
+{
+    TestCertificates certificates;
+    const TestCertificates::Pair cert = certificates.issue(TestCertificates::Trusted);
+    SmtpSink sink({"--starttls", cert.cert, cert.key, "--auth", "me@example.org", "secret"});
+    SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("CACertFile"), certificates.caFile());
+    QStringList shown;
+    MessageSeam::setDialogHandler([&](QDialog &dialog) {
+        auto *signIn = qobject_cast<SignIn *>(&dialog);
+        QVERIFY(signIn);
+        shown << signIn->Directions->text();
+        QCOMPARE(signIn->User->text(), QStringLiteral("me@example.org"));
+        signIn->Password->setText(shown.size() == 1 ? QStringLiteral("wrong") : QStringLiteral("secret"));
+        signIn->Remember->setChecked(false);
+        signIn->OK_Click();
+    });
+    MailCube d;
+    d.SendTo->setText(QStringLiteral("one@example.com"));
+    d.From->setText(QStringLiteral("me@example.org"));
+    sendAndWait(d, QStringLiteral("smtp://localhost:%1").arg(sink.port()));
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.at(0), LoadResString(110));
+    QVERIFY(shown.at(1).contains(QStringLiteral("535")));
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{85});
+    QVERIFY(!sink.messagePath(1).isEmpty());
 }
 
 QTEST_MAIN(TestMailCube)

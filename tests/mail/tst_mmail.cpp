@@ -4,10 +4,12 @@
 #include "resources/StringTable.h"
 #include "tests/support/ScriptedPeer.h"
 #include "tests/support/SmtpSink.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
+#include <QNetworkInterface>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -22,6 +24,11 @@ struct Transfer
     int done = 0;
     int error = 0;
     bool finished = false;
+    bool answersSignIn = true;
+    QStringList passwords; // given in turn when the server wants a sign-in
+    QStringList reasons; // why each sign-in was asked for
+    QString user;
+    int signedIn = 0;
 
     void run(MMail &mail, int timeoutMs = 30000)
     {
@@ -40,6 +47,19 @@ struct Transfer
             error = code;
             finished = true;
         });
+        QObject::connect(&mail, &MMail::SignInNeeded, &context, [&](const QString &name, const QString &reason) {
+            user = name;
+            reasons << reason;
+            if (!answersSignIn)
+                return;
+            if (passwords.isEmpty()) {
+                mail.abort();
+                finished = true;
+            } else {
+                QVERIFY(mail.signIn(name, passwords.takeFirst()));
+            }
+        });
+        QObject::connect(&mail, &MMail::SignedIn, &context, [&] { ++signedIn; });
         QVERIFY(mail.setAction(MMail::Connect));
         QVERIFY(QTest::qWaitFor([&] { return finished; }, timeoutMs));
     }
@@ -84,13 +104,29 @@ private slots:
     void lineBreaksInHeaderValuesAreRefused();
     void boundaries_data();
     void boundaries();
+    void secureSubmission_data();
+    void secureSubmission();
+    void messageIdsDifferAcrossSends();
+    void refusedPasswordIsAskedAgain();
+    void certificateFaults_data();
+    void certificateFaults();
+    void secureConnectionFaults_data();
+    void secureConnectionFaults();
+    void signInFaults_data();
+    void signInFaults();
+    void noPasswordOverPlainTextToAnotherMachine();
+    void nonAsciiAddressStopsBeforeConnecting();
+    void lineBreaksInTheUserNameAreRefused();
+    void everyLineStaysUnder998Octets();
 
 private:
     QString writeAttachment(const QByteArray &bytes);
     bool compose(MMail &mail, const QString &server, const QString &to,
                  const QString &subject = QStringLiteral("Test"));
+    bool composeFrom(MMail &mail, const QString &server, const QString &from);
     QScopedPointer<TestEnvironment> m_env;
     QByteArray m_attachment;
+    TestCertificates m_certificates;
 };
 
 void TestMMail::init()
@@ -102,6 +138,19 @@ void TestMMail::init()
 QString TestMMail::writeAttachment(const QByteArray &bytes)
 {
     return WriteFile(m_env->path(QStringLiteral("work/Cube.exe")), bytes);
+}
+
+bool TestMMail::composeFrom(MMail &mail, const QString &server, const QString &from)
+{
+    BasicRandom random;
+    MailComposer composer(mail, fixedClock, random);
+    MailOrder order{QStringLiteral("Zoë Walker <zoe@example.net>, plain@example.com"),
+                    from,
+                    QStringLiteral("Secure"),
+                    writeAttachment(m_attachment),
+                    server,
+                    false};
+    return composer.Compose(order);
 }
 
 bool TestMMail::compose(MMail &mail, const QString &server, const QString &to, const QString &subject)
@@ -143,8 +192,9 @@ void TestMMail::realServerReceivesTheComposedMessage()
     const QJsonObject m = SmtpSink::inspect(eml);
     QCOMPARE(m.value("defects").toArray(), QJsonArray());
     QVERIFY(m.value("crlf_only").toBool());
-    QCOMPARE(m.value("header_names").toArray(), QJsonArray({"Date", "From", "To", "Subject", "X-Mailer",
-                                                            "X-NorvaneProduct", "MIME-Version", "Content-Type"}));
+    QCOMPARE(m.value("header_names").toArray(),
+             QJsonArray({"Date", "From", "To", "Subject", "X-Mailer", "X-NorvaneProduct", "Content-Type", "Message-ID",
+                         "MIME-Version"}));
     const QJsonObject headers = m.value("headers").toObject();
     QCOMPARE(headers.value("Date").toString(), QStringLiteral("Tue, 08 Dec 2026 21:05:09 +0000"));
     QCOMPARE(headers.value("X-Mailer").toString(), QStringLiteral("Norvane(R) Vexilo, 2.0.45, ENU"));
@@ -390,6 +440,267 @@ void TestMMail::boundaries()
     QFETCH(bool, accepted);
     MMail mail;
     QCOMPARE(mail.setBoundary(boundary), accepted);
+}
+
+void TestMMail::secureSubmission_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("mechanisms");
+    QTest::addColumn<QString>("password");
+    QTest::newRow("STARTTLS, PLAIN") << "smtp"
+                                     << "--starttls"
+                                     << "PLAIN,LOGIN"
+                                     << "secret";
+    QTest::newRow("STARTTLS, LOGIN only") << "smtp"
+                                          << "--starttls"
+                                          << "LOGIN"
+                                          << "secret";
+    QTest::newRow("TLS on connect") << "smtps"
+                                    << "--tls-on-connect"
+                                    << "PLAIN,LOGIN"
+                                    << "secret";
+    QTest::newRow("non-ASCII password") << "smtp"
+                                        << "--starttls"
+                                        << "PLAIN"
+                                        << "pässwörd€";
+}
+
+void TestMMail::secureSubmission()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QString, mode);
+    QFETCH(QString, mechanisms);
+    QFETCH(QString, password);
+    const TestCertificates::Pair cert = m_certificates.issue(TestCertificates::Trusted);
+    SmtpSink sink({mode, cert.cert, cert.key, "--auth", "zoe", password, "--mechanisms", mechanisms});
+    QVERIFY(sink.isRunning());
+    MMail mail;
+    mail.setCaCertificateFile(m_certificates.caFile());
+    const QString server = QStringLiteral("%1://zoe@localhost:%2").arg(scheme).arg(sink.port());
+    QVERIFY(composeFrom(mail, server, QStringLiteral("Zoë Walker <zoe@example.com>")));
+    Transfer t;
+    t.passwords = {password};
+    t.run(mail);
+    QCOMPARE(t.error, 0);
+    QCOMPARE(t.done, 3);
+    QCOMPARE(t.user, QStringLiteral("zoe"));
+    QCOMPARE(t.signedIn, 1);
+    const QString expected = mechanisms.section(QLatin1Char(','), 0, 0);
+    QCOMPARE(sink.signIns(), QJsonArray({QJsonArray({expected, "zoe", true})}));
+
+    const QString eml = sink.messagePath(1);
+    const QJsonObject m = SmtpSink::inspect(eml);
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    const QJsonObject headers = m.value("headers").toObject();
+    QCOMPARE(headers.value("From").toString(), QStringLiteral("Zoë Walker <zoe@example.com>"));
+    QCOMPARE(headers.value("To").toString(), QStringLiteral("Zoë Walker <zoe@example.net>, plain@example.com"));
+    QVERIFY(headers.value("Message-ID").toString().endsWith(QStringLiteral("@example.com>")));
+    QCOMPARE(headers.value("MIME-Version").toString(), QStringLiteral("1.0"));
+    const QByteArray raw = ReadFile(eml);
+    for (char c : raw.left(raw.indexOf("\r\n\r\n")))
+        QVERIFY(uchar(c) < 0x80);
+    QCOMPARE(m.value("parts").toArray().at(0).toObject().value("sha256").toString(), sha256(m_attachment));
+}
+
+void TestMMail::messageIdsDifferAcrossSends()
+{
+    SmtpSink sink;
+    QStringList ids;
+    for (int n = 1; n <= 2; ++n) {
+        MMail mail;
+        QVERIFY(compose(mail, sink.server(), QStringLiteral("a@example.com")));
+        Transfer t;
+        t.run(mail);
+        QCOMPARE(t.error, 0);
+        ids << SmtpSink::inspect(sink.messagePath(n)).value("headers").toObject().value("Message-ID").toString();
+    }
+    QVERIFY(ids.at(0).startsWith(QLatin1Char('<')));
+    QVERIFY(ids.at(0).endsWith(QStringLiteral("@example.org>")));
+    QVERIFY(ids.at(0) != ids.at(1));
+}
+
+void TestMMail::refusedPasswordIsAskedAgain()
+{
+    const TestCertificates::Pair cert = m_certificates.issue(TestCertificates::Trusted);
+    SmtpSink sink({"--starttls", cert.cert, cert.key, "--auth", "zoe@example.com", "right"});
+    MMail mail;
+    mail.setCaCertificateFile(m_certificates.caFile());
+    QVERIFY(
+        composeFrom(mail, QStringLiteral("smtp://localhost:%1").arg(sink.port()), QStringLiteral("zoe@example.com")));
+    Transfer t;
+    t.passwords = {QStringLiteral("wrong"), QStringLiteral("right")};
+    t.run(mail);
+    QCOMPARE(t.error, 0);
+    QCOMPARE(t.user, QStringLiteral("zoe@example.com")); // the From address when the server text names nobody
+    QCOMPARE(t.reasons.size(), 2);
+    QVERIFY(t.reasons.at(0).isEmpty());
+    QVERIFY(t.reasons.at(1).startsWith(QStringLiteral("535")));
+    QCOMPARE(sink.signIns().size(), 2);
+    QVERIFY(!sink.messagePath(1).isEmpty());
+}
+
+void TestMMail::certificateFaults_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("trustTheAuthority");
+    QTest::newRow("unknown authority") << int(TestCertificates::Trusted) << false;
+    QTest::newRow("self-signed") << int(TestCertificates::SelfSigned) << true;
+    QTest::newRow("another name") << int(TestCertificates::OtherName) << true;
+    QTest::newRow("expired") << int(TestCertificates::Expired) << true;
+}
+
+void TestMMail::certificateFaults()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, trustTheAuthority);
+    const TestCertificates::Pair cert = m_certificates.issue(TestCertificates::Kind(kind));
+    SmtpSink sink({"--tls-on-connect", cert.cert, cert.key, "--auth", "zoe", "secret"});
+    QVERIFY(sink.isRunning());
+    MMail mail;
+    if (trustTheAuthority)
+        mail.setCaCertificateFile(m_certificates.caFile());
+    QVERIFY(composeFrom(mail, QStringLiteral("smtps://zoe@localhost:%1").arg(sink.port()),
+                        QStringLiteral("zoe@example.com")));
+    Transfer t;
+    t.passwords = {QStringLiteral("secret")};
+    t.run(mail);
+    QCOMPARE(t.error, int(MMail::CertificateRejected));
+    QVERIFY(!mail.lastErrorText().isEmpty());
+    QVERIFY(t.reasons.isEmpty());
+    QCOMPARE(sink.signIns(), QJsonArray());
+    QCOMPARE(sink.messageCount(), 0);
+}
+
+void TestMMail::secureConnectionFaults_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<int>("error");
+    QTest::newRow("STARTTLS required, not offered") << -1 << "smtp" << int(MMail::SecureConnectionUnavailable);
+    QTest::newRow("TLS on connect to a plain server") << -1 << "smtps" << int(MMail::SecureConnectionFailed);
+    QTest::newRow("STARTTLS refused with 454")
+        << int(ScriptedPeer::StartTlsRefused) << "smtp" << int(MMail::SecureConnectionUnavailable);
+    QTest::newRow("hang-up in the handshake")
+        << int(ScriptedPeer::HangUpInHandshake) << "smtp" << int(MMail::SecureConnectionFailed);
+}
+
+void TestMMail::secureConnectionFaults()
+{
+    QFETCH(int, fault);
+    QFETCH(QString, scheme);
+    QFETCH(int, error);
+    QScopedPointer<SmtpSink> sink(fault < 0 ? new SmtpSink : nullptr);
+    QScopedPointer<ScriptedPeer> peer(fault >= 0 ? new ScriptedPeer(ScriptedPeer::Fault(fault)) : nullptr);
+    const quint16 port = sink ? sink->port() : peer->port();
+    MMail mail;
+    mail.setReplyTimeout(5000);
+    QVERIFY(compose(mail, QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port), QStringLiteral("a@example.com")));
+    Transfer t;
+    t.run(mail);
+    QCOMPARE(t.error, error);
+    if (sink)
+        QCOMPARE(sink->messageCount(), 0);
+    if (peer)
+        QVERIFY(!peer->commands().contains(QStringLiteral("MAIL FROM:<sender@example.org>")));
+}
+
+void TestMMail::signInFaults_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("error");
+    QTest::newRow("534 web sign-in") << int(ScriptedPeer::WebSignInRequired) << int(MMail::WebSignInRequired);
+    QTest::newRow("CRAM-MD5 and XOAUTH2 only")
+        << int(ScriptedPeer::OnlyCramAndOAuth) << int(MMail::SignInMethodUnsupported);
+}
+
+void TestMMail::signInFaults()
+{
+    QFETCH(int, fault);
+    QFETCH(int, error);
+    ScriptedPeer peer{ScriptedPeer::Fault(fault)};
+    MMail mail;
+    QVERIFY(compose(mail, peer.server(), QStringLiteral("a@example.com")));
+    Transfer t;
+    t.passwords = {QStringLiteral("secret")};
+    t.run(mail);
+    QCOMPARE(t.error, error);
+    QVERIFY(!peer.messageAccepted());
+    QVERIFY(peer.commands().filter(QStringLiteral("MAIL")).isEmpty());
+}
+
+// A machine's own address other than loopback: plain text to it leaves
+// the machine as far as the transport can tell.
+void TestMMail::noPasswordOverPlainTextToAnotherMachine()
+{
+    QHostAddress outside;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            outside = address;
+    if (outside.isNull())
+        QSKIP("No address other than loopback");
+    ScriptedPeer peer(ScriptedPeer::SignInAskedFor, QHostAddress::AnyIPv4);
+    MMail mail;
+    QVERIFY(compose(mail, QStringLiteral("%1:%2").arg(outside.toString()).arg(peer.port()),
+                    QStringLiteral("a@example.com")));
+    Transfer t;
+    t.passwords = {QStringLiteral("secret")};
+    t.run(mail);
+    QCOMPARE(t.error, int(MMail::InsecureSignIn));
+    QVERIFY(t.reasons.isEmpty());
+    QVERIFY(peer.commands().filter(QStringLiteral("AUTH")).isEmpty());
+}
+
+void TestMMail::nonAsciiAddressStopsBeforeConnecting()
+{
+    ScriptedPeer peer(ScriptedPeer::NoFault);
+    MMail mail;
+    QVERIFY(compose(mail, peer.server(), QStringLiteral("ok@example.com, zoë@exämple.com")));
+    Transfer t;
+    t.run(mail);
+    QCOMPARE(t.error, int(MMail::AddressNotAscii));
+    QCOMPARE(mail.lastErrorText(), QStringLiteral("zoë@exämple.com"));
+    QVERIFY(peer.commands().isEmpty());
+}
+
+void TestMMail::lineBreaksInTheUserNameAreRefused()
+{
+    ScriptedPeer peer(ScriptedPeer::SignInAskedFor);
+    MMail mail;
+    QVERIFY(compose(mail, peer.server(), QStringLiteral("a@example.com")));
+    bool asked = false;
+    connect(&mail, &MMail::SignInNeeded, this, [&] {
+        asked = true;
+        QVERIFY(!mail.signIn(QStringLiteral("zoe\r\nMAIL FROM:<x@y>"), QStringLiteral("secret")));
+        QVERIFY(!mail.signIn(QStringLiteral("zoe"), QStringLiteral("se\ncret")));
+        QVERIFY(mail.signIn(QStringLiteral("zoe"), QStringLiteral("secret")));
+    });
+    Transfer t;
+    t.answersSignIn = false;
+    t.run(mail);
+    QCOMPARE(t.error, 0);
+    QVERIFY(asked);
+    QCOMPARE(peer.commands().filter(QStringLiteral("AUTH")).size(), 1);
+}
+
+void TestMMail::everyLineStaysUnder998Octets()
+{
+    SmtpSink sink;
+    MMail mail;
+    QStringList recipients;
+    for (int i = 0; i < 120; ++i)
+        recipients << QStringLiteral("recipient%1@example.com").arg(i);
+    QVERIFY(compose(mail, sink.server(), recipients.join(QLatin1Char(',')), QString(2000, QLatin1Char('x'))));
+    Transfer t;
+    t.run(mail);
+    QCOMPARE(t.error, 0);
+    const QString eml = sink.messagePath(1);
+    for (const QByteArray &line : ReadFile(eml).split('\n'))
+        QVERIFY2(line.size() < 998, line.left(60).constData());
+    const QJsonObject m = SmtpSink::inspect(eml);
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    QCOMPARE(m.value("headers").toObject().value("Subject").toString(), QString(2000, QLatin1Char('x')));
+    QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray().size(), 120);
 }
 
 QTEST_MAIN(TestMMail)

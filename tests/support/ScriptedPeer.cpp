@@ -2,10 +2,10 @@
 
 #include <QTcpSocket>
 
-ScriptedPeer::ScriptedPeer(Fault fault)
+ScriptedPeer::ScriptedPeer(Fault fault, const QHostAddress &address)
     : m_fault(fault)
 {
-    m_server.listen(QHostAddress::LocalHost);
+    m_server.listen(address);
     connect(&m_server, &QTcpServer::newConnection, this, &ScriptedPeer::onConnection);
     m_trickle.setInterval(1);
     connect(&m_trickle, &QTimer::timeout, this, &ScriptedPeer::writeNextByte);
@@ -65,13 +65,42 @@ void ScriptedPeer::onReadyRead()
     }
 }
 
+QByteArray ScriptedPeer::ehloReply() const
+{
+    switch (m_fault) {
+    case StartTlsRefused:
+    case HangUpInHandshake:
+        return "250-peer greets you\r\n250 STARTTLS\r\n";
+    case WebSignInRequired:
+    case SignInAskedFor:
+        return "250-peer greets you\r\n250 AUTH PLAIN LOGIN\r\n";
+    case OnlyCramAndOAuth:
+        return "250-peer greets you\r\n250 AUTH CRAM-MD5 XOAUTH2\r\n";
+    default:
+        return "250-peer greets you\r\n250-SIZE 100000000\r\n250 8BITMIME\r\n";
+    }
+}
+
 void ScriptedPeer::answer(const QByteArray &line)
 {
     const QByteArray verb = line.left(4).toUpper();
     if (verb == "EHLO")
-        reply("250-peer greets you\r\n250-SIZE 100000000\r\n250 8BITMIME\r\n");
+        reply(ehloReply());
     else if (verb == "HELO")
         reply("250 peer\r\n");
+    else if (verb == "STAR" && m_fault == StartTlsRefused)
+        reply("454 4.7.0 TLS not available due to temporary reason\r\n");
+    else if (verb == "STAR" && m_fault == HangUpInHandshake) {
+        reply("220 2.0.0 Ready to start TLS\r\n");
+        m_socket->disconnectFromHost();
+        m_socket = nullptr;
+    } else if (verb == "AUTH" && m_fault == WebSignInRequired)
+        reply("534 5.7.9 Please log in with your web browser and then try again\r\n");
+    else if (verb == "AUTH") {
+        m_signedIn = true;
+        reply("235 2.7.0 Authentication successful\r\n");
+    } else if (verb == "MAIL" && m_fault == SignInAskedFor && !m_signedIn)
+        reply("530 5.7.0 Authentication required\r\n");
     else if (verb == "MAIL")
         reply("250 2.1.0 Ok\r\n");
     else if (verb == "RCPT")

@@ -24,12 +24,18 @@ public:
         ByteByByte,
         ManyLines,
         HugeReplyLine,
-        Trickle // every reply one byte per 100 ms, each after a long text
+        Trickle, // every reply one byte per 100 ms, each after a long text
+        StartTlsRefused, // STARTTLS offered, then 454
+        HangUpInHandshake, // STARTTLS accepted, then the line goes
+        WebSignInRequired, // AUTH answered 534
+        OnlyCramAndOAuth, // AUTH CRAM-MD5 XOAUTH2
+        SignInAskedFor // AUTH PLAIN LOGIN offered; MAIL answered 530 until signed in
     };
     Q_ENUM(Fault)
 
-    explicit ScriptedPeer(Fault fault);
+    explicit ScriptedPeer(Fault fault, const QHostAddress &address = QHostAddress(QHostAddress::LocalHost));
     QString server() const;
+    quint16 port() const { return m_server.serverPort(); }
     QStringList commands() const { return m_commands; }
     QByteArray data() const { return m_data; }
     bool messageAccepted() const { return m_accepted; }
@@ -50,6 +56,8 @@ private:
     QStringList m_commands;
     int m_recipients = 0;
     bool m_accepted = false;
+    bool m_signedIn = false;
+    QByteArray ehloReply() const;
     QByteArray m_pending; // bytes still to trickle out one at a time
     QTimer m_trickle;
 };

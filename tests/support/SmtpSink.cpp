@@ -8,10 +8,11 @@
 #include <QTcpServer>
 #include <QTest>
 
-SmtpSink::SmtpSink()
+SmtpSink::SmtpSink(const QStringList &options)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_process.start(QStringLiteral("/usr/bin/python3"), {script(), QStringLiteral("serve"), m_dir.path()});
+    m_process.start(QStringLiteral("/usr/bin/python3"),
+                    QStringList{script(), QStringLiteral("serve"), m_dir.path()} + options);
     const QString portFile = m_dir.filePath(QStringLiteral("port"));
     if (m_process.waitForStarted(10000) && QTest::qWaitFor([&] { return QFile::exists(portFile); }, 20000))
         m_port = quint16(ReadFile(portFile).toUInt());
@@ -40,6 +41,11 @@ QString SmtpSink::messagePath(int n, int timeoutMs) const
 QJsonObject SmtpSink::envelope(int n) const
 {
     return QJsonDocument::fromJson(ReadFile(m_dir.filePath(QStringLiteral("%1.json").arg(n)))).object();
+}
+
+QJsonArray SmtpSink::signIns() const
+{
+    return QJsonDocument::fromJson(ReadFile(m_dir.filePath(QStringLiteral("auth.json")))).array();
 }
 
 int SmtpSink::messageCount() const

@@ -1,15 +1,17 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
 // A real SMTP server (aiosmtpd, run by /usr/bin/python3) on 127.0.0.1 with a
-// free port, keeping every message it accepts.
+// free port, keeping every message it accepts; the options of smtp_sink.py's
+// serve choose TLS and sign-in.
 class SmtpSink
 {
 public:
-    SmtpSink();
+    explicit SmtpSink(const QStringList &options = {});
     ~SmtpSink();
 
     bool isRunning() const { return m_port != 0; }
@@ -19,6 +21,8 @@ public:
     // The received message number n (from 1), waiting up to timeoutMs for it.
     QString messagePath(int n, int timeoutMs = 10000) const;
     QJsonObject envelope(int n) const;
+    // The sign-in attempts: [mechanism, user, accepted] each.
+    QJsonArray signIns() const;
     int messageCount() const;
 
     // What Python's email package makes of a received message.

@@ -1,8 +1,15 @@
 """A real SMTP server for the mail tests, and a reader of what it received.
 
-serve DIR     run aiosmtpd on 127.0.0.1 with a free port; write the port to
+serve DIR [OPTIONS]
+              run aiosmtpd on 127.0.0.1 with a free port; write the port to
               DIR/port when ready; write each message to DIR/N.eml and its envelope to
-              DIR/N.json; run until standard input closes.
+              DIR/N.json; run until standard input closes. Options:
+                --starttls CERT KEY        offer STARTTLS and require it
+                --tls-on-connect CERT KEY  TLS from the first byte
+                --auth USER PASSWORD       require a sign-in (PLAIN or LOGIN, over TLS
+                                           only); each attempt is appended to
+                                           DIR/auth.json as [mechanism, user, accepted]
+                --mechanisms LIST          the sign-in methods offered (PLAIN,LOGIN)
 inspect FILE  parse a received message with the email package and print, as
               JSON, its defects, header names in order, selected headers and
               its parts (content type, filename, decoded bytes' SHA-256).
@@ -17,8 +24,24 @@ import socket
 import sys
 
 
-def serve(folder):
+def tls_context(cert, key):
+    import ssl
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    return context
+
+
+def serve(folder, *options):
+    import argparse
     from aiosmtpd.controller import Controller
+    from aiosmtpd.smtp import AuthResult
+
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--starttls", nargs=2)
+    parser.add_argument("--tls-on-connect", nargs=2)
+    parser.add_argument("--auth", nargs=2)
+    parser.add_argument("--mechanisms", default="PLAIN,LOGIN")
+    args = parser.parse_args(options)
 
     class Sink:
         count = 0
@@ -36,7 +59,28 @@ def serve(folder):
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         port = s.getsockname()[1]
-    controller = Controller(Sink(), hostname="127.0.0.1", port=port, data_size_limit=64 << 20)
+    settings = {"data_size_limit": 64 << 20}
+    if args.starttls:
+        settings.update(tls_context=tls_context(*args.starttls), require_starttls=True)
+    if args.tls_on_connect:
+        settings.update(ssl_context=tls_context(*args.tls_on_connect))
+    if args.auth:
+        user, password = (a.encode() for a in args.auth)
+        attempts = os.path.join(folder, "auth.json")
+
+        def authenticator(server, session, envelope, mechanism, data):
+            accepted = data.login == user and data.password == password
+            tried = json.load(open(attempts)) if os.path.exists(attempts) else []
+            tried.append([mechanism, data.login.decode("utf-8", "replace"), accepted])
+            with open(attempts, "w") as f:
+                json.dump(tried, f)
+            return AuthResult(success=accepted, handled=False)
+
+        offered = set(args.mechanisms.split(","))
+        # A connection that is TLS from the first byte counts as secure too.
+        settings.update(auth_required=True, auth_require_tls=not args.tls_on_connect, authenticator=authenticator,
+                        auth_exclude_mechanism=[m for m in ("PLAIN", "LOGIN") if m not in offered])
+    controller = Controller(Sink(), hostname="127.0.0.1", port=port, **settings)
     controller.start()
     with open(os.path.join(folder, "port.part"), "w") as f:
         f.write(str(port))
@@ -77,4 +121,4 @@ def inspect(path):
 
 
 if __name__ == "__main__":
-    {"serve": serve, "inspect": inspect}[sys.argv[1]](sys.argv[2])
+    {"serve": serve, "inspect": inspect}[sys.argv[1]](*sys.argv[2:])

@@ -1,5 +1,6 @@
 #include "resources/StringTable.h"
 #include "tests/support/SmtpSink.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QJsonArray>
@@ -14,6 +15,8 @@ class TestSendCommand : public QObject
 private slots:
     void sendsTheCubeThroughTheNamedServer();
     void failureExitsNonZeroWithTheMessage();
+    void signsInOverTlsAndAttachesTheWebPage();
+    void untrustedServerExitsNonZeroNamingIt();
     void usageErrors_data();
     void usageErrors();
 
@@ -56,6 +59,47 @@ void TestSendCommand::failureExitsNonZeroWithTheMessage()
     QVERIFY(p->readAllStandardError().contains(LoadResString(78).toUtf8()));
 }
 
+void TestSendCommand::signsInOverTlsAndAttachesTheWebPage()
+{
+    TestEnvironment env;
+    TestCertificates certificates;
+    const TestCertificates::Pair cert = certificates.issue(TestCertificates::Trusted);
+    SmtpSink sink({"--tls-on-connect", cert.cert, cert.key, "--auth", "zoe", "s3cret"});
+    QVERIFY(sink.isRunning());
+    const QString passwordFile = WriteFile(env.path(QStringLiteral("password")), "s3cret\n");
+    QScopedPointer<QProcess> p(
+        run({"send", "--to", "a@example.com", "--from", "Zoë <zoe@example.org>", "--server",
+             QStringLiteral("smtps://localhost:%1").arg(sink.port()), "--user", "zoe", "--password-file", passwordFile,
+             "--cacert", certificates.caFile(), "--attach-web-page"}));
+    QCOMPARE(p->exitCode(), 0);
+    QCOMPARE(sink.signIns(), QJsonArray({QJsonArray({"PLAIN", "zoe", true})}));
+    const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    const QJsonArray parts = m.value("parts").toArray();
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts.at(0).toObject().value("filename").toString(), QStringLiteral("Cube.exe"));
+    QCOMPARE(parts.at(1).toObject().value("filename").toString(), QStringLiteral("Cube.html"));
+    QCOMPARE(parts.at(1).toObject().value("content_type").toString(), QStringLiteral("text/html"));
+    QCOMPARE(parts.at(1).toObject().value("encoding").toString(), QStringLiteral("base64"));
+    QCOMPARE(parts.at(2).toObject().value("content_type").toString(), QStringLiteral("text/plain"));
+}
+
+void TestSendCommand::untrustedServerExitsNonZeroNamingIt()
+{
+    TestEnvironment env;
+    TestCertificates certificates;
+    const TestCertificates::Pair cert = certificates.issue(TestCertificates::Trusted);
+    SmtpSink sink({"--tls-on-connect", cert.cert, cert.key});
+    qputenv("VEXILO_SMTP_PASSWORD", "unused");
+    QScopedPointer<QProcess> p(run({"send", "--to", "a@example.com", "--from", "zoe@example.org", "--server",
+                                    QStringLiteral("smtps://localhost:%1").arg(sink.port())}));
+    qunsetenv("VEXILO_SMTP_PASSWORD");
+    QCOMPARE(p->exitCode(), 1);
+    const QString err = QString::fromUtf8(p->readAllStandardError());
+    QVERIFY(err.contains(QStringLiteral("The mail server smtps://localhost:%1 could not prove").arg(sink.port())));
+    QCOMPARE(sink.messageCount(), 0);
+}
+
 void TestSendCommand::usageErrors_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -63,6 +107,8 @@ void TestSendCommand::usageErrors_data()
     QTest::newRow("no sender") << QStringList{"send", "--to", "a@example.com"};
     QTest::newRow("face out of range") << QStringList{"send", "--face", "7=x.jpg", "--to", "a@b", "--from", "c@d"};
     QTest::newRow("option without value") << QStringList{"send", "--to"};
+    QTest::newRow("unreadable password file")
+        << QStringList{"send", "--to", "a@b", "--from", "c@d", "--password-file", "/nonexistent/password"};
 }
 
 void TestSendCommand::usageErrors()
