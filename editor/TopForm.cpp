@@ -448,10 +448,13 @@ void TopForm::Save_Click()
     job.BuildFiles(Caption1->toPlainText());
     if (!job.Package())
         return;
-    if (CubeSave::EnterOrCreate(gSaveDir))
-        CubeSave::CopyPlainFiles(gTempDirectory, gSaveDir);
-    else
+    if (!CubeSave::EnterOrCreate(gSaveDir)) {
         ShowMessage(Msg::UnableToCreateDirectory);
+        return;
+    }
+    const CubeSave::Failure failure = CubeSave::CopyPlainFiles(gTempDirectory, gSaveDir);
+    if (failure.failed())
+        ShowMessage(Msg::CubeNotSaved, {failure.path, failure.reason});
 }
 
 void TopForm::About_Click()

@@ -2,11 +2,13 @@
 
 #include "core/Globals.h"
 #include "publish/CubeJob.h"
-#include "publish/CubeSave.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+
+#include <filesystem>
 
 CubeFromFaces::CubeFromFaces()
 {
@@ -38,9 +40,11 @@ bool CubeFromFaces::Build(ProgressSink &progress, bool package)
     return job.BuildFiles(m_caption) && (!package || job.Package());
 }
 
-QStringList CubeFromFaces::CopyTo(const QString &dir) const
+CubeSave::Failure CubeFromFaces::CopyTo(const QString &dir) const
 {
-    if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir())
-        return CubeBuilder::PlainFiles(workDirectory());
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(dir).toStdString(), error);
+    if (error)
+        return {QDir::toNativeSeparators(dir), qt_error_string(error.value())};
     return CubeSave::CopyPlainFiles(workDirectory(), QDir(dir).absolutePath());
 }

@@ -4,8 +4,8 @@
 #include "components/pixlet/Pixlet.h"
 #include "core/FaceModel.h"
 #include "publish/CubeBuilder.h"
-
-#include <QTemporaryDir>
+#include "publish/CubeSave.h"
+#include "publish/CubeWorkFolder.h"
 
 class ProgressSink;
 
@@ -27,15 +27,14 @@ public:
     // (with the message shown) when either could not be made.
     bool Build(ProgressSink &progress, bool package);
     // Copies the work directory's plain files into dir, created with its
-    // parents when missing. Returns the names that could not be copied, or
-    // every name when dir cannot be made.
-    QStringList CopyTo(const QString &dir) const;
+    // parents when missing, replacing the cube files there as a whole.
+    CubeSave::Failure CopyTo(const QString &dir) const;
 
     QString workDirectory() const;
     bool isValid() const { return m_base.isValid(); }
 
 private:
-    QTemporaryDir m_base;
+    CubeWorkFolder m_base;
     QString m_caption;
     LeadImage LEAD1[FaceCount];
     LeadImage PrintImage;

@@ -1,6 +1,7 @@
 #include "publish/CubeSave.h"
 
 #include "core/AppPaths.h"
+#include "core/FileCommit.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "publish/CubeBuilder.h"
@@ -9,6 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
 
 QString CubeSave::ChooseSaveDirectory(const QString &typed, const QString &listed)
 {
@@ -30,31 +35,93 @@ bool CubeSave::EnterOrCreate(const QString &dir)
     return QDir().mkdir(dir) && QDir::setCurrent(dir);
 }
 
+const char CubeSave::StagingFolder[] = ".vexilo-saving";
+
 namespace {
-bool CopyFile(const QString &source, const QString &target)
+
+CubeSave::Failure WriteFailure(const QString &path, const QString &reason)
+{
+    return {QDir::toNativeSeparators(path), reason};
+}
+
+CubeSave::Failure CopyFile(const QString &source, const QString &target)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return false;
+        return WriteFailure(source, in.errorString());
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
-        return false;
+        return WriteFailure(target, out.errorString());
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+        if (chunk.isEmpty()) {
             out.cancelWriting();
-            return false;
+            return WriteFailure(source, in.errorString());
         }
+        if (!FileCommit::Write(out, chunk))
+            return WriteFailure(target, FileCommit::LastReason());
     }
-    return out.commit();
+    if (!FileCommit::Commit(out))
+        return WriteFailure(target, FileCommit::LastReason());
+    return {};
 }
+
+CubeSave::Failure MakeFolder(const QString &path)
+{
+    if (::mkdir(QFile::encodeName(path).constData(), 0755) != 0)
+        return WriteFailure(path, qt_error_string(errno));
+    return {};
+}
+
+CubeSave::Failure RenameOver(const QString &from, const QString &to)
+{
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return WriteFailure(to, qt_error_string(errno));
+    return {};
+}
+
+// Runs step on each name until one fails; that failure, or none.
+template <typename Step> CubeSave::Failure EachName(const QStringList &names, Step step)
+{
+    for (const QString &name : names)
+        if (CubeSave::Failure failure = step(name); failure.failed())
+            return failure;
+    return {};
+}
+
+// A folder in the way of a file would stop the renaming half-way.
+CubeSave::Failure CheckReplaceable(const QString &target)
+{
+    if (QFileInfo(target).isDir())
+        return WriteFailure(target, qt_error_string(EISDIR));
+    return {};
+}
+
+// Whatever a killed copy left under the staging name, folder or file.
+void RemoveStaging(const QString &staging)
+{
+    QFile::remove(staging);
+    QDir(staging).removeRecursively();
+}
+
 } // namespace
 
-QStringList CubeSave::CopyPlainFiles(const QString &from, const QString &to)
+CubeSave::Failure CubeSave::CopyPlainFiles(const QString &from, const QString &to)
 {
-    QStringList failed;
-    for (const QString &name : CubeBuilder::PlainFiles(from))
-        if (!CopyFile(AppPaths::join(from, name), AppPaths::join(to, name)))
-            failed << name;
-    return failed;
+    const QString staging = AppPaths::join(to, QString::fromLatin1(StagingFolder));
+    RemoveStaging(staging);
+    const QStringList names = CubeBuilder::PlainFiles(from);
+    Failure failure = MakeFolder(staging);
+    if (!failure.failed())
+        failure = EachName(names, [&](const QString &name) {
+            return CopyFile(AppPaths::join(from, name), AppPaths::join(staging, name));
+        });
+    if (!failure.failed())
+        failure = EachName(names, [&](const QString &name) { return CheckReplaceable(AppPaths::join(to, name)); });
+    if (!failure.failed())
+        failure = EachName(names, [&](const QString &name) {
+            return RenameOver(AppPaths::join(staging, name), AppPaths::join(to, name));
+        });
+    RemoveStaging(staging);
+    return failure;
 }

@@ -20,8 +20,23 @@ public:
     // False when it can be neither entered nor created.
     static bool EnterOrCreate(const QString &dir);
 
+    // What stopped a copy: the file that could not be written (or the
+    // folder that could not be used) and the system's reason. Empty when
+    // every file arrived.
+    struct Failure
+    {
+        QString path;
+        QString reason;
+        bool failed() const { return !path.isEmpty(); }
+    };
+
     // Copies every plain file of from into to under its own name, replacing
-    // files of the same name only once the new copy is complete. Returns the
-    // names that could not be copied.
-    static QStringList CopyPlainFiles(const QString &from, const QString &to);
+    // files of the same name. The files are first written into a staging
+    // folder inside to and then renamed over the old ones, so that a failed
+    // or killed copy leaves the old files whole; a staging folder left by a
+    // killed copy is removed first.
+    static Failure CopyPlainFiles(const QString &from, const QString &to);
+
+    // The staging folder's name inside the target folder.
+    static const char StagingFolder[];
 };

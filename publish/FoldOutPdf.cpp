@@ -1,5 +1,6 @@
 #include "publish/FoldOutPdf.h"
 
+#include "core/FileCommit.h"
 #include "publish/CubeBuilder.h"
 
 #include <QPageSize>
@@ -205,5 +206,5 @@ bool FoldOutPdf::Write(const QString &path, const QImage (&faces)[6])
         if (!p.end())
             return false;
     }
-    return file.commit();
+    return FileCommit::Commit(file);
 }

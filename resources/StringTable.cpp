@@ -156,6 +156,8 @@ const QHash<int, const char *> &table()
         {109, "The mail server %1 asks for the password of %2 and none was given.  Nothing was sent."},
         {110, "The mail server asks for your user name and password."},
         {111, "The mail server did not accept them: %1"},
+        {112, "The cube could not be saved: %1 could not be written (%2).  The files already in the folder were left as "
+              "they were."},
     };
     return strings;
 }

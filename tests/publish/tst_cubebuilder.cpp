@@ -8,6 +8,7 @@
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
 #include "tests/support/CubeFolding.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -53,6 +54,7 @@ private slots:
     void foldOutFoldsIntoTheEditorsCube();
     void turnedFaceDrawnUpsideDown();
     void printAndSingleFileWrittenEveryBuild();
+    void fullDiskKeepsPageAndSingleFile();
     void workDirectoryDeletedBetweenBuilds();
     void workDirectoryCannotBeMade();
     void photoGoneSincePlaced();
@@ -397,6 +399,26 @@ void TestCubeBuilder::printAndSingleFileWrittenEveryBuild()
     const QByteArray single = ReadFile(work(QStringLiteral("Cube.html")));
     QVERIFY(single.contains(ReadFile(work(QStringLiteral("image4.jpg"))).toBase64()));
     QVERIFY(QDir(gTempDirectory).entryList({QStringLiteral("pimage*")}).isEmpty());
+}
+
+// The page, the single-file cube and the fold-out PDF are replaced whole or
+// not at all.
+void TestCubeBuilder::fullDiskKeepsPageAndSingleFile()
+{
+    place(0, photo(0));
+    QVERIFY(build());
+    const QStringList kept{QStringLiteral("Vexilo.htm"), QStringLiteral("Cube.html"), QStringLiteral("cubefold.pdf")};
+    QList<QByteArray> before;
+    for (const QString &name : kept)
+        before << ReadFile(work(name));
+    m_sink.events.clear();
+    {
+        const FileSizeLimit full(1024);
+        m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("Other caption"),
+                                 m_sink);
+    }
+    for (int i = 0; i < kept.size(); ++i)
+        QCOMPARE(ReadFile(work(kept.at(i))), before.at(i));
 }
 
 void TestCubeBuilder::workDirectoryDeletedBetweenBuilds()

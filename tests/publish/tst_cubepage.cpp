@@ -123,7 +123,7 @@ void TestCubePage::initTestCase()
     cube.SetCaption(QStringLiteral("Sommer & Sonne \u2600 <b>2026</b>"));
     SilentProgress progress;
     QVERIFY(cube.Build(progress, false));
-    QVERIFY(cube.CopyTo(m_folder).isEmpty());
+    QVERIFY(!cube.CopyTo(m_folder).failed());
     m_alone = m_env->path(QStringLiteral("alone"));
     QVERIFY(QDir().mkpath(m_alone));
     QVERIFY(QFile::copy(m_folder + QStringLiteral("/Cube.html"), m_alone + QStringLiteral("/Cube.html")));
@@ -287,7 +287,7 @@ void TestCubePage::captionShownAsTyped()
             cube.SetCaption(Captions().at(i).typed);
             SilentProgress progress;
             QVERIFY(cube.Build(progress, false));
-            QVERIFY(cube.CopyTo(folder + QStringLiteral("/%1").arg(i)).isEmpty());
+            QVERIFY(!cube.CopyTo(folder + QStringLiteral("/%1").arg(i)).failed());
             frames << qMakePair(QStringLiteral("%1/Vexilo.htm").arg(i), QSize(400, 300));
         }
         const QString base = QUrl::fromLocalFile(folder + QLatin1Char('/')).toString();

@@ -6,6 +6,7 @@
 #include "publish/DirectoryList.h"
 #include "publish/Progress.h"
 #include "publish/SaveCube.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
@@ -36,6 +37,9 @@ private slots:
     void saveTwiceReplacesAndKeepsOthers();
     void cancelSavesNothing();
     void saveDirectoryGoneAtCopyTime();
+    void saveBlockedShowsReasonAndKeepsFiles();
+    void copyOnFullDiskKeepsOldFiles();
+    void copyRemovesWhatAKilledCopyLeft();
 
 private:
     QString dir(const QString &relative) const { return m_env->path(relative); }
@@ -273,6 +277,67 @@ void TestSaveCube::saveDirectoryGoneAtCopyTime()
     QCOMPARE(ReadFile(target), QByteArray("a file now"));
     QCOMPARE(QDir::currentPath(), remembered);
     QVERIFY(!Progress::isLoaded());
+}
+
+// A folder where the page should go stops the save before any file is
+// replaced, and the user is told which file and why.
+void TestSaveCube::saveBlockedShowsReasonAndKeepsFiles()
+{
+    Startup::Run();
+    TopForm form;
+    form.Form_Load();
+    const QString target = dir(QStringLiteral("Vexilo/Existing"));
+    WriteFile(target + QStringLiteral("/cubefold.jpg"), "older fold-out");
+    QDir().mkpath(target + QStringLiteral("/Vexilo.htm"));
+    QStringList texts;
+    MessageSeam::setMessageHandler([&texts](int, MsgButtons) {
+        texts << MessageSeam::shownTexts().constLast();
+        return int(IDYES);
+    });
+    answerDialogWith(target);
+    form.Save_Click();
+    QCOMPARE(MessageSeam::shownMessages(), (QList<int>{82, 112}));
+    QVERIFY(texts.constLast().contains(QDir::toNativeSeparators(target + QStringLiteral("/Vexilo.htm"))));
+    QVERIFY(texts.constLast().contains(QStringLiteral("Is a directory")));
+    QCOMPARE(ReadFile(target + QStringLiteral("/cubefold.jpg")), QByteArray("older fold-out"));
+    QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{QStringLiteral("cubefold.jpg"), QStringLiteral("Vexilo.htm")}));
+    QVERIFY(!Progress::isLoaded());
+}
+
+void TestSaveCube::copyOnFullDiskKeepsOldFiles()
+{
+    const QString from = dir(QStringLiteral("work"));
+    const QString to = dir(QStringLiteral("Vexilo/Existing"));
+    WriteFile(from + QStringLiteral("/Cube.exe"), QByteArray(64 * 1024, 'n'));
+    WriteFile(from + QStringLiteral("/Vexilo.htm"), "new page");
+    WriteFile(to + QStringLiteral("/Cube.exe"), "old package");
+    WriteFile(to + QStringLiteral("/Vexilo.htm"), "old page");
+    CubeSave::Failure failure;
+    {
+        const FileSizeLimit full(16 * 1024);
+        failure = CubeSave::CopyPlainFiles(from, to);
+    }
+    QVERIFY(failure.failed());
+    QCOMPARE(failure.path, QDir::toNativeSeparators(to + QStringLiteral("/.vexilo-saving/Cube.exe")));
+    QCOMPARE(failure.reason, QStringLiteral("File too large"));
+    QCOMPARE(ReadFile(to + QStringLiteral("/Cube.exe")), QByteArray("old package"));
+    QCOMPARE(ReadFile(to + QStringLiteral("/Vexilo.htm")), QByteArray("old page"));
+    QCOMPARE(QDir(to).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{QStringLiteral("Cube.exe"), QStringLiteral("Vexilo.htm")}));
+}
+
+void TestSaveCube::copyRemovesWhatAKilledCopyLeft()
+{
+    const QString from = dir(QStringLiteral("work"));
+    const QString to = dir(QStringLiteral("Vexilo/Existing"));
+    WriteFile(from + QStringLiteral("/Vexilo.htm"), "new page");
+    WriteFile(to + QStringLiteral("/.vexilo-saving/Vexilo.htm"), "half a page");
+    WriteFile(to + QStringLiteral("/.vexilo-saving/Cube.exe.a1B2c3"), "half a package");
+    QVERIFY(!CubeSave::CopyPlainFiles(from, to).failed());
+    QCOMPARE(ReadFile(to + QStringLiteral("/Vexilo.htm")), QByteArray("new page"));
+    QCOMPARE(QDir(to).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("Vexilo.htm")});
 }
 
 QTEST_MAIN(TestSaveCube)

@@ -120,7 +120,7 @@ void TestBuildCommand::outputCannotBeMade()
     WriteFile(m_env->path(QStringLiteral("afile")), "x");
     QScopedPointer<QProcess> p(run({"--out", "afile/cube"}));
     QCOMPARE(p->exitCode(), 1);
-    QVERIFY(p->readAllStandardError().contains("could not be copied"));
+    QVERIFY(p->readAllStandardError().contains("afile/cube: Not a directory"));
 }
 
 void TestBuildCommand::readOnlyOutputLosesNothing()
@@ -133,7 +133,7 @@ void TestBuildCommand::readOnlyOutputLosesNothing()
     QVERIFY(::mount(nullptr, QFile::encodeName(mountPoint).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
     QScopedPointer<QProcess> p(run({"--face", "1=" + photo(Qt::red), "--out", mountPoint}));
     QCOMPARE(p->exitCode(), 1);
-    QVERIFY(p->readAllStandardError().contains("Vexilo.htm could not be copied"));
+    QVERIFY(p->readAllStandardError().contains("Read-only file system"));
     QCOMPARE(ReadFile(mountPoint + QStringLiteral("/Vexilo.htm")), QByteArray("earlier page"));
 }
 
@@ -146,11 +146,10 @@ void TestBuildCommand::fullDiskLosesNothing()
     disk.fill();
     QScopedPointer<QProcess> p(run({"--face", "1=" + photo(Qt::red), "--out", disk.path()}));
     QCOMPARE(p->exitCode(), 1);
-    QVERIFY(p->readAllStandardError().contains("cubefold.jpg could not be copied"));
+    QVERIFY(p->readAllStandardError().contains("No space left on device"));
     QCOMPARE(ReadFile(disk.path() + QStringLiteral("/cubefold.jpg")), QByteArray("earlier fold-out"));
-    QVERIFY(QDir(disk.path())
-                .entryList({QStringLiteral("*.jpg.*"), QStringLiteral("*.htm.*")}, QDir::Files | QDir::Hidden)
-                .isEmpty());
+    QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{QStringLiteral(".filler"), QStringLiteral("cubefold.jpg")}));
 }
 
 QTEST_GUILESS_MAIN(TestBuildCommand)

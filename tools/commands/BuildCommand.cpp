@@ -5,7 +5,6 @@
 #include "publish/CubeFromFaces.h"
 #include "publish/ProgressSink.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -40,11 +39,11 @@ int RunBuild(const QStringList &args)
     StderrProgress progress;
     if (!cube.Build(progress, package))
         return 1;
-    const QStringList failed = cube.CopyTo(out);
-    for (const QString &name : failed)
-        PrintErr(
-            QStringLiteral("vexilo-cube: %1 could not be copied into %2").arg(name, QDir::toNativeSeparators(out)));
-    return failed.isEmpty() ? 0 : 1;
+    const CubeSave::Failure failure = cube.CopyTo(out);
+    if (!failure.failed())
+        return 0;
+    PrintErr(QStringLiteral("vexilo-cube: cannot write %1: %2").arg(failure.path, failure.reason));
+    return 1;
 }
 
 const Command::Registrar build({QStringLiteral("build"),

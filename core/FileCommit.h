@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QSaveFile;
+
+// Ends a QSaveFile so that the target is either the complete new file or
+// untouched. The final flush is checked before the commit, which would
+// otherwise rename a short file over the old one when the disk is full.
+namespace FileCommit {
+
+// Writes all of bytes; false (the writing cancelled) on a failed or short
+// write, which on its own leaves no error on the file.
+bool Write(QSaveFile &file, const QByteArray &bytes);
+
+// True when the file was replaced; false (the writing cancelled) otherwise.
+bool Commit(QSaveFile &file);
+
+// The system's reason for the last failure of Write or Commit, as
+// "No space left on device".
+QString LastReason();
+
+} // namespace FileCommit
