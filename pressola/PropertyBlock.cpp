@@ -56,12 +56,24 @@ bool ReadString(QDataStream &in, QString &text)
     return true;
 }
 
+// The longest UTF-8 prefix of text within limit bytes, cut between characters.
+QByteArray Utf8Within(const QString &text, qsizetype limit)
+{
+    const QByteArray bytes = text.toUtf8();
+    if (bytes.size() <= limit)
+        return bytes;
+    qsizetype end = limit;
+    while (end > 0 && (uchar(bytes.at(end)) & 0xC0) == 0x80)
+        --end;
+    return bytes.left(end);
+}
+
 void WriteFont(QDataStream &out, const StdFontState &font)
 {
     out << quint8(0);
     out.writeRawData(StdFontClassId().constData(), int(StdFontClassId().size()));
     out << font.version << font.charset << font.attributes << font.weight << font.size;
-    QByteArray face = font.faceName.toUtf8().left(0xFF);
+    const QByteArray face = Utf8Within(font.faceName, 0xFF);
     out << quint8(face.size());
     out.writeRawData(face.constData(), int(face.size()));
 }

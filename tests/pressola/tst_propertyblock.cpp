@@ -18,6 +18,8 @@ private slots:
     void storedBlocksRoundTrip_data();
     void storedBlocksRoundTrip();
     void longTextsRoundTrip();
+    void longFaceNameCutBetweenCharacters_data();
+    void longFaceNameCutBetweenCharacters();
     void otherVersionSavedAsOneZero();
     void textJustifyIsNotPersisted();
     void loadingRunsBitmapHandling();
@@ -162,6 +164,32 @@ void TestPropertyBlock::longTextsRoundTrip()
     QCOMPARE(copy.GetCaption(), button.GetCaption());
     QCOMPARE(copy.GetFilename(), button.GetFilename());
     QCOMPARE(copy.Save(), block);
+}
+
+// The face name has one length byte: a longer name keeps as many whole
+// characters as fit in 255 bytes of UTF-8.
+void TestPropertyBlock::longFaceNameCutBetweenCharacters_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kept");
+    const QString a254(254, QLatin1Char('a'));
+    QTest::newRow("fits exactly") << QString(255, QLatin1Char('a')) << QString(255, QLatin1Char('a'));
+    QTest::newRow("two-byte letter across the end") << a254 + QStringLiteral("\u00e9b") << a254;
+    QTest::newRow("two-byte letters only") << QString(200, QChar(0x00e4)) << QString(127, QChar(0x00e4));
+    QTest::newRow("three-byte letters only") << QString(100, QChar(0x65e5)) << QString(85, QChar(0x65e5));
+    QTest::newRow("four-byte letters") << QStringLiteral("a") + QString::fromUtf8("\U0001F600").repeated(70)
+                                       << QStringLiteral("a") + QString::fromUtf8("\U0001F600").repeated(63);
+}
+
+void TestPropertyBlock::longFaceNameCutBetweenCharacters()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kept);
+    PropertyBlock block;
+    block.font.faceName = name;
+    const std::optional<PropertyBlock> read = PropertyBlock::Read(block.Write(), PropertyBlock());
+    QVERIFY(read.has_value());
+    QCOMPARE(read->font.faceName, kept);
 }
 
 void TestPropertyBlock::otherVersionSavedAsOneZero()
