@@ -5,6 +5,7 @@
 #include "core/AppPaths.h"
 #include "core/CurrentDirectoryKeeper.h"
 #include "core/FaceModel.h"
+#include "core/FileCommit.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThreadPool>
 
 #include <algorithm>
 
@@ -32,6 +34,14 @@ QString InWorkDirectory(const QString &name)
 {
     return AppPaths::join(gTempDirectory, name);
 }
+
+bool WriteWhole(const QString &path, const QByteArray &content)
+{
+    QSaveFile target(path);
+    if (!target.open(QIODevice::WriteOnly))
+        return false;
+    return FileCommit::Write(target, content) && FileCommit::Commit(target);
+}
 } // namespace
 
 int CubeBuilder::FoldOutCellOf(int faceIndex)
@@ -44,15 +54,16 @@ QStringList CubeBuilder::PlainFiles(const QString &dir)
     return QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// A template file that is missing leaves the work directory's copy as it was.
+// A template file that is missing, or that cannot be copied whole, leaves
+// the work directory's copy as it was.
 void CubeBuilder::CopyTemplateFile(const QString &name)
 {
-    const QString source = AppPaths::join(AppPaths::templateDirectory(), name);
-    if (!QFileInfo(source).isFile())
+    QFile source(AppPaths::join(AppPaths::templateDirectory(), name));
+    if (!QFileInfo(source).isFile() || !source.open(QIODevice::ReadOnly))
         return;
-    const QString target = InWorkDirectory(name);
-    QFile::remove(target);
-    QFile::copy(source, target);
+    const QByteArray bytes = source.readAll();
+    if (source.error() == QFileDevice::NoError)
+        WriteWhole(InWorkDirectory(name), bytes);
 }
 
 void CubeBuilder::CopyTemplateFiles()
@@ -101,6 +112,7 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
 
     const QString foldOut = InWorkDirectory(kFoldOut);
     controls.PrintImage.Load(foldOut, 0, 1, -1);
+    StartPrintPictures(controls);
     QImage printFaces[FaceCount];
     for (int i = 0; i < FaceCount; ++i) {
         bool makeWebImage = false;
@@ -168,30 +180,57 @@ void CubeBuilder::MakeWebImage(Pixlet &pixlet, const QString &printImage, const 
     GeneratePicture(pixlet, file, WebBox);
 }
 
+bool CubeBuilder::PrintMemoIsCurrent(int faceIndex) const
+{
+    const PrintMemo &memo = m_print[faceIndex];
+    const QFileInfo photo(gFaceSource[faceIndex]);
+    return gFaceSource[faceIndex] != ClipboardSource && photo.isFile() && memo.source == gFaceSource[faceIndex]
+           && memo.size == photo.size() && memo.modified == photo.lastModified();
+}
+
+// The print pictures of the faces whose photo files have changed are made
+// side by side on the machine's cores, each by a thumbnail generator of its
+// own; pasted faces are made in turn, as the clipboard belongs to this thread.
+void CubeBuilder::StartPrintPictures(const CubeControls &controls)
+{
+    for (int i = 0; i < FaceCount; ++i) {
+        const QString &source = gFaceSource[i];
+        if (source.isEmpty() || source == ClipboardSource || PrintMemoIsCurrent(i))
+            continue;
+        const QString file = InWorkDirectory(FaceFileName(QStringLiteral("pimage"), i));
+        QFile::remove(file);
+        Pixlet pixlet = controls.Pixlet1;
+        pixlet.setSourceFile(source);
+        pixlet.setDestinationFile(file);
+        pixlet.setBoxHeight(PrintQualityBox);
+        pixlet.setBoxWidth(PrintQualityBox);
+        auto task = std::make_shared<std::packaged_task<bool()>>([pixlet]() mutable { return pixlet.Generate(); });
+        m_printMade[i] = task->get_future();
+        QThreadPool::globalInstance()->start([task] { (*task)(); });
+    }
+}
+
 // The print-quality picture of a face, written to file; made again only when
 // the photo file has changed since the last build (or the face is pasted).
 QImage CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file)
 {
-    QFile::remove(file);
     PrintMemo &memo = m_print[faceIndex];
-    const QString &source = gFaceSource[faceIndex];
-    const QFileInfo photo(source);
-    const bool fromFile = source != ClipboardSource && photo.isFile();
-    if (fromFile && memo.source == source && memo.size == photo.size() && memo.modified == photo.lastModified()) {
-        QFile out(file);
-        if (out.open(QIODevice::WriteOnly) && out.write(memo.jpeg) == memo.jpeg.size() && out.flush())
-            return QImage::fromData(memo.jpeg, "JPEG");
-        out.close();
+    if (m_printMade[faceIndex].valid()) {
+        m_printMade[faceIndex].get();
+    } else if (PrintMemoIsCurrent(faceIndex) && WriteWhole(file, memo.jpeg)) {
+        return QImage::fromData(memo.jpeg, "JPEG");
+    } else {
         QFile::remove(file);
+        MakeFaceImage(controls, faceIndex, file, PrintQualityBox);
     }
     memo = PrintMemo();
-    MakeFaceImage(controls, faceIndex, file, PrintQualityBox);
     QFile made(file);
     if (!made.open(QIODevice::ReadOnly))
         return {};
     const QByteArray jpeg = made.readAll();
-    if (fromFile)
-        memo = {source, photo.size(), photo.lastModified(), jpeg};
+    const QFileInfo photo(gFaceSource[faceIndex]);
+    if (gFaceSource[faceIndex] != ClipboardSource && photo.isFile())
+        memo = {gFaceSource[faceIndex], photo.size(), photo.lastModified(), jpeg};
     return QImage::fromData(jpeg, "JPEG");
 }
 
@@ -220,12 +259,6 @@ QStringList FaceTexts()
         texts << (gFaceSource[i].isEmpty() || gFaceSource[i] == ClipboardSource ? QString()
                                                                                 : QFileInfo(gFaceSource[i]).fileName());
     return texts;
-}
-
-bool WriteWhole(const QString &path, const QByteArray &content)
-{
-    QSaveFile target(path);
-    return target.open(QIODevice::WriteOnly) && target.write(content) == content.size() && target.commit();
 }
 } // namespace
 

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include <future>
+
 class LeadImage;
 class Pixlet;
 class ProgressSink;
@@ -74,6 +76,8 @@ private:
         QByteArray jpeg;
     };
 
+    bool PrintMemoIsCurrent(int faceIndex) const;
+    void StartPrintPictures(const CubeControls &controls);
     QImage MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
     static void CopyTemplateFile(const QString &name);
     static void MakeFaceImage(const CubeControls &controls, int faceIndex, const QString &file, qint16 box);
@@ -83,4 +87,7 @@ private:
     static void WritePages(const QString &caption);
 
     PrintMemo m_print[6];
+    // The print pictures of photo files being made on the global thread
+    // pool; the build takes each one in face order.
+    std::future<bool> m_printMade[6];
 };
