@@ -2,11 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <cerrno>
+#include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -65,6 +68,37 @@ bool Fail(const QString &why)
 {
     LastError() = why;
     return false;
+}
+
+// A hive file as it was when parsed: a rewrite (a new file renamed over it)
+// or an edit in place changes one of these.
+struct FileIdentity
+{
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    time_t modifiedSeconds;
+    long modifiedNanoseconds;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+struct CachedHive
+{
+    FileIdentity identity;
+    RegistryHive hive;
+};
+
+// Parsed hives by path: start-up alone reads the same hives many times.
+QHash<QString, CachedHive> &HiveCache()
+{
+    static QHash<QString, CachedHive> cache;
+    return cache;
+}
+
+std::mutex &CacheMutex()
+{
+    static std::mutex mutex;
+    return mutex;
 }
 
 // A writer that died between creating its lock file and writing its process
@@ -153,14 +187,25 @@ std::optional<Registry::Location> Registry::writeLocation(HKEY root, const QStri
 
 std::optional<RegistryHive> Registry::loadHive(const QString &file)
 {
+    const QString path = directory() + QLatin1Char('/') + file;
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return RegistryHive();
+    const FileIdentity identity{status.st_dev, status.st_ino, status.st_size, status.st_mtim.tv_sec,
+                                status.st_mtim.tv_nsec};
+    const std::lock_guard<std::mutex> guard(CacheMutex());
+    QHash<QString, CachedHive> &cache = HiveCache();
+    const auto cached = cache.constFind(path);
+    if (cached != cache.constEnd() && cached->identity == identity)
+        return cached->hive;
+    QFile f(path);
     RegistryHive hive;
-    QFile f(directory() + QLatin1Char('/') + file);
-    if (!f.exists())
-        return hive;
-    if (f.size() > RegistryHive::MaxFileSize || !f.open(QIODevice::ReadOnly))
+    if (f.size() > RegistryHive::MaxFileSize || !f.open(QIODevice::ReadOnly)
+        || !hive.parse(f.read(RegistryHive::MaxFileSize + 1)))
         return std::nullopt;
-    if (!hive.parse(f.read(RegistryHive::MaxFileSize + 1)))
-        return std::nullopt;
+    cache.insert(path, {identity, hive});
     return hive;
 }
 
