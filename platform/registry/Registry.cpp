@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <cerrno>
+#include <ctime>
 #include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -87,6 +88,17 @@ struct CachedHive
     FileIdentity identity;
     RegistryHive hive;
 };
+
+// A file changed within the last seconds could change again within the same
+// tick of the file system's clock and keep its identity; only a file that has
+// been still for longer is kept parsed.
+bool SettledSince(const timespec &modified)
+{
+    constexpr time_t SettleSeconds = 2;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec - modified.tv_sec > SettleSeconds;
+}
 
 // Parsed hives by path: start-up alone reads the same hives many times.
 QHash<QString, CachedHive> &HiveCache()
@@ -205,7 +217,8 @@ std::optional<RegistryHive> Registry::loadHive(const QString &file)
     if (f.size() > RegistryHive::MaxFileSize || !f.open(QIODevice::ReadOnly)
         || !hive.parse(f.read(RegistryHive::MaxFileSize + 1)))
         return std::nullopt;
-    cache.insert(path, {identity, hive});
+    if (SettledSince(status.st_mtim))
+        cache.insert(path, {identity, hive});
     return hive;
 }
 

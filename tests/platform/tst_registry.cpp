@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -38,6 +39,8 @@ private slots:
     void lockOfLiveWriterIsRespected();
     void fileSizeLimitKeepsOldHive();
     void manyKeysRoundTrip();
+    void readsFollowChangesToSettledHives_data();
+    void readsFollowChangesToSettledHives();
 };
 
 void TestRegistry::readsValuesOfEachType_data()
@@ -222,9 +225,12 @@ void TestRegistry::escapesSurviveRoundTrip()
 void TestRegistry::emptyKeySegmentsAreLeftOut()
 {
     TestEnvironment env;
-    QVERIFY(WriteRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\\\Norvane\\"), QStringLiteral("N"), QStringLiteral("v")));
-    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane"), QStringLiteral("N")), QStringLiteral("v"));
-    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\\\Norvane"), QStringLiteral("N")), QStringLiteral("v"));
+    QVERIFY(WriteRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\\\Norvane\\"), QStringLiteral("N"),
+                                QStringLiteral("v")));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane"), QStringLiteral("N")),
+             QStringLiteral("v"));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\\\Norvane"), QStringLiteral("N")),
+             QStringLiteral("v"));
 }
 
 void TestRegistry::refusesTextTheFileCannotCarry_data()
@@ -233,11 +239,15 @@ void TestRegistry::refusesTextTheFileCannotCarry_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("value");
     QTest::newRow("line feed in key") << QStringLiteral("Software\\X\nY") << QStringLiteral("n") << QStringLiteral("v");
-    QTest::newRow("carriage return in key") << QStringLiteral("Software\\X\rY") << QStringLiteral("n") << QStringLiteral("v");
-    QTest::newRow("NUL in key") << QStringLiteral("Software\\X") + QChar(0) + QStringLiteral("Y") << QStringLiteral("n") << QStringLiteral("v");
+    QTest::newRow("carriage return in key")
+        << QStringLiteral("Software\\X\rY") << QStringLiteral("n") << QStringLiteral("v");
+    QTest::newRow("NUL in key") << QStringLiteral("Software\\X") + QChar(0) + QStringLiteral("Y") << QStringLiteral("n")
+                                << QStringLiteral("v");
     QTest::newRow("blank at key end") << QStringLiteral("Software\\X ") << QStringLiteral("n") << QStringLiteral("v");
-    QTest::newRow("NUL in name") << QStringLiteral("Software\\X") << QStringLiteral("a") + QChar(0) << QStringLiteral("v");
-    QTest::newRow("NUL in value") << QStringLiteral("Software\\X") << QStringLiteral("n") << QStringLiteral("v") + QChar(0) + QStringLiteral("w");
+    QTest::newRow("NUL in name") << QStringLiteral("Software\\X") << QStringLiteral("a") + QChar(0)
+                                 << QStringLiteral("v");
+    QTest::newRow("NUL in value") << QStringLiteral("Software\\X") << QStringLiteral("n")
+                                  << QStringLiteral("v") + QChar(0) + QStringLiteral("w");
 }
 
 void TestRegistry::refusesTextTheFileCannotCarry()
@@ -253,7 +263,8 @@ void TestRegistry::refusesTextTheFileCannotCarry()
     QCOMPARE(env.readHive(QStringLiteral("user.reg")), before);
     // The hive stays readable and writable.
     QVERIFY(WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer"), QStringLiteral("mail")));
-    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("me@example.org"));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")),
+             QStringLiteral("me@example.org"));
 }
 
 void TestRegistry::emptyOrHeaderlessHiveIsNeverWritten_data()
@@ -261,7 +272,8 @@ void TestRegistry::emptyOrHeaderlessHiveIsNeverWritten_data()
     QTest::addColumn<QByteArray>("hive");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("blank lines") << QByteArray("\n\r\n  \n");
-    QTest::newRow("no header") << QByteArray("[HKEY_CURRENT_USER\\Software\\Norvane\\Vexilo]\n\"SMTPServer\"=\"mail\"\n");
+    QTest::newRow("no header") << QByteArray(
+        "[HKEY_CURRENT_USER\\Software\\Norvane\\Vexilo]\n\"SMTPServer\"=\"mail\"\n");
 }
 
 void TestRegistry::emptyOrHeaderlessHiveIsNeverWritten()
@@ -269,7 +281,8 @@ void TestRegistry::emptyOrHeaderlessHiveIsNeverWritten()
     QFETCH(QByteArray, hive);
     TestEnvironment env;
     env.writeHive(QStringLiteral("user.reg"), hive);
-    QVERIFY(!WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
+    QVERIFY(
+        !WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
     QCOMPARE(env.readHive(QStringLiteral("user.reg")), hive);
     QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer")), QString());
 }
@@ -279,8 +292,10 @@ void TestRegistry::abandonedEmptyLockIsTakenOver()
     TestEnvironment env;
     // A writer killed between creating its lock and writing into it.
     WriteFile(env.registryDir() + QStringLiteral("/user.reg.lock"), QByteArray());
-    QVERIFY(WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
-    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")), QStringLiteral("me@example.org"));
+    QVERIFY(
+        WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress")),
+             QStringLiteral("me@example.org"));
 }
 
 void TestRegistry::lockOfLiveWriterIsRespected()
@@ -288,7 +303,8 @@ void TestRegistry::lockOfLiveWriterIsRespected()
     TestEnvironment env;
     QLockFile other(env.registryDir() + QStringLiteral("/user.reg.lock"));
     QVERIFY(other.tryLock(0));
-    QVERIFY(!WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
+    QVERIFY(
+        !WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
     QVERIFY(Registry::lastError().contains(QStringLiteral("locked")));
 }
 
@@ -308,7 +324,8 @@ void TestRegistry::fileSizeLimitKeepsOldHive()
     QVERIFY(!Registry::lastError().isEmpty());
     QCOMPARE(env.readHive(QStringLiteral("user.reg")), before);
     // Neither the temporary file nor the lock is left behind.
-    QCOMPARE(QDir(env.registryDir()).entryList({QStringLiteral("user.reg?*")}, QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(env.registryDir()).entryList({QStringLiteral("user.reg?*")}, QDir::Files | QDir::Hidden),
+             QStringList());
 }
 
 void TestRegistry::manyKeysRoundTrip()
@@ -323,10 +340,53 @@ void TestRegistry::manyKeysRoundTrip()
     RegistryHive again;
     QVERIFY(again.parse(hive.serialize()));
     QCOMPARE(again.subKeys(QStringLiteral("HKEY_CURRENT_USER\\software")).size(), 2000);
-    QCOMPARE(again.value(QStringLiteral("hkey_current_user\\SOFTWARE\\k1234"), QStringLiteral("v"))->text, QStringLiteral("1234"));
+    QCOMPARE(again.value(QStringLiteral("hkey_current_user\\SOFTWARE\\k1234"), QStringLiteral("v"))->text,
+             QStringLiteral("1234"));
     QVERIFY(again.deleteKeyTree(QStringLiteral("HKEY_CURRENT_USER\\Software\\K7")));
     QVERIFY(!again.keyExists(QStringLiteral("HKEY_CURRENT_USER\\Software\\K7")));
-    QCOMPARE(again.value(QStringLiteral("HKEY_CURRENT_USER\\Software\\K8"), QStringLiteral("V"))->text, QStringLiteral("8"));
+    QCOMPARE(again.value(QStringLiteral("HKEY_CURRENT_USER\\Software\\K8"), QStringLiteral("V"))->text,
+             QStringLiteral("8"));
+}
+
+// Reads of a hive that has not changed for a while are served from the
+// parsed copy; every way the file can change afterwards is still seen.
+void TestRegistry::readsFollowChangesToSettledHives_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("rewritten by this process") << "write";
+    QTest::newRow("rewritten by another program") << "vexilo-cube";
+    QTest::newRow("edited in place, same size") << "in place";
+}
+
+void TestRegistry::readsFollowChangesToSettledHives()
+{
+    QFETCH(QString, change);
+    TestEnvironment env;
+    const QString file = env.registryDir() + QStringLiteral("/user.reg");
+    env.writeHive(QStringLiteral("user.reg"), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Norvane\\Vexilo]\n"
+                                              "\"SMTPServer\"=\"aaaa\"\n");
+    QFile settled(file);
+    QVERIFY(settled.open(QIODevice::ReadWrite));
+    QVERIFY(settled.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    settled.close();
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer")), QStringLiteral("aaaa"));
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer")), QStringLiteral("aaaa"));
+
+    if (change == QLatin1String("write")) {
+        SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer"), QStringLiteral("bbbb"));
+    } else if (change == QLatin1String("vexilo-cube")) {
+        QCOMPARE(QProcess::execute(TestEnvironment::appDir() + QStringLiteral("/vexilo-cube"),
+                                   {QStringLiteral("reg"), QStringLiteral("set"), QStringLiteral("HKCU"), kKey,
+                                    QStringLiteral("SMTPServer"), QStringLiteral("bbbb")}),
+                 0);
+    } else {
+        QVERIFY(settled.open(QIODevice::ReadWrite));
+        QByteArray text = settled.readAll();
+        settled.seek(0);
+        settled.write(text.replace("aaaa", "bbbb"));
+        settled.close();
+    }
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer")), QStringLiteral("bbbb"));
 }
 
 QTEST_GUILESS_MAIN(TestRegistry)
