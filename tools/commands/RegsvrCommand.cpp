@@ -1,7 +1,8 @@
 #include "tools/Command.h"
 
+#include "platform/SelfRegistration.h"
+
 #include <QFileInfo>
-#include <QLibrary>
 
 namespace {
 
@@ -13,25 +14,13 @@ int RunRegsvr(const QStringList &args)
     if (args.size() != 1 && !unregister)
         return UsageError(QStringLiteral("regsvr"));
     const QString path = QFileInfo(args.last()).absoluteFilePath();
-    const char *entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
-    QLibrary library(path);
-    if (!library.load()) {
-        PrintErr(QStringLiteral("%1 could not be loaded: %2").arg(path, library.errorString()));
+    const auto action = unregister ? SelfRegistration::Action::Unregister : SelfRegistration::Action::Register;
+    QString error;
+    if (!SelfRegistration::Run(path, action, &error)) {
+        PrintErr(error);
         return 1;
     }
-    using EntryPoint = long (*)();
-    const auto run = reinterpret_cast<EntryPoint>(library.resolve(entry));
-    if (!run) {
-        PrintErr(QStringLiteral("%1 has no entry point %2.").arg(path, QLatin1String(entry)));
-        return 1;
-    }
-    const long result = run();
-    if (result != 0) {
-        PrintErr(QStringLiteral("%1 in %2 failed with 0x%3.")
-                     .arg(QLatin1String(entry), path, QString::number(quint32(result), 16).toUpper()));
-        return 1;
-    }
-    PrintOut(QStringLiteral("%1 in %2 succeeded.").arg(QLatin1String(entry), path));
+    PrintOut(QStringLiteral("%1 in %2 succeeded.").arg(SelfRegistration::EntryPoint(action), path));
     return 0;
 }
 
