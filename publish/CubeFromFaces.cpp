@@ -2,11 +2,13 @@
 
 #include "core/Globals.h"
 #include "publish/CubeJob.h"
-#include "publish/CubeSave.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+
+#include <filesystem>
 
 CubeFromFaces::CubeFromFaces()
 {
@@ -38,9 +40,16 @@ bool CubeFromFaces::Build(ProgressSink &progress, bool package)
     return job.BuildFiles(m_caption) && (!package || job.Package());
 }
 
-QStringList CubeFromFaces::CopyTo(const QString &dir) const
+QList<CubeSave::CopyFailure> CubeFromFaces::CopyTo(const QString &dir) const
 {
-    if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir())
-        return CubeBuilder::PlainFiles(workDirectory());
-    return CubeSave::CopyPlainFiles(workDirectory(), QDir(dir).absolutePath());
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(dir).toStdString(), error);
+    if (!error && !QFileInfo(dir).isDir())
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (!error)
+        return CubeSave::CopyPlainFiles(workDirectory(), QDir(dir).absolutePath());
+    QList<CubeSave::CopyFailure> all;
+    for (const QString &name : CubeBuilder::PlainFiles(workDirectory()))
+        all.append({name, QString::fromStdString(error.message())});
+    return all;
 }

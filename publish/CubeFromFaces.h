@@ -4,6 +4,7 @@
 #include "components/pixlet/Pixlet.h"
 #include "core/FaceModel.h"
 #include "publish/CubeBuilder.h"
+#include "publish/CubeSave.h"
 
 #include <QTemporaryDir>
 
@@ -27,9 +28,9 @@ public:
     // (with the message shown) when either could not be made.
     bool Build(ProgressSink &progress, bool package);
     // Copies the work directory's plain files into dir, created with its
-    // parents when missing. Returns the names that could not be copied, or
-    // every name when dir cannot be made.
-    QStringList CopyTo(const QString &dir) const;
+    // parents when missing. Returns the files that could not be copied:
+    // every one when dir cannot be made.
+    QList<CubeSave::CopyFailure> CopyTo(const QString &dir) const;
 
     QString workDirectory() const;
     bool isValid() const { return m_base.isValid(); }

@@ -31,30 +31,32 @@ bool CubeSave::EnterOrCreate(const QString &dir)
 }
 
 namespace {
-bool CopyFile(const QString &source, const QString &target)
+// Empty when the copy is complete; else why it is not.
+QString CopyFile(const QString &source, const QString &target)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return false;
+        return in.errorString();
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
-        return false;
+        return out.errorString();
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
         if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+            const QString reason = chunk.isEmpty() ? in.errorString() : out.errorString();
             out.cancelWriting();
-            return false;
+            return reason;
         }
     }
-    return out.commit();
+    return out.commit() ? QString() : out.errorString();
 }
 } // namespace
 
-QStringList CubeSave::CopyPlainFiles(const QString &from, const QString &to)
+QList<CubeSave::CopyFailure> CubeSave::CopyPlainFiles(const QString &from, const QString &to)
 {
-    QStringList failed;
+    QList<CopyFailure> failed;
     for (const QString &name : CubeBuilder::PlainFiles(from))
-        if (!CopyFile(AppPaths::join(from, name), AppPaths::join(to, name)))
-            failed << name;
+        if (const QString reason = CopyFile(AppPaths::join(from, name), AppPaths::join(to, name)); !reason.isEmpty())
+            failed.append({name, reason});
     return failed;
 }

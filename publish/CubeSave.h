@@ -20,8 +20,14 @@ public:
     // False when it can be neither entered nor created.
     static bool EnterOrCreate(const QString &dir);
 
+    struct CopyFailure
+    {
+        QString name; // the file's name in the work directory
+        QString reason; // the system's, as "No space left on device"
+    };
+
     // Copies every plain file of from into to under its own name, replacing
     // files of the same name only once the new copy is complete. Returns the
-    // names that could not be copied.
-    static QStringList CopyPlainFiles(const QString &from, const QString &to);
+    // files that could not be copied.
+    static QList<CopyFailure> CopyPlainFiles(const QString &from, const QString &to);
 };

@@ -3,50 +3,69 @@
 #include "tools/StderrProgress.h"
 
 #include "publish/CubeFromFaces.h"
-#include "publish/ProgressSink.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 
 namespace {
 
-// build --face N=PATH ... [--caption TEXT] --out DIR [--package]
-int RunBuild(const QStringList &args)
+const QString kOut = QStringLiteral("out");
+const QString kPackage = QStringLiteral("package");
+
+// One line for each reason files could not be copied, naming the first of
+// them, rather than the same reason over and over.
+void ReportCopyFailures(const QList<CubeSave::CopyFailure> &failures, const QString &dir)
 {
-    CubeFromFaces cube;
-    CubeArguments faces;
-    QString out;
-    bool package = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        const bool hasValue = i + 1 < args.size();
-        if (arg == QLatin1String("--face") && hasValue) {
-            if (!faces.AddFace(args.at(++i)))
-                return UsageError(QStringLiteral("build"));
-        } else if (arg == QLatin1String("--caption") && hasValue) {
-            cube.SetCaption(args.at(++i));
-        } else if (arg == QLatin1String("--out") && hasValue) {
-            out = QFileInfo(args.at(++i)).absoluteFilePath(); // the build changes the current directory
-        } else if (arg == QLatin1String("--package")) {
-            package = true;
-        } else {
-            return UsageError(QStringLiteral("build"));
-        }
+    QMap<QString, QStringList> namesByReason;
+    for (const CubeSave::CopyFailure &failure : failures)
+        namesByReason[failure.reason] << failure.name;
+    for (auto it = namesByReason.cbegin(); it != namesByReason.cend(); ++it) {
+        QString line = QStringLiteral("vexilo-cube build: %1 could not be copied into %2: %3")
+                           .arg(it->first(), QDir::toNativeSeparators(dir), it.key());
+        if (it->size() > 1)
+            line += QStringLiteral(" (nor could %1 more files)").arg(it->size() - 1);
+        PrintErr(line);
     }
-    if (out.isEmpty())
-        return UsageError(QStringLiteral("build"));
-    if (!faces.PlaceFaces(cube))
-        return 1;
-    StderrProgress progress;
-    if (!cube.Build(progress, package))
-        return 1;
-    const QStringList failed = cube.CopyTo(out);
-    for (const QString &name : failed)
-        PrintErr(
-            QStringLiteral("vexilo-cube: %1 could not be copied into %2").arg(name, QDir::toNativeSeparators(out)));
-    return failed.isEmpty() ? 0 : 1;
 }
 
-const Command::Registrar build({QStringLiteral("build"),
-                                QStringLiteral("--face N=PATH ... [--caption TEXT] --out DIR [--package]"), RunBuild});
+int RunBuild(const QCommandLineParser &parser)
+{
+    CubeArguments arguments;
+    if (const QString problem = arguments.Read(parser); !problem.isEmpty())
+        return UsageError(QStringLiteral("build"), problem);
+    if (parser.value(kOut).isEmpty())
+        return UsageError(QStringLiteral("build"), QStringLiteral("--out DIR is required"));
+    // The build changes the current directory.
+    const QString out = QFileInfo(parser.value(kOut)).absoluteFilePath();
+    CubeFromFaces cube;
+    if (!arguments.PlaceOn(cube))
+        return ExitFailed;
+    StderrProgress progress;
+    if (!cube.Build(progress, parser.isSet(kPackage)))
+        return ExitFailed;
+    const QList<CubeSave::CopyFailure> failed = cube.CopyTo(out);
+    if (!failed.isEmpty()) {
+        ReportCopyFailures(failed, out);
+        return ExitFailed;
+    }
+    progress.Finish();
+    return ExitDone;
+}
+
+Command BuildCommand()
+{
+    QList<QCommandLineOption> options = CubeArguments::Options();
+    options << QCommandLineOption(kOut, QStringLiteral("the folder to write the cube's files into (made when missing)"),
+                                  QStringLiteral("DIR"))
+            << QCommandLineOption(kPackage, QStringLiteral("also pack the files into the self-extracting Cube.exe"));
+    return {QStringLiteral("build"),
+            QStringLiteral("build a cube's web page from photos into a folder"),
+            QStringLiteral("--out DIR [--face N=PATH]... [--caption TEXT] [--package]"),
+            options,
+            {},
+            RunBuild};
+}
+
+const Command::Registrar build(BuildCommand());
 } // namespace
