@@ -8,7 +8,11 @@
 class SelfRegistration
 {
 public:
-    enum class Action { Register, Unregister, RegisterForUser };
+    enum class Action {
+        Register,
+        Unregister,
+        RegisterForUser
+    };
 
     // Loads the library and runs the action's entry point. True when it
     // returned 0; otherwise error (when given) says why, naming the library.

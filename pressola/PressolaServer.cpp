@@ -137,8 +137,7 @@ bool RegisterControlClass(const ClassesRoot &classes, const QString &modulePath)
 bool RegisterPropPageClass(const ClassesRoot &classes, const QString &modulePath)
 {
     const QString key = ClassKey(Pressola::PropPageClassId);
-    return classes.writeDefaults(
-        {{key, Str(kPropPageName)}, {key + QStringLiteral("\\InprocServer32"), modulePath}});
+    return classes.writeDefaults({{key, Str(kPropPageName)}, {key + QStringLiteral("\\InprocServer32"), modulePath}});
 }
 
 bool UnregisterClass(const ClassesRoot &classes, const QString &classId, const QString &progId)

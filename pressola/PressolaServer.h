@@ -16,7 +16,10 @@ public:
     static constexpr long SELFREG_E_CLASS = 0x80040201;
     static constexpr long E_INVALIDARG = 0x80070057;
 
-    enum class Scope { Machine, User };
+    enum class Scope {
+        Machine,
+        User
+    };
 
     // Registers the library found at modulePath; the type library comes
     // first, so a failing type library leaves the classes untouched.

@@ -125,13 +125,22 @@ void TestControlSite::unregisteredClassComesFromOwnLibrary()
              OwnLibrary());
     QVERIFY(m_env->readHive(QStringLiteral("user.reg"))
                 .contains("[HKEY_CURRENT_USER\\Software\\Classes\\PRESSOLA.PressolaCtrl.1\\CLSID]"));
+    // So the editor gets all six buttons on a first start.
+    Startup::Run();
+    TopForm form;
+    QVERIFY(form.ButtonsCreated());
+    const QList<QWidget *> children = form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(std::count_if(children.begin(), children.end(),
+                           [](QWidget *w) { return QByteArray(w->metaObject()->className()) == "CPressolaCtrl"; }),
+             6);
 }
 
 void TestControlSite::withoutOwnLibraryCreatesNothing_data()
 {
     QTest::addColumn<QByteArray>("library");
     QTest::newRow("missing") << QByteArray();
-    QTest::newRow("broken") << QByteArray("\x7f" "ELF cut short");
+    QTest::newRow("broken") << QByteArray("\x7f"
+                                          "ELF cut short");
 }
 
 void TestControlSite::withoutOwnLibraryCreatesNothing()

@@ -114,7 +114,8 @@ void TestPressolaServer::installForUser()
     QCOMPARE(install(1, u"User"), 0L);
     const QByteArray hive = m_env->readHive(QStringLiteral("user.reg"));
     QVERIFY(hive.contains("[HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\{E5E3072A-AEAA-11D2-AD96-00A0C9E36867}"
-                          "\\InprocServer32]\n@=\"" + module().toUtf8()));
+                          "\\InprocServer32]\n@=\""
+                          + module().toUtf8()));
     QVERIFY(hive.contains("[HKEY_CURRENT_USER\\Software\\Classes\\TypeLib\\{E5E30727"));
     QVERIFY(!QFile::exists(m_env->registryDir() + QStringLiteral("/system.reg")));
     QCOMPARE(Default(Cls(Pressola::ControlClassId) + QStringLiteral("\\InprocServer32")), module());
