@@ -10,6 +10,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <unistd.h>
+
 QString CubeSave::ChooseSaveDirectory(const QString &typed, const QString &listed)
 {
     if (typed == listed)
@@ -31,6 +34,15 @@ bool CubeSave::EnterOrCreate(const QString &dir)
 }
 
 namespace {
+// Why a target cannot be written. QSaveFile words an existing file it may
+// not replace in its own way; the system's reason says more.
+QString OpenFailure(const QSaveFile &out)
+{
+    if (QFileInfo::exists(out.fileName()) && ::access(QFile::encodeName(out.fileName()).constData(), W_OK) != 0)
+        return qt_error_string(errno);
+    return out.errorString();
+}
+
 // Empty when the copy is complete; else why it is not.
 QString CopyFile(const QString &source, const QString &target)
 {
@@ -39,7 +51,7 @@ QString CopyFile(const QString &source, const QString &target)
         return in.errorString();
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
-        return out.errorString();
+        return OpenFailure(out);
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
         if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {

@@ -30,8 +30,8 @@ QString HelpColumns(const QList<std::pair<QString, QString>> &rows)
         width = std::max(width, row.first.size());
     QString text;
     for (const auto &[names, description] : rows)
-        text += QStringLiteral("  ") + names.leftJustified(width) + QStringLiteral("  ") + description
-                + QLatin1Char('\n');
+        text +=
+            QStringLiteral("  ") + names.leftJustified(width) + QStringLiteral("  ") + description + QLatin1Char('\n');
     return text;
 }
 

@@ -48,13 +48,12 @@ void TestCommandLine::programArguments_data()
     QTest::newRow("-h") << QStringList{"-h"} << 0 << list << QByteArray();
     QTest::newRow("help") << QStringList{"help"} << 0 << list << QByteArray();
     QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("vexilo-cube 2.0.45\n") << QByteArray();
-    QTest::newRow("no arguments") << QStringList{} << 2 << QByteArray() << QByteArray("vexilo-cube: no command given\n");
-    QTest::newRow("unknown command")
-        << QStringList{"frobnicate", "--out", "x"} << 2 << QByteArray()
-        << QByteArray("vexilo-cube: unknown command 'frobnicate'\n") + hint;
-    QTest::newRow("help on unknown command")
-        << QStringList{"help", "frobnicate"} << 2 << QByteArray()
-        << QByteArray("vexilo-cube: unknown command 'frobnicate'\n") + hint;
+    QTest::newRow("no arguments") << QStringList{} << 2 << QByteArray()
+                                  << QByteArray("vexilo-cube: no command given\n");
+    QTest::newRow("unknown command") << QStringList{"frobnicate", "--out", "x"} << 2 << QByteArray()
+                                     << QByteArray("vexilo-cube: unknown command 'frobnicate'\n") + hint;
+    QTest::newRow("help on unknown command") << QStringList{"help", "frobnicate"} << 2 << QByteArray()
+                                             << QByteArray("vexilo-cube: unknown command 'frobnicate'\n") + hint;
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << QByteArray() << hint;
 }
 
@@ -92,8 +91,8 @@ void TestCommandLine::commandHelp_data()
     QTest::addColumn<QStringList>("options");
     QTest::newRow("build") << "build" << QStringList{"--face N=PATH", "--caption TEXT", "--out DIR", "--package"};
     QTest::newRow("send") << "send"
-                          << QStringList{"--face N=PATH", "--caption TEXT",       "--to LIST",   "--from ADDR",
-                                         "--subject TEXT", "--server TEXT",       "--user NAME", "--password-file FILE",
+                          << QStringList{"--face N=PATH",  "--caption TEXT",   "--to LIST",   "--from ADDR",
+                                         "--subject TEXT", "--server TEXT",    "--user NAME", "--password-file FILE",
                                          "--cacert FILE",  "--attach-web-page"};
     QTest::newRow("catalog") << "catalog" << QStringList{"--disc ROOT", "--catalogs DIR"};
     QTest::newRow("reg") << "reg" << QStringList{};

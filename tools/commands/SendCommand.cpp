@@ -86,7 +86,8 @@ int RunSend(const QCommandLineParser &parser)
                           AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")),
                           gMailServer,
                           gUseDefaultServer == True,
-                          parser.isSet(kWebPage) ? AppPaths::join(gTempDirectory, QStringLiteral("Cube.html")) : QString()};
+                          parser.isSet(kWebPage) ? AppPaths::join(gTempDirectory, QStringLiteral("Cube.html"))
+                                                 : QString()};
     if (session.Send(order))
         loop.exec();
     if (!session.messageAccepted())
