@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QHash>
+#include <QProcess>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>

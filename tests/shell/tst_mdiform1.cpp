@@ -12,9 +12,9 @@ class TestMDIForm1 : public QObject
 {
     Q_OBJECT
 private slots:
-    void editorIsCentredAndFollowsResize_data();
+    void editorIsCentredAndFollowsResize_data() { frameSizes_data(); }
     void editorIsCentredAndFollowsResize();
-    void backgroundCoversTheWholeArea_data();
+    void backgroundCoversTheWholeArea_data() { frameSizes_data(); }
     void backgroundCoversTheWholeArea();
     void hiddenEditorIsNotMoved();
     void closingRemovesWorkDirectory();
@@ -22,12 +22,14 @@ private slots:
 private:
     static QWidget *child(MDIForm1 &frame) { return frame.editor()->parentWidget(); }
     static QPoint expectedPosition(MDIForm1 &frame);
+    static void frameSizes_data();
     static QColor MeanColour(const QImage &image, QPointF centre, qreal radius);
 };
 
 QColor TestMDIForm1::MeanColour(const QImage &image, QPointF centre, qreal radius)
 {
-    const QRect box = QRectF(centre - QPointF(radius, radius), centre + QPointF(radius, radius)).toRect() & image.rect();
+    const QRect box =
+        QRectF(centre - QPointF(radius, radius), centre + QPointF(radius, radius)).toRect() & image.rect();
     int red = 0, green = 0, blue = 0;
     for (int y = box.top(); y <= box.bottom(); ++y) {
         for (int x = box.left(); x <= box.right(); ++x) {
@@ -47,12 +49,15 @@ QPoint TestMDIForm1::expectedPosition(MDIForm1 &frame)
     return {client.width() / 2 - child(frame)->width() / 2, client.height() / 2 - child(frame)->height() / 2};
 }
 
-void TestMDIForm1::editorIsCentredAndFollowsResize_data()
+void TestMDIForm1::frameSizes_data()
 {
     QTest::addColumn<QSize>("size");
+    QTest::newRow("design size") << QSize(1024, 768);
     QTest::newRow("1200x900") << QSize(1200, 900);
     QTest::newRow("1600x1200") << QSize(1600, 1200);
     QTest::newRow("wide") << QSize(1920, 1080);
+    QTest::newRow("tall") << QSize(900, 1300);
+    QTest::newRow("small") << QSize(700, 500);
 }
 
 void TestMDIForm1::editorIsCentredAndFollowsResize()
@@ -69,16 +74,6 @@ void TestMDIForm1::editorIsCentredAndFollowsResize()
     QTRY_COMPARE(frame.size(), size);
     QTRY_COMPARE(child(frame)->pos(), expectedPosition(frame));
     QVERIFY(child(frame)->x() > 0 && child(frame)->y() > 0);
-}
-
-void TestMDIForm1::backgroundCoversTheWholeArea_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("design size") << QSize(1024, 768);
-    QTest::newRow("1600x1200") << QSize(1600, 1200);
-    QTest::newRow("wide") << QSize(1920, 1080);
-    QTest::newRow("tall") << QSize(900, 1300);
-    QTest::newRow("small") << QSize(700, 500);
 }
 
 // Every point of the client area shows the one picture, stretched evenly
@@ -107,10 +102,9 @@ void TestMDIForm1::backgroundCoversTheWholeArea()
             const QColor want = MeanColour(picture, (at - offset) / scale, 10 / scale);
             const int difference = std::max({std::abs(want.red() - got.red()), std::abs(want.green() - got.green()),
                                              std::abs(want.blue() - got.blue())});
-            QVERIFY2(difference <= 6, qPrintable(QStringLiteral("at %1,%2: %3 for %4")
-                                                     .arg(at.x())
-                                                     .arg(at.y())
-                                                     .arg(got.name(), want.name())));
+            QVERIFY2(
+                difference <= 6,
+                qPrintable(QStringLiteral("at %1,%2: %3 for %4").arg(at.x()).arg(at.y()).arg(got.name(), want.name())));
         }
     }
 }
