@@ -23,6 +23,11 @@ QString OptionNames(const QCommandLineOption &option)
 
 } // namespace
 
+QCommandLineOption HelpOption()
+{
+    return {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this help and exit")};
+}
+
 QString HelpColumns(const QList<std::pair<QString, QString>> &rows)
 {
     qsizetype width = 0;
@@ -68,9 +73,8 @@ QString Command::helpText() const
         text += QStringLiteral("\nArguments:\n") + HelpColumns(rows);
     }
     QList<std::pair<QString, QString>> rows;
-    for (const QCommandLineOption &option : options)
+    for (const QCommandLineOption &option : options + QList{HelpOption()})
         rows.append({OptionNames(option), option.description()});
-    rows.append({QStringLiteral("-h, --help"), QStringLiteral("show this help and exit")});
     text += QStringLiteral("\nOptions:\n") + HelpColumns(rows);
     text += QStringLiteral("\nExit status: 0 done, 1 failed, 2 bad usage.");
     return text;

@@ -44,6 +44,9 @@ inline constexpr int ExitUsage = 2;
 // the hint to its help; returns ExitUsage.
 int UsageError(const QString &commandName, const QString &problem);
 
+// -h, --help: every command's and the program's own.
+QCommandLineOption HelpOption();
+
 // Rows of help: names padded to a common width, then their descriptions.
 QString HelpColumns(const QList<std::pair<QString, QString>> &rows);
 

@@ -11,11 +11,6 @@ namespace {
 const QString kHint = QStringLiteral("Try 'vexilo-cube --help' for more information.");
 const QString kUsage = QStringLiteral("usage: vexilo-cube COMMAND [OPTION]...");
 
-QCommandLineOption HelpOption()
-{
-    return {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this help and exit")};
-}
-
 int BadUsage(const QString &problem)
 {
     PrintErr(QStringLiteral("vexilo-cube: ") + problem);
@@ -83,7 +78,7 @@ QString CommandLine::HelpText()
     std::sort(commands.begin(), commands.end());
     return kUsage + QStringLiteral("\nMakes, saves and mails Vexilo photo cubes from the command line.\n\nCommands:\n")
            + HelpColumns(commands) + QStringLiteral("\nOptions:\n")
-           + HelpColumns({{QStringLiteral("-h, --help"), QStringLiteral("show this help and exit")},
+           + HelpColumns({{QStringLiteral("-h, --help"), HelpOption().description()},
                           {QStringLiteral("--version"), QStringLiteral("show the version and exit")}})
            + QStringLiteral("\nRun 'vexilo-cube help COMMAND' or 'vexilo-cube COMMAND --help' for a command's "
                             "options.\nExit status: 0 done, 1 failed, 2 bad usage.");
