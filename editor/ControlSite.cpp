@@ -1,9 +1,12 @@
 #include "editor/ControlSite.h"
 
+#include "core/AppPaths.h"
+#include "platform/SelfRegistration.h"
 #include "platform/registry/RegEdit.h"
 #include "pressola/PressolaFactory.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPluginLoader>
 #include <QRect>
 #include <QWidget>
@@ -29,9 +32,8 @@ private:
     std::function<void()> m_handler;
 };
 
-PressolaFactory *ClassFactory(const QString &classId)
+PressolaFactory *ClassFactory(const QString &path)
 {
-    const QString path = ControlSite::ServerPath(classId);
     if (path.isEmpty())
         return nullptr;
     QPluginLoader loader(path);
@@ -53,11 +55,22 @@ QString ControlSite::ServerPath(const QString &classId)
                              QStringLiteral("CLSID\\") + classId + QStringLiteral("\\InprocServer32"), QString());
 }
 
-QWidget *ControlSite::CreateControl(const QString &progId, QWidget *parent)
+ControlSite::Server ControlSite::FindServer(const QString &progId)
 {
     const QString classId = ClassIdFromProgId(progId);
-    PressolaFactory *factory = ClassFactory(classId);
-    return factory ? factory->CreateInstance(classId, parent) : nullptr;
+    const QString path = ServerPath(classId);
+    if ((!path.isEmpty() && QFileInfo::exists(path)) || progId != QLatin1String(Pressola::ControlProgId))
+        return {classId, path};
+    const QString own = AppPaths::join(AppPaths::programDirectory(), QStringLiteral("libPressola.so"));
+    SelfRegistration::Run(own, SelfRegistration::Action::RegisterForUser);
+    return {QLatin1String(Pressola::ControlClassId), own};
+}
+
+QWidget *ControlSite::CreateControl(const QString &progId, QWidget *parent)
+{
+    const Server server = FindServer(progId);
+    PressolaFactory *factory = ClassFactory(server.path);
+    return factory ? factory->CreateInstance(server.classId, parent) : nullptr;
 }
 
 QByteArray ControlSite::StoredState(const QString &path)
@@ -78,9 +91,9 @@ QWidget *ControlSite::CreateStoredControl(const QString &progId, const QString &
                                           QWidget *parent)
 {
     const QByteArray state = StoredState(statePath);
-    const QString classId = ClassIdFromProgId(progId);
-    PressolaFactory *factory = state.isEmpty() ? nullptr : ClassFactory(classId);
-    QWidget *control = factory ? factory->CreateInstance(classId, parent) : nullptr;
+    const Server server = state.isEmpty() ? Server() : FindServer(progId);
+    PressolaFactory *factory = ClassFactory(server.path);
+    QWidget *control = factory ? factory->CreateInstance(server.classId, parent) : nullptr;
     if (!control)
         return nullptr;
     control->setGeometry(geometry);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -35,6 +36,13 @@ bool makeThumbnail(const QString &photo, const QString &thumbnail)
     pixlet.setDestinationFile(thumbnail);
     return pixlet.Generate();
 }
+
+// Why an info.cd could not be read: the system's reason, when it gives one.
+QString ReadFailure(const QString &infoFile)
+{
+    QFile file(infoFile);
+    return file.open(QIODevice::ReadOnly) ? QStringLiteral("not an info.cd file") : file.errorString();
+}
 } // namespace
 
 QStringList CatalogMaker::PhotoFiles(const QString &root)
@@ -56,7 +64,7 @@ CatalogMaker::Result CatalogMaker::Make(const QString &discRoot, const QString &
     const QString infoFile = QDir(discRoot).filePath(QStringLiteral("info.cd"));
     const std::optional<DiscInfo> info = ReadInfoCd(infoFile);
     if (!info) {
-        result.error = QStringLiteral("cannot read %1").arg(infoFile);
+        result.error = QStringLiteral("cannot read %1: %2").arg(infoFile, ReadFailure(infoFile));
         return result;
     }
     if (info->orderId.isEmpty() || info->date.isEmpty()) {

@@ -3,15 +3,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
-#include <QSet>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>
 
 #include <cerrno>
 #include <csignal>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char **environ;
@@ -32,11 +35,41 @@ const char *const kKnownBrowsers[] = {
     "midori",           "qutebrowser",
 };
 
-// Children started here that have not been found to have exited.
-QSet<pid_t> &children()
+// A child started here that has not been reaped. Its pidfd becomes readable
+// when it exits, and the event loop then reaps it at once, so an ended
+// browser never lingers as a zombie.
+struct Child
 {
-    static QSet<pid_t> started;
+    int pidfd = -1;
+    QSocketNotifier *exitWatch = nullptr;
+};
+
+QHash<pid_t, Child> &children()
+{
+    static QHash<pid_t, Child> started;
     return started;
+}
+
+void Track(pid_t pid)
+{
+    Child child;
+    child.pidfd = int(syscall(SYS_pidfd_open, pid, 0));
+    if (child.pidfd >= 0) {
+        child.exitWatch = new QSocketNotifier(child.pidfd, QSocketNotifier::Read);
+        QObject::connect(child.exitWatch, &QSocketNotifier::activated, [pid] { BrowserProcess::IsRunning(pid); });
+    }
+    children().insert(pid, child);
+}
+
+void Forget(pid_t pid)
+{
+    const Child child = children().take(pid);
+    if (child.exitWatch) {
+        child.exitWatch->setEnabled(false);
+        child.exitWatch->deleteLater();
+    }
+    if (child.pidfd >= 0)
+        close(child.pidfd);
 }
 
 QString Resolve(const QString &program, const QString &searchPath)
@@ -197,8 +230,9 @@ std::optional<BrowserCommand> BrowserProcess::FindExecutable(const QString &file
 
 qint64 BrowserProcess::Start(const BrowserCommand &command, const QString &address, const QString &searchPath)
 {
-    // Collect the children that have exited meanwhile.
-    for (pid_t pid : children().values())
+    // Collect the children that have exited meanwhile, where no pidfd
+    // watches them.
+    for (pid_t pid : children().keys())
         IsRunning(pid);
 
     std::vector<QByteArray> argStore{QFile::encodeName(command.program)};
@@ -232,7 +266,7 @@ qint64 BrowserProcess::Start(const BrowserCommand &command, const QString &addre
     posix_spawnattr_destroy(&attr);
     if (error != 0)
         return 0;
-    children().insert(pid);
+    Track(pid);
     return pid;
 }
 
@@ -248,7 +282,7 @@ bool BrowserProcess::IsRunning(qint64 id)
     } while (result < 0 && errno == EINTR);
     if (result == 0)
         return true;
-    children().remove(pid);
+    Forget(pid);
     return false;
 }
 

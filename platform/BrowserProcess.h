@@ -15,9 +15,11 @@ struct BrowserCommand
 };
 
 // Finding, starting and ending the browser. A browser is started as a child
-// of this process in a process group of its own, and its id is never waited
-// for until it has been found to have exited, so an id held here always
-// names the process that was started and never a later one that reuses it.
+// of this process in a process group of its own and reaped as soon as it
+// exits (the event loop watches it through a pidfd). Until it is reaped its
+// id cannot be reused, and once it is reaped the id is forgotten here, so an
+// id held here always names the process that was started and never a later
+// one that reuses it.
 class BrowserProcess
 {
 public:
@@ -31,7 +33,8 @@ public:
     // Returns the process id, or 0 when it could not be started.
     static qint64 Start(const BrowserCommand &command, const QString &address, const QString &searchPath);
 
-    // True while the process started as id has not exited.
+    // True while the process started as id has not exited; reaps it when
+    // it has.
     static bool IsRunning(qint64 id);
 
     // Ends the process started as id and the processes of its group, only

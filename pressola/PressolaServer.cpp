@@ -25,14 +25,39 @@ QString Str(const char *text)
     return QString::fromLatin1(text);
 }
 
-// Writes the default values of a run of keys; stops at the first failure.
-bool WriteDefaults(const QList<std::pair<QString, QString>> &keys)
+// Where the class records go: HKEY_CLASSES_ROOT, or the current user's own
+// classes key, which HKEY_CLASSES_ROOT shows in preference to the machine's.
+class ClassesRoot
 {
-    for (const auto &[key, value] : keys)
-        if (!Registry::writeString(HKEY_CLASSES_ROOT, key, QString(), value))
-            return false;
-    return true;
-}
+public:
+    explicit ClassesRoot(PressolaServer::Scope scope)
+        : m_root(scope == PressolaServer::Scope::User ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT)
+        , m_prefix(scope == PressolaServer::Scope::User ? QStringLiteral("Software\\Classes\\") : QString())
+    {
+    }
+
+    bool writeString(const QString &key, const QString &name, const QString &text) const
+    {
+        return Registry::writeString(m_root, m_prefix + key, name, text);
+    }
+    bool createKey(const QString &key) const { return Registry::createKey(m_root, m_prefix + key); }
+    bool keyExists(const QString &key) const { return Registry::keyExists(m_root, m_prefix + key); }
+    bool deleteKeyTree(const QString &key) const { return Registry::deleteKeyTree(m_root, m_prefix + key); }
+    QStringList subKeys(const QString &key) const { return Registry::subKeys(m_root, m_prefix + key); }
+
+    // Writes the default values of a run of keys; stops at the first failure.
+    bool writeDefaults(const QList<std::pair<QString, QString>> &keys) const
+    {
+        for (const auto &[key, value] : keys)
+            if (!writeString(key, QString(), value))
+                return false;
+        return true;
+    }
+
+private:
+    HKEY m_root;
+    QString m_prefix;
+};
 
 QString ClassKey(const char *classId)
 {
@@ -44,35 +69,7 @@ QString TypeLibKey()
     return QStringLiteral("TypeLib\\") + Str(Pressola::TypeLibId);
 }
 
-} // namespace
-
-QString PressolaServer::ModulePath()
-{
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void *>(&DllRegisterServer), &info) == 0 || !info.dli_fname)
-        return QString();
-    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
-}
-
-long PressolaServer::RegisterServer(const QString &modulePath)
-{
-    if (!RegisterTypeLib(modulePath))
-        return SELFREG_E_TYPELIB;
-    if (!RegisterControlClass(modulePath) || !RegisterPropPageClass(modulePath))
-        return SELFREG_E_CLASS;
-    return S_OK;
-}
-
-long PressolaServer::UnregisterServer()
-{
-    if (!UnregisterTypeLib())
-        return SELFREG_E_TYPELIB;
-    const bool control = UnregisterClass(Str(Pressola::ControlClassId), Str(Pressola::ControlProgId));
-    const bool page = UnregisterClass(Str(Pressola::PropPageClassId), QString());
-    return control && page ? S_OK : SELFREG_E_CLASS;
-}
-
-bool PressolaServer::RegisterTypeLib(const QString &modulePath)
+bool RegisterTypeLib(const ClassesRoot &classes, const QString &modulePath)
 {
     const QString lib = TypeLibKey() + QLatin1Char('\\') + Str(kVersion);
     QList<std::pair<QString, QString>> keys = {
@@ -90,37 +87,35 @@ bool PressolaServer::RegisterTypeLib(const QString &modulePath)
                      {key + QStringLiteral("\\ProxyStubClsid32"), Str(kDispatchProxy)},
                      {key + QStringLiteral("\\TypeLib"), Str(Pressola::TypeLibId)}});
     }
-    if (!WriteDefaults(keys))
+    if (!classes.writeDefaults(keys))
         return false;
     for (const char *iid : {Pressola::DispatchId, Pressola::EventsId})
-        if (!Registry::writeString(HKEY_CLASSES_ROOT,
-                                   QStringLiteral("Interface\\") + Str(iid) + QStringLiteral("\\TypeLib"),
-                                   QStringLiteral("Version"), Str(kVersion)))
+        if (!classes.writeString(QStringLiteral("Interface\\") + Str(iid) + QStringLiteral("\\TypeLib"),
+                                 QStringLiteral("Version"), Str(kVersion)))
             return false;
     return true;
 }
 
-bool PressolaServer::UnregisterTypeLib()
+bool UnregisterTypeLib(const ClassesRoot &classes)
 {
     const QString lib = TypeLibKey() + QLatin1Char('\\') + Str(kVersion);
-    if (!Registry::keyExists(HKEY_CLASSES_ROOT, lib) || !Registry::deleteKeyTree(HKEY_CLASSES_ROOT, lib))
+    if (!classes.keyExists(lib) || !classes.deleteKeyTree(lib))
         return false;
-    if (Registry::subKeys(HKEY_CLASSES_ROOT, TypeLibKey()).isEmpty()
-        && !Registry::deleteKeyTree(HKEY_CLASSES_ROOT, TypeLibKey()))
+    if (classes.subKeys(TypeLibKey()).isEmpty() && !classes.deleteKeyTree(TypeLibKey()))
         return false;
     for (const char *iid : {Pressola::DispatchId, Pressola::EventsId})
-        if (!Registry::deleteKeyTree(HKEY_CLASSES_ROOT, QStringLiteral("Interface\\") + Str(iid)))
+        if (!classes.deleteKeyTree(QStringLiteral("Interface\\") + Str(iid)))
             return false;
     return true;
 }
 
-bool PressolaServer::RegisterControlClass(const QString &modulePath)
+bool RegisterControlClass(const ClassesRoot &classes, const QString &modulePath)
 {
     if (!QFileInfo(modulePath).isFile())
         return false;
     const QString key = ClassKey(Pressola::ControlClassId);
     const QString progId = Str(Pressola::ControlProgId);
-    return WriteDefaults({
+    return classes.writeDefaults({
                {key, Str(kControlTypeName)},
                {key + QStringLiteral("\\InprocServer32"), modulePath},
                {key + QStringLiteral("\\ToolboxBitmap32"), modulePath + QStringLiteral(", 1")},
@@ -132,25 +127,55 @@ bool PressolaServer::RegisterControlClass(const QString &modulePath)
                {progId, Str(kControlTypeName)},
                {progId + QStringLiteral("\\CLSID"), Str(Pressola::ControlClassId)},
            })
-           && Registry::writeString(HKEY_CLASSES_ROOT, key + QStringLiteral("\\InprocServer32"),
-                                    QStringLiteral("ThreadingModel"), QStringLiteral("Apartment"))
-           && Registry::createKey(HKEY_CLASSES_ROOT, key + QStringLiteral("\\Control"))
-           && Registry::createKey(HKEY_CLASSES_ROOT, key + QStringLiteral("\\Insertable"))
-           && Registry::createKey(HKEY_CLASSES_ROOT, progId + QStringLiteral("\\Insertable"));
+           && classes.writeString(key + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"),
+                                  QStringLiteral("Apartment"))
+           && classes.createKey(key + QStringLiteral("\\Control"))
+           && classes.createKey(key + QStringLiteral("\\Insertable"))
+           && classes.createKey(progId + QStringLiteral("\\Insertable"));
 }
 
-bool PressolaServer::RegisterPropPageClass(const QString &modulePath)
+bool RegisterPropPageClass(const ClassesRoot &classes, const QString &modulePath)
 {
     const QString key = ClassKey(Pressola::PropPageClassId);
-    return WriteDefaults({{key, Str(kPropPageName)}, {key + QStringLiteral("\\InprocServer32"), modulePath}});
+    return classes.writeDefaults({{key, Str(kPropPageName)}, {key + QStringLiteral("\\InprocServer32"), modulePath}});
 }
 
-bool PressolaServer::UnregisterClass(const QString &classId, const QString &progId)
+bool UnregisterClass(const ClassesRoot &classes, const QString &classId, const QString &progId)
 {
     const QString key = QStringLiteral("CLSID\\") + classId;
-    if (!Registry::keyExists(HKEY_CLASSES_ROOT, key) || !Registry::deleteKeyTree(HKEY_CLASSES_ROOT, key))
+    if (!classes.keyExists(key) || !classes.deleteKeyTree(key))
         return false;
-    return progId.isEmpty() || Registry::deleteKeyTree(HKEY_CLASSES_ROOT, progId);
+    return progId.isEmpty() || classes.deleteKeyTree(progId);
+}
+
+} // namespace
+
+QString PressolaServer::ModulePath()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void *>(&DllRegisterServer), &info) == 0 || !info.dli_fname)
+        return QString();
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
+}
+
+long PressolaServer::RegisterServer(const QString &modulePath, Scope scope)
+{
+    const ClassesRoot classes(scope);
+    if (!RegisterTypeLib(classes, modulePath))
+        return SELFREG_E_TYPELIB;
+    if (!RegisterControlClass(classes, modulePath) || !RegisterPropPageClass(classes, modulePath))
+        return SELFREG_E_CLASS;
+    return S_OK;
+}
+
+long PressolaServer::UnregisterServer(Scope scope)
+{
+    const ClassesRoot classes(scope);
+    if (!UnregisterTypeLib(classes))
+        return SELFREG_E_TYPELIB;
+    const bool control = UnregisterClass(classes, Str(Pressola::ControlClassId), Str(Pressola::ControlProgId));
+    const bool page = UnregisterClass(classes, Str(Pressola::PropPageClassId), QString());
+    return control && page ? S_OK : SELFREG_E_CLASS;
 }
 
 long DllRegisterServer()
@@ -161,4 +186,13 @@ long DllRegisterServer()
 long DllUnregisterServer()
 {
     return PressolaServer::UnregisterServer();
+}
+
+long DllInstall(int install, const char16_t *commandLine)
+{
+    if (!commandLine || QString::fromUtf16(commandLine).compare(QLatin1String("user"), Qt::CaseInsensitive) != 0)
+        return PressolaServer::E_INVALIDARG;
+    if (!install)
+        return PressolaServer::UnregisterServer(PressolaServer::Scope::User);
+    return PressolaServer::RegisterServer(PressolaServer::ModulePath(), PressolaServer::Scope::User);
 }

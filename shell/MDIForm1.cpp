@@ -6,28 +6,18 @@
 #include "core/Startup.h"
 #include "editor/TopForm.h"
 #include "resources/Resources.h"
+#include "shell/FrameBackground.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPainter>
-
-namespace {
-// The frame's client area shows its background picture centred on a dark
-// field, so larger screens look as intended.
-QBrush frameBackground()
-{
-    const QPixmap picture = LoadArtwork(QStringLiteral("frame.png"));
-    return picture.isNull() ? QBrush(QColor(0x1c, 0x2a, 0x4a)) : QBrush(picture);
-}
-} // namespace
 
 MDIForm1::MDIForm1()
+    : m_background(LoadArtwork(QStringLiteral("frame.png")))
 {
     setObjectName(QStringLiteral("MDIForm1"));
     m_area = new QMdiArea(this);
-    m_area->setBackground(frameBackground());
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setCentralWidget(m_area);
@@ -66,6 +56,7 @@ void MDIForm1::CentreEditor()
 
 void MDIForm1::MDIForm_Resize()
 {
+    m_area->setBackground(FrameBackground::Cover(m_background, m_area->viewport()->size(), devicePixelRatio()));
     if (m_child && !m_child->isHidden())
         CentreEditor();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPixmap>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -29,6 +30,7 @@ private:
     void MDIForm_Unload();
     void CentreEditor();
 
+    QPixmap m_background;
     QMdiArea *m_area = nullptr;
     QMdiSubWindow *m_child = nullptr;
     TopForm *m_editor = nullptr;

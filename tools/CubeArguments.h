@@ -1,23 +1,30 @@
 #pragma once
 
+#include <QCommandLineOption>
 #include <QList>
 #include <QPair>
 #include <QString>
 
 class CubeFromFaces;
+class QCommandLineParser;
 
-// The photos that build and send put on the cube's faces: "--face N=PATH",
-// N from 1 to 6.
+// What build and send put on the cube: "--face N=PATH" (N from 1 to 6,
+// repeated for each face) and "--caption TEXT".
 class CubeArguments
 {
 public:
-    // Takes the value of one --face option; false when it is not N=PATH.
-    bool AddFace(const QString &value);
+    static QList<QCommandLineOption> Options();
 
-    // Puts the faces on the cube; false (with the reason on standard
-    // error) when the cube has no work directory or a photo cannot be read.
-    bool PlaceFaces(CubeFromFaces &cube) const;
+    // Takes the options from the parsed arguments; the problem in words
+    // when a --face is not N=PATH, else the empty text.
+    QString Read(const QCommandLineParser &parser);
+
+    // Puts the faces and the caption on the cube; false (with the photo and
+    // the reason on standard error) when the cube has no work directory or
+    // a photo cannot be read.
+    bool PlaceOn(CubeFromFaces &cube) const;
 
 private:
     QList<QPair<int, QString>> m_faces;
+    QString m_caption;
 };

@@ -11,4 +11,7 @@ public:
     void showStep(int step) override { PrintErr(QStringLiteral("[%1/10]").arg(step)); }
     void setStatus(const QString &text) override { PrintErr(text); }
     void repaintNow() override {}
+
+    // The last step, once the command's work is all done.
+    void Finish();
 };

@@ -1,10 +1,11 @@
-#include "tools/Command.h"
+#include "tools/CommandLine.h"
 
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "resources/Resources.h"
 #include "resources/StringTable.h"
+#include "tools/Command.h"
 
 #include <QApplication>
 
@@ -24,12 +25,5 @@ int main(int argc, char *argv[])
         return int(IDOK);
     });
 
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty())
-        return UsageError(QString());
-    const QString name = args.takeFirst();
-    for (const Command &command : Command::all())
-        if (command.name == name)
-            return command.run(args);
-    return UsageError(QString());
+    return CommandLine::Run(app.arguments().mid(1));
 }

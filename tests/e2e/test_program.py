@@ -38,6 +38,21 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(self.x.program.wait(10), 0)
         self.assertFalse(os.path.exists(work))
 
+    def test_first_start_with_empty_registry_registers_the_buttons(self):
+        self.x.stop()
+        self.x = XSession(register=False)
+        self.addCleanup(self.x.stop)
+        self.assertEqual(os.listdir(self.x.path("registry")), [])
+        log = self.use_fake_browser()
+        self.x.start_program()
+        # A working button: Preview builds the page and starts the browser.
+        self.x.click_twips(*PREVIEW)
+        self.assertEqual(len(self.wait_for_lines(log, 1)), 1)
+        with open(self.x.path("registry/user.reg"), encoding="utf-8") as f:
+            hive = f.read()
+        key = "[HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\{E5E3072A-AEAA-11D2-AD96-00A0C9E36867}\\InprocServer32]"
+        self.assertIn(key + '\n@="' + os.path.join(APP_DIR, "libPressola.so") + '"', hive)
+
     def test_second_start_opens_no_window(self):
         self.x.start_program()
         second = subprocess.run([os.path.join(APP_DIR, "vexilo")], env=self.x.env, timeout=10,
@@ -47,12 +62,7 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(len(self.x.windows("Norvane")), 1)
 
     def test_preview_opens_the_built_page_and_ends_the_last_browser(self):
-        log = self.x.path("browser.log")
-        browser = self.x.path("fake-browser")
-        with open(browser, "w") as f:
-            f.write(FAKE_BROWSER.format(log=log))
-        os.chmod(browser, 0o755)
-        self.x.env["BROWSER"] = browser
+        log = self.use_fake_browser()
         self.x.start_program()
         work = self.x.path("home/.cache/vexilo/CubeTemp")
 
@@ -69,6 +79,16 @@ class ProgramTest(unittest.TestCase):
         self.x.click_twips(*PREVIEW)
         lines = self.wait_for_lines(log, 3)
         self.assertIn(f"{first[0]} ended", lines)
+
+    def use_fake_browser(self):
+        """Makes a browser that logs its address; returns the log's path."""
+        log = self.x.path("browser.log")
+        browser = self.x.path("fake-browser")
+        with open(browser, "w") as f:
+            f.write(FAKE_BROWSER.format(log=log))
+        os.chmod(browser, 0o755)
+        self.x.env["BROWSER"] = browser
+        return log
 
     def wait_for_lines(self, path, count, timeout=30):
         deadline = time.time() + timeout

@@ -12,7 +12,7 @@ EDITOR_SIZE = (639, 454)
 
 
 class XSession:
-    def __init__(self, screen="1024x768x24"):
+    def __init__(self, screen="1024x768x24", register=True):
         self.root = tempfile.mkdtemp(prefix="vexilo-e2e-")
         self.display = self._start_xvfb(screen)
         self.env = dict(os.environ)
@@ -30,7 +30,8 @@ class XSession:
         for d in ("home", "runtime", "registry"):
             os.makedirs(self.path(d), exist_ok=True)
         os.chmod(self.path("runtime"), 0o700)
-        self.register_button_control()
+        if register:
+            self.register_button_control()
         self.program = None
 
     def register_button_control(self):

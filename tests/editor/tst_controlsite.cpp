@@ -1,13 +1,16 @@
+#include "core/AppPaths.h"
 #include "core/MessageBox.h"
 #include "core/Startup.h"
 #include "editor/AboutBox.h"
 #include "editor/ControlSite.h"
 #include "editor/TopForm.h"
+#include "platform/registry/RegEdit.h"
 #include "platform/registry/Registry.h"
 #include "pressola/PressolaFactory.h"
 #include "shell/MDIForm1.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
@@ -24,16 +27,24 @@ private slots:
 
     void resolvesProgIdToLibrary();
     void createsStoredControl();
-    void unregisteredClassCreatesNothing();
+    void unregisteredClassComesFromOwnLibrary_data();
+    void unregisteredClassComesFromOwnLibrary();
+    void withoutOwnLibraryCreatesNothing_data();
+    void withoutOwnLibraryCreatesNothing();
     void libraryThatIsNoControlCreatesNothing();
     void storedStateWithWrongCountRefused();
     void editorButtonsComeFromStoredStates_data();
     void editorButtonsComeFromStoredStates();
     void buttonEventsDriveHandlers();
+    void frameRefusesEditorWithoutButtons_data();
     void frameRefusesEditorWithoutButtons();
 
 private:
     static void Press(QWidget *button, Qt::MouseButton which);
+    static QString OwnLibrary() { return TestEnvironment::appDir() + QStringLiteral("/libPressola.so"); }
+    static QString UserRegistration();
+    // Leaves the program's own folder without a working button library.
+    void BreakOwnLibrary(const QByteArray &contents);
     QScopedPointer<TestEnvironment> m_env;
 };
 
@@ -69,14 +80,79 @@ void TestControlSite::createsStoredControl()
     QCOMPARE(about->geometry(), QRect(9, 393, 125, 20));
 }
 
-void TestControlSite::unregisteredClassCreatesNothing()
+QString TestControlSite::UserRegistration()
+{
+    return GetRegistryString(HKEY_CURRENT_USER,
+                             QStringLiteral("Software\\Classes\\CLSID\\") + QLatin1String(Pressola::ControlClassId)
+                                 + QStringLiteral("\\InprocServer32"),
+                             QString());
+}
+
+void TestControlSite::BreakOwnLibrary(const QByteArray &contents)
 {
     QFile::remove(m_env->registryDir() + QStringLiteral("/system.reg"));
+    const QString folder = m_env->path(QStringLiteral("program"));
+    QDir().mkpath(folder);
+    if (!contents.isEmpty())
+        WriteFile(folder + QStringLiteral("/libPressola.so"), contents);
+    AppPaths::setProgramDirectory(folder);
+}
+
+void TestControlSite::unregisteredClassComesFromOwnLibrary_data()
+{
+    QTest::addColumn<QString>("registeredPath");
+    QTest::newRow("not registered") << QString();
+    QTest::newRow("registered library gone") << "gone/libPressola.so";
+}
+
+void TestControlSite::unregisteredClassComesFromOwnLibrary()
+{
+    QFETCH(QString, registeredPath);
+    const QString machineHive = m_env->registryDir() + QStringLiteral("/system.reg");
+    if (registeredPath.isEmpty())
+        QFile::remove(machineHive);
+    else
+        WriteFile(machineHive, m_env->readHive(QStringLiteral("system.reg"))
+                                   .replace(OwnLibrary().toUtf8(), m_env->path(registeredPath).toUtf8()));
+    QWidget host;
+    QWidget *save = ControlSite::CreateStoredControl(QLatin1String(Pressola::ControlProgId),
+                                                     QStringLiteral(":/forms/TopForm/Save.frx"), QRect(), &host);
+    QVERIFY(save);
+    QCOMPARE(save->property("Caption").toString(), QStringLiteral("Save"));
+    // Registered for this user, where the next start and design tools look.
+    QCOMPARE(UserRegistration(), OwnLibrary());
+    QCOMPARE(ControlSite::ServerPath(ControlSite::ClassIdFromProgId(QLatin1String(Pressola::ControlProgId))),
+             OwnLibrary());
+    QVERIFY(m_env->readHive(QStringLiteral("user.reg"))
+                .contains("[HKEY_CURRENT_USER\\Software\\Classes\\PRESSOLA.PressolaCtrl.1\\CLSID]"));
+    // So the editor gets all six buttons on a first start.
+    Startup::Run();
+    TopForm form;
+    QVERIFY(form.ButtonsCreated());
+    const QList<QWidget *> children = form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(std::count_if(children.begin(), children.end(),
+                           [](QWidget *w) { return QByteArray(w->metaObject()->className()) == "CPressolaCtrl"; }),
+             6);
+}
+
+void TestControlSite::withoutOwnLibraryCreatesNothing_data()
+{
+    QTest::addColumn<QByteArray>("library");
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("broken") << QByteArray("\x7f"
+                                          "ELF cut short");
+}
+
+void TestControlSite::withoutOwnLibraryCreatesNothing()
+{
+    QFETCH(QByteArray, library);
+    BreakOwnLibrary(library);
     QWidget host;
     QVERIFY(!ControlSite::CreateControl(QLatin1String(Pressola::ControlProgId), &host));
     QVERIFY(!ControlSite::CreateStoredControl(QLatin1String(Pressola::ControlProgId),
                                               QStringLiteral(":/forms/TopForm/Save.frx"), QRect(), &host));
     QVERIFY(host.children().isEmpty());
+    QCOMPARE(UserRegistration(), QString());
 }
 
 void TestControlSite::libraryThatIsNoControlCreatesNothing()
@@ -166,9 +242,15 @@ void TestControlSite::buttonEventsDriveHandlers()
     form.Form_Unload();
 }
 
+void TestControlSite::frameRefusesEditorWithoutButtons_data()
+{
+    withoutOwnLibraryCreatesNothing_data();
+}
+
 void TestControlSite::frameRefusesEditorWithoutButtons()
 {
-    QFile::remove(m_env->registryDir() + QStringLiteral("/system.reg"));
+    QFETCH(QByteArray, library);
+    BreakOwnLibrary(library);
     MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
     MDIForm1 frame;
     QVERIFY(!frame.MDIForm_Load());

@@ -18,6 +18,9 @@ private slots:
     void registersRecords();
     void entryPointRegistersItsOwnPath();
     void unregisterRemovesRecords();
+    void installForUser();
+    void installRefusesOtherCommandLines_data();
+    void installRefusesOtherCommandLines();
     void unregisterWithoutTypeLibFails();
     void unregisterWithoutClassFails();
     void unwritableRegistryFailsAtTypeLib();
@@ -100,6 +103,42 @@ void TestPressolaServer::unregisterRemovesRecords()
           QStringLiteral("Interface\\{E5E30728-AEAA-11D2-AD96-00A0C9E36867}"),
           QStringLiteral("Interface\\{E5E30729-AEAA-11D2-AD96-00A0C9E36867}")})
         QVERIFY2(!Registry::keyExists(HKEY_CLASSES_ROOT, key), qPrintable(key));
+}
+
+void TestPressolaServer::installForUser()
+{
+    QLibrary library(module());
+    using Install = long (*)(int, const char16_t *);
+    const auto install = reinterpret_cast<Install>(library.resolve("DllInstall"));
+    QVERIFY(install);
+    QCOMPARE(install(1, u"User"), 0L);
+    const QByteArray hive = m_env->readHive(QStringLiteral("user.reg"));
+    QVERIFY(hive.contains("[HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\{E5E3072A-AEAA-11D2-AD96-00A0C9E36867}"
+                          "\\InprocServer32]\n@=\""
+                          + module().toUtf8()));
+    QVERIFY(hive.contains("[HKEY_CURRENT_USER\\Software\\Classes\\TypeLib\\{E5E30727"));
+    QVERIFY(!QFile::exists(m_env->registryDir() + QStringLiteral("/system.reg")));
+    QCOMPARE(Default(Cls(Pressola::ControlClassId) + QStringLiteral("\\InprocServer32")), module());
+
+    QCOMPARE(install(0, u"user"), 0L);
+    QVERIFY(!Registry::keyExists(HKEY_CLASSES_ROOT, Cls(Pressola::ControlClassId)));
+    QVERIFY(!m_env->readHive(QStringLiteral("user.reg")).contains("PRESSOLA"));
+}
+
+void TestPressolaServer::installRefusesOtherCommandLines_data()
+{
+    QTest::addColumn<QString>("commandLine");
+    QTest::newRow("empty") << "";
+    QTest::newRow("machine") << "machine";
+    QTest::newRow("user with more") << "user,x";
+}
+
+void TestPressolaServer::installRefusesOtherCommandLines()
+{
+    QFETCH(QString, commandLine);
+    QCOMPARE(DllInstall(1, reinterpret_cast<const char16_t *>(commandLine.utf16())), PressolaServer::E_INVALIDARG);
+    QCOMPARE(DllInstall(1, nullptr), PressolaServer::E_INVALIDARG);
+    QVERIFY(!Registry::keyExists(HKEY_CLASSES_ROOT, Cls(Pressola::ControlClassId)));
 }
 
 void TestPressolaServer::unregisterWithoutTypeLibFails()

@@ -82,7 +82,7 @@ void TestCatalogCommand::refusesDisc_data()
 {
     QTest::addColumn<QByteArray>("info");
     QTest::addColumn<QByteArray>("message");
-    QTest::newRow("no info.cd") << QByteArray() << QByteArray("cannot read");
+    QTest::newRow("no info.cd") << QByteArray() << QByteArray("info.cd: No such file or directory");
     QTest::newRow("no order id") << QByteArray("date = 1999:10:15 12:30:05\n") << QByteArray("no orderid or no date");
     QTest::newRow("no date") << QByteArray("orderid = 1\n") << QByteArray("no orderid or no date");
     QTest::newRow("order id ends at =") << QByteArray("orderid =\ndate = 1\n") << QByteArray("cannot read");

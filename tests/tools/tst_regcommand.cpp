@@ -54,7 +54,7 @@ void TestRegCommand::commands()
     QCOMPARE(p->exitCode(), exitCode);
     QCOMPARE(p->readAllStandardOutput(), out);
     if (exitCode == 2)
-        QVERIFY(p->readAllStandardError().contains("usage: vexilo-cube"));
+        QVERIFY(p->readAllStandardError().contains("--help' for more information."));
 }
 
 void TestRegCommand::setThenGetThenDelete()

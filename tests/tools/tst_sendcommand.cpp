@@ -37,10 +37,13 @@ void TestSendCommand::sendsTheCubeThroughTheNamedServer()
     TestEnvironment env;
     SmtpSink sink;
     QVERIFY(sink.isRunning());
-    QScopedPointer<QProcess> p(run({"send", "--caption", "For you", "--to", "a@example.com;b@example.net", "--from",
-                                    "me@example.org", "--subject", "A cube", "--server", sink.server()}));
+    // GNU style, --option=value, as well as the value as the next argument.
+    QScopedPointer<QProcess> p(run({"send", "--caption=For you", "--to", "a@example.com;b@example.net",
+                                    "--from=me@example.org", "--subject", "A cube", "--server=" + sink.server()}));
     QCOMPARE(p->exitCode(), 0);
-    QVERIFY(p->readAllStandardError().contains(LoadResString(85).toUtf8()));
+    const QByteArray err = p->readAllStandardError();
+    QVERIFY(err.contains(LoadResString(85).toUtf8()));
+    QVERIFY(err.contains("[10/10]\nDone."));
     QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray(), QJsonArray({"a@example.com", "b@example.net"}));
     const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
     QCOMPARE(m.value("defects").toArray(), QJsonArray());
@@ -107,6 +110,8 @@ void TestSendCommand::usageErrors_data()
     QTest::newRow("no sender") << QStringList{"send", "--to", "a@example.com"};
     QTest::newRow("face out of range") << QStringList{"send", "--face", "7=x.jpg", "--to", "a@b", "--from", "c@d"};
     QTest::newRow("option without value") << QStringList{"send", "--to"};
+    QTest::newRow("unknown option") << QStringList{"send", "--to", "a@b", "--from", "c@d", "--bcc", "e@f"};
+    QTest::newRow("stray argument") << QStringList{"send", "--to", "a@b", "--from", "c@d", "extra"};
     QTest::newRow("unreadable password file")
         << QStringList{"send", "--to", "a@b", "--from", "c@d", "--password-file", "/nonexistent/password"};
 }
@@ -117,6 +122,10 @@ void TestSendCommand::usageErrors()
     TestEnvironment env;
     QScopedPointer<QProcess> p(run(args));
     QCOMPARE(p->exitCode(), 2);
+    const QByteArray err = p->readAllStandardError();
+    QVERIFY(err.contains("vexilo-cube send: "));
+    QVERIFY(err.contains("usage: vexilo-cube send --to LIST --from ADDR"));
+    QVERIFY(err.contains("Try 'vexilo-cube send --help' for more information."));
 }
 
 QTEST_MAIN(TestSendCommand)

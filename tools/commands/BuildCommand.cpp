@@ -3,49 +3,51 @@
 #include "tools/StderrProgress.h"
 
 #include "publish/CubeFromFaces.h"
-#include "publish/ProgressSink.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
 
-// build --face N=PATH ... [--caption TEXT] --out DIR [--package]
-int RunBuild(const QStringList &args)
+const QString kOut = QStringLiteral("out");
+const QString kPackage = QStringLiteral("package");
+
+int RunBuild(const QCommandLineParser &parser)
 {
+    CubeArguments arguments;
+    if (const QString problem = arguments.Read(parser); !problem.isEmpty())
+        return UsageError(QStringLiteral("build"), problem);
+    if (parser.value(kOut).isEmpty())
+        return UsageError(QStringLiteral("build"), QStringLiteral("--out DIR is required"));
+    // The build changes the current directory.
+    const QString out = QFileInfo(parser.value(kOut)).absoluteFilePath();
     CubeFromFaces cube;
-    CubeArguments faces;
-    QString out;
-    bool package = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        const bool hasValue = i + 1 < args.size();
-        if (arg == QLatin1String("--face") && hasValue) {
-            if (!faces.AddFace(args.at(++i)))
-                return UsageError(QStringLiteral("build"));
-        } else if (arg == QLatin1String("--caption") && hasValue) {
-            cube.SetCaption(args.at(++i));
-        } else if (arg == QLatin1String("--out") && hasValue) {
-            out = QFileInfo(args.at(++i)).absoluteFilePath(); // the build changes the current directory
-        } else if (arg == QLatin1String("--package")) {
-            package = true;
-        } else {
-            return UsageError(QStringLiteral("build"));
-        }
-    }
-    if (out.isEmpty())
-        return UsageError(QStringLiteral("build"));
-    if (!faces.PlaceFaces(cube))
-        return 1;
+    if (!arguments.PlaceOn(cube))
+        return ExitFailed;
     StderrProgress progress;
-    if (!cube.Build(progress, package))
-        return 1;
-    const CubeSave::Failure failure = cube.CopyTo(out);
-    if (!failure.failed())
-        return 0;
-    PrintErr(QStringLiteral("vexilo-cube: cannot write %1: %2").arg(failure.path, failure.reason));
-    return 1;
+    if (!cube.Build(progress, parser.isSet(kPackage)))
+        return ExitFailed;
+    if (const CubeSave::Failure failure = cube.CopyTo(out); failure.failed()) {
+        PrintErr(QStringLiteral("vexilo-cube build: cannot write %1: %2").arg(failure.path, failure.reason));
+        return ExitFailed;
+    }
+    progress.Finish();
+    return ExitDone;
 }
 
-const Command::Registrar build({QStringLiteral("build"),
-                                QStringLiteral("--face N=PATH ... [--caption TEXT] --out DIR [--package]"), RunBuild});
+Command BuildCommand()
+{
+    QList<QCommandLineOption> options = CubeArguments::Options();
+    options << QCommandLineOption(kOut, QStringLiteral("the folder to write the cube's files into (made when missing)"),
+                                  QStringLiteral("DIR"))
+            << QCommandLineOption(kPackage, QStringLiteral("also pack the files into the self-extracting Cube.exe"));
+    return {QStringLiteral("build"),
+            QStringLiteral("build a cube's web page from photos into a folder"),
+            QStringLiteral("--out DIR [--face N=PATH]... [--caption TEXT] [--package]"),
+            options,
+            {},
+            RunBuild};
+}
+
+const Command::Registrar build(BuildCommand());
 } // namespace

@@ -4,21 +4,30 @@
 
 namespace {
 
-// catalog --disc ROOT --catalogs DIR
-int RunCatalog(const QStringList &args)
+const QString kDisc = QStringLiteral("disc");
+const QString kCatalogs = QStringLiteral("catalogs");
+
+int RunCatalog(const QCommandLineParser &parser)
 {
-    if (args.size() != 4 || args.at(0) != QLatin1String("--disc") || args.at(2) != QLatin1String("--catalogs"))
-        return UsageError(QStringLiteral("catalog"));
-    const CatalogMaker::Result result = CatalogMaker::Make(args.at(1), args.at(3));
+    if (parser.value(kDisc).isEmpty() || parser.value(kCatalogs).isEmpty())
+        return UsageError(QStringLiteral("catalog"), QStringLiteral("--disc ROOT and --catalogs DIR are required"));
+    const CatalogMaker::Result result = CatalogMaker::Make(parser.value(kDisc), parser.value(kCatalogs));
     for (const QString &photo : result.skipped)
         PrintErr(QStringLiteral("vexilo-cube catalog: skipped %1: not a readable photo").arg(photo));
     if (result.name.isEmpty()) {
         PrintErr(QStringLiteral("vexilo-cube catalog: %1").arg(result.error));
-        return 1;
+        return ExitFailed;
     }
     PrintOut(result.name);
-    return 0;
+    return ExitDone;
 }
 
-const Command::Registrar catalog({QStringLiteral("catalog"), QStringLiteral("--disc ROOT --catalogs DIR"), RunCatalog});
+const Command::Registrar catalog(
+    {QStringLiteral("catalog"),
+     QStringLiteral("make the catalog of a Picture CD (a folder with an info.cd) and print its name"),
+     QStringLiteral("--disc ROOT --catalogs DIR"),
+     {{kDisc, QStringLiteral("the disc's root folder, which holds its info.cd"), QStringLiteral("ROOT")},
+      {kCatalogs, QStringLiteral("the catalogs folder to make the catalog in"), QStringLiteral("DIR")}},
+     {},
+     RunCatalog});
 } // namespace

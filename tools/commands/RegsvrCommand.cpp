@@ -1,39 +1,37 @@
 #include "tools/Command.h"
 
+#include "platform/SelfRegistration.h"
+
 #include <QFileInfo>
-#include <QLibrary>
 
 namespace {
 
-// regsvr [--unregister] PATH: loads a self-registering library and runs its
-// registration (or unregistration) entry point.
-int RunRegsvr(const QStringList &args)
+const QString kName = QStringLiteral("regsvr");
+const QString kUnregister = QStringLiteral("unregister");
+
+// Loads a self-registering library and runs its registration (or
+// unregistration) entry point.
+int RunRegsvr(const QCommandLineParser &parser)
 {
-    const bool unregister = args.size() == 2 && args.first() == QLatin1String("--unregister");
-    if (args.size() != 1 && !unregister)
-        return UsageError(QStringLiteral("regsvr"));
-    const QString path = QFileInfo(args.last()).absoluteFilePath();
-    const char *entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
-    QLibrary library(path);
-    if (!library.load()) {
-        PrintErr(QStringLiteral("%1 could not be loaded: %2").arg(path, library.errorString()));
-        return 1;
+    if (parser.positionalArguments().size() != 1)
+        return UsageError(kName, QStringLiteral("LIBRARY is required"));
+    const QString path = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
+    const auto action =
+        parser.isSet(kUnregister) ? SelfRegistration::Action::Unregister : SelfRegistration::Action::Register;
+    QString error;
+    if (!SelfRegistration::Run(path, action, &error)) {
+        PrintErr(error);
+        return ExitFailed;
     }
-    using EntryPoint = long (*)();
-    const auto run = reinterpret_cast<EntryPoint>(library.resolve(entry));
-    if (!run) {
-        PrintErr(QStringLiteral("%1 has no entry point %2.").arg(path, QLatin1String(entry)));
-        return 1;
-    }
-    const long result = run();
-    if (result != 0) {
-        PrintErr(QStringLiteral("%1 in %2 failed with 0x%3.")
-                     .arg(QLatin1String(entry), path, QString::number(quint32(result), 16).toUpper()));
-        return 1;
-    }
-    PrintOut(QStringLiteral("%1 in %2 succeeded.").arg(QLatin1String(entry), path));
-    return 0;
+    PrintOut(QStringLiteral("%1 in %2 succeeded.").arg(SelfRegistration::EntryPoint(action), path));
+    return ExitDone;
 }
 
-const Command::Registrar regsvr({QStringLiteral("regsvr"), QStringLiteral("[--unregister] LIBRARY"), RunRegsvr});
+const Command::Registrar regsvr(
+    {kName,
+     QStringLiteral("register a self-registering library (the button control) in the settings"),
+     QStringLiteral("[--unregister] LIBRARY"),
+     {{kUnregister, QStringLiteral("remove the library's registration instead")}},
+     {{QStringLiteral("LIBRARY"), QStringLiteral("the library file, as libPressola.so")}},
+     RunRegsvr});
 } // namespace

@@ -33,53 +33,36 @@ std::optional<QString> GivenPassword(const QString &passwordFile)
     return std::nullopt;
 }
 
-// send --face N=PATH ... [--caption TEXT] --to LIST --from ADDR [--subject TEXT] [--server TEXT] [--user NAME] [--password-file FILE] [--cacert FILE] [--attach-web-page]
-int RunSend(const QStringList &args)
+const QString kName = QStringLiteral("send");
+const QString kTo = QStringLiteral("to");
+const QString kFrom = QStringLiteral("from");
+const QString kSubject = QStringLiteral("subject");
+const QString kServer = QStringLiteral("server");
+const QString kUser = QStringLiteral("user");
+const QString kPasswordFile = QStringLiteral("password-file");
+const QString kCaCert = QStringLiteral("cacert");
+const QString kWebPage = QStringLiteral("attach-web-page");
+
+int RunSend(const QCommandLineParser &parser)
 {
+    CubeArguments arguments;
+    if (const QString problem = arguments.Read(parser); !problem.isEmpty())
+        return UsageError(kName, problem);
+    const QString to = NormalizeAddressList(parser.value(kTo));
+    const QString from = parser.value(kFrom);
+    const QString passwordFile = parser.value(kPasswordFile);
+    if (to.isEmpty() || from.isEmpty())
+        return UsageError(kName, QStringLiteral("--to LIST and --from ADDR are required"));
+    if (!passwordFile.isEmpty() && !QFileInfo(passwordFile).isReadable())
+        return UsageError(kName, QStringLiteral("cannot read the password file %1").arg(passwordFile));
+    const QString subject = parser.isSet(kSubject) ? parser.value(kSubject) : LoadResString(Msg::DefaultSubject);
+    const QString server = parser.value(kServer);
     CubeFromFaces cube;
-    CubeArguments faces;
-    QString to, from, server, user, passwordFile, caFile;
-    bool webPage = false;
-    QString subject = LoadResString(Msg::DefaultSubject);
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == QLatin1String("--attach-web-page")) {
-            webPage = true;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return UsageError(QStringLiteral("send"));
-        const QString value = args.at(++i);
-        if (arg == QLatin1String("--face")) {
-            if (!faces.AddFace(value))
-                return UsageError(QStringLiteral("send"));
-        } else if (arg == QLatin1String("--caption")) {
-            cube.SetCaption(value);
-        } else if (arg == QLatin1String("--to")) {
-            to = NormalizeAddressList(value);
-        } else if (arg == QLatin1String("--from")) {
-            from = value;
-        } else if (arg == QLatin1String("--subject")) {
-            subject = value;
-        } else if (arg == QLatin1String("--server")) {
-            server = value;
-        } else if (arg == QLatin1String("--user")) {
-            user = value;
-        } else if (arg == QLatin1String("--password-file")) {
-            passwordFile = value;
-        } else if (arg == QLatin1String("--cacert")) {
-            caFile = value;
-        } else {
-            return UsageError(QStringLiteral("send"));
-        }
-    }
-    if (to.isEmpty() || from.isEmpty() || (!passwordFile.isEmpty() && !QFileInfo(passwordFile).isReadable()))
-        return UsageError(QStringLiteral("send"));
-    if (!faces.PlaceFaces(cube))
-        return 1;
+    if (!arguments.PlaceOn(cube))
+        return ExitFailed;
     StderrProgress progress;
     if (!cube.Build(progress, true))
-        return 1;
+        return ExitFailed;
 
     // The server as the program would choose it, unless one is named here.
     gDefaultMailServer = LoadResString(Msg::DefaultMailServer);
@@ -92,9 +75,9 @@ int RunSend(const QStringList &args)
     MailSession::RememberSender(from);
 
     MailSession session;
-    session.signInUser = user;
+    session.signInUser = parser.value(kUser);
     session.givenPassword = GivenPassword(passwordFile);
-    session.Mail1.setCaCertificateFile(caFile);
+    session.Mail1.setCaCertificateFile(parser.value(kCaCert));
     QEventLoop loop;
     QObject::connect(&session, &MailSession::finished, &loop, &QEventLoop::quit);
     const MailOrder order{to,
@@ -103,15 +86,46 @@ int RunSend(const QStringList &args)
                           AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")),
                           gMailServer,
                           gUseDefaultServer == True,
-                          webPage ? AppPaths::join(gTempDirectory, QStringLiteral("Cube.html")) : QString()};
+                          parser.isSet(kWebPage) ? AppPaths::join(gTempDirectory, QStringLiteral("Cube.html"))
+                                                 : QString()};
     if (session.Send(order))
         loop.exec();
-    return session.messageAccepted() ? 0 : 1;
+    if (!session.messageAccepted())
+        return ExitFailed;
+    progress.Finish();
+    return ExitDone;
 }
 
-const Command::Registrar send(
-    {QStringLiteral("send"),
-     QStringLiteral("--face N=PATH ... [--caption TEXT] --to LIST --from ADDR [--subject TEXT] [--server TEXT] [--user "
-                    "NAME] [--password-file FILE] [--cacert FILE] [--attach-web-page]"),
-     RunSend});
+Command SendCommand()
+{
+    QList<QCommandLineOption> options = CubeArguments::Options();
+    options << QCommandLineOption(kTo, QStringLiteral("the recipients' addresses, separated by commas or semicolons"),
+                                  QStringLiteral("LIST"))
+            << QCommandLineOption(kFrom, QStringLiteral("the sender's address, remembered as the program's sender"),
+                                  QStringLiteral("ADDR"))
+            << QCommandLineOption(kSubject, QStringLiteral("the message's subject (default: the program's own)"),
+                                  QStringLiteral("TEXT"))
+            << QCommandLineOption(kServer,
+                                  QStringLiteral("the mail server: host[:port], smtp://[user@]host[:port] (STARTTLS) "
+                                                 "or smtps://[user@]host[:port] (TLS); default: the program's own"),
+                                  QStringLiteral("TEXT"))
+            << QCommandLineOption(kUser, QStringLiteral("sign in to the server as NAME"), QStringLiteral("NAME"))
+            << QCommandLineOption(kPasswordFile,
+                                  QStringLiteral("read the sign-in password from the first line of FILE (else from "
+                                                 "$VEXILO_SMTP_PASSWORD, else from the secret store)"),
+                                  QStringLiteral("FILE"))
+            << QCommandLineOption(kCaCert,
+                                  QStringLiteral("also trust the certificates (PEM) in FILE, beside the system's"),
+                                  QStringLiteral("FILE"))
+            << QCommandLineOption(kWebPage, QStringLiteral("attach the cube as one web page, Cube.html, as well"));
+    return {kName,
+            QStringLiteral("build a cube and mail it as Cube.exe over SMTP"),
+            QStringLiteral("--to LIST --from ADDR [--face N=PATH]... [--caption TEXT] [--subject TEXT] [--server TEXT] "
+                           "[--user NAME] [--password-file FILE] [--cacert FILE] [--attach-web-page]"),
+            options,
+            {},
+            RunSend};
+}
+
+const Command::Registrar send(SendCommand());
 } // namespace
