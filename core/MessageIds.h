@@ -115,5 +115,6 @@ enum : int {
     NoPasswordGiven = 109,
     SignInDirections = 110,
     SignInNotAccepted = 111,
+    ProjectHome = 112,
 };
 } // namespace Msg

@@ -120,8 +120,9 @@ const QHash<int, const char *> &table()
         {84, "An error occured while attempting to format the mail message."},
         {85, "Your Vexilo has been successfully sent!"},
         // The support page and the default relay are endpoints of our choice:
-        // the local mail transfer agent relays for a desktop that has one.
-        {86, "https://support.norvane.example/vexilo/"},
+        // the help page installed beside the program, and the local mail
+        // transfer agent, which relays for a desktop that has one.
+        {86, "Help/vexilo-help.html"},
         {87, "localhost"},
         {88, "Vexilo"},
         {89, "Cube.exe"},
@@ -156,6 +157,7 @@ const QHash<int, const char *> &table()
         {109, "The mail server %1 asks for the password of %2 and none was given.  Nothing was sent."},
         {110, "The mail server asks for your user name and password."},
         {111, "The mail server did not accept them: %1"},
+        {112, "Project home: %1"},
     };
     return strings;
 }
