@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 SANITIZE = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
 
-.PHONY: all deps build run test test-asan fuzz bench install clean
+.PHONY: all deps build run test test-asan fuzz bench install package package-test clean
 
 all: build
 
@@ -51,6 +51,16 @@ bench: build
 
 install: build
 	cmake --install $(BUILD)
+
+# The Debian package vexilo_VERSION_amd64.deb in $(BUILD), checked by lintian.
+package: build
+	scripts/install-deps --package
+	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error $(BUILD)/vexilo_*_amd64.deb
+
+# Installs the package into a fresh Debian 12 root and starts it there (as root).
+package-test: package
+	scripts/package-test $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

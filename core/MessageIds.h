@@ -116,5 +116,6 @@ enum : int {
     SignInDirections = 110,
     SignInNotAccepted = 111,
     CubeNotSaved = 112,
+    ProjectHome = 113,
 };
 } // namespace Msg

@@ -21,7 +21,9 @@ AboutBox::AboutBox(QWidget *parent)
     Version->setText(QStringLiteral("Version"));
     VersionNumber = TwipsLabel(this, 2430, 750, 840, 225);
     VersionNumber->setText(QStringLiteral("0.0.0000"));
-    for (QLabel *label : {Version, VersionNumber})
+    ProjectHome = TwipsLabel(this, 1650, 2055, 4500, 195);
+    ProjectHome->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    for (QLabel *label : {Version, VersionNumber, ProjectHome})
         label->setFont(QFont(QStringLiteral("Tahoma"), 8));
     OK = new QPushButton(this);
     OK->setGeometry(TwipsRect(2475, 2280, 1860, 390));
@@ -34,6 +36,7 @@ void AboutBox::Form_Load()
     setWindowTitle(gAppTitle);
     OK->setText(LoadResString(Msg::OK));
     VersionNumber->setText(VersionText(AppMajor, AppMinor, AppRevision));
+    ProjectHome->setText(LoadResString(Msg::ProjectHome).arg(QStringLiteral(VEXILO_HOMEPAGE)));
 }
 
 void AboutBox::OK_Click()

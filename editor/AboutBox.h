@@ -21,5 +21,6 @@ public:
     QLabel *Back = nullptr;
     QLabel *Version = nullptr;
     QLabel *VersionNumber = nullptr;
+    QLabel *ProjectHome = nullptr; // where the project lives on the web
     QPushButton *OK = nullptr;
 };

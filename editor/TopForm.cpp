@@ -483,5 +483,5 @@ void TopForm::EMail_MouseDown()
 void TopForm::Link_MouseDown()
 {
     browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
-                          LoadResString(Msg::SupportAddress), true);
+                          BrowserLaunch::SupportAddress(), true);
 }

@@ -4,12 +4,19 @@
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "platform/BrowserProcess.h"
+#include "resources/StringTable.h"
 
 #include <QUrl>
 
 QString BrowserLaunch::PageAddress(const QString &directory)
 {
     return QUrl::fromLocalFile(AppPaths::join(directory, QStringLiteral("Vexilo.htm"))).toString(QUrl::FullyEncoded);
+}
+
+QString BrowserLaunch::SupportAddress()
+{
+    const QUrl programFolder = QUrl::fromLocalFile(AppPaths::programDirectory() + QLatin1Char('/'));
+    return programFolder.resolved(QUrl(LoadResString(Msg::SupportAddress))).toString(QUrl::FullyEncoded);
 }
 
 void BrowserLaunch::LaunchBrowser(QString fileName, const QString &URL, bool singleInstance)

@@ -16,6 +16,10 @@ public:
     // The address of the page "Vexilo.htm" in a directory, as a file URL.
     static QString PageAddress(const QString &directory);
 
+    // The support page (text 86) as an address; a relative one names a page
+    // in the program's own folder, the help page installed with it.
+    static QString SupportAddress();
+
     bool firstLaunch = true;
     qint64 browserProcess = 0; // started by the last single-instance launch
     qint64 otherProcess = 0; // started by the last other launch; never ended

@@ -120,8 +120,9 @@ const QHash<int, const char *> &table()
         {84, "An error occured while attempting to format the mail message."},
         {85, "Your Vexilo has been successfully sent!"},
         // The support page and the default relay are endpoints of our choice:
-        // the local mail transfer agent relays for a desktop that has one.
-        {86, "https://support.norvane.example/vexilo/"},
+        // the help page installed beside the program, and the local mail
+        // transfer agent, which relays for a desktop that has one.
+        {86, "Help/vexilo-help.html"},
         {87, "localhost"},
         {88, "Vexilo"},
         {89, "Cube.exe"},
@@ -158,6 +159,7 @@ const QHash<int, const char *> &table()
         {111, "The mail server did not accept them: %1"},
         {112, "The cube could not be saved: %1 could not be written (%2).  The files already in the folder were left as "
               "they were."},
+        {113, "Project home: %1"},
     };
     return strings;
 }

@@ -53,6 +53,8 @@ void TestAboutBox::loadFillsTheDialog()
     QCOMPARE(box.Version->font().family(), QStringLiteral("Tahoma"));
     QVERIFY(!box.Back->pixmap().isNull());
     QCOMPARE(box.Back->pixmap().size(), QSize(420, 191));
+    QCOMPARE(box.ProjectHome->text(), QStringLiteral("Project home: https://github.com/norvane/vexilo"));
+    QVERIFY(box.ProjectHome->textInteractionFlags() & Qt::TextSelectableByMouse);
 }
 
 void TestAboutBox::layout()
@@ -63,6 +65,8 @@ void TestAboutBox::layout()
     QCOMPARE(box.Version->geometry(), QRect(109, 50, 44, 15));
     QCOMPARE(box.VersionNumber->geometry(), QRect(162, 50, 56, 15));
     QCOMPARE(box.OK->geometry(), QRect(165, 152, 124, 26));
+    // Under the artwork's copyright line, above OK.
+    QCOMPARE(box.ProjectHome->geometry(), QRect(110, 137, 300, 13));
 }
 
 void TestAboutBox::okUnloads()

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 // Launches with a fake browser: a script that writes its command line, its
 // PATH and its end into a log, and runs until it is ended.
@@ -37,9 +38,11 @@ private slots:
     void browserVariableWithPlaceholder();
     void pageAddress_data();
     void pageAddress();
+    void supportAddressIsTheInstalledHelpPage();
     // Last: start-up fixes the PATH that browsers get for the rest of the run.
     void previewOpensBuiltPage();
     void previewAfterFailedBuild();
+    void supportLinkOpensTheHelpPage();
 
 private:
     QString writeScript(const QString &name, const QByteArray &body) const;
@@ -273,6 +276,15 @@ void TestBrowserLaunch::pageAddress()
     QCOMPARE(BrowserLaunch::PageAddress(directory), address);
 }
 
+void TestBrowserLaunch::supportAddressIsTheInstalledHelpPage()
+{
+    const QString saved = AppPaths::programDirectory();
+    AppPaths::setProgramDirectory(QStringLiteral("/opt/my apps/vexilo"));
+    const QString address = BrowserLaunch::SupportAddress();
+    AppPaths::setProgramDirectory(saved);
+    QCOMPARE(address, QStringLiteral("file:///opt/my%20apps/vexilo/Help/vexilo-help.html"));
+}
+
 void TestBrowserLaunch::previewOpensBuiltPage()
 {
     Startup::Run();
@@ -315,6 +327,28 @@ void TestBrowserLaunch::previewAfterFailedBuild()
     QCOMPARE(form.browser.browserProcess, 0);
     QVERIFY(!QFile::exists(m_log));
     QVERIFY(!Progress::isLoaded());
+}
+
+// The editor's support link opens the help page of the build tree, which
+// is laid out as an installation, and ends the last browser as Preview does.
+void TestBrowserLaunch::supportLinkOpensTheHelpPage()
+{
+    Startup::Run();
+    TopForm form;
+    form.Form_Load();
+    form.Preview_Click();
+    const qint64 preview = form.browser.browserProcess;
+    QTRY_COMPARE(logLines().size(), 1);
+    form.Link_MouseDown();
+    m_launch = form.browser;
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    const QString help = qEnvironmentVariable("VEXILO_APP_DIR") + QStringLiteral("/Help/vexilo-help.html");
+    QVERIFY(QFile::exists(help));
+    const QString expected = QUrl::fromLocalFile(help).toString(QUrl::FullyEncoded);
+    QTRY_VERIFY(logLines().contains(QStringLiteral("end %1").arg(preview)));
+    QTRY_COMPARE(logLines().filter(QStringLiteral("start ")).size(), 2);
+    QVERIFY2(logLines().filter(QStringLiteral("start ")).at(1).endsWith(QLatin1Char(' ') + expected),
+             qPrintable(logLines().join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestBrowserLaunch)
