@@ -156,6 +156,17 @@ const QHash<int, const char *> &table()
         {109, "The mail server %1 asks for the password of %2 and none was given.  Nothing was sent."},
         {110, "The mail server asks for your user name and password."},
         {111, "The mail server did not accept them: %1"},
+        {120, "The photo %1 is no longer there.  It has been taken out of Your Photos."},
+        {121, "Picture CD %1"},
+        {122, "%1 (%2 of %3 thumbnails made)"},
+        {123, "Open Photo Folder"},
+        {124, "&Open Photo Folder\u2026"},
+        {125, "&Refresh"},
+        {126, "&File"},
+        {127, "Open &Recent"},
+        {128, "&Quit"},
+        {129, "&Help"},
+        {130, "&About Vexilo"},
     };
     return strings;
 }
