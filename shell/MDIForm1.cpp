@@ -5,6 +5,7 @@
 #include "core/MessageIds.h"
 #include "core/Startup.h"
 #include "editor/TopForm.h"
+#include "shell/FrameMenu.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ bool MDIForm1::MDIForm_Load()
         return false;
     }
     m_editor->Form_Load();
+    setMenuBar(new FrameMenu(this, m_editor));
     m_child = m_area->addSubWindow(m_editor, Qt::FramelessWindowHint);
     m_child->setFixedSize(m_editor->size());
     m_child->hide();
