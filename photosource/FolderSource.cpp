@@ -8,6 +8,7 @@
 #include "photosource/TBrowserLibrary.h"
 
 #include <QDir>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -22,12 +23,31 @@ bool Announced(int made, int total)
 }
 } // namespace
 
+// One round of thumbnails: the workers take the pending rows in browser
+// order, each the next one not yet taken.
+struct FolderSource::Run
+{
+    Run(const FolderCatalog &catalog, QList<int> pending, int generation)
+        : catalog(catalog)
+        , pending(std::move(pending))
+        , generation(generation)
+    {
+    }
+
+    const FolderCatalog catalog; // a copy of its own, which nothing changes
+    const QList<int> pending;
+    const int generation;
+    std::atomic<int> next{0};
+    std::atomic<int> made{0};
+    std::atomic<bool> cancel{false};
+};
+
 FolderSource::FolderSource(QWidget *tray, quintptr palette, QString catalogsRoot)
     : m_tray(tray)
     , m_palette(palette)
     , m_root(std::move(catalogsRoot))
 {
-    m_pool.setMaxThreadCount(1);
+    m_pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
 }
 
 FolderSource::~FolderSource()
@@ -37,10 +57,10 @@ FolderSource::~FolderSource()
 
 void FolderSource::Stop()
 {
-    if (m_cancel)
-        *m_cancel = true;
+    if (m_run)
+        m_run->cancel = true;
     m_pool.waitForDone();
-    m_cancel.reset();
+    m_run.reset();
     ++m_generation;
 }
 
@@ -95,20 +115,18 @@ void FolderSource::StartThumbnails()
     emit progress(0, total);
     if (pending.isEmpty())
         return;
-    m_cancel = std::make_shared<std::atomic<bool>>(false);
-    // The worker has its own copy of the catalog, which nothing changes.
-    m_pool.start([this, catalog = *m_catalog, pending, cancel = m_cancel, generation = m_generation, total] {
-        int made = 0;
-        for (int row : pending) {
-            if (*cancel)
-                return;
-            catalog.MakeThumbnail(row);
-            if (Announced(++made, total))
-                QMetaObject::invokeMethod(
-                    this, [this, generation, made, total] { ThumbnailsMade(generation, made, total); },
-                    Qt::QueuedConnection);
-        }
-    });
+    m_run = std::make_shared<Run>(*m_catalog, pending, m_generation);
+    for (int worker = 0; worker < m_pool.maxThreadCount(); ++worker)
+        m_pool.start([this, run = m_run, total] {
+            for (int i = run->next++; i < total && !run->cancel; i = run->next++) {
+                run->catalog.MakeThumbnail(run->pending.at(i));
+                const int made = ++run->made;
+                if (Announced(made, total))
+                    QMetaObject::invokeMethod(
+                        this, [this, generation = run->generation, made, total] { ThumbnailsMade(generation, made, total); },
+                        Qt::QueuedConnection);
+            }
+        });
 }
 
 void FolderSource::ThumbnailsMade(int generation, int made, int total)
@@ -116,6 +134,7 @@ void FolderSource::ThumbnailsMade(int generation, int made, int total)
     if (generation != m_generation || gBrowserWindow == 0)
         return;
     Tb().TbRefreshWindow(gBrowserWindow, TB_REFRESH_THUMBNAILS);
-    m_made = made;
-    emit progress(made, total);
+    // Two workers' reports may arrive out of order.
+    m_made = qMax(m_made, made);
+    emit progress(m_made, total);
 }

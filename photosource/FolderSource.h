@@ -13,8 +13,8 @@ class QWidget;
 
 // A photo folder as the photo browser's source: its catalog brought up to
 // date and opened in the thumbnail window at once, the missing thumbnails
-// then made one after the other on a worker thread, in browser order, the
-// window reading each as it appears. Everything else happens on the
+// then made on worker threads (one a core), in browser order, the window
+// reading each as it appears. Everything else happens on the
 // user-interface thread.
 class FolderSource : public QObject
 {
@@ -37,7 +37,7 @@ public:
     // once the browser's current notification is over.
     void DropGonePhoto(const QString &path);
 
-    // Waits for the worker to stop after its current thumbnail.
+    // Waits for the workers to stop after their current thumbnails.
     void Stop();
 
 signals:
@@ -55,7 +55,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_spareRoot; // when the cache cannot be written
     std::unique_ptr<FolderCatalog> m_catalog;
     QThreadPool m_pool;
-    std::shared_ptr<std::atomic<bool>> m_cancel;
+    struct Run;
+    std::shared_ptr<Run> m_run;
     int m_generation = 0;
     int m_made = 0;
     int m_missing = 0;
