@@ -4,13 +4,10 @@
 // ready, on a cold cache, and how long a second open of the unchanged folder
 // takes until it is painted.
 #include "bench/support/BenchSupport.h"
-#include "core/AppPaths.h"
-#include "photosource/BrowserState.h"
 #include "photosource/FolderSource.h"
-#include "photosource/TBrowserLibrary.h"
 #include "tests/support/TestPictures.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -111,15 +108,5 @@ BENCHMARK(BM_PhotoFolder)->Arg(1)->Arg(0)->Iterations(1)->UseManualTime()->Unit(
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    AppPaths::setProgramDirectory(QCoreApplication::applicationDirPath() + QStringLiteral("/../app"));
-    qputenv("PATH", QByteArray());
-    if (!TBrowserLibrary::Load() || Tb().TbInitialize(0, 0, nullptr) != TB_OK)
-        return 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    Tb().TbQuit();
-    return 0;
+    return RunWithBrowserLibrary(argc, argv);
 }
