@@ -123,7 +123,8 @@ void FolderSource::StartThumbnails()
                 const int made = ++run->made;
                 if (Announced(made, total))
                     QMetaObject::invokeMethod(
-                        this, [this, generation = run->generation, made, total] { ThumbnailsMade(generation, made, total); },
+                        this,
+                        [this, generation = run->generation, made, total] { ThumbnailsMade(generation, made, total); },
                         Qt::QueuedConnection);
             }
         });

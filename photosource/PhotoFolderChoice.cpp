@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QUrl>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace {
 const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");

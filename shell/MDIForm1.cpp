@@ -5,8 +5,8 @@
 #include "core/MessageIds.h"
 #include "core/Startup.h"
 #include "editor/TopForm.h"
-#include "shell/FrameMenu.h"
 #include "resources/Resources.h"
+#include "shell/FrameMenu.h"
 
 #include <QApplication>
 #include <QCloseEvent>

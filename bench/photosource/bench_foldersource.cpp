@@ -32,8 +32,8 @@ QString MakeFolder(const QString &name, bool withPreview)
         plain.open(QIODevice::ReadOnly);
         QImage preview(160, 120, QImage::Format_RGB32);
         preview.fill(QColor(90, 120, 160));
-        const QByteArray jpeg = TestPictures::WithExifOrientation(
-            plain.readAll(), 1, TestPictures::Encode(preview, "jpeg", 85));
+        const QByteArray jpeg =
+            TestPictures::WithExifOrientation(plain.readAll(), 1, TestPictures::Encode(preview, "jpeg", 85));
         source = WorkFile(QStringLiteral("camera-preview.jpg"));
         QFile out(source);
         out.open(QIODevice::WriteOnly);
@@ -90,8 +90,8 @@ Timings OpenAndWait(const QString &folder, const QString &cache)
 void BM_PhotoFolder(benchmark::State &state)
 {
     const bool withPreview = state.range(0) != 0;
-    const QString folder = MakeFolder(withPreview ? QStringLiteral("with-preview") : QStringLiteral("without"),
-                                      withPreview);
+    const QString folder =
+        MakeFolder(withPreview ? QStringLiteral("with-preview") : QStringLiteral("without"), withPreview);
     for (auto _ : state) {
         QTemporaryDir cache;
         const Timings cold = OpenAndWait(folder, cache.path());

@@ -17,17 +17,27 @@ const QByteArray kExifPrefix("Exif\0\0", 6);
 class TiffReader
 {
 public:
-    explicit TiffReader(const QByteArray &tiff) : m_data(tiff), m_bigEndian(tiff.startsWith("MM")) {}
+    explicit TiffReader(const QByteArray &tiff)
+        : m_data(tiff)
+        , m_bigEndian(tiff.startsWith("MM"))
+    {
+    }
 
     bool valid() const
     {
         return (m_data.startsWith(QByteArray("II*\0", 4)) || m_data.startsWith(QByteArray("MM\0*", 4)));
     }
-    bool has(qint64 offset, qint64 length) const { return offset >= 0 && length >= 0 && offset + length <= m_data.size(); }
+    bool has(qint64 offset, qint64 length) const
+    {
+        return offset >= 0 && length >= 0 && offset + length <= m_data.size();
+    }
 
     quint32 u16(qint64 offset) const { return has(offset, 2) ? combine(offset, 2) : 0; }
     quint32 u32(qint64 offset) const { return has(offset, 4) ? combine(offset, 4) : 0; }
-    QByteArray bytes(qint64 offset, qint64 length) const { return has(offset, length) ? m_data.mid(offset, length) : QByteArray(); }
+    QByteArray bytes(qint64 offset, qint64 length) const
+    {
+        return has(offset, length) ? m_data.mid(offset, length) : QByteArray();
+    }
 
 private:
     quint32 combine(qint64 offset, int length) const
@@ -173,9 +183,11 @@ QImageIOHandler::Transformations ExifBlock::transformation() const
 {
     using T = QImageIOHandler;
     static const QImageIOHandler::Transformations kByOrientation[] = {
-        T::TransformationNone,       T::TransformationNone,    T::TransformationMirror,
-        T::TransformationRotate180,  T::TransformationFlip,    T::TransformationFlipAndRotate90,
-        T::TransformationRotate90,   T::TransformationMirrorAndRotate90, T::TransformationRotate270};
+        T::TransformationNone,     T::TransformationNone,
+        T::TransformationMirror,   T::TransformationRotate180,
+        T::TransformationFlip,     T::TransformationFlipAndRotate90,
+        T::TransformationRotate90, T::TransformationMirrorAndRotate90,
+        T::TransformationRotate270};
     return kByOrientation[orientation];
 }
 

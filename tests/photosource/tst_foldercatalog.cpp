@@ -150,8 +150,8 @@ void TestFolderCatalog::refreshAddsDropsAndRemakes()
 
     FolderCatalog second(m_folder, m_root);
     QVERIFY(second.Update());
-    QCOMPARE(Paths(second), (QStringList{photo("b.jpg"), photo("fake.jpg"), photo("trip/c.webp"),
-                                         photo("trip/d.heic"), photo("trip/new.jpg")}));
+    QCOMPARE(Paths(second), (QStringList{photo("b.jpg"), photo("fake.jpg"), photo("trip/c.webp"), photo("trip/d.heic"),
+                                         photo("trip/new.jpg")}));
     QCOMPARE(second.Pending(), (QList<int>{0, 1, 4}));
     QVERIFY(!QFile::exists(oldThumbnail));
     QVERIFY(!QFile::exists(removedThumbnail));

@@ -4,11 +4,11 @@
 #include "tests/support/TestPictures.h"
 
 #include <QBuffer>
-#include <cstring>
 #include <QFile>
 #include <QImageWriter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstring>
 
 #include <libheif/heif.h>
 
@@ -78,8 +78,8 @@ QByteArray HeifEnc(const QImage &image, bool avif)
     if (!image.save(jpeg, "jpeg", 95))
         return {};
     // heif-enc's AV1 encoder takes its input only from JPEG.
-    if (QProcess::execute(QStringLiteral("heif-enc"), {QStringLiteral("-q"), QStringLiteral("90"),
-                                                        QStringLiteral("-o"), out, jpeg})
+    if (QProcess::execute(QStringLiteral("heif-enc"),
+                          {QStringLiteral("-q"), QStringLiteral("90"), QStringLiteral("-o"), out, jpeg})
         != 0)
         return {};
     QFile file(out);

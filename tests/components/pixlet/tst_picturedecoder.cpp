@@ -150,8 +150,8 @@ void TestPictureDecoder::namesOfPictures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("picture");
-    for (const char *name : {"a.jpg", "a.JPEG", "a.png", "a.bmp", "a.gif", "a.webp", "a.tif", "a.TIFF", "a.heic",
-                             "a.HEIF", "a.avif"})
+    for (const char *name :
+         {"a.jpg", "a.JPEG", "a.png", "a.bmp", "a.gif", "a.webp", "a.tif", "a.TIFF", "a.heic", "a.HEIF", "a.avif"})
         QTest::newRow(name) << QString::fromLatin1(name) << true;
     for (const char *name : {"a.txt", "a.jpg.part", "heic", "a.", "a.raw"})
         QTest::newRow(name) << QString::fromLatin1(name) << false;
