@@ -117,5 +117,16 @@ enum : int {
     SignInNotAccepted = 111,
     CubeNotSaved = 112,
     ProjectHome = 113,
+    PhotoGone = 120,
+    PictureCd = 121,
+    ThumbnailsMade = 122,
+    OpenPhotoFolderTitle = 123,
+    OpenPhotoFolder = 124,
+    RefreshPhotos = 125,
+    FileMenu = 126,
+    OpenRecent = 127,
+    QuitProgram = 128,
+    HelpMenu = 129,
+    AboutVexilo = 130,
 };
 } // namespace Msg

@@ -6,7 +6,6 @@
 #include "core/MessageIds.h"
 #include "editor/TopForm.h"
 #include "photosource/BrowserState.h"
-#include "photosource/DiscPrompt.h"
 #include "photosource/PhotoBrowser.h"
 
 InsertCommand::InsertCommand(TopForm &form)
@@ -33,7 +32,7 @@ int InsertCommand::PutSelectedPhoto()
     const QString path = GetItemPath(gBrowserWindow, item);
     if (path.isEmpty())
         return Msg::PhotoFailedToLoad;
-    if (PhotoFileExists(path) || PromptForVevudedED(path))
+    if (PhotoReachable(path))
         PutOnCurrentFace(path);
     return 0;
 }

@@ -14,7 +14,10 @@
 #include "mail/MailCube.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogSearch.h"
+#include "photosource/DiscPrompt.h"
+#include "photosource/FolderSource.h"
 #include "photosource/PhotoBrowser.h"
+#include "photosource/PhotoFolderChoice.h"
 #include "photosource/TBrowserLibrary.h"
 #include "pressola/PressolaFactory.h"
 #include "publish/CubeJob.h"
@@ -27,7 +30,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMimeData>
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -107,6 +113,7 @@ void TopForm::CreateControls()
     CreateFaces();
     CreateButtons();
     CreateContextMenu();
+    CreateTrayMenu();
     ConnectHandlers();
 }
 
@@ -198,6 +205,19 @@ void TopForm::CreateContextMenu()
     Paste = ContextMenu->addAction(QString());
 }
 
+void TopForm::CreateTrayMenu()
+{
+    TrayMenu = new QMenu(this);
+    OpenFolder = TrayMenu->addAction(QString());
+    RefreshFolder = TrayMenu->addAction(QString());
+    connect(OpenFolder, &QAction::triggered, this, &TopForm::OpenFolder_Click);
+    connect(RefreshFolder, &QAction::triggered, this, &TopForm::RefreshFolder_Click);
+    SlideTray1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(SlideTray1, &QWidget::customContextMenuRequested, this, &TopForm::SlideTray1_ContextMenu);
+    SlideTray1->setAcceptDrops(true);
+    SlideTray1->installEventFilter(this);
+}
+
 void TopForm::Form_Load()
 {
     Label1->setText(LoadResString(Msg::FaceDirections));
@@ -226,18 +246,8 @@ void TopForm::Form_Load()
     paletteHandle = 0;
 
     SetBrowserHost({this, [this] { return CatalogLabel->text(); }, [this] { Insert->setEnabled(true); },
-                    [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); }});
-    const QString catalog = FindCatalog();
-    if (!catalog.isEmpty())
-        CatalogLabel->setText(catalog);
-    // Without the thumbnail library the photo browser stays empty.
-    if (!catalog.isEmpty() && TBrowserLibrary::Load()) {
-        Tb().TbInitialize(0, 0, this);
-        gBrowserReady = True;
-        OpenCatalog(CatalogLabel->text());
-    } else {
-        gBrowserReady = False;
-    }
+                    [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); }, {}});
+    OpenBrowserSource();
 
     ResetFaceModel();
     builder.PrepareWorkDirectory();
@@ -249,6 +259,114 @@ void TopForm::Form_Load()
     Pixlet1.setBackColor(Qt::white);
     Pixlet1.setMember11(64);
     SetTabOrder();
+}
+
+void TopForm::OpenBrowserSource()
+{
+    const QString catalog = FindCatalog();
+    if (!catalog.isEmpty())
+        CatalogLabel->setText(catalog);
+    gBrowserReady = False;
+    // Without the thumbnail library the photo browser stays empty.
+    if (!TBrowserLibrary::Load())
+        return;
+    Tb().TbInitialize(0, 0, this);
+    photoFolder = new FolderSource(SlideTray1, paletteHandle);
+    photoFolder->setParent(this);
+    connect(photoFolder, &FolderSource::progress, this, [this] { ShowPhotoSource(); });
+    if (!catalog.isEmpty()) {
+        gBrowserReady = True;
+        OpenCatalog(CatalogLabel->text());
+        ShowPhotoSource();
+    } else {
+        ShowPhotoFolder(PhotoFolderChoice::Folder());
+    }
+}
+
+void TopForm::OpenPhotoFolder(const QString &folder)
+{
+    if (!photoFolder)
+        return;
+    PhotoFolderChoice::Remember(folder);
+    ShowPhotoFolder(folder);
+}
+
+void TopForm::ShowPhotoFolder(const QString &folder)
+{
+    CatalogLabel->clear();
+    SetPhotoGoneHandler([this](const QString &path) { photoFolder->DropGonePhoto(path); });
+    photoFolder->Open(folder);
+    ShowPhotoSource();
+    SetTabOrder();
+}
+
+void TopForm::ShowPhotoSource()
+{
+    QString text = LoadResString(Msg::YourPhotos);
+    QString source;
+    if (!CatalogLabel->text().isEmpty()) {
+        source = LoadResString(Msg::PictureCd).arg(DiscLine(CatalogLabel->text()));
+    } else if (photoFolder && !photoFolder->folder().isEmpty()) {
+        source = QDir::toNativeSeparators(photoFolder->folder());
+        const int made = photoFolder->made(), missing = photoFolder->missing();
+        if (made < missing)
+            source = MessageText(Msg::ThumbnailsMade, {source, QString::number(made), QString::number(missing)});
+    }
+    if (!source.isEmpty())
+        text += QLatin1Char(' ') + source;
+    Label4->setToolTip(source);
+    Label4->setText(Label4->fontMetrics().elidedText(text, Qt::ElideMiddle, Label4->width()));
+}
+
+void TopForm::OpenFolder_Click()
+{
+    QFileDialog chooser(this, LoadResString(Msg::OpenPhotoFolderTitle),
+                        photoFolder ? photoFolder->folder() : PhotoFolderChoice::Folder());
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    if (ShowModal(chooser) == QDialog::Accepted && !chooser.selectedFiles().isEmpty())
+        OpenPhotoFolder(chooser.selectedFiles().constFirst());
+}
+
+void TopForm::RefreshFolder_Click()
+{
+    if (photoFolder && CatalogLabel->text().isEmpty())
+        photoFolder->Refresh();
+}
+
+void TopForm::SlideTray1_ContextMenu(QPoint pos)
+{
+    OpenFolder->setText(LoadResString(Msg::OpenPhotoFolder));
+    RefreshFolder->setText(LoadResString(Msg::RefreshPhotos));
+    OpenFolder->setEnabled(photoFolder != nullptr);
+    RefreshFolder->setEnabled(photoFolder && CatalogLabel->text().isEmpty());
+    TrayMenu->popup(SlideTray1->mapToGlobal(pos));
+}
+
+void TopForm::SlideTray1_OLEDragDrop(const QMimeData *Data)
+{
+    const QString folder = PhotoFolderChoice::DroppedFolder(Data);
+    if (!folder.isEmpty())
+        OpenPhotoFolder(folder);
+}
+
+bool TopForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != SlideTray1)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto *drag = static_cast<QDropEvent *>(event);
+        if (!PhotoFolderChoice::DroppedFolder(drag->mimeData()).isEmpty())
+            drag->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto *drop = static_cast<QDropEvent *>(event);
+        SlideTray1_OLEDragDrop(drop->mimeData());
+        drop->acceptProposedAction();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TopForm::SetTabOrder()
@@ -307,6 +425,9 @@ void TopForm::OpenCatalog(const QString &name)
 void TopForm::Form_QueryUnload()
 {
     paletteHandle = 0;
+    if (photoFolder)
+        photoFolder->Stop();
+    SetPhotoGoneHandler({});
     CloseBrowser();
 }
 

@@ -10,6 +10,7 @@
 
 #include <QWidget>
 
+class FolderSource;
 class QAction;
 class QLabel;
 class QMenu;
@@ -34,6 +35,9 @@ public:
 
     void UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowContextButton);
     void OpenCatalog(const QString &name);
+    // Shows the folder's photos in the browser and remembers it as the one
+    // chosen last.
+    void OpenPhotoFolder(const QString &folder);
 
     // Handlers of the editor's controls.
     void Image1_MouseUp(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint pos);
@@ -51,6 +55,10 @@ public:
     void About_Click();
     void EMail_MouseDown();
     void Link_MouseDown();
+    void OpenFolder_Click();
+    void RefreshFolder_Click();
+    void SlideTray1_ContextMenu(QPoint pos);
+    void SlideTray1_OLEDragDrop(const QMimeData *Data);
 
     // Controls, by their names on the form.
     QLabel *Back = nullptr;
@@ -77,6 +85,10 @@ public:
     QAction *Cut = nullptr;
     QAction *Copy = nullptr;
     QAction *Paste = nullptr;
+    // The photo browser's own menu.
+    QMenu *TrayMenu = nullptr;
+    QAction *OpenFolder = nullptr;
+    QAction *RefreshFolder = nullptr;
 
     // Imaging controls: one per face for clipboard transfers, two for the
     // fold-out print image; and the thumbnail generator.
@@ -90,9 +102,12 @@ public:
     CubeBuilder builder;
     BrowserLaunch browser;
     quintptr paletteHandle = 0;
+    // The photo folder shown when no Picture CD catalog is open.
+    FolderSource *photoFolder = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
@@ -100,6 +115,12 @@ private:
     void CreateFaces();
     void CreateButtons();
     void CreateContextMenu();
+    void CreateTrayMenu();
+    void OpenBrowserSource();
+    void ShowPhotoFolder(const QString &folder);
+    // The label above the browser: which folder or disc it shows, and how
+    // many thumbnails are still being made.
+    void ShowPhotoSource();
     CubeControls Controls();
     void ConnectHandlers();
     void SetTabOrder();

@@ -87,8 +87,8 @@ int32_t OnSelection(int32_t window)
     if (item < 0)
         return False;
     const QString path = GetItemPath(window, item);
-    if (!path.isEmpty() && !PhotoFileExists(path))
-        PromptForVevudedED(path);
+    if (!path.isEmpty())
+        PhotoReachable(path);
     return False;
 }
 
@@ -100,6 +100,9 @@ int32_t OnDoubleClick(int32_t window)
     const QString path = GetItemPath(window, item);
     if (path.isEmpty())
         return False;
+    // A folder's photo may have gone; a disc's shows up as a failed load.
+    if (host().photoGone && !PhotoReachable(path))
+        return True;
     BusyPointer busy(host().editor);
     if (host().putPhotoOnCurrentFace)
         host().putPhotoOnCurrentFace(path);
@@ -112,14 +115,24 @@ void SetBrowserHost(BrowserHost h)
     host() = std::move(h);
 }
 
+void SetPhotoGoneHandler(std::function<void(const QString &path)> handler)
+{
+    host().photoGone = std::move(handler);
+}
+
 void OpenCatalogIn(const QString &name, QWidget *tray, quintptr palette)
+{
+    OpenCatalogFileIn(CatalogFileFor(gCatalogDirectory, name), tray, palette);
+}
+
+void OpenCatalogFileIn(const QString &catalogFile, QWidget *tray, quintptr palette)
 {
     BusyPointer busy(host().editor);
     if (gBrowserReady != True)
         return;
     CloseCatalogAndWindow();
     gBrowserRect = {0, 0, tray->width(), tray->height()};
-    gCatalogFile = CatalogFileFor(gCatalogDirectory, name);
+    gCatalogFile = catalogFile;
     if (!QFileInfo(gCatalogFile).isFile())
         return;
     Tb().TbOpenCatalog(PathToURL(gCatalogFile).constData(), 2, "Vexilo", &gCatalog);
@@ -179,6 +192,16 @@ QString GetItemPath(int32_t window, int32_t item)
     const QByteArray path = CallForText(
         [&](char *buffer, int32_t *length) { return Tb().TbURLToDOSPath(url.constData(), buffer, length); });
     return QFile::decodeName(QByteArray(path.constData())); // up to the first NUL
+}
+
+bool PhotoReachable(const QString &path)
+{
+    if (PhotoFileExists(path))
+        return true;
+    if (!host().photoGone)
+        return PromptForVevudedED(path);
+    host().photoGone(path);
+    return false;
 }
 
 bool PromptForVevudedED(const QString &path)

@@ -1,12 +1,12 @@
 #include "publish/CubeFromFaces.h"
 
+#include "components/pixlet/PictureDecoder.h"
 #include "core/Globals.h"
 #include "publish/CubeJob.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <filesystem>
 
@@ -25,7 +25,7 @@ QString CubeFromFaces::workDirectory() const
 
 bool CubeFromFaces::SetFace(int number, const QString &photo)
 {
-    if (number < 1 || number > FaceCount || !QFileInfo(photo).isFile() || !QImageReader(photo).canRead())
+    if (number < 1 || number > FaceCount || !QFileInfo(photo).isFile() || PictureDecoder::DecodeFile(photo, QSize(1, 1)).isNull())
         return false;
     gFaceSource[number - 1] = QFileInfo(photo).absoluteFilePath();
     gFaceChanged[number - 1] = True;

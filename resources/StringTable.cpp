@@ -160,6 +160,17 @@ const QHash<int, const char *> &table()
         {112, "The cube could not be saved: %1 could not be written (%2).  The files already in the folder were left as "
               "they were."},
         {113, "Project home: %1"},
+        {120, "The photo %1 is no longer there.  It has been taken out of Your Photos."},
+        {121, "Picture CD %1"},
+        {122, "%1 (%2 of %3 thumbnails made)"},
+        {123, "Open Photo Folder"},
+        {124, "&Open Photo Folder\u2026"},
+        {125, "&Refresh"},
+        {126, "&File"},
+        {127, "Open &Recent"},
+        {128, "&Quit"},
+        {129, "&Help"},
+        {130, "&About Vexilo"},
     };
     return strings;
 }

@@ -7,6 +7,7 @@
 #include "editor/TopForm.h"
 #include "resources/Resources.h"
 #include "shell/FrameBackground.h"
+#include "shell/FrameMenu.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,6 +41,7 @@ bool MDIForm1::MDIForm_Load()
         return false;
     }
     m_editor->Form_Load();
+    setMenuBar(new FrameMenu(this, m_editor));
     m_child = m_area->addSubWindow(m_editor, Qt::FramelessWindowHint);
     m_child->setFixedSize(m_editor->size());
     m_child->hide();

@@ -1,5 +1,9 @@
 #include "bench/support/BenchSupport.h"
 
+#include "core/AppPaths.h"
+#include "photosource/TBrowserLibrary.h"
+
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
@@ -91,4 +95,20 @@ void RunProcesses(benchmark::State &state, const std::vector<std::vector<std::st
     }
     state.counters["peak_MB"] = peak;
     state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
+}
+
+int RunWithBrowserLibrary(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // The library lies beside the program, as it does in an installation.
+    AppPaths::setProgramDirectory(QCoreApplication::applicationDirPath() + QStringLiteral("/../app"));
+    qputenv("PATH", QByteArray());
+    if (!TBrowserLibrary::Load() || Tb().TbInitialize(0, 0, nullptr) != TB_OK)
+        return 1;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    Tb().TbQuit();
+    return 0;
 }

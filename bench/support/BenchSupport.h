@@ -20,3 +20,8 @@ QString MakePhoto(const QString &path, int tint);
 // program's alone as /usr/bin/time starts it from a small process of its
 // own) and cpu_ms (user and system time per iteration).
 void RunProcesses(benchmark::State &state, const std::vector<std::vector<std::string>> &commands);
+
+// The main of a benchmark of the thumbnail browser: a QApplication on the
+// offscreen platform unless another is set, and libTBrowser.so loaded from
+// beside the program and initialised; then the benchmarks. The exit code.
+int RunWithBrowserLibrary(int argc, char **argv);

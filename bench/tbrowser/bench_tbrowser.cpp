@@ -1,9 +1,9 @@
+#include "bench/support/BenchSupport.h"
 #include "components/tbrowser/CatalogFile.h"
 #include "components/tbrowser/FileUrl.h"
-#include "core/AppPaths.h"
 #include "photosource/TBrowserLibrary.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QListView>
@@ -97,16 +97,5 @@ BENCHMARK(BM_ScrollOnePage)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    // The library lies beside the program, as it does in an installation.
-    AppPaths::setProgramDirectory(QCoreApplication::applicationDirPath() + QStringLiteral("/../app"));
-    qputenv("PATH", QByteArray());
-    if (!TBrowserLibrary::Load() || Tb().TbInitialize(0, 0, nullptr) != TB_OK)
-        return 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    Tb().TbQuit();
-    return 0;
+    return RunWithBrowserLibrary(argc, argv);
 }

@@ -1,5 +1,7 @@
 #include "components/pixlet/PictureDecoder.h"
 
+#include "components/pixlet/ExifBlock.h"
+#include "components/pixlet/HeifDecoder.h"
 #include "components/pixlet/JpegHeader.h"
 
 #include <QBuffer>
@@ -21,6 +23,95 @@ bool AcceptableJpeg(const QByteArray &data)
         && header.coefficientBytes() <= CoefficientLimit;
 }
 
+// Skips a run of GIF data sub-blocks; the offset after their terminator, or
+// -1 when the data ends first.
+qsizetype SkipGifSubBlocks(const QByteArray &gif, qsizetype at)
+{
+    while (at < gif.size()) {
+        const int length = quint8(gif.at(at));
+        if (length == 0)
+            return at + 1;
+        at += 1 + length;
+    }
+    return -1;
+}
+
+// Qt's reader shows as much of a GIF's first frame as there is: the whole
+// of that frame's data must be in the file.
+bool FirstGifFrameComplete(const QByteArray &gif)
+{
+    if (gif.size() < 13)
+        return false;
+    const quint8 flags = quint8(gif.at(10));
+    qsizetype at = 13 + ((flags & 0x80) ? 3 * (qsizetype(2) << (flags & 7)) : 0);
+    while (at >= 0 && at < gif.size()) {
+        const quint8 block = quint8(gif.at(at));
+        if (block == 0x21) { // extension: label, then sub-blocks
+            at = SkipGifSubBlocks(gif, at + 2);
+        } else if (block == 0x2C) { // image: descriptor, colour table, code size, sub-blocks
+            if (at + 10 >= gif.size())
+                return false;
+            const quint8 local = quint8(gif.at(at + 9));
+            at += 10 + ((local & 0x80) ? 3 * (qsizetype(2) << (local & 7)) : 0) + 1;
+            return SkipGifSubBlocks(gif, at) > 0;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+// The APP1 segment holding the EXIF block is at most 64 KB and comes first.
+constexpr qint64 kPhotoHeadBytes = 70 * 1024;
+
+// Formats by the endings of their names.
+const struct
+{
+    const char *suffix;
+    const char *format;
+} kFormats[] = {{"jpg", "jpeg"}, {"jpeg", "jpeg"}, {"bmp", "bmp"}, {"png", "png"}, {"gif", "gif"},
+                {"webp", "webp"}, {"tif", "tiff"}, {"tiff", "tiff"}, {"heic", "heif"}, {"heif", "heif"},
+                {"avif", "heif"}};
+
+// The formats whose orientation Qt's readers leave to us.
+bool OrientedByExifBlock(const QByteArray &format)
+{
+    return format == "png" || format == "webp";
+}
+
+// Everything but JPEG is decoded at full size before it is scaled.
+bool FitsInMemory(QSize size, int limitMB)
+{
+    return qint64(size.width()) * size.height() * 4 <= (qint64(limitMB) << 20);
+}
+
+QImage Scaled(const QImage &image, QSize box)
+{
+    if (image.isNull() || !box.isValid())
+        return image;
+    return image.scaled(PictureDecoder::FitInto(image.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage DecodeWithQt(QBuffer &buffer, const QByteArray &format, QSize box, int limitMB)
+{
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
+    reader.setAllocationLimit(limitMB);
+    const QSize stored = reader.size();
+    if (!stored.isValid() || (format != "jpeg" && !FitsInMemory(stored, limitMB)))
+        return {};
+    QImageIOHandler::Transformations transformation = reader.transformation();
+    if (transformation == QImageIOHandler::TransformationNone && OrientedByExifBlock(format))
+        transformation = ExifBlock::Read(buffer.data()).transformation();
+    if (box.isValid()) {
+        if (transformation & QImageIOHandler::TransformationRotate90)
+            box.transpose();
+        reader.setScaledSize(PictureDecoder::FitInto(stored, box));
+    }
+    reader.setAutoTransform(false);
+    return Transformed(reader.read(), transformation);
+}
+
 } // namespace
 
 namespace PictureDecoder {
@@ -32,39 +123,27 @@ QSize FitInto(QSize picture, QSize box)
 
 QByteArray FormatOfName(const QString &path)
 {
-    const QString name = path.toLower();
-    if (name.endsWith(QLatin1String("jpg")) || name.endsWith(QLatin1String("jpeg")))
-        return "jpeg";
-    if (name.endsWith(QLatin1String("bmp")))
-        return "bmp";
-    if (name.endsWith(QLatin1String("png")))
-        return "png";
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const auto &known : kFormats)
+        if (suffix == QLatin1String(known.suffix))
+            return known.format;
     return {};
 }
 
 QImage Decode(const QByteArray &data, const QByteArray &nameFormat, QSize box, int limitMB)
 {
+    if (nameFormat == "heif" || (nameFormat.isEmpty() && HeifDecoder::IsHeif(data)))
+        return Scaled(HeifDecoder::Decode(data, limitMB), box);
     QByteArray bytes = data;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     // Read from memory, the reader has no name to guess from: the format
     // found here is the one it decodes with.
     const QByteArray format = nameFormat.isEmpty() ? QImageReader::imageFormat(&buffer) : nameFormat;
-    if (format.isEmpty() || (format == "jpeg" && !AcceptableJpeg(bytes)))
+    if (format.isEmpty() || (format == "jpeg" && !AcceptableJpeg(bytes))
+        || (format == "gif" && !FirstGifFrameComplete(bytes)))
         return {};
-    QImageReader reader(&buffer, format);
-    reader.setAutoDetectImageFormat(false);
-    reader.setAutoTransform(true);
-    reader.setAllocationLimit(limitMB);
-    const QSize stored = reader.size();
-    if (!stored.isValid())
-        return {};
-    if (box.isValid()) {
-        if (reader.transformation() & QImageIOHandler::TransformationRotate90)
-            box.transpose();
-        reader.setScaledSize(FitInto(stored, box));
-    }
-    return reader.read();
+    return DecodeWithQt(buffer, format, box, limitMB);
 }
 
 QImage DecodeFile(const QString &path, QSize box, int limitMB)
@@ -76,6 +155,26 @@ QImage DecodeFile(const QString &path, QSize box, int limitMB)
     if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64(limitMB) << 20))
         return {};
     return Decode(file.readAll(), FormatOfName(path), box, limitMB);
+}
+
+QImage DecodePreviewFile(const QString &path, QSize box)
+{
+    if (!QFileInfo(path).isFile() || FormatOfName(path) != "jpeg")
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const ExifBlock exif = ExifBlock::Read(file.read(kPhotoHeadBytes));
+    if (exif.preview.isEmpty())
+        return {};
+    const QImageIOHandler::Transformations transformation = exif.transformation();
+    if (transformation & QImageIOHandler::TransformationRotate90)
+        box.transpose();
+    const QImage preview = Decode(exif.preview, "jpeg", {}, DefaultLimitMB);
+    const QSize fitted = FitInto(preview.size(), box);
+    if (preview.isNull() || fitted.width() > preview.width() || fitted.height() > preview.height())
+        return {};
+    return Transformed(Scaled(preview, box), transformation);
 }
 
 } // namespace PictureDecoder

@@ -6,11 +6,13 @@
 #include <QString>
 
 // Reads picture files the one way every reader of photos and thumbnails
-// uses: the format is the one the name's ending says ("jpg", "jpeg", "bmp",
-// "png"), else the one the content shows; whatever the decoder will read as
-// JPEG is first checked against what its markers declare, so that a small
-// file cannot make the decoder allocate gigabytes; and the decoder's own
-// memory limit backs that check up for every format.
+// uses: the format is the one the name's ending says (JPEG, PNG, BMP, GIF,
+// WebP, TIFF through Qt's readers; HEIC, HEIF and AVIF through libheif),
+// else the one the content shows. Whatever will be read as JPEG is first
+// checked against what its markers declare, so that a small file cannot make
+// the decoder allocate gigabytes; every other format, decoded at full size,
+// must fit the memory limit by the size its header declares. The picture is
+// turned upright by its EXIF orientation or HEIF transforms.
 namespace PictureDecoder {
 // What one decode may allocate for the decoded picture, in megabytes.
 constexpr int DefaultLimitMB = 128;
@@ -20,9 +22,18 @@ QSize FitInto(QSize picture, QSize box);
 
 // The format the name's ending says; empty for any other name.
 QByteArray FormatOfName(const QString &path);
+// True for a name ending the way a picture of a readable format does.
+inline bool IsPictureName(const QString &path)
+{
+    return !FormatOfName(path).isEmpty();
+}
 
 // The picture, scaled to fit the box keeping its aspect ratio (full size for
 // an empty box) and turned upright; null when it cannot be read safely.
 QImage DecodeFile(const QString &path, QSize box = {}, int limitMB = DefaultLimitMB);
+// The EXIF preview of a JPEG file, upright and fitted into the box, when it
+// is at least as large as the fitted picture; null otherwise. Only the
+// file's head is read.
+QImage DecodePreviewFile(const QString &path, QSize box);
 QImage Decode(const QByteArray &data, const QByteArray &nameFormat, QSize box = {}, int limitMB = DefaultLimitMB);
 } // namespace PictureDecoder

@@ -51,7 +51,14 @@ QImage Pixlet::FittedPicture() const
 {
     if (m_box.width() < 1 || m_box.height() < 1 || m_box.width() > MaxBoxEdge || m_box.height() > MaxBoxEdge)
         return {};
-    return m_fromClipboard ? ClipboardPicture(m_box) : PictureDecoder::DecodeFile(m_sourceFile, m_box);
+    if (m_fromClipboard)
+        return ClipboardPicture(m_box);
+    if (m_useEmbeddedPreview) {
+        const QImage preview = PictureDecoder::DecodePreviewFile(m_sourceFile, m_box);
+        if (!preview.isNull())
+            return preview;
+    }
+    return PictureDecoder::DecodeFile(m_sourceFile, m_box);
 }
 
 bool Pixlet::Generate()

@@ -21,8 +21,8 @@
 class Pixlet
 {
 public:
-    // Member 1: the photo file (JPEG, BMP or PNG). A name ending in "jpg",
-    // "jpeg", "bmp" or "png" (any case) must hold that format.
+    // Member 1: the photo file, of any format PictureDecoder reads; a name
+    // ending as a format's does must hold that format.
     void setSourceFile(const QString &path);
     QString sourceFile() const { return m_sourceFile; }
 
@@ -46,6 +46,10 @@ public:
     void setFromClipboard(bool fromClipboard) { m_fromClipboard = fromClipboard; }
     bool fromClipboard() const { return m_fromClipboard; }
 
+    // A camera's EXIF preview stands in for the photo when it is large
+    // enough for the box: for browser thumbnails, not for the faces.
+    void setUseEmbeddedPreview(bool use) { m_useEmbeddedPreview = use; }
+
     void setBackColor(const QColor &color) { m_backColor = color; }
     QColor backColor() const { return m_backColor; }
 
@@ -63,5 +67,6 @@ private:
     bool m_member9 = false;
     qint16 m_member11 = 0;
     bool m_fromClipboard = false;
+    bool m_useEmbeddedPreview = false;
     QColor m_backColor = Qt::white;
 };

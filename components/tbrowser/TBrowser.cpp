@@ -275,10 +275,13 @@ int32_t TbSetSelectionStyle(int32_t window, int32_t style, int32_t color, int32_
     });
 }
 
-int32_t TbRefreshWindow(int32_t window, int32_t)
+int32_t TbRefreshWindow(int32_t window, int32_t flags)
 {
     return withWindow(window, [&](BrowserView &view) {
-        view.applyStyle();
+        if (flags & TB_REFRESH_THUMBNAILS)
+            view.thumbnails()->reloadMissing();
+        else
+            view.applyStyle();
         return TB_OK;
     });
 }

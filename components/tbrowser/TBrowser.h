@@ -45,6 +45,10 @@ extern "C" {
 /* TbSetSelectionStyle: a frame of the given width around the selected thumbnail. */
 #define TB_SELECTION_FRAME 4
 
+/* TbRefreshWindow: only read again the thumbnails that were missing when
+ * drawn (their files have appeared since), leaving the rest as it is. */
+#define TB_REFRESH_THUMBNAILS 1
+
 typedef struct TbRect
 {
     int32_t left, top, right, bottom;

@@ -73,6 +73,16 @@ void ThumbnailModel::setThumbnailSize(QSize size, qreal devicePixelRatio)
     m_size = size;
     m_ratio = devicePixelRatio;
     m_cache.clear();
+    m_missing.clear();
+}
+
+void ThumbnailModel::reloadMissing()
+{
+    for (int row : std::as_const(m_missing)) {
+        m_cache.remove(row);
+        emit dataChanged(index(row), index(row), {Qt::DecorationRole});
+    }
+    m_missing.clear();
 }
 
 QString ThumbnailModel::localPath(int row) const
@@ -89,6 +99,8 @@ QPixmap ThumbnailModel::thumbnail(int row) const
     const QSize box = (QSizeF(m_size) * m_ratio).toSize();
     QPixmap pixmap = QPixmap::fromImage(PictureDecoder::DecodeFile(QDir(m_folder).filePath(m_photos.at(row).thumbnail), box));
     pixmap.setDevicePixelRatio(m_ratio);
+    if (pixmap.isNull())
+        m_missing.insert(row);
     m_cache.insert(row, new QPixmap(pixmap), qMax<qsizetype>(1, pixmap.width() * pixmap.height() * 4));
     return pixmap;
 }

@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QCache>
 #include <QPixmap>
+#include <QSet>
 #include <QSize>
 
 // The photos of one catalog as list items. Thumbnails are read from the
@@ -27,6 +28,9 @@ public:
     void setValid(int row, bool valid) { m_valid[row] = valid; }
 
     void setThumbnailSize(QSize size, qreal devicePixelRatio);
+    // Forgets the thumbnails that were missing, so that they are read again
+    // when next drawn.
+    void reloadMissing();
     void setToolTips(bool on) { m_toolTips = on; }
     void setDraggable(bool on) { m_draggable = on; }
 
@@ -42,4 +46,5 @@ private:
     bool m_toolTips = false;
     bool m_draggable = false;
     mutable QCache<int, QPixmap> m_cache;
+    mutable QSet<int> m_missing;
 };

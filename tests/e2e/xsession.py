@@ -101,7 +101,20 @@ class XSession:
             time.sleep(0.1)
 
     def editor_origin(self, screen_size=(1024, 768)):
-        return ((screen_size[0] - EDITOR_SIZE[0]) // 2, (screen_size[1] - EDITOR_SIZE[1]) // 2)
+        """The editor is centred in the frame's client area, below its menu bar."""
+        bar = self.menu_bar_height(screen_size)
+        return ((screen_size[0] - EDITOR_SIZE[0]) // 2, bar + (screen_size[1] - bar - EDITOR_SIZE[1]) // 2)
+
+    def menu_bar_height(self, screen_size):
+        """The rows above the frame's dark client area, beside the editor, in
+        the frame's own pixels (the screen may have several per pixel)."""
+        def rows(shot):
+            scale = shot.size[0] // screen_size[0]
+            x = (screen_size[0] - EDITOR_SIZE[0]) // 4 * scale
+            dark = [y for y in range(80 * scale) if sum(shot.getpixel((x, y))) < 250]
+            return dark[0] // scale if dark else None
+        bar = rows(self.wait_for_screen(lambda s: rows(s) is not None))
+        return bar or 0
 
     def click_twips(self, left, top, width, height, button=1, repeat=1):
         """Clicks the middle of a control given in the editor's twips."""

@@ -36,16 +36,47 @@ QByteArray Encode(const QImage &image, const char *format, int quality)
     return bytes;
 }
 
-QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation)
+QByteArray ExifTiff(int orientation, const QByteArray &preview)
 {
-    // Big-endian TIFF with one IFD entry: tag 0x0112, SHORT, count 1.
+    // Big-endian TIFF: IFD0 with one entry, tag 0x0112, SHORT, count 1; then,
+    // with a preview, IFD1 with its offset (0x0201) and length (0x0202).
     QByteArray tiff("MM\x00\x2A\x00\x00\x00\x08", 8);
-    tiff += QByteArray("\x00\x01\x01\x12\x00\x03\x00\x00\x00\x01", 10);
-    tiff += char(0);
-    tiff += char(orientation);
-    tiff += QByteArray(2, '\0');
-    tiff += QByteArray(4, '\0'); // no next IFD
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    auto put16 = [&tiff](quint16 v) {
+        tiff += char(v >> 8);
+        tiff += char(v & 0xFF);
+    };
+    auto put32 = [&](quint32 v) {
+        put16(quint16(v >> 16));
+        put16(quint16(v & 0xFFFF));
+    };
+    auto entry = [&](quint16 tag, quint16 type, quint32 value) {
+        put16(tag);
+        put16(type);
+        put32(1);
+        if (type == 3) {
+            put16(quint16(value));
+            put16(0);
+        } else {
+            put32(value);
+        }
+    };
+    put16(1);
+    entry(0x0112, 3, quint32(orientation));
+    const quint32 ifd1 = 8 + 2 + 12 + 4;
+    put32(preview.isEmpty() ? 0 : ifd1);
+    if (!preview.isEmpty()) {
+        put16(2);
+        entry(0x0201, 4, ifd1 + 2 + 2 * 12 + 4);
+        entry(0x0202, 4, quint32(preview.size()));
+        put32(0);
+        tiff += preview;
+    }
+    return tiff;
+}
+
+QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation, const QByteArray &preview)
+{
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + ExifTiff(orientation, preview);
     const int length = payload.size() + 2;
     QByteArray app1("\xFF\xE1", 2);
     app1 += char(length >> 8);

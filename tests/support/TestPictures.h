@@ -17,8 +17,12 @@ QImage Solid(QSize size, const QColor &color);
 // The picture encoded in a format Qt writes ("jpeg", "png", "bmp").
 QByteArray Encode(const QImage &image, const char *format, int quality = 95);
 
+// An EXIF block (a TIFF header and its IFDs) with the orientation tag (1 to
+// 8) and, when given, an embedded JPEG preview.
+QByteArray ExifTiff(int orientation, const QByteArray &preview = {});
+
 // A JPEG with an EXIF block whose orientation tag (1 to 8) is given.
-QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation);
+QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation, const QByteArray &preview = {});
 
 // A JPEG header announcing width x height (frame type 0xC0 baseline or 0xC2
 // progressive, three components at full resolution) followed by

@@ -1,6 +1,8 @@
 #include "components/tbrowser/CatalogFile.h"
 #include "components/tbrowser/FileUrl.h"
+#include "photosource/FolderCatalog.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFormats.h"
 #include "tests/support/TestPictures.h"
 
 #include <QDir>
@@ -21,6 +23,9 @@ private slots:
     void refusesDisc_data();
     void refusesDisc();
     void unreadableAndNonUtf8NamesAreSkipped();
+    void makesAndRefreshesFolderCatalog();
+    void refusesFolder_data();
+    void refusesFolder();
 
 private:
     QProcess *run(const QStringList &args);
@@ -124,6 +129,47 @@ void TestCatalogCommand::unreadableAndNonUtf8NamesAreSkipped()
     QVERIFY(photos);
     QCOMPARE(photos->size(), 1);
     QCOMPARE(*FileUrl::toPath(photos->first().url), QFile::encodeName(m_disc + "/good.jpg"));
+}
+
+void TestCatalogCommand::makesAndRefreshesFolderCatalog()
+{
+    const QString folder = m_env->path("photos");
+    WriteFile(folder + "/a.jpg", Encode(Solid(QSize(80, 40), Qt::red), "jpeg"));
+    WriteFile(folder + "/sub/b.heic", TestFormats::HeifEnc(Solid(QSize(64, 64), Qt::blue), false));
+    WriteFile(folder + "/sub/c.webp", Encode(Solid(QSize(64, 64), Qt::green), "webp", 90));
+    WriteFile(folder + "/broken.png", "not a PNG");
+    QScopedPointer<QProcess> p(run({"--folder", folder}));
+    QCOMPARE(p->exitCode(), 0);
+    const QString name = FolderCatalog::NameFor(folder);
+    QCOMPARE(p->readAllStandardOutput(), name.toUtf8() + "\n");
+    QVERIFY(p->readAllStandardError().contains("skipped " + QFile::encodeName(folder) + "/broken.png"));
+    const QString sac = m_env->home() + "/.cache/vexilo/folders/" + name + "/" + name + ".sac";
+    const auto photos = CatalogFile::read(sac);
+    QVERIFY(photos);
+    QCOMPARE(photos->size(), 4);
+    QCOMPARE(QImage(QFileInfo(sac).absolutePath() + "/" + photos->at(2).thumbnail).size(), QSize(160, 160));
+
+    QFile::remove(folder + "/a.jpg");
+    QScopedPointer<QProcess> again(run({"--folder", folder}));
+    QCOMPARE(again->exitCode(), 0);
+    QCOMPARE(CatalogFile::read(sac)->size(), 3);
+}
+
+void TestCatalogCommand::refusesFolder_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("missing") << "nowhere";
+    QTest::newRow("a file") << "file.jpg";
+}
+
+void TestCatalogCommand::refusesFolder()
+{
+    QFETCH(QString, folder);
+    WriteFile(m_env->path("file.jpg"), "x");
+    QScopedPointer<QProcess> p(run({"--folder", m_env->path(folder)}));
+    QCOMPARE(p->exitCode(), 1);
+    QCOMPARE(p->readAllStandardOutput(), QByteArray());
+    QVERIFY(p->readAllStandardError().contains("is not a folder"));
 }
 
 QTEST_GUILESS_MAIN(TestCatalogCommand)

@@ -1,19 +1,44 @@
 #include "tools/Command.h"
 
 #include "photosource/CatalogMaker.h"
+#include "photosource/FolderCatalog.h"
+
+#include <QFileInfo>
 
 namespace {
 
 const QString kDisc = QStringLiteral("disc");
 const QString kCatalogs = QStringLiteral("catalogs");
+const QString kFolder = QStringLiteral("folder");
 
-int RunCatalog(const QCommandLineParser &parser)
+void ReportSkipped(const QStringList &photos)
 {
-    if (parser.value(kDisc).isEmpty() || parser.value(kCatalogs).isEmpty())
-        return UsageError(QStringLiteral("catalog"), QStringLiteral("--disc ROOT and --catalogs DIR are required"));
-    const CatalogMaker::Result result = CatalogMaker::Make(parser.value(kDisc), parser.value(kCatalogs));
-    for (const QString &photo : result.skipped)
+    for (const QString &photo : photos)
         PrintErr(QStringLiteral("vexilo-cube catalog: skipped %1: not a readable photo").arg(photo));
+}
+
+// The photo folder's catalog in the cache, made or brought up to date.
+int RunFolderCatalog(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir()) {
+        PrintErr(QStringLiteral("vexilo-cube catalog: %1 is not a folder").arg(folder));
+        return ExitFailed;
+    }
+    FolderCatalog catalog(folder);
+    const std::optional<QStringList> unreadable = catalog.MakeOrRefresh();
+    if (!unreadable) {
+        PrintErr(QStringLiteral("vexilo-cube catalog: cannot write %1").arg(catalog.catalogFile()));
+        return ExitFailed;
+    }
+    ReportSkipped(*unreadable);
+    PrintOut(catalog.name());
+    return ExitDone;
+}
+
+int RunDiscCatalog(const QString &disc, const QString &catalogs)
+{
+    const CatalogMaker::Result result = CatalogMaker::Make(disc, catalogs);
+    ReportSkipped(result.skipped);
     if (result.name.isEmpty()) {
         PrintErr(QStringLiteral("vexilo-cube catalog: %1").arg(result.error));
         return ExitFailed;
@@ -22,12 +47,25 @@ int RunCatalog(const QCommandLineParser &parser)
     return ExitDone;
 }
 
+int RunCatalog(const QCommandLineParser &parser)
+{
+    if (!parser.value(kFolder).isEmpty() && parser.value(kDisc).isEmpty() && parser.value(kCatalogs).isEmpty())
+        return RunFolderCatalog(parser.value(kFolder));
+    if (parser.value(kFolder).isEmpty() && !parser.value(kDisc).isEmpty() && !parser.value(kCatalogs).isEmpty())
+        return RunDiscCatalog(parser.value(kDisc), parser.value(kCatalogs));
+    return UsageError(QStringLiteral("catalog"),
+                      QStringLiteral("either --disc ROOT and --catalogs DIR, or --folder DIR, is required"));
+}
+
 const Command::Registrar catalog(
     {QStringLiteral("catalog"),
-     QStringLiteral("make the catalog of a Picture CD (a folder with an info.cd) and print its name"),
-     QStringLiteral("--disc ROOT --catalogs DIR"),
+     QStringLiteral("make the catalog of a Picture CD (a folder with an info.cd) or of a photo folder, and print its "
+                    "name"),
+     QStringLiteral("--disc ROOT --catalogs DIR | --folder DIR"),
      {{kDisc, QStringLiteral("the disc's root folder, which holds its info.cd"), QStringLiteral("ROOT")},
-      {kCatalogs, QStringLiteral("the catalogs folder to make the catalog in"), QStringLiteral("DIR")}},
+      {kCatalogs, QStringLiteral("the catalogs folder to make the catalog in"), QStringLiteral("DIR")},
+      {kFolder, QStringLiteral("a photo folder: its catalog is made or refreshed in the cache"),
+       QStringLiteral("DIR")}},
      {},
      RunCatalog});
 } // namespace

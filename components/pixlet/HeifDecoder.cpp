@@ -1,0 +1,65 @@
+#include "components/pixlet/HeifDecoder.h"
+
+#include <libheif/heif.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// The limit is on the decoded RGBA picture, as for the other formats.
+constexpr qint64 kBytesPerPixel = 4;
+
+template <typename T, void (*Release)(T *)> struct Releaser
+{
+    void operator()(T *p) const { Release(p); }
+};
+using Context = std::unique_ptr<heif_context, Releaser<heif_context, heif_context_free>>;
+using Handle = std::unique_ptr<heif_image_handle, Releaser<const heif_image_handle, heif_image_handle_release>>;
+using Image = std::unique_ptr<heif_image, Releaser<const heif_image, heif_image_release>>;
+
+bool Fits(qint64 width, qint64 height, int limitMB)
+{
+    return width > 0 && height > 0 && width * height * kBytesPerPixel <= (qint64(limitMB) << 20);
+}
+
+} // namespace
+
+namespace HeifDecoder {
+
+bool IsHeif(const QByteArray &data)
+{
+    const int length = int(qMin<qsizetype>(data.size(), 64));
+    const heif_filetype_result type = heif_check_filetype(reinterpret_cast<const uint8_t *>(data.constData()), length);
+    return type == heif_filetype_yes_supported || type == heif_filetype_maybe;
+}
+
+QImage Decode(const QByteArray &data, int limitMB)
+{
+    Context context(heif_context_alloc());
+    const qint64 pixels = (qint64(limitMB) << 20) / kBytesPerPixel;
+    heif_context_set_maximum_image_size_limit(context.get(), int(std::sqrt(double(pixels))));
+    if (heif_context_read_from_memory_without_copy(context.get(), data.constData(), size_t(data.size()), nullptr).code
+        != heif_error_Ok)
+        return {};
+    heif_image_handle *rawHandle = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+        return {};
+    Handle handle(rawHandle);
+    if (!Fits(heif_image_handle_get_ispe_width(rawHandle), heif_image_handle_get_ispe_height(rawHandle), limitMB))
+        return {};
+    heif_image *rawImage = nullptr;
+    if (heif_decode_image(rawHandle, &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
+        != heif_error_Ok)
+        return {};
+    Image image(rawImage);
+    int stride = 0;
+    const uint8_t *plane = heif_image_get_plane_readonly(rawImage, heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(rawImage, heif_channel_interleaved);
+    const int height = heif_image_get_height(rawImage, heif_channel_interleaved);
+    if (!plane || !Fits(width, height, limitMB))
+        return {};
+    return QImage(plane, width, height, stride, QImage::Format_RGBA8888).copy();
+}
+
+} // namespace HeifDecoder

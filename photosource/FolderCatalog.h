@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The catalog of an ordinary photo folder, in the thumbnail library's own
+// format: ROOT/NAME/NAME.sac and ROOT/NAME/thumbs, ROOT being the cache
+// folder $XDG_CACHE_HOME/vexilo/folders and NAME made from the folder's path.
+// It lists every photo of the folder and its subfolders (hidden ones left
+// out), sorted by path.
+// Each thumbnail's name is made from its photo's path, size and modification
+// time, so a catalog is brought up to date by listing the folder: a photo
+// whose thumbnail of that name is there needs nothing, any other gets a new
+// one. The photo folder itself is only ever read.
+class FolderCatalog
+{
+public:
+    struct Photo
+    {
+        QString path;
+        QString thumbnail; // relative to the catalog's folder
+        bool thumbnailMade = false;
+    };
+
+    explicit FolderCatalog(QString folder, QString root = DefaultRoot());
+
+    static QString DefaultRoot();
+    // The catalog's name for a folder: the folder's own name, then a hash
+    // of its whole path.
+    static QString NameFor(const QString &folder);
+
+    QString folder() const { return m_folder; }
+    QString name() const { return NameFor(m_folder); }
+    QString catalogFile() const;
+
+    // Lists the folder, compares it with the thumbnails there are and writes
+    // the catalog when its list changed, dropping the thumbnails no photo
+    // needs any more. False when the catalog could not be written.
+    bool Update();
+
+    const QList<Photo> &photos() const { return m_photos; }
+    // The rows whose thumbnails are still to be made, in browser order.
+    QList<int> Pending() const;
+
+    // Makes the thumbnail of one photo, from its EXIF preview when that is
+    // large enough; safe to call from any thread. False when the photo
+    // could not be read (or has gone) or the thumbnail not written.
+    bool MakeThumbnail(int row) const;
+
+    // Update, then every pending thumbnail, one after the other: the
+    // command-line tool's way. The photos that could not be read; nothing
+    // when the catalog could not be written.
+    std::optional<QStringList> MakeOrRefresh();
+
+private:
+    QString catalogFolder() const;
+    // The picture files below the folder, not through links to folders (so
+    // a link loop ends nowhere), sorted by path.
+    QStringList PhotoFiles() const;
+
+    QString m_folder;
+    QString m_root;
+    QList<Photo> m_photos;
+};

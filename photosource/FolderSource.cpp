@@ -1,0 +1,141 @@
+#include "photosource/FolderSource.h"
+
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/MessageIds.h"
+#include "photosource/BrowserState.h"
+#include "photosource/PhotoBrowser.h"
+#include "photosource/TBrowserLibrary.h"
+
+#include <QDir>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+// The first thumbnails are shown one by one, so that the first screenful
+// appears at once; after that the window is told in batches.
+constexpr int kOneByOne = 40;
+constexpr int kBatch = 25;
+
+bool Announced(int made, int total)
+{
+    return made <= kOneByOne || made % kBatch == 0 || made == total;
+}
+} // namespace
+
+// One round of thumbnails: the workers take the pending rows in browser
+// order, each the next one not yet taken.
+struct FolderSource::Run
+{
+    Run(const FolderCatalog &catalog, QList<int> pending, int generation)
+        : catalog(catalog)
+        , pending(std::move(pending))
+        , generation(generation)
+    {
+    }
+
+    const FolderCatalog catalog; // a copy of its own, which nothing changes
+    const QList<int> pending;
+    const int generation;
+    std::atomic<int> next{0};
+    std::atomic<int> made{0};
+    std::atomic<bool> cancel{false};
+};
+
+FolderSource::FolderSource(QWidget *tray, quintptr palette, QString catalogsRoot)
+    : m_tray(tray)
+    , m_palette(palette)
+    , m_root(std::move(catalogsRoot))
+{
+    m_pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
+}
+
+FolderSource::~FolderSource()
+{
+    Stop();
+}
+
+void FolderSource::Stop()
+{
+    if (m_run)
+        m_run->cancel = true;
+    m_pool.waitForDone();
+    m_run.reset();
+    ++m_generation;
+}
+
+bool FolderSource::WriteCatalog(const QString &folder)
+{
+    m_catalog = std::make_unique<FolderCatalog>(folder, m_root);
+    if (m_catalog->Update())
+        return true;
+    // A read-only or full cache: this session keeps its catalog elsewhere.
+    if (!m_spareRoot)
+        m_spareRoot = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("vexilo-folders-XXXXXX")));
+    m_catalog = std::make_unique<FolderCatalog>(folder, m_spareRoot->path());
+    return m_spareRoot->isValid() && m_catalog->Update();
+}
+
+bool FolderSource::Open(const QString &folder)
+{
+    Stop();
+    if (!WriteCatalog(folder)) {
+        m_catalog.reset();
+        return false;
+    }
+    gBrowserReady = True;
+    OpenCatalogFileIn(m_catalog->catalogFile(), m_tray, m_palette);
+    if (gBrowserWindow == 0) {
+        gBrowserReady = False;
+        return false;
+    }
+    StartThumbnails();
+    return true;
+}
+
+void FolderSource::Refresh()
+{
+    if (m_catalog)
+        Open(m_catalog->folder());
+}
+
+void FolderSource::DropGonePhoto(const QString &path)
+{
+    ShowMessage(Msg::PhotoGone, {QDir::toNativeSeparators(path)});
+    // The window that reported the photo is still handling that input.
+    QTimer::singleShot(0, this, &FolderSource::Refresh);
+}
+
+void FolderSource::StartThumbnails()
+{
+    const QList<int> pending = m_catalog->Pending();
+    const int total = int(pending.size());
+    m_made = 0;
+    m_missing = total;
+    emit progress(0, total);
+    if (pending.isEmpty())
+        return;
+    m_run = std::make_shared<Run>(*m_catalog, pending, m_generation);
+    for (int worker = 0; worker < m_pool.maxThreadCount(); ++worker)
+        m_pool.start([this, run = m_run, total] {
+            for (int i = run->next++; i < total && !run->cancel; i = run->next++) {
+                run->catalog.MakeThumbnail(run->pending.at(i));
+                const int made = ++run->made;
+                if (Announced(made, total))
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, generation = run->generation, made, total] { ThumbnailsMade(generation, made, total); },
+                        Qt::QueuedConnection);
+            }
+        });
+}
+
+void FolderSource::ThumbnailsMade(int generation, int made, int total)
+{
+    if (generation != m_generation || gBrowserWindow == 0)
+        return;
+    Tb().TbRefreshWindow(gBrowserWindow, TB_REFRESH_THUMBNAILS);
+    // Two workers' reports may arrive out of order.
+    m_made = qMax(m_made, made);
+    emit progress(m_made, total);
+}

@@ -1,0 +1,168 @@
+#include "components/pixlet/PictureDecoder.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFormats.h"
+#include "tests/support/TestPictures.h"
+
+#include <QTest>
+
+using namespace TestPictures;
+using namespace TestFormats;
+
+namespace {
+
+const QSize kUpright(128, 64);
+
+// The quadrants of the upright picture, each checked away from its edges.
+void VerifyQuadrants(const QImage &image)
+{
+    QCOMPARE(image.size(), kUpright);
+    const int w = kUpright.width() / 2, h = kUpright.height() / 2;
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    for (int q = 0; q < 4; ++q) {
+        const QRect cell((q % 2) * w, (q / 2) * h, w, h);
+        QVERIFY2(AreaIs(image, cell.adjusted(6, 6, -6, -6), colours[q], 70), qPrintable(QString::number(q)));
+    }
+}
+
+QImage Stored(int orientation)
+{
+    return StoredFor(Quadrants(kUpright), orientation);
+}
+
+QByteArray Half(const QByteArray &bytes)
+{
+    return bytes.left(bytes.size() / 2);
+}
+
+} // namespace
+
+// Every format a photo comes in, upright and turned, and the files that
+// must be refused without a picture.
+class TestPictureDecoder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_env.reset(new TestEnvironment); }
+    void formatsUpright_data();
+    void formatsUpright();
+    void firstFrameOfAnimation();
+    void scaledIntoBoxTurned_data();
+    void scaledIntoBoxTurned();
+    void refused_data();
+    void refused();
+    void namesOfPictures_data();
+    void namesOfPictures();
+
+private:
+    QScopedPointer<TestEnvironment> m_env;
+};
+
+void TestPictureDecoder::formatsUpright_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("jpeg") << "a.jpg" << Encode(Quadrants(kUpright), "jpeg");
+    QTest::newRow("jpeg turned right") << "b.jpg" << WithExifOrientation(Encode(Stored(6), "jpeg"), 6);
+    QTest::newRow("png") << "a.png" << Encode(Quadrants(kUpright), "png");
+    QTest::newRow("png turned right") << "b.png" << PngWithExif(Stored(6), 6);
+    QTest::newRow("png mirrored") << "c.png" << PngWithExif(Stored(2), 2);
+    QTest::newRow("bmp") << "a.bmp" << Encode(Quadrants(kUpright), "bmp");
+    QTest::newRow("gif") << "a.gif" << Converted({Quadrants(kUpright)}, QStringLiteral("gif"));
+    QTest::newRow("webp") << "a.webp" << Encode(Quadrants(kUpright), "webp", 90);
+    QTest::newRow("webp turned left") << "b.webp" << WebpWithExif(Stored(8), 8);
+    QTest::newRow("tiff") << "a.tif" << Encode(Quadrants(kUpright), "tiff");
+    QTest::newRow("tiff upside down") << "b.tiff" << TiffOriented(Stored(3), 3);
+    QTest::newRow("heic from heif-enc") << "a.heic" << HeifEnc(Quadrants(kUpright), false);
+    QTest::newRow("heic turned right") << "b.HEIC" << HeifOriented(Stored(6), false, 6);
+    QTest::newRow("heic transposed") << "c.heif" << HeifOriented(Stored(5), false, 5);
+    QTest::newRow("avif from heif-enc") << "a.avif" << HeifEnc(Quadrants(kUpright), true);
+    QTest::newRow("avif flipped") << "b.avif" << HeifOriented(Stored(4), true, 4);
+    QTest::newRow("heic read by content") << "photo" << HeifEnc(Quadrants(kUpright), false);
+    QTest::newRow("webp read by content") << "photo.dat" << WebpWithExif(Stored(6), 6);
+}
+
+void TestPictureDecoder::formatsUpright()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!bytes.isEmpty());
+    VerifyQuadrants(PictureDecoder::DecodeFile(WriteFile(m_env->path(name), bytes)));
+}
+
+void TestPictureDecoder::firstFrameOfAnimation()
+{
+    const QByteArray gif = Converted({Solid(kUpright, Qt::red), Solid(kUpright, Qt::blue)}, QStringLiteral("gif"));
+    const QImage image = PictureDecoder::DecodeFile(WriteFile(m_env->path(QStringLiteral("a.gif")), gif));
+    QCOMPARE(image.size(), kUpright);
+    QVERIFY(AreaIs(image, image.rect(), Qt::red));
+}
+
+void TestPictureDecoder::scaledIntoBoxTurned_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("jpeg") << "a.jpg" << WithExifOrientation(Encode(Stored(6), "jpeg"), 6);
+    QTest::newRow("png") << "a.png" << PngWithExif(Stored(6), 6);
+    QTest::newRow("webp") << "a.webp" << WebpWithExif(Stored(6), 6);
+    QTest::newRow("tiff") << "a.tif" << TiffOriented(Stored(6), 6);
+    QTest::newRow("heic") << "a.heic" << HeifOriented(Stored(6), false, 6);
+}
+
+void TestPictureDecoder::scaledIntoBoxTurned()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    const QImage image = PictureDecoder::DecodeFile(WriteFile(m_env->path(name), bytes), QSize(40, 40));
+    QCOMPARE(image.size(), QSize(40, 20));
+    QVERIFY(AreaIs(image, QRect(3, 3, 14, 4), Qt::red, 70));
+    QVERIFY(AreaIs(image, QRect(23, 13, 14, 4), Qt::yellow, 70));
+}
+
+void TestPictureDecoder::refused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    const QImage picture = Quadrants(QSize(400, 300));
+    QTest::newRow("png claiming 30000 square") << "huge.png" << PngClaiming(picture, 30000, 30000);
+    QTest::newRow("heic claiming 30000 square") << "huge.heic" << HeifClaiming(HeifEnc(picture, false), 30000, 30000);
+    QTest::newRow("avif claiming 30000 square") << "huge.avif" << HeifClaiming(HeifEnc(picture, true), 30000, 30000);
+    QTest::newRow("truncated png") << "cut.png" << Half(Encode(picture, "png"));
+    QTest::newRow("truncated gif") << "cut.gif" << Half(Converted({picture}, QStringLiteral("gif")));
+    QTest::newRow("truncated webp") << "cut.webp" << Half(Encode(picture, "webp", 90));
+    QTest::newRow("truncated tiff") << "cut.tif" << Half(Encode(picture, "tiff"));
+    QTest::newRow("truncated heic") << "cut.heic" << Half(HeifEnc(picture, false));
+    QTest::newRow("truncated avif") << "cut.avif" << Half(HeifEnc(picture, true));
+    QTest::newRow("text named heic") << "text.heic" << QByteArray("not a picture at all\n");
+    QTest::newRow("text named webp") << "text.webp" << QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16);
+    QTest::newRow("heic named jpg") << "heic.jpg" << HeifEnc(picture, false);
+}
+
+void TestPictureDecoder::refused()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!bytes.isEmpty());
+    QVERIFY(PictureDecoder::DecodeFile(WriteFile(m_env->path(name), bytes)).isNull());
+    QVERIFY(PictureDecoder::DecodeFile(m_env->path(name), QSize(77, 77)).isNull());
+}
+
+void TestPictureDecoder::namesOfPictures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("picture");
+    for (const char *name :
+         {"a.jpg", "a.JPEG", "a.png", "a.bmp", "a.gif", "a.webp", "a.tif", "a.TIFF", "a.heic", "a.HEIF", "a.avif"})
+        QTest::newRow(name) << QString::fromLatin1(name) << true;
+    for (const char *name : {"a.txt", "a.jpg.part", "heic", "a.", "a.raw"})
+        QTest::newRow(name) << QString::fromLatin1(name) << false;
+}
+
+void TestPictureDecoder::namesOfPictures()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, picture);
+    QCOMPARE(PictureDecoder::IsPictureName(name), picture);
+}
+
+QTEST_MAIN(TestPictureDecoder)
+#include "tst_picturedecoder.moc"

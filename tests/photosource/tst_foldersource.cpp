@@ -1,0 +1,307 @@
+#include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/MessageIds.h"
+#include "core/Startup.h"
+#include "editor/TopForm.h"
+#include "photosource/BrowserState.h"
+#include "photosource/CatalogMaker.h"
+#include "photosource/FolderCatalog.h"
+#include "photosource/FolderSource.h"
+#include "photosource/PhotoBrowser.h"
+#include "photosource/PhotoFolderChoice.h"
+#include "photosource/TBrowserLibrary.h"
+#include "platform/registry/RegEdit.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFormats.h"
+#include "tests/support/TestPictures.h"
+
+#include <QAbstractItemModel>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+
+using namespace TestPictures;
+
+namespace {
+const QString kCatalog = QStringLiteral("2003_07_04-09_15_00-0815");
+const QList<QColor> kColours{Qt::red, Qt::green, Qt::blue, Qt::yellow};
+} // namespace
+
+// A photo folder in the real editor window's browser, when no Picture CD is
+// in a drive: the same library, catalog format, notifications and commands.
+class TestFolderSource : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void folderShownWithoutDisc();
+    void discWinsOverFolder();
+    void doubleClickAndInsertAsForDisc();
+    void thumbnailDraggedOntoFace();
+    void selectingGonePhotoDropsIt();
+    void insertingGonePhotoDropsIt();
+    void openFolderFromTrayMenu();
+    void refreshFromTrayMenu();
+    void folderDroppedOnBrowser();
+    void heicAndAvifReachFaces();
+    void closingStopsWork();
+    void unwritableCacheStillShowsFolder();
+
+private:
+    void load(bool discInDrive = false);
+    QString photoPath(int i) const { return QStringLiteral("%1/Photo %2.jpg").arg(m_folder).arg(i + 1); }
+    // The window the library has open; one it closed may await deletion.
+    QListView *view() const
+    {
+        const QList<QListView *> views = m_form->SlideTray1->findChildren<QListView *>();
+        return views.isEmpty() ? nullptr : views.constLast();
+    }
+    int rows() const
+    {
+        int32_t count = -1;
+        Tb().TbGetItemCount(gBrowserWindow, &count);
+        return count;
+    }
+    void select(int item);
+    void waitForThumbnails();
+
+    QScopedPointer<TestEnvironment> m_env;
+    QScopedPointer<TopForm> m_form;
+    QString m_folder;
+    QString m_disc;
+};
+
+void TestFolderSource::init()
+{
+    m_env.reset(new TestEnvironment);
+    m_folder = m_env->path("photos");
+    for (int i = 0; i < kColours.size(); ++i)
+        WriteFile(photoPath(i), Encode(Solid(QSize(320, 240), kColours.at(i)), "jpeg"));
+    m_disc = m_env->path("drive");
+    WriteFile(m_disc + "/PICTURES/disc.jpg", Encode(Solid(QSize(64, 64), Qt::cyan), "jpeg"));
+    WriteFile(m_disc + "/info.cd", "orderid = 0815\ndate = 2003:07:04 09:15:00\n");
+    QCOMPARE(CatalogMaker::Make(m_disc, m_env->path("catalogs")).name, kCatalog);
+    m_env->writeHive("system.reg",
+                     "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Adobe\\Kodak Picture CD\\Setup]\n\"CatalogPath\"=\""
+                         + m_env->path("catalogs/").toUtf8() + "\"\n");
+    PhotoFolderChoice::Remember(m_folder);
+    MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
+}
+
+void TestFolderSource::cleanup()
+{
+    m_form.reset();
+    MessageSeam::reset();
+    m_env.reset();
+}
+
+void TestFolderSource::load(bool discInDrive)
+{
+    qputenv("VEXILO_CDROM_ROOTS", discInDrive ? m_disc.toUtf8() : QByteArray());
+    Startup::Run();
+    m_form.reset(new TopForm);
+    m_form->Form_Load();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.data()));
+}
+
+void TestFolderSource::select(int item)
+{
+    QVERIFY(view());
+    const QModelIndex index = view()->model()->index(item, 0);
+    view()->scrollTo(index);
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, view()->visualRect(index).center());
+}
+
+void TestFolderSource::waitForThumbnails()
+{
+    // The label names the folder alone once every thumbnail is made.
+    QTRY_COMPARE(m_form->Label4->toolTip(), QDir::toNativeSeparators(m_folder));
+}
+
+void TestFolderSource::folderShownWithoutDisc()
+{
+    load();
+    QCOMPARE(gBrowserReady, True);
+    QVERIFY(gBrowserWindow != 0);
+    QCOMPARE(gCatalogFile, FolderCatalog(m_folder).catalogFile());
+    QVERIFY(gCatalogFile.startsWith(m_env->home() + "/.cache/vexilo/folders/"));
+    QCOMPARE(rows(), kColours.size());
+    QCOMPARE(GetItemPath(gBrowserWindow, 2), photoPath(2));
+    waitForThumbnails();
+    // Long paths lose their middle, never the folder's own name.
+    QVERIFY(m_form->Label4->text().startsWith(QStringLiteral("Your Photos: ")));
+    QVERIFY(m_form->Label4->text().endsWith(QStringLiteral("/photos")));
+    // Drawn from the thumbnails made on the worker.
+    const QImage shown = view()->grab().toImage();
+    const QRect first = view()->visualRect(view()->model()->index(0, 0));
+    QVERIFY(Near(QColor(shown.pixel(first.center() * shown.devicePixelRatio())), Qt::red, 60));
+}
+
+void TestFolderSource::discWinsOverFolder()
+{
+    load(true);
+    QCOMPARE(m_form->CatalogLabel->text(), kCatalog);
+    QCOMPARE(gCatalogFile, m_env->path("catalogs/") + kCatalog + "/" + kCatalog + ".sac");
+    QCOMPARE(rows(), 1);
+    QCOMPARE(m_form->Label4->toolTip(), QStringLiteral("Picture CD 07/04/2003, #0815"));
+    QVERIFY(m_form->Label4->text().startsWith(QStringLiteral("Your Photos: ")));
+}
+
+void TestFolderSource::doubleClickAndInsertAsForDisc()
+{
+    load();
+    select(1);
+    QCOMPARE(MyNotifyProc(gBrowserWindow, TB_NOTIFY_DOUBLECLICK, 0), True);
+    QCOMPARE(gFaceSource[0], photoPath(1));
+    QCOMPARE(gCurrentFace, qint16(1));
+    select(3);
+    m_form->Insert_Click();
+    QCOMPARE(gFaceSource[1], photoPath(3));
+    QCOMPARE(gFaceChanged[1], True);
+    QCOMPARE(gCurrentFace, qint16(2));
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+void TestFolderSource::thumbnailDraggedOntoFace()
+{
+    load();
+    const QModelIndex index = view()->model()->index(2, 0);
+    QScopedPointer<QMimeData> data(view()->model()->mimeData({index}));
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, data.data(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form->Image1[4], &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, data.data(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form->Image1[4], &drop);
+    QCOMPARE(gFaceSource[4], photoPath(2));
+}
+
+void TestFolderSource::selectingGonePhotoDropsIt()
+{
+    load();
+    int dialogs = 0;
+    MessageSeam::setDialogHandler([&](QDialog &dialog) {
+        ++dialogs;
+        dialog.reject();
+    });
+    QVERIFY(QFile::remove(photoPath(2)));
+    select(2);
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::PhotoGone});
+    QVERIFY(MessageSeam::shownTexts().constLast().contains(photoPath(2)));
+    QCOMPARE(dialogs, 0);
+    QTRY_COMPARE(rows(), kColours.size() - 1);
+    QCOMPARE(GetItemPath(gBrowserWindow, 2), photoPath(3));
+}
+
+void TestFolderSource::insertingGonePhotoDropsIt()
+{
+    load();
+    select(0);
+    QVERIFY(QFile::remove(photoPath(0)));
+    m_form->Insert_Click();
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::PhotoGone});
+    QVERIFY(gFaceSource[0].isEmpty());
+    QCOMPARE(gCurrentFace, qint16(0));
+    QTRY_COMPARE(rows(), kColours.size() - 1);
+}
+
+void TestFolderSource::openFolderFromTrayMenu()
+{
+    const QString other = m_env->path("other");
+    WriteFile(other + "/x.png", Encode(Solid(QSize(50, 50), Qt::white), "png"));
+    load();
+    MessageSeam::setDialogHandler([&](QDialog &dialog) {
+        auto *chooser = qobject_cast<QFileDialog *>(&dialog);
+        QVERIFY(chooser);
+        QCOMPARE(chooser->fileMode(), QFileDialog::Directory);
+        chooser->selectFile(other);
+        dialog.accept();
+    });
+    m_form->SlideTray1_ContextMenu(QPoint(10, 10));
+    QVERIFY(m_form->TrayMenu->isVisible());
+    QCOMPARE(m_form->OpenFolder->text(), QStringLiteral("&Open Photo Folder\u2026"));
+    m_form->OpenFolder->trigger();
+    QCOMPARE(rows(), 1);
+    QCOMPARE(GetItemPath(gBrowserWindow, 0), other + "/x.png");
+    QCOMPARE(PhotoFolderChoice::Recent().value(0), other);
+    QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"),
+                               QStringLiteral("PhotoFolder")),
+             other);
+    m_form->TrayMenu->hide();
+}
+
+void TestFolderSource::refreshFromTrayMenu()
+{
+    load();
+    WriteFile(m_folder + "/Photo 0.jpg", Encode(Solid(QSize(50, 50), Qt::white), "jpeg"));
+    QCOMPARE(rows(), kColours.size());
+    m_form->SlideTray1_ContextMenu(QPoint(10, 10));
+    QVERIFY(m_form->RefreshFolder->isEnabled());
+    m_form->RefreshFolder->trigger();
+    m_form->TrayMenu->hide();
+    QCOMPARE(rows(), kColours.size() + 1);
+    QCOMPARE(GetItemPath(gBrowserWindow, 0), m_folder + "/Photo 0.jpg");
+}
+
+void TestFolderSource::folderDroppedOnBrowser()
+{
+    const QString other = m_env->path("dropped");
+    WriteFile(other + "/y.jpg", Encode(Solid(QSize(50, 50), Qt::white), "jpeg"));
+    load();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(other)});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form->SlideTray1, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form->SlideTray1, &drop);
+    QCOMPARE(rows(), 1);
+    QCOMPARE(GetItemPath(gBrowserWindow, 0), other + "/y.jpg");
+}
+
+void TestFolderSource::heicAndAvifReachFaces()
+{
+    WriteFile(m_folder + "/z1.heic", TestFormats::HeifEnc(Solid(QSize(128, 64), Qt::magenta), false));
+    WriteFile(m_folder + "/z2.avif", TestFormats::HeifEnc(Solid(QSize(128, 64), Qt::magenta), true));
+    load();
+    for (int item : {4, 5}) {
+        select(item);
+        m_form->Insert_Click();
+    }
+    QCOMPARE(gFaceSource[0], m_folder + "/z1.heic");
+    QCOMPARE(gFaceSource[1], m_folder + "/z2.avif");
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+    const QImage face = m_form->Image1[0]->pixmap().toImage();
+    QVERIFY(Near(face.pixelColor(face.width() / 2, face.height() / 2), Qt::magenta, 60));
+}
+
+void TestFolderSource::closingStopsWork()
+{
+    for (int i = 0; i < 60; ++i)
+        WriteFile(QStringLiteral("%1/many/%2.jpg").arg(m_folder).arg(i),
+                  Encode(Solid(QSize(1200, 900), kColours.at(i % 4)), "jpeg"));
+    load();
+    m_form->close();
+    m_form.reset();
+    QCOMPARE(gBrowserWindow, 0);
+}
+
+void TestFolderSource::unwritableCacheStillShowsFolder()
+{
+    // The catalogs' place is taken by a file: nothing can be written below it.
+    WriteFile(m_env->home() + "/.cache/vexilo/folders", "x");
+    load();
+    QCOMPARE(rows(), kColours.size());
+    QVERIFY(gCatalogFile.startsWith(QDir::tempPath() + "/vexilo-folders-"));
+    waitForThumbnails();
+    select(0);
+    m_form->Insert_Click();
+    QCOMPARE(gFaceSource[0], photoPath(0));
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+QTEST_MAIN(TestFolderSource)
+#include "tst_foldersource.moc"

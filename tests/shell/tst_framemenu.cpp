@@ -1,0 +1,127 @@
+#include "core/MessageBox.h"
+#include "editor/AboutBox.h"
+#include "editor/TopForm.h"
+#include "photosource/BrowserState.h"
+#include "photosource/PhotoBrowser.h"
+#include "photosource/PhotoFolderChoice.h"
+#include "shell/FrameMenu.h"
+#include "shell/MDIForm1.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
+
+#include <QFileDialog>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace TestPictures;
+
+// The frame's menu bar, driven through its real menus and keys.
+class TestFrameMenu : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void menusInDesktopOrder();
+    void openPhotoFolderWithCtrlO();
+    void openRecentListsLastFive();
+    void aboutVexiloOpensAboutBox();
+    void quitWithCtrlQClosesFrame();
+
+private:
+    FrameMenu *menu() const { return m_frame->findChild<FrameMenu *>(); }
+    QString folder(int i) const { return m_env->path(QStringLiteral("folder%1").arg(i)); }
+
+    QScopedPointer<TestEnvironment> m_env;
+    QScopedPointer<MDIForm1> m_frame;
+};
+
+void TestFrameMenu::init()
+{
+    m_env.reset(new TestEnvironment);
+    for (int i = 0; i < 7; ++i)
+        WriteFile(folder(i) + QStringLiteral("/p%1.jpg").arg(i), Encode(Solid(QSize(40, 40), Qt::red), "jpeg"));
+    m_frame.reset(new MDIForm1);
+    QVERIFY(m_frame->MDIForm_Load());
+    m_frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_frame.data()));
+    m_frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_frame.data()));
+}
+
+void TestFrameMenu::cleanup()
+{
+    m_frame.reset();
+    MessageSeam::reset();
+    m_env.reset();
+}
+
+void TestFrameMenu::menusInDesktopOrder()
+{
+    QVERIFY(menu());
+    QCOMPARE(m_frame->menuBar(), menu());
+    QStringList titles;
+    for (QAction *action : menu()->actions())
+        titles << action->text();
+    QCOMPARE(titles, (QStringList{"&File", "&Help"}));
+    QStringList file;
+    for (QAction *action : menu()->FileMenu->actions())
+        file << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(file, (QStringList{"&Open Photo Folder\u2026", "Open &Recent", "-", "&Quit"}));
+    QCOMPARE(menu()->OpenFolder->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(menu()->Quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QCOMPARE(menu()->HelpMenu->actions().constLast()->text(), QStringLiteral("&About Vexilo"));
+}
+
+void TestFrameMenu::openPhotoFolderWithCtrlO()
+{
+    int chooserShown = 0;
+    MessageSeam::setDialogHandler([&](QDialog &dialog) {
+        auto *chooser = qobject_cast<QFileDialog *>(&dialog);
+        QVERIFY(chooser);
+        ++chooserShown;
+        chooser->selectFile(folder(3));
+        dialog.accept();
+    });
+    QTest::keyClick(m_frame.data(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(chooserShown, 1);
+    QCOMPARE(GetItemPath(gBrowserWindow, 0), folder(3) + "/p3.jpg");
+    QCOMPARE(PhotoFolderChoice::Recent().value(0), folder(3));
+}
+
+void TestFrameMenu::openRecentListsLastFive()
+{
+    for (int i = 0; i < 7; ++i)
+        m_frame->editor()->OpenPhotoFolder(folder(i));
+    emit menu()->FileMenu->aboutToShow();
+    QStringList recent;
+    for (QAction *action : menu()->RecentMenu->actions())
+        recent << action->text();
+    QCOMPARE(recent, (QStringList{"&1 " + folder(6), "&2 " + folder(5), "&3 " + folder(4), "&4 " + folder(3),
+                                  "&5 " + folder(2)}));
+    menu()->RecentMenu->actions().at(3)->trigger();
+    QCOMPARE(GetItemPath(gBrowserWindow, 0), folder(3) + "/p3.jpg");
+    QCOMPARE(PhotoFolderChoice::Recent().value(0), folder(3));
+}
+
+void TestFrameMenu::aboutVexiloOpensAboutBox()
+{
+    int aboutShown = 0;
+    MessageSeam::setDialogHandler([&](QDialog &dialog) {
+        aboutShown += qobject_cast<AboutBox *>(&dialog) != nullptr;
+        dialog.reject();
+    });
+    menu()->AboutVexilo->trigger();
+    QCOMPARE(aboutShown, 1);
+}
+
+void TestFrameMenu::quitWithCtrlQClosesFrame()
+{
+    QTest::keyClick(m_frame.data(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!m_frame->isVisible());
+    QCOMPARE(gBrowserWindow, 0);
+}
+
+QTEST_MAIN(TestFrameMenu)
+#include "tst_framemenu.moc"

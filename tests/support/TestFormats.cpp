@@ -1,0 +1,190 @@
+#include "tests/support/TestFormats.h"
+
+#include "components/pixlet/ExifBlock.h"
+#include "tests/support/TestPictures.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include <libheif/heif.h>
+
+namespace {
+
+void Put32(QByteArray &out, quint32 v, bool bigEndian)
+{
+    for (int i = 0; i < 4; ++i)
+        out += char(v >> (bigEndian ? 24 - 8 * i : 8 * i));
+}
+
+QByteArray Chunk(const QByteArray &type, const QByteArray &data)
+{
+    QByteArray chunk;
+    Put32(chunk, quint32(data.size()), true);
+    chunk += type + data;
+    // The CRC covers type and data; readers that check it need it right.
+    quint32 crc = 0xFFFFFFFFu;
+    for (char c : type + data) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    Put32(chunk, crc ^ 0xFFFFFFFFu, true);
+    return chunk;
+}
+
+QByteArray RiffChunk(const QByteArray &fourcc, const QByteArray &data)
+{
+    QByteArray chunk = fourcc;
+    Put32(chunk, quint32(data.size()), false);
+    chunk += data;
+    if (data.size() & 1)
+        chunk += '\0';
+    return chunk;
+}
+
+heif_error WriteToArray(heif_context *, const void *data, size_t size, void *userdata)
+{
+    static_cast<QByteArray *>(userdata)->append(static_cast<const char *>(data), qsizetype(size));
+    return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+}
+
+// The inverse of the orientation's transformation.
+QImageIOHandler::Transformations Undo(int orientation)
+{
+    static const int kInverse[] = {0, 1, 2, 3, 4, 5, 8, 7, 6};
+    ExifBlock block;
+    block.orientation = kInverse[orientation];
+    return block.transformation();
+}
+
+} // namespace
+
+namespace TestFormats {
+
+QImage StoredFor(const QImage &upright, int orientation)
+{
+    return Transformed(upright, Undo(orientation));
+}
+
+QByteArray HeifEnc(const QImage &image, bool avif)
+{
+    QTemporaryDir dir;
+    const QString jpeg = dir.filePath(QStringLiteral("in.jpg"));
+    const QString out = dir.filePath(avif ? QStringLiteral("out.avif") : QStringLiteral("out.heic"));
+    if (!image.save(jpeg, "jpeg", 95))
+        return {};
+    // heif-enc's AV1 encoder takes its input only from JPEG.
+    if (QProcess::execute(QStringLiteral("heif-enc"),
+                          {QStringLiteral("-q"), QStringLiteral("90"), QStringLiteral("-o"), out, jpeg})
+        != 0)
+        return {};
+    QFile file(out);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray HeifOriented(const QImage &image, bool avif, int orientation)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    heif_context *context = heif_context_alloc();
+    heif_encoder *encoder = nullptr;
+    heif_context_get_encoder_for_format(context, avif ? heif_compression_AV1 : heif_compression_HEVC, &encoder);
+    heif_encoder_set_lossy_quality(encoder, 90);
+    heif_image *picture = nullptr;
+    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
+    heif_image_add_plane(picture, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
+    int stride = 0;
+    uint8_t *plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
+    for (int y = 0; y < rgb.height(); ++y)
+        memcpy(plane + y * stride, rgb.constScanLine(y), size_t(rgb.width()) * 3);
+    heif_encoding_options *options = heif_encoding_options_alloc();
+    options->image_orientation = heif_orientation(orientation);
+    heif_context_encode_image(context, picture, encoder, options, nullptr);
+    heif_encoding_options_free(options);
+    QByteArray bytes;
+    heif_writer writer{1, WriteToArray};
+    heif_context_write(context, &writer, &bytes);
+    heif_image_release(picture);
+    heif_encoder_release(encoder);
+    heif_context_free(context);
+    return bytes;
+}
+
+QByteArray PngWithExif(const QImage &image, int orientation)
+{
+    const QByteArray png = TestPictures::Encode(image, "png");
+    // Signature (8) and IHDR (25) first, then the eXIf chunk.
+    return png.left(33) + Chunk("eXIf", TestPictures::ExifTiff(orientation)) + png.mid(33);
+}
+
+QByteArray WebpWithExif(const QImage &image, int orientation)
+{
+    const QByteArray simple = TestPictures::Encode(image, "webp", 90);
+    const QByteArray imageChunk = simple.mid(12); // the VP8 or VP8L chunk of a simple file
+    QByteArray header;
+    header += char(0x08); // EXIF present
+    header += QByteArray(3, '\0');
+    for (int edge : {image.width() - 1, image.height() - 1})
+        for (int i = 0; i < 3; ++i)
+            header += char(edge >> (8 * i));
+    const QByteArray body =
+        "WEBP" + RiffChunk("VP8X", header) + imageChunk + RiffChunk("EXIF", TestPictures::ExifTiff(orientation));
+    QByteArray riff("RIFF");
+    Put32(riff, quint32(body.size()), false);
+    return riff + body;
+}
+
+QByteArray PngClaiming(const QImage &image, int width, int height)
+{
+    const QByteArray png = TestPictures::Encode(image, "png");
+    QByteArray header;
+    Put32(header, quint32(width), true);
+    Put32(header, quint32(height), true);
+    header += png.mid(24, 5); // depth, colour type, compression, filter, interlace
+    return png.left(8) + Chunk("IHDR", header) + png.mid(33);
+}
+
+QByteArray HeifClaiming(QByteArray heif, int width, int height)
+{
+    const qsizetype at = heif.indexOf("ispe");
+    if (at < 0)
+        return {};
+    QByteArray size;
+    Put32(size, quint32(width), true);
+    Put32(size, quint32(height), true);
+    return heif.replace(at + 8, 8, size);
+}
+
+QByteArray Converted(const QList<QImage> &frames, const QString &suffix)
+{
+    QTemporaryDir dir;
+    QStringList arguments;
+    for (int i = 0; i < frames.size(); ++i) {
+        arguments << dir.filePath(QStringLiteral("%1.png").arg(i));
+        if (!frames.at(i).save(arguments.last(), "png"))
+            return {};
+    }
+    const QString out = dir.filePath(QStringLiteral("out.") + suffix);
+    if (QProcess::execute(QStringLiteral("convert"), arguments << out) != 0)
+        return {};
+    QFile file(out);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray TiffOriented(const QImage &image, int orientation)
+{
+    ExifBlock block;
+    block.orientation = orientation;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "tiff");
+    writer.setTransformation(block.transformation());
+    writer.write(image);
+    return bytes;
+}
+
+} // namespace TestFormats
