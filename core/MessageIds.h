@@ -128,5 +128,6 @@ enum : int {
     QuitProgram = 128,
     HelpMenu = 129,
     AboutVexilo = 130,
+    VexiloHelp = 131,
 };
 } // namespace Msg

@@ -171,6 +171,7 @@ const QHash<int, const char *> &table()
         {128, "&Quit"},
         {129, "&Help"},
         {130, "&About Vexilo"},
+        {131, "Vexilo &Help"},
     };
     return strings;
 }

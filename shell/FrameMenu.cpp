@@ -25,9 +25,10 @@ FrameMenu::FrameMenu(QMainWindow *frame, TopForm *editor)
     Quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     Quit->setMenuRole(QAction::QuitRole);
 
-    // "Vexilo Help" (F1) comes first in this menu, above About, once the
-    // program ships its help page.
     HelpMenu = addMenu(LoadResString(Msg::HelpMenu));
+    VexiloHelp = HelpMenu->addAction(LoadResString(Msg::VexiloHelp));
+    connect(VexiloHelp, &QAction::triggered, this, &FrameMenu::VexiloHelp_Click);
+    VexiloHelp->setShortcut(QKeySequence::HelpContents);
     AboutVexilo = HelpMenu->addAction(LoadResString(Msg::AboutVexilo));
     connect(AboutVexilo, &QAction::triggered, this, &FrameMenu::AboutVexilo_Click);
     AboutVexilo->setMenuRole(QAction::AboutRole);
@@ -60,6 +61,12 @@ void FrameMenu::Recent_Click(int Index)
 void FrameMenu::Quit_Click()
 {
     m_frame->close();
+}
+
+// The help page opens as the editor's support link opens it.
+void FrameMenu::VexiloHelp_Click()
+{
+    m_editor->Link_MouseDown();
 }
 
 void FrameMenu::AboutVexilo_Click()

@@ -8,7 +8,7 @@ class QMenu;
 class TopForm;
 
 // The frame's menu bar: File (Open Photo Folder..., Open Recent, Quit) and
-// Help (About Vexilo); each item runs what the editor does for it.
+// Help (Vexilo Help, About Vexilo); each item runs what the editor does for it.
 class FrameMenu : public QMenuBar
 {
     Q_OBJECT
@@ -18,6 +18,7 @@ public:
     void OpenFolder_Click();
     void Recent_Click(int Index);
     void Quit_Click();
+    void VexiloHelp_Click();
     void AboutVexilo_Click();
 
     QMenu *FileMenu = nullptr;
@@ -25,6 +26,7 @@ public:
     QMenu *RecentMenu = nullptr;
     QAction *Quit = nullptr;
     QMenu *HelpMenu = nullptr;
+    QAction *VexiloHelp = nullptr;
     QAction *AboutVexilo = nullptr;
 
 private:

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 
 using namespace TestPictures;
 
@@ -26,6 +27,7 @@ private slots:
     void menusInDesktopOrder();
     void openPhotoFolderWithCtrlO();
     void openRecentListsLastFive();
+    void f1OpensTheHelpPage();
     void aboutVexiloOpensAboutBox();
     void quitWithCtrlQClosesFrame();
 
@@ -71,7 +73,11 @@ void TestFrameMenu::menusInDesktopOrder()
     QCOMPARE(file, (QStringList{"&Open Photo Folder\u2026", "Open &Recent", "-", "&Quit"}));
     QCOMPARE(menu()->OpenFolder->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(menu()->Quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    QCOMPARE(menu()->HelpMenu->actions().constLast()->text(), QStringLiteral("&About Vexilo"));
+    QStringList help;
+    for (QAction *action : menu()->HelpMenu->actions())
+        help << action->text();
+    QCOMPARE(help, (QStringList{"Vexilo &Help", "&About Vexilo"}));
+    QCOMPARE(menu()->VexiloHelp->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
 void TestFrameMenu::openPhotoFolderWithCtrlO()
@@ -103,6 +109,22 @@ void TestFrameMenu::openRecentListsLastFive()
     menu()->RecentMenu->actions().at(3)->trigger();
     QCOMPARE(GetItemPath(gBrowserWindow, 0), folder(3) + "/p3.jpg");
     QCOMPARE(PhotoFolderChoice::Recent().value(0), folder(3));
+}
+
+// F1 starts the browser on the help page that ships with the program.
+void TestFrameMenu::f1OpensTheHelpPage()
+{
+    const QString bin = m_env->path(QStringLiteral("bin"));
+    const QString opened = m_env->path(QStringLiteral("opened"));
+    const QString browser =
+        WriteFile(bin + QStringLiteral("/recordingbrowser"), "#!/bin/sh\necho \"$*\" > '" + opened.toUtf8() + "'\n");
+    QFile::setPermissions(browser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("BROWSER", QFile::encodeName(browser));
+    QTest::keyClick(m_frame.data(), Qt::Key_F1);
+    qunsetenv("BROWSER");
+    const QString help = TestEnvironment::appDir() + QStringLiteral("/Help/vexilo-help.html");
+    QVERIFY(QFile::exists(help));
+    QTRY_COMPARE(QString::fromUtf8(ReadFile(opened)).trimmed(), QUrl::fromLocalFile(help).toString(QUrl::FullyEncoded));
 }
 
 void TestFrameMenu::aboutVexiloOpensAboutBox()
