@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sending a 5 MB attachment to a loopback SMTP server (aiosmtpd): our SMTP
 # control beside curl sending the same composed message, median wall time
-# and peak memory over runs; then the same over STARTTLS (a throwaway
-# authority made here) beside curl --ssl-reqd.
+# and peak memory over runs; then the same over STARTTLS with a sign-in (a
+# throwaway authority made here) beside curl --ssl-reqd.
 set -euo pipefail
 build=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +20,7 @@ mkdir -p "$tmp/inbox" "$tmp/tls-inbox"
 /usr/bin/python3 "$root/tests/support/smtp_sink.py" serve "$tmp/inbox" < "$tmp/keep" &
 sink=$!
 /usr/bin/python3 "$root/tests/support/smtp_sink.py" serve "$tmp/tls-inbox" \
-  --starttls "$tmp/server.pem" "$tmp/server.key" < "$tmp/keep" &
+  --starttls "$tmp/server.pem" "$tmp/server.key" --auth bench bench < "$tmp/keep" &
 tls_sink=$!
 exec 3> "$tmp/keep"
 trap 'exec 3>&-; wait $sink $tls_sink 2>/dev/null; rm -rf "$tmp"' EXIT
@@ -49,6 +49,6 @@ measure "curl smtp://" curl -s --url "smtp://127.0.0.1:$port" --mail-from me@exa
   --mail-rcpt friend@example.org --upload-file "$message"
 measure "vexilo SMTP control, STARTTLS" "$build/bench-tools/mail-send" "smtp://localhost:$tls_port" \
   "$tmp/Cube.exe" "$tmp/ca.pem"
-measure "curl --ssl-reqd" curl -s --ssl-reqd --cacert "$tmp/ca.pem" --url "smtp://localhost:$tls_port" \
+measure "curl --ssl-reqd" curl -s --ssl-reqd --cacert "$tmp/ca.pem" --user bench:bench --url "smtp://localhost:$tls_port" \
   --mail-from me@example.org --mail-rcpt friend@example.org --upload-file "$message"
 echo "attachment 5 MB; targets: within 1.0x of curl, memory under 15 MB (3x the attachment)"

@@ -6,7 +6,8 @@
 
 // mail-send SERVER ATTACHMENT [CAFILE]: sends one cube message with ATTACHMENT
 // as its package through connect, send and disconnect, trusting CAFILE's
-// authority too; exit 0 once disconnected.
+// authority too, and signing in as "bench" with the password "bench" when
+// the server asks; exit 0 once disconnected.
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -37,10 +38,12 @@ int main(int argc, char *argv[])
             app.quit();
         }
     });
-    QObject::connect(&mail, &MMail::AsyncError, &app, [&](qint16 code, const QString &) {
-        std::fprintf(stderr, "error %d\n", code);
+    QObject::connect(&mail, &MMail::AsyncError, &app, [&](qint16 code, const QString &text) {
+        std::fprintf(stderr, "error %d: %s\n", code, qPrintable(text));
         app.quit();
     });
+    QObject::connect(&mail, &MMail::SignInNeeded, &app,
+                     [&] { mail.signIn(QStringLiteral("bench"), QStringLiteral("bench")); });
     mail.setAction(MMail::Connect);
     app.exec();
     return exitCode;
