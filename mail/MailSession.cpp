@@ -238,6 +238,8 @@ int MailSession::MailErrorMessage(int errorNumber)
         return Msg::InsecureSignIn;
     case MMail::AddressNotAscii:
         return Msg::AddressNotAscii;
+    case MMail::AddressTooLong:
+        return Msg::AddressTooLong;
     default:
         return Msg::CommunicationError;
     }
@@ -252,7 +254,7 @@ void MailSession::ShowMailError(int errorNumber)
 void MailSession::ShowMailError(int errorNumber, const QString &server, const QString &reason)
 {
     const int message = MailErrorMessage(errorNumber);
-    if (message == Msg::AddressNotAscii)
+    if (message == Msg::AddressNotAscii || message == Msg::AddressTooLong)
         ShowMessage(message, {reason});
     else if (message)
         ShowMessage(message, {server, reason});

@@ -172,6 +172,7 @@ const QHash<int, const char *> &table()
         {129, "&Help"},
         {130, "&About Vexilo"},
         {131, "Vexilo &Help"},
+        {132, "The address %1 is longer than mail servers accept.  Nothing was sent."},
     };
     return strings;
 }

@@ -17,6 +17,10 @@ QStringList EnvelopeAddresses(const QString &list);
 // SMTP command and a header as it is, a header value that needs no encoding.
 bool IsPlainAscii(const QString &text);
 
+// The longest address a mail server takes in a command (a path of 256
+// octets with its angle brackets).
+constexpr qsizetype MaxAddressOctets = 254;
+
 // The whole header line with its CR LF: display names that are not plain
 // ASCII become RFC 2047 encoded words, and a long list is folded between
 // its entries.

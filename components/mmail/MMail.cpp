@@ -183,8 +183,8 @@ bool MMail::setTo(const QString &value)
 bool MMail::setBoundary(const QString &value)
 {
     // Anchored to the very end: "$" alone would also match before a final line feed.
-    static const QRegularExpression valid(QRegularExpression::anchoredPattern(
-        QStringLiteral("[0-9A-Za-z'()+_,./:=? -]{0,69}[0-9A-Za-z'()+_,./:=?-]")));
+    static const QRegularExpression valid(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9A-Za-z'()+_,./:=? -]{0,69}[0-9A-Za-z'()+_,./:=?-]")));
     if (!valid.match(value).hasMatch())
         return false;
     m_message.boundary = value;
@@ -364,8 +364,8 @@ bool MMail::checkAddresses()
     QStringList addresses = EnvelopeAddresses(m_message.to);
     addresses << EnvelopeAddress(m_sender) << EnvelopeAddress(m_message.from);
     for (const QString &address : addresses)
-        if (!IsPlainAscii(address)) {
-            fail(AddressNotAscii, address);
+        if (!IsPlainAscii(address) || address.size() > MaxAddressOctets) {
+            fail(IsPlainAscii(address) ? AddressTooLong : AddressNotAscii, address);
             return false;
         }
     return true;

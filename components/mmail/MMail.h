@@ -65,6 +65,7 @@ public:
         WebSignInRequired = 20106, // 534: the provider wants a sign-in on its web site first
         InsecureSignIn = 20107, // a password asked for over plain text to another machine
         AddressNotAscii = 20108, // an address mail servers cannot take
+        AddressTooLong = 20109, // an address longer than mail servers take
     };
 
     explicit MMail(QObject *parent = nullptr);

@@ -49,6 +49,8 @@ std::optional<QByteArray> toPath(const QByteArray &url)
     path.reserve(url.size() - kScheme.size());
     for (qsizetype i = kScheme.size(); i < url.size(); ++i) {
         const char c = url.at(i);
+        if (c == '\0')
+            return std::nullopt; // no path holds a NUL, whether written as it is or as %00
         if (c != '%') {
             path += c;
             continue;

@@ -1,3 +1,4 @@
+#include "components/mmail/AddressHeader.h"
 #include "components/mmail/MMail.h"
 #include "mail/BasicRandom.h"
 #include "mail/MailComposer.h"
@@ -115,6 +116,7 @@ private slots:
     void signInFaults_data();
     void signInFaults();
     void noPasswordOverPlainTextToAnotherMachine();
+    void overlongAddressStopsBeforeConnecting();
     void nonAsciiAddressStopsBeforeConnecting();
     void lineBreaksInTheUserNameAreRefused();
     void everyLineStaysUnder998Octets();
@@ -649,6 +651,21 @@ void TestMMail::noPasswordOverPlainTextToAnotherMachine()
     QCOMPARE(t.error, int(MMail::InsecureSignIn));
     QVERIFY(t.reasons.isEmpty());
     QVERIFY(peer.commands().filter(QStringLiteral("AUTH")).isEmpty());
+}
+
+void TestMMail::overlongAddressStopsBeforeConnecting()
+{
+    ScriptedPeer peer(ScriptedPeer::NoFault);
+    MMail mail;
+    const QString longest = QString(242, QLatin1Char('a')) + QStringLiteral("@example.com");
+    const QString overlong = QLatin1Char('b') + longest;
+    QCOMPARE(longest.size(), MaxAddressOctets);
+    QVERIFY(compose(mail, peer.server(), longest + QStringLiteral(", ") + overlong));
+    Transfer t;
+    t.run(mail);
+    QCOMPARE(t.error, int(MMail::AddressTooLong));
+    QCOMPARE(mail.lastErrorText(), overlong);
+    QVERIFY(peer.commands().isEmpty());
 }
 
 void TestMMail::nonAsciiAddressStopsBeforeConnecting()
