@@ -18,7 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     message.to = line(field(2));
     message.subject = line(field(3));
     // Nor does it write a message to an address no mail server takes.
-    for (const QString &address : EnvelopeAddresses(message.to) << EnvelopeAddress(message.from))
+    QStringList addresses = EnvelopeAddresses(message.to);
+    addresses << EnvelopeAddress(message.from);
+    for (const QString &address : addresses)
         if (!IsPlainAscii(address) || address.size() > MaxAddressOctets)
             return 0;
     message.boundary = QStringLiteral("70554751157_boundary");
