@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 return 0;
             if (status == SmtpReplyReader::Status::Incomplete)
                 break;
-            FUZZ_CHECK(reader.code() >= 100 && reader.code() <= 999);
+            FUZZ_CHECK(reader.code() >= 200 && reader.code() <= 599);
             FUZZ_CHECK(!reader.lines().isEmpty() && reader.lines().size() <= SmtpReplyReader::MaxLines);
         }
     }

@@ -32,7 +32,8 @@ SmtpReplyReader::Status SmtpReplyReader::next()
         m_buffer.remove(0, end + 1);
         if (line.endsWith('\r'))
             line.chop(1);
-        if (line.size() < 3 || !isDigit(line[0]) || !isDigit(line[1]) || !isDigit(line[2]))
+        // Reply codes begin with 2 to 5; anything else is not a reply.
+        if (line.size() < 3 || line[0] < '2' || line[0] > '5' || !isDigit(line[1]) || !isDigit(line[2]))
             return Status::Malformed;
         const char separator = line.size() > 3 ? line.at(3) : ' ';
         if (separator != ' ' && separator != '-')

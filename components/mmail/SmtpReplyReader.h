@@ -5,7 +5,7 @@
 
 // Gathers SMTP replies from the bytes a server sends, however they are split:
 // a reply is one or more lines "250-text" closed by a line "250 text" (or
-// "250"). Lines longer than MaxLineLength or replies of more than MaxLines
+// "250"), its code 200 to 599. Lines longer than MaxLineLength or replies of more than MaxLines
 // lines are refused, so that a hostile peer cannot make us hoard memory.
 class SmtpReplyReader
 {
