@@ -1,7 +1,6 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
-#include "core/Startup.h"
 #include "editor/TopForm.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogMaker.h"
@@ -11,6 +10,7 @@
 #include "photosource/PhotoFolderChoice.h"
 #include "photosource/TBrowserLibrary.h"
 #include "platform/registry/RegEdit.h"
+#include "tests/support/EditorLoading.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFormats.h"
 #include "tests/support/TestPictures.h"
@@ -101,12 +101,7 @@ void TestFolderSource::cleanup()
 
 void TestFolderSource::load(bool discInDrive)
 {
-    qputenv("VEXILO_CDROM_ROOTS", discInDrive ? m_disc.toUtf8() : QByteArray());
-    Startup::Run();
-    m_form.reset(new TopForm);
-    m_form->Form_Load();
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.data()));
+    QVERIFY(LoadEditor(m_form, discInDrive ? m_disc : QString()));
 }
 
 void TestFolderSource::select(int item)

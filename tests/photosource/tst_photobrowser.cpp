@@ -1,7 +1,6 @@
 #include "components/tbrowser/TBrowser.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
-#include "core/Startup.h"
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
 #include "photosource/BrowserState.h"
@@ -9,6 +8,7 @@
 #include "photosource/InsertCD.h"
 #include "photosource/PhotoBrowser.h"
 #include "photosource/TBrowserLibrary.h"
+#include "tests/support/EditorLoading.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -92,12 +92,7 @@ QString TestPhotoBrowser::photoPath(int i) const
 
 void TestPhotoBrowser::load(bool discInDrive)
 {
-    qputenv("VEXILO_CDROM_ROOTS", discInDrive ? m_disc.toUtf8() : QByteArray());
-    Startup::Run();
-    m_form.reset(new TopForm);
-    m_form->Form_Load();
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.data()));
+    QVERIFY(LoadEditor(m_form, discInDrive ? m_disc : QString()));
 }
 
 QListView *TestPhotoBrowser::view() const
