@@ -113,6 +113,7 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
     const QString foldOut = InWorkDirectory(kFoldOut);
     controls.PrintImage.Load(foldOut, 0, 1, -1);
     StartPrintPictures(controls);
+    m_withoutPicture.clear();
     QImage printFaces[FaceCount];
     for (int i = 0; i < FaceCount; ++i) {
         bool makeWebImage = false;
@@ -131,6 +132,8 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
             // has gone makes neither and leaves its cell blank.
             const QString print = InWorkDirectory(FaceFileName(QStringLiteral("pimage"), i));
             printFaces[i] = MakePrintImage(controls, i, print);
+            if (printFaces[i].isNull())
+                m_withoutPicture << i;
             if (makeWebImage)
                 MakeWebImage(controls.Pixlet1, print, InWorkDirectory(FaceFileName(QStringLiteral("image"), i)));
             DrawOnFoldOut(controls, i, printFaces[i], print);

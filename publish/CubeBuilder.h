@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 #include <future>
@@ -34,6 +35,9 @@ public:
     // and the fold-out in the work directory, which it leaves current. False
     // when the work directory could not be made (the user has been told).
     bool BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress);
+    // The face indexes whose photos gave no picture in the last build (the
+    // photo gone or damaged); their cells were left blank.
+    const QList<int> &FacesWithoutPicture() const { return m_withoutPicture; }
 
     // The "|"-joined full paths of the work directory's files after
     // PrepareWorkDirectory; the files a package carries.
@@ -90,4 +94,5 @@ private:
     // The print pictures of photo files being made on the global thread
     // pool; the build takes each one in face order.
     std::future<bool> m_printMade[6];
+    QList<int> m_withoutPicture;
 };

@@ -25,7 +25,7 @@ QString CubeFromFaces::workDirectory() const
 
 bool CubeFromFaces::SetFace(int number, const QString &photo)
 {
-    if (number < 1 || number > FaceCount || !QFileInfo(photo).isFile() || PictureDecoder::DecodeFile(photo, QSize(1, 1)).isNull())
+    if (number < 1 || number > FaceCount || !QFileInfo(photo).isFile() || !PictureDecoder::ProbeFile(photo))
         return false;
     gFaceSource[number - 1] = QFileInfo(photo).absoluteFilePath();
     gFaceChanged[number - 1] = True;
@@ -37,7 +37,13 @@ bool CubeFromFaces::Build(ProgressSink &progress, bool package)
     gTempDirectory = workDirectory();
     builder.PrepareWorkDirectory();
     CubeJob job(builder, {LEAD1, PrintImage, PrintSource, Pixlet1}, progress);
-    return job.BuildFiles(m_caption) && (!package || job.Package());
+    return job.BuildFiles(m_caption) && FaceWithoutPicture() == 0 && (!package || job.Package());
+}
+
+int CubeFromFaces::FaceWithoutPicture() const
+{
+    const QList<int> &faces = builder.FacesWithoutPicture();
+    return faces.isEmpty() ? 0 : faces.first() + 1;
 }
 
 CubeSave::Failure CubeFromFaces::CopyTo(const QString &dir) const

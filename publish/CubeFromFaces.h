@@ -18,14 +18,19 @@ public:
     CubeFromFaces();
 
     // Face number 1 to 6. False when the number is out of range or the
-    // file is not a picture that can be read.
+    // file is not a picture that can be read; only its header is read here,
+    // the build decodes it.
     bool SetFace(int number, const QString &photo);
     void SetCaption(const QString &caption) { m_caption = caption; }
 
     // Fills the work directory and builds the web files, and with package
     // "Cube.exe" beside them; the current directory stays as it was. False
-    // (with the message shown) when either could not be made.
+    // (with the message shown) when either could not be made, and false
+    // before packing when a face's photo could not be decoded.
     bool Build(ProgressSink &progress, bool package);
+    // The number (1 to 6) of the first face whose photo the last build could
+    // not decode; 0 when every face was made.
+    int FaceWithoutPicture() const;
     // Copies the work directory's plain files into dir, created with its
     // parents when missing, replacing the cube files there as a whole.
     CubeSave::Failure CopyTo(const QString &dir) const;

@@ -24,6 +24,11 @@ QString Unreadable(const QString &photo)
     return reader.canRead() ? QStringLiteral("not a picture that can be read") : reader.errorString();
 }
 
+void PrintUnreadable(int number, const QString &photo)
+{
+    PrintErr(QStringLiteral("vexilo-cube: face %1: %2: %3").arg(number).arg(photo, Unreadable(photo)));
+}
+
 } // namespace
 
 QList<QCommandLineOption> CubeArguments::Options()
@@ -55,9 +60,23 @@ bool CubeArguments::PlaceOn(CubeFromFaces &cube) const
     cube.SetCaption(m_caption);
     for (const auto &[number, photo] : m_faces) {
         if (!cube.SetFace(number, photo)) {
-            PrintErr(QStringLiteral("vexilo-cube: face %1: %2: %3").arg(number).arg(photo, Unreadable(photo)));
+            PrintUnreadable(number, photo);
             return false;
         }
     }
     return true;
+}
+
+bool CubeArguments::Build(CubeFromFaces &cube, ProgressSink &progress, bool package) const
+{
+    if (cube.Build(progress, package))
+        return true;
+    const int number = cube.FaceWithoutPicture();
+    // The last --face of a number is the one on the cube.
+    for (auto face = m_faces.crbegin(); face != m_faces.crend(); ++face)
+        if (face->first == number) {
+            PrintUnreadable(number, face->second);
+            break;
+        }
+    return false;
 }

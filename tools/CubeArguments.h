@@ -6,6 +6,7 @@
 #include <QString>
 
 class CubeFromFaces;
+class ProgressSink;
 class QCommandLineParser;
 
 // What build and send put on the cube: "--face N=PATH" (N from 1 to 6,
@@ -24,7 +25,12 @@ public:
     // a photo cannot be read.
     bool PlaceOn(CubeFromFaces &cube) const;
 
+    // Builds the cube placed on; false when the build failed, naming the
+    // photo on standard error when a face's photo could not be decoded.
+    bool Build(CubeFromFaces &cube, ProgressSink &progress, bool package) const;
+
 private:
+
     QList<QPair<int, QString>> m_faces;
     QString m_caption;
 };

@@ -23,20 +23,10 @@ bool Fits(qint64 width, qint64 height, int limitMB)
     return width > 0 && height > 0 && width * height * kBytesPerPixel <= (qint64(limitMB) << 20);
 }
 
-} // namespace
-
-namespace HeifDecoder {
-
-bool IsHeif(const QByteArray &data)
+// The primary picture's handle when the file can be read and its declared
+// size fits the limit; null otherwise. The context must outlive the handle.
+Handle PrimaryImage(const Context &context, const QByteArray &data, int limitMB)
 {
-    const int length = int(qMin<qsizetype>(data.size(), 64));
-    const heif_filetype_result type = heif_check_filetype(reinterpret_cast<const uint8_t *>(data.constData()), length);
-    return type == heif_filetype_yes_supported || type == heif_filetype_maybe;
-}
-
-QImage Decode(const QByteArray &data, int limitMB)
-{
-    Context context(heif_context_alloc());
     const qint64 pixels = (qint64(limitMB) << 20) / kBytesPerPixel;
     heif_context_set_maximum_image_size_limit(context.get(), int(std::sqrt(double(pixels))));
     if (heif_context_read_from_memory_without_copy(context.get(), data.constData(), size_t(data.size()), nullptr).code
@@ -48,8 +38,34 @@ QImage Decode(const QByteArray &data, int limitMB)
     Handle handle(rawHandle);
     if (!Fits(heif_image_handle_get_ispe_width(rawHandle), heif_image_handle_get_ispe_height(rawHandle), limitMB))
         return {};
+    return handle;
+}
+
+} // namespace
+
+namespace HeifDecoder {
+
+bool IsHeif(const QByteArray &data)
+{
+    const int length = int(qMin<qsizetype>(data.size(), 64));
+    const heif_filetype_result type = heif_check_filetype(reinterpret_cast<const uint8_t *>(data.constData()), length);
+    return type == heif_filetype_yes_supported || type == heif_filetype_maybe;
+}
+
+bool Probe(const QByteArray &data, int limitMB)
+{
+    const Context context(heif_context_alloc());
+    return PrimaryImage(context, data, limitMB) != nullptr;
+}
+
+QImage Decode(const QByteArray &data, int limitMB)
+{
+    const Context context(heif_context_alloc());
+    const Handle handle = PrimaryImage(context, data, limitMB);
+    if (!handle)
+        return {};
     heif_image *rawImage = nullptr;
-    if (heif_decode_image(rawHandle, &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
+    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
         != heif_error_Ok)
         return {};
     Image image(rawImage);

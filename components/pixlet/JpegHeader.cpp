@@ -89,7 +89,8 @@ JpegHeader JpegHeader::Read(const QByteArray &file)
         if (marker == 0xDA) {
             const qsizetype scan = segment + length - 2;
             header.scanData = file.size() - scan;
-            header.complete = file.indexOf(QByteArrayView("\xFF\xD9", 2), scan) >= 0;
+            // Searched from the end, where a whole file has it.
+            header.complete = file.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) >= scan;
             return header;
         }
         at = segment + length - 2;

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <optional>
+
 namespace {
 
 // A progressive JPEG also needs the decoder's coefficient buffer, two bytes
@@ -92,13 +94,34 @@ QImage Scaled(const QImage &image, QSize box)
     return image.scaled(PictureDecoder::FitInto(image.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QImage DecodeWithQt(QBuffer &buffer, const QByteArray &format, QSize box, int limitMB)
+// The format the name gives, else the one the content shows; empty when the
+// content fails the checks made before the decoder sees it.
+QByteArray CheckedFormat(QBuffer &buffer, const QByteArray &nameFormat)
 {
-    QImageReader reader(&buffer, format);
+    const QByteArray format = nameFormat.isEmpty() ? QImageReader::imageFormat(&buffer) : nameFormat;
+    if (format.isEmpty() || (format == "jpeg" && !AcceptableJpeg(buffer.data()))
+        || (format == "gif" && !FirstGifFrameComplete(buffer.data())))
+        return {};
+    return format;
+}
+
+// The size the picture's header declares; invalid when there is none or the
+// picture would not fit in memory.
+QSize DeclaredSize(QImageReader &reader, const QByteArray &format, int limitMB)
+{
     reader.setAutoDetectImageFormat(false);
     reader.setAllocationLimit(limitMB);
     const QSize stored = reader.size();
     if (!stored.isValid() || (format != "jpeg" && !FitsInMemory(stored, limitMB)))
+        return {};
+    return stored;
+}
+
+QImage DecodeWithQt(QBuffer &buffer, const QByteArray &format, QSize box, int limitMB)
+{
+    QImageReader reader(&buffer, format);
+    const QSize stored = DeclaredSize(reader, format, limitMB);
+    if (!stored.isValid())
         return {};
     QImageIOHandler::Transformations transformation = reader.transformation();
     if (transformation == QImageIOHandler::TransformationNone && OrientedByExifBlock(format))
@@ -110,6 +133,23 @@ QImage DecodeWithQt(QBuffer &buffer, const QByteArray &format, QSize box, int li
     }
     reader.setAutoTransform(false);
     return Transformed(reader.read(), transformation);
+}
+
+bool IsHeifData(const QByteArray &data, const QByteArray &nameFormat)
+{
+    return nameFormat == "heif" || (nameFormat.isEmpty() && HeifDecoder::IsHeif(data));
+}
+
+// A plain file's bytes, when it can be read and is not larger than the limit.
+// Only plain files: opening a pipe or device could block for ever.
+std::optional<QByteArray> ReadPictureFile(const QString &path, int limitMB)
+{
+    if (!QFileInfo(path).isFile())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64(limitMB) << 20))
+        return {};
+    return file.readAll();
 }
 
 } // namespace
@@ -132,29 +172,39 @@ QByteArray FormatOfName(const QString &path)
 
 QImage Decode(const QByteArray &data, const QByteArray &nameFormat, QSize box, int limitMB)
 {
-    if (nameFormat == "heif" || (nameFormat.isEmpty() && HeifDecoder::IsHeif(data)))
+    if (IsHeifData(data, nameFormat))
         return Scaled(HeifDecoder::Decode(data, limitMB), box);
     QByteArray bytes = data;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     // Read from memory, the reader has no name to guess from: the format
     // found here is the one it decodes with.
-    const QByteArray format = nameFormat.isEmpty() ? QImageReader::imageFormat(&buffer) : nameFormat;
-    if (format.isEmpty() || (format == "jpeg" && !AcceptableJpeg(bytes))
-        || (format == "gif" && !FirstGifFrameComplete(bytes)))
-        return {};
-    return DecodeWithQt(buffer, format, box, limitMB);
+    const QByteArray format = CheckedFormat(buffer, nameFormat);
+    return format.isEmpty() ? QImage() : DecodeWithQt(buffer, format, box, limitMB);
+}
+
+bool Probe(const QByteArray &data, const QByteArray &nameFormat, int limitMB)
+{
+    if (IsHeifData(data, nameFormat))
+        return HeifDecoder::Probe(data, limitMB);
+    QByteArray bytes = data;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QByteArray format = CheckedFormat(buffer, nameFormat);
+    QImageReader reader(&buffer, format);
+    return !format.isEmpty() && DeclaredSize(reader, format, limitMB).isValid();
 }
 
 QImage DecodeFile(const QString &path, QSize box, int limitMB)
 {
-    // Only plain files: opening a pipe or device could block for ever.
-    if (!QFileInfo(path).isFile())
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64(limitMB) << 20))
-        return {};
-    return Decode(file.readAll(), FormatOfName(path), box, limitMB);
+    const std::optional<QByteArray> data = ReadPictureFile(path, limitMB);
+    return data ? Decode(*data, FormatOfName(path), box, limitMB) : QImage();
+}
+
+bool ProbeFile(const QString &path, int limitMB)
+{
+    const std::optional<QByteArray> data = ReadPictureFile(path, limitMB);
+    return data && Probe(*data, FormatOfName(path), limitMB);
 }
 
 QImage DecodePreviewFile(const QString &path, QSize box)

@@ -36,4 +36,10 @@ QImage DecodeFile(const QString &path, QSize box = {}, int limitMB = DefaultLimi
 // file's head is read.
 QImage DecodePreviewFile(const QString &path, QSize box);
 QImage Decode(const QByteArray &data, const QByteArray &nameFormat, QSize box = {}, int limitMB = DefaultLimitMB);
+// Whether the file passes every check made before its pixels are decoded:
+// a readable format, a header declaring a size within the limits, and for
+// JPEG and GIF the markers and blocks the decoder will need. Nothing is
+// decoded, so a file damaged further in can still fail to decode.
+bool ProbeFile(const QString &path, int limitMB = DefaultLimitMB);
+bool Probe(const QByteArray &data, const QByteArray &nameFormat, int limitMB = DefaultLimitMB);
 } // namespace PictureDecoder

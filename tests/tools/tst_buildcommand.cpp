@@ -22,6 +22,7 @@ private slots:
     void facesNotNamedStayDefault();
     void badArguments_data();
     void badArguments();
+    void unreadablePhoto_data();
     void unreadablePhoto();
     void outputCannotBeMade();
     void readOnlyOutputLosesNothing();
@@ -125,15 +126,37 @@ void TestBuildCommand::badArguments()
     QVERIFY(!QFileInfo::exists(m_env->path(QStringLiteral("o"))));
 }
 
+void TestBuildCommand::unreadablePhoto_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("package");
+    QTest::addColumn<QByteArray>("reason");
+    const QByteArray png = Encode(Solid(QSize(320, 320), Qt::red), "png");
+    QTest::newRow("text named jpg") << "notes.jpg" << QByteArray("just text") << false << QByteArray("notes.jpg: ");
+    QTest::newRow("gone") << "" << QByteArray() << false << QByteArray("gone.jpg: No such file or directory");
+    // Its header is whole: only the build's decode finds the damage.
+    QTest::newRow("truncated png") << "cut.png" << png.left(png.size() - 200) << false
+                                   << QByteArray("cut.png: not a picture that can be read");
+    QTest::newRow("truncated png, packed") << "cut.png" << png.left(png.size() - 200) << true
+                                           << QByteArray("cut.png: not a picture that can be read");
+}
+
 void TestBuildCommand::unreadablePhoto()
 {
-    const QString notAPicture = WriteFile(m_env->path(QStringLiteral("notes.jpg")), "just text");
-    QScopedPointer<QProcess> p(run({"--face", "1=" + notAPicture, "--out", "o"}));
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, package);
+    QFETCH(QByteArray, reason);
+    const QString path = name.isEmpty() ? m_env->path(QStringLiteral("gone.jpg")) : WriteFile(m_env->path(name), bytes);
+    QStringList args{"--face", "1=" + photo(Qt::blue), "--face", "3=" + path, "--out", "o"};
+    if (package)
+        args << "--package";
+    QScopedPointer<QProcess> p(run(args));
     QCOMPARE(p->exitCode(), 1);
-    QVERIFY(p->readAllStandardError().contains("notes.jpg"));
-    QScopedPointer<QProcess> missing(run({"--face", "2=" + m_env->path(QStringLiteral("gone.jpg")), "--out", "o"}));
-    QCOMPARE(missing->exitCode(), 1);
-    QVERIFY(missing->readAllStandardError().contains("gone.jpg: No such file or directory"));
+    const QByteArray err = p->readAllStandardError();
+    QVERIFY2(err.contains("vexilo-cube: face 3: ") && err.contains(reason), err.constData());
+    QCOMPARE(err.count("vexilo-cube: face"), 1);
     QVERIFY(!QFileInfo::exists(m_env->path(QStringLiteral("o"))));
 }
 

@@ -25,7 +25,7 @@ int RunBuild(const QCommandLineParser &parser)
     if (!arguments.PlaceOn(cube))
         return ExitFailed;
     StderrProgress progress;
-    if (!cube.Build(progress, parser.isSet(kPackage)))
+    if (!arguments.Build(cube, progress, parser.isSet(kPackage)))
         return ExitFailed;
     if (const CubeSave::Failure failure = cube.CopyTo(out); failure.failed()) {
         PrintErr(QStringLiteral("vexilo-cube build: cannot write %1: %2").arg(failure.path, failure.reason));

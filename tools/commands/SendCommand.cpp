@@ -61,7 +61,7 @@ int RunSend(const QCommandLineParser &parser)
     if (!arguments.PlaceOn(cube))
         return ExitFailed;
     StderrProgress progress;
-    if (!cube.Build(progress, true))
+    if (!arguments.Build(cube, progress, true))
         return ExitFailed;
 
     // The server as the program would choose it, unless one is named here.

@@ -50,6 +50,8 @@ private slots:
     void scaledIntoBoxTurned();
     void refused_data();
     void refused();
+    void refusedByHeader_data();
+    void refusedByHeader();
     void namesOfPictures_data();
     void namesOfPictures();
 
@@ -87,6 +89,7 @@ void TestPictureDecoder::formatsUpright()
     QFETCH(QByteArray, bytes);
     QVERIFY(!bytes.isEmpty());
     VerifyQuadrants(PictureDecoder::DecodeFile(WriteFile(m_env->path(name), bytes)));
+    QVERIFY(PictureDecoder::ProbeFile(m_env->path(name)));
 }
 
 void TestPictureDecoder::firstFrameOfAnimation()
@@ -144,6 +147,28 @@ void TestPictureDecoder::refused()
     QVERIFY(!bytes.isEmpty());
     QVERIFY(PictureDecoder::DecodeFile(WriteFile(m_env->path(name), bytes)).isNull());
     QVERIFY(PictureDecoder::DecodeFile(m_env->path(name), QSize(77, 77)).isNull());
+}
+
+// Files whose headers already show that they cannot be decoded safely.
+void TestPictureDecoder::refusedByHeader_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    const QImage picture = Quadrants(QSize(400, 300));
+    QTest::newRow("png claiming 30000 square") << "huge.png" << PngClaiming(picture, 30000, 30000);
+    QTest::newRow("heic claiming 30000 square") << "huge.heic" << HeifClaiming(HeifEnc(picture, false), 30000, 30000);
+    QTest::newRow("truncated jpeg") << "cut.jpg" << Half(Encode(picture, "jpeg"));
+    QTest::newRow("truncated gif") << "cut.gif" << Half(Converted({picture}, QStringLiteral("gif")));
+    QTest::newRow("text named heic") << "text.heic" << QByteArray("not a picture at all\n");
+    QTest::newRow("text without a known ending") << "notes" << QByteArray("not a picture at all\n");
+    QTest::newRow("heic named jpg") << "heic.jpg" << HeifEnc(picture, false);
+}
+
+void TestPictureDecoder::refusedByHeader()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!PictureDecoder::ProbeFile(WriteFile(m_env->path(name), bytes)));
 }
 
 void TestPictureDecoder::namesOfPictures_data()
