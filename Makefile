@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 SANITIZE = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
 
-.PHONY: all deps build run test test-asan fuzz bench install package package-test clean
+.PHONY: all deps build run check test test-asan fuzz bench install package package-test clean
 
 all: build
 
@@ -23,7 +23,11 @@ build: deps $(BUILD)/build.ninja
 run: build
 	scripts/run-demo $(BUILD)
 
-test: build
+# The suite once as built, then again under the sanitizers.
+test: check
+	$(MAKE) test-asan
+
+check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The whole suite again, built with AddressSanitizer and
