@@ -150,7 +150,7 @@ void TestPhotoBrowser::noDiscShowsPhotoFolderInstead()
 {
     // Without a disc the browser shows home, which holds no photos here.
     load(false);
-    QCOMPARE(gBrowserReady, True);
+    QTRY_COMPARE(gBrowserReady, True);
     QVERIFY(view());
     QCOMPARE(view()->model()->rowCount(), 0);
     QVERIFY(m_form->CatalogLabel->text().isEmpty());
