@@ -109,6 +109,8 @@ void FolderSource::Stop()
 void FolderSource::Open(const QString &folder)
 {
     Stop();
+    // The library is ready; its window follows once the folder is listed.
+    gBrowserReady = True;
     m_folder = QDir(folder).absolutePath();
     m_made = 0;
     m_missing = 0;
@@ -140,7 +142,6 @@ void FolderSource::Listed(const std::shared_ptr<Listing> &listing)
 
 bool FolderSource::Show()
 {
-    gBrowserReady = True;
     OpenCatalogFileIn(m_catalog->catalogFile(), m_tray, m_palette);
     if (gBrowserWindow == 0) {
         gBrowserReady = False;

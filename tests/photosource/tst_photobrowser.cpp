@@ -150,8 +150,8 @@ void TestPhotoBrowser::noDiscShowsPhotoFolderInstead()
 {
     // Without a disc the browser shows home, which holds no photos here.
     load(false);
-    QTRY_COMPARE(gBrowserReady, True);
-    QVERIFY(view());
+    QCOMPARE(gBrowserReady, True);
+    QTRY_VERIFY(view());
     QCOMPARE(view()->model()->rowCount(), 0);
     QVERIFY(m_form->CatalogLabel->text().isEmpty());
     m_form->Insert_Click();
