@@ -1,6 +1,6 @@
+#include "components/tbrowser/CatalogFile.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
-#include "components/tbrowser/CatalogFile.h"
 #include "core/MessageIds.h"
 #include "editor/TopForm.h"
 #include "photosource/BrowserState.h"
