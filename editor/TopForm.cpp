@@ -274,6 +274,10 @@ void TopForm::OpenBrowserSource()
     photoFolder = new FolderSource(SlideTray1, paletteHandle);
     photoFolder->setParent(this);
     connect(photoFolder, &FolderSource::progress, this, [this] { ShowPhotoSource(); });
+    connect(photoFolder, &FolderSource::opened, this, [this] {
+        ShowPhotoSource();
+        SetTabOrder();
+    });
     if (!catalog.isEmpty()) {
         gBrowserReady = True;
         OpenCatalog(CatalogLabel->text());
@@ -297,7 +301,6 @@ void TopForm::ShowPhotoFolder(const QString &folder)
     SetPhotoGoneHandler([this](const QString &path) { photoFolder->DropGonePhoto(path); });
     photoFolder->Open(folder);
     ShowPhotoSource();
-    SetTabOrder();
 }
 
 void TopForm::ShowPhotoSource()

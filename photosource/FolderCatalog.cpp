@@ -71,14 +71,14 @@ QString FolderCatalog::catalogFile() const
     return QDir(catalogFolder()).filePath(name() + QStringLiteral(".sac"));
 }
 
-QStringList FolderCatalog::PhotoFiles() const
+QStringList FolderCatalog::PhotoFiles(const std::atomic<bool> *cancel) const
 {
     // Hidden folders hold programs' pictures, not the user's photos; the
     // cache of catalogs may lie inside the folder (home is one).
     const QString cache = QDir(m_root).absolutePath() + QLatin1Char('/');
     QStringList files;
     QDirIterator it(m_folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    while (it.hasNext() && !(cancel && *cancel)) {
         const QString path = it.next();
         if (PictureDecoder::IsPictureName(path) && !path.startsWith(cache))
             files.append(path);
@@ -89,17 +89,28 @@ QStringList FolderCatalog::PhotoFiles() const
 
 bool FolderCatalog::Update()
 {
+    List();
+    return Write();
+}
+
+void FolderCatalog::List(const std::atomic<bool> *cancel)
+{
+    m_photos.clear();
+    for (const QString &path : PhotoFiles(cancel))
+        m_photos.append({path, ThumbnailName(QFileInfo(path))});
+}
+
+bool FolderCatalog::Write()
+{
     const QDir folder(catalogFolder());
     if (!folder.mkpath(kThumbnailFolder))
         return false;
     const QStringList made = QDir(folder.filePath(kThumbnailFolder)).entryList(QDir::Files);
     const QSet<QString> existing(made.begin(), made.end());
-    m_photos.clear();
     QSet<QString> needed;
-    for (const QString &path : PhotoFiles()) {
-        const QString thumbnail = ThumbnailName(QFileInfo(path));
-        const QString file = thumbnail.mid(kThumbnailFolder.size() + 1);
-        m_photos.append({path, thumbnail, existing.contains(file)});
+    for (Photo &photo : m_photos) {
+        const QString file = photo.thumbnail.mid(kThumbnailFolder.size() + 1);
+        photo.thumbnailMade = existing.contains(file);
         needed.insert(file);
     }
     for (const QString &file : existing - needed)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <optional>
 
 // The catalog of an ordinary photo folder, in the thumbnail library's own
@@ -35,10 +36,18 @@ public:
     QString name() const { return NameFor(m_folder); }
     QString catalogFile() const;
 
-    // Lists the folder, compares it with the thumbnails there are and writes
-    // the catalog when its list changed, dropping the thumbnails no photo
-    // needs any more. False when the catalog could not be written.
+    // List, then Write.
     bool Update();
+    // Walks the folder and its subfolders and looks at every photo's size and
+    // time: the slow part with many files, for any thread. Stops early, with
+    // a list that must not be written, once cancel is set.
+    void List(const std::atomic<bool> *cancel = nullptr);
+    // Compares the list with the thumbnails there are and writes the catalog
+    // when its list changed, dropping the thumbnails no photo needs any
+    // more. False when the catalog could not be written.
+    bool Write();
+    // The same list kept below another cache folder.
+    void MoveTo(QString root) { m_root = std::move(root); }
 
     const QList<Photo> &photos() const { return m_photos; }
     // The rows whose thumbnails are still to be made, in browser order.
@@ -58,7 +67,7 @@ private:
     QString catalogFolder() const;
     // The picture files below the folder, not through links to folders (so
     // a link loop ends nowhere), sorted by path.
-    QStringList PhotoFiles() const;
+    QStringList PhotoFiles(const std::atomic<bool> *cancel) const;
 
     QString m_folder;
     QString m_root;

@@ -42,6 +42,45 @@ struct FolderSource::Run
     std::atomic<bool> cancel{false};
 };
 
+// One listing of the folder on a worker, with its catalog written in the
+// cache, else in a folder of this session's own.
+struct FolderSource::Listing
+{
+    Listing(const QString &folder, const QString &root, QString spareRoot)
+        : catalog(folder, root)
+        , spareRoot(std::move(spareRoot))
+    {
+    }
+
+    void ListAndWrite()
+    {
+        catalog.List(&cancel);
+        // A list cut short would drop the thumbnails of the photos it missed.
+        if (!cancel)
+            written = catalog.Write() || WriteInSpareRoot();
+    }
+
+    bool WriteInSpareRoot()
+    {
+        // A read-only or full cache: this session keeps its catalog elsewhere.
+        if (spareRoot.isEmpty()) {
+            madeSpareRoot =
+                std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("vexilo-folders-XXXXXX")));
+            if (!madeSpareRoot->isValid())
+                return false;
+            spareRoot = madeSpareRoot->path();
+        }
+        catalog.MoveTo(spareRoot);
+        return catalog.Write();
+    }
+
+    FolderCatalog catalog;
+    QString spareRoot;
+    std::unique_ptr<QTemporaryDir> madeSpareRoot;
+    std::atomic<bool> cancel{false};
+    bool written = false;
+};
+
 FolderSource::FolderSource(QWidget *tray, quintptr palette, QString catalogsRoot)
     : m_tray(tray)
     , m_palette(palette)
@@ -57,6 +96,9 @@ FolderSource::~FolderSource()
 
 void FolderSource::Stop()
 {
+    if (m_listing)
+        m_listing->cancel = true;
+    m_listing.reset();
     if (m_run)
         m_run->cancel = true;
     m_pool.waitForDone();
@@ -64,26 +106,42 @@ void FolderSource::Stop()
     ++m_generation;
 }
 
-bool FolderSource::WriteCatalog(const QString &folder)
-{
-    m_catalog = std::make_unique<FolderCatalog>(folder, m_root);
-    if (m_catalog->Update())
-        return true;
-    // A read-only or full cache: this session keeps its catalog elsewhere.
-    if (!m_spareRoot)
-        m_spareRoot = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("vexilo-folders-XXXXXX")));
-    m_catalog = std::make_unique<FolderCatalog>(folder, m_spareRoot->path());
-    return m_spareRoot->isValid() && m_catalog->Update();
-}
-
-bool FolderSource::Open(const QString &folder)
+void FolderSource::Open(const QString &folder)
 {
     Stop();
-    if (!WriteCatalog(folder)) {
-        m_catalog.reset();
-        return false;
-    }
+    // The library is ready; its window follows once the folder is listed.
     gBrowserReady = True;
+    m_folder = QDir(folder).absolutePath();
+    m_made = 0;
+    m_missing = 0;
+    StartListing();
+}
+
+void FolderSource::StartListing()
+{
+    m_listing = std::make_shared<Listing>(m_folder, m_root, m_spareRoot ? m_spareRoot->path() : QString());
+    m_pool.start([this, listing = m_listing] {
+        listing->ListAndWrite();
+        QMetaObject::invokeMethod(this, [this, listing] { Listed(listing); }, Qt::QueuedConnection);
+    });
+}
+
+void FolderSource::Listed(const std::shared_ptr<Listing> &listing)
+{
+    if (listing != m_listing)
+        return;
+    m_listing.reset();
+    if (listing->madeSpareRoot)
+        m_spareRoot = std::move(listing->madeSpareRoot);
+    m_catalog = std::make_unique<FolderCatalog>(std::move(listing->catalog));
+    const bool shown = listing->written && Show();
+    if (!shown)
+        m_catalog.reset();
+    emit opened(shown);
+}
+
+bool FolderSource::Show()
+{
     OpenCatalogFileIn(m_catalog->catalogFile(), m_tray, m_palette);
     if (gBrowserWindow == 0) {
         gBrowserReady = False;
@@ -95,8 +153,8 @@ bool FolderSource::Open(const QString &folder)
 
 void FolderSource::Refresh()
 {
-    if (m_catalog)
-        Open(m_catalog->folder());
+    if (!m_folder.isEmpty())
+        Open(m_folder);
 }
 
 void FolderSource::DropGonePhoto(const QString &path)

@@ -11,10 +11,11 @@
 
 class QWidget;
 
-// A photo folder as the photo browser's source: its catalog brought up to
-// date and opened in the thumbnail window at once, the missing thumbnails
-// then made on worker threads (one a core), in browser order, the window
-// reading each as it appears. Everything else happens on the
+// A photo folder as the photo browser's source: the folder listed and its
+// catalog brought up to date on a worker thread, the catalog then opened in
+// the thumbnail window, the missing thumbnails made on worker threads (one a
+// core), in browser order, the window reading each as it appears. The
+// window, the browser's state and every notification stay on the
 // user-interface thread.
 class FolderSource : public QObject
 {
@@ -23,12 +24,12 @@ public:
     FolderSource(QWidget *tray, quintptr palette, QString catalogsRoot = FolderCatalog::DefaultRoot());
     ~FolderSource() override;
 
-    // Opens the folder in the browser; false when no catalog of it could be
-    // written anywhere or the browser could not open it.
-    bool Open(const QString &folder);
+    // Starts listing the folder; the browser shows it once it is listed
+    // (opened), the window shown until then stays.
+    void Open(const QString &folder);
     // The open folder again, as it is now.
     void Refresh();
-    QString folder() const { return m_catalog ? m_catalog->folder() : QString(); }
+    QString folder() const { return m_folder; }
     // Of the thumbnails missing when the folder opened, those made so far.
     int made() const { return m_made; }
     int missing() const { return m_missing; }
@@ -41,11 +42,17 @@ public:
     void Stop();
 
 signals:
+    // The folder's listing is over: shown is false when no catalog of it
+    // could be written anywhere or the browser could not open it.
+    void opened(bool shown);
     // Thumbnails made so far out of those missing when the folder opened.
     void progress(int made, int total);
 
 private:
-    bool WriteCatalog(const QString &folder);
+    struct Listing;
+    void StartListing();
+    void Listed(const std::shared_ptr<Listing> &listing);
+    bool Show();
     void StartThumbnails();
     void ThumbnailsMade(int generation, int made, int total);
 
@@ -53,8 +60,10 @@ private:
     quintptr m_palette;
     QString m_root;
     std::unique_ptr<QTemporaryDir> m_spareRoot; // when the cache cannot be written
+    QString m_folder;
     std::unique_ptr<FolderCatalog> m_catalog;
     QThreadPool m_pool;
+    std::shared_ptr<Listing> m_listing;
     struct Run;
     std::shared_ptr<Run> m_run;
     int m_generation = 0;

@@ -1,9 +1,12 @@
 #include "components/pixlet/HeifDecoder.h"
 
+#include "components/pixlet/PictureDecoder.h"
+
 #include <libheif/heif.h>
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -41,6 +44,57 @@ Handle PrimaryImage(const Context &context, const QByteArray &data, int limitMB)
     return handle;
 }
 
+std::vector<Handle> Thumbnails(const heif_image_handle *primary)
+{
+    std::vector<heif_item_id> ids(size_t(qMax(0, heif_image_handle_get_number_of_thumbnails(primary))));
+    ids.resize(size_t(heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), int(ids.size()))));
+    std::vector<Handle> thumbnails;
+    for (heif_item_id id : ids) {
+        heif_image_handle *thumbnail = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, id, &thumbnail).code == heif_error_Ok)
+            thumbnails.emplace_back(thumbnail);
+    }
+    return thumbnails;
+}
+
+// The size once the item's rotation is applied.
+QSize ShownSize(const heif_image_handle *handle)
+{
+    return QSize(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
+}
+
+// Landscape both or portrait both, with the picture's proportions within a
+// pixel or two of rounding.
+bool SameShape(QSize thumbnail, QSize picture)
+{
+    const QSize fitted = PictureDecoder::FitInto(picture, thumbnail);
+    return qAbs(fitted.width() - thumbnail.width()) <= 2 && qAbs(fitted.height() - thumbnail.height()) <= 2;
+}
+
+// At least as large as the picture fitted into the box.
+bool Covers(QSize thumbnail, QSize box)
+{
+    const QSize fitted = PictureDecoder::FitInto(thumbnail, box);
+    return thumbnail.isValid() && fitted.width() <= thumbnail.width() && fitted.height() <= thumbnail.height();
+}
+
+// The item decoded upright, its rotation and mirroring applied.
+QImage DecodeHandle(const heif_image_handle *handle, int limitMB)
+{
+    heif_image *rawImage = nullptr;
+    if (heif_decode_image(handle, &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
+        != heif_error_Ok)
+        return {};
+    Image image(rawImage);
+    int stride = 0;
+    const uint8_t *plane = heif_image_get_plane_readonly(rawImage, heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(rawImage, heif_channel_interleaved);
+    const int height = heif_image_get_height(rawImage, heif_channel_interleaved);
+    if (!plane || !Fits(width, height, limitMB))
+        return {};
+    return QImage(plane, width, height, stride, QImage::Format_RGBA8888).copy();
+}
+
 } // namespace
 
 namespace HeifDecoder {
@@ -62,20 +116,26 @@ QImage Decode(const QByteArray &data, int limitMB)
 {
     const Context context(heif_context_alloc());
     const Handle handle = PrimaryImage(context, data, limitMB);
-    if (!handle)
+    return handle ? DecodeHandle(handle.get(), limitMB) : QImage();
+}
+
+QImage DecodeThumbnail(const QByteArray &data, QSize box)
+{
+    const Context context(heif_context_alloc());
+    const Handle primary = PrimaryImage(context, data, PictureDecoder::DefaultLimitMB);
+    if (!primary)
         return {};
-    heif_image *rawImage = nullptr;
-    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
-        != heif_error_Ok)
-        return {};
-    Image image(rawImage);
-    int stride = 0;
-    const uint8_t *plane = heif_image_get_plane_readonly(rawImage, heif_channel_interleaved, &stride);
-    const int width = heif_image_get_width(rawImage, heif_channel_interleaved);
-    const int height = heif_image_get_height(rawImage, heif_channel_interleaved);
-    if (!plane || !Fits(width, height, limitMB))
-        return {};
-    return QImage(plane, width, height, stride, QImage::Format_RGBA8888).copy();
+    const QSize shown = ShownSize(primary.get());
+    Handle chosen;
+    for (Handle &thumbnail : Thumbnails(primary.get())) {
+        const QSize size = ShownSize(thumbnail.get());
+        // A thumbnail turned otherwise than the picture is not trusted.
+        if (!SameShape(size, shown) || !Covers(size, box))
+            continue;
+        if (!chosen || size.width() < ShownSize(chosen.get()).width())
+            chosen = std::move(thumbnail);
+    }
+    return chosen ? DecodeHandle(chosen.get(), PictureDecoder::DefaultLimitMB) : QImage();
 }
 
 } // namespace HeifDecoder

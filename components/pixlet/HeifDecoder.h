@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 
 // HEIC, HEIF and AVIF pictures through libheif, with the file's rotation
 // and mirror transforms applied. The size the file declares is checked
@@ -15,4 +16,8 @@ bool Probe(const QByteArray &data, int limitMB);
 // The primary picture upright at full size; null when it cannot be read or
 // would take more than limitMB megabytes.
 QImage Decode(const QByteArray &data, int limitMB);
+// The smallest of the thumbnails the file stores for its primary picture
+// that is at least as large as the picture fitted into the box, upright and
+// at its own size; null when there is none.
+QImage DecodeThumbnail(const QByteArray &data, QSize box);
 } // namespace HeifDecoder

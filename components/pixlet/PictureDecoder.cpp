@@ -209,7 +209,12 @@ bool ProbeFile(const QString &path, int limitMB)
 
 QImage DecodePreviewFile(const QString &path, QSize box)
 {
-    if (!QFileInfo(path).isFile() || FormatOfName(path) != "jpeg")
+    const QByteArray format = FormatOfName(path);
+    if (format == "heif") {
+        const std::optional<QByteArray> data = ReadPictureFile(path, DefaultLimitMB);
+        return data ? Scaled(HeifDecoder::DecodeThumbnail(*data, box), box) : QImage();
+    }
+    if (format != "jpeg" || !QFileInfo(path).isFile())
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

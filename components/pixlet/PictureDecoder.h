@@ -31,9 +31,9 @@ inline bool IsPictureName(const QString &path)
 // The picture, scaled to fit the box keeping its aspect ratio (full size for
 // an empty box) and turned upright; null when it cannot be read safely.
 QImage DecodeFile(const QString &path, QSize box = {}, int limitMB = DefaultLimitMB);
-// The EXIF preview of a JPEG file, upright and fitted into the box, when it
-// is at least as large as the fitted picture; null otherwise. Only the
-// file's head is read.
+// The EXIF preview of a JPEG file (only the file's head is read) or the
+// thumbnail a HEIC, HEIF or AVIF file stores, upright and fitted into the
+// box, when it is at least as large as the fitted picture; null otherwise.
 QImage DecodePreviewFile(const QString &path, QSize box);
 QImage Decode(const QByteArray &data, const QByteArray &nameFormat, QSize box = {}, int limitMB = DefaultLimitMB);
 // Whether the file passes every check made before its pixels are decoded:

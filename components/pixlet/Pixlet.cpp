@@ -3,10 +3,13 @@
 #include "components/pixlet/PictureDecoder.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
+#include <QRandomGenerator>
+
+#include <cstdio>
 
 namespace {
 
@@ -21,22 +24,26 @@ QImage ClipboardPicture(QSize box)
     return picture.scaled(PictureDecoder::FitInto(picture.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+// Written beside the destination and renamed over it, so that a failed
+// write leaves the old file in place. Not forced to the disk: every output is
+// remade from its photo when lost, and a browser full of thumbnails would
+// otherwise wait on the disk for each.
 bool WriteJpeg(const QImage &image, const QString &path)
 {
     if (path.isEmpty())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    QFile file(path + QStringLiteral(".part-") + QString::number(QRandomGenerator::global()->generate64(), 36));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
-    // The final flush is checked before the commit, which would otherwise
-    // rename a short file over the old one when the disk is full.
     QImageWriter writer(&file, "jpeg");
     writer.setQuality(JpegQuality);
-    if (!writer.write(image) || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    const bool written = writer.write(image) && file.flush();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError
+        && std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    file.remove();
+    return false;
 }
 
 } // namespace

@@ -46,8 +46,9 @@ public:
     void setFromClipboard(bool fromClipboard) { m_fromClipboard = fromClipboard; }
     bool fromClipboard() const { return m_fromClipboard; }
 
-    // A camera's EXIF preview stands in for the photo when it is large
-    // enough for the box: for browser thumbnails, not for the faces.
+    // A camera's EXIF preview, or the thumbnail a HEIF file stores, stands
+    // in for the photo when it is large enough for the box: for browser
+    // thumbnails, not for the faces.
     void setUseEmbeddedPreview(bool use) { m_useEmbeddedPreview = use; }
 
     void setBackColor(const QColor &color) { m_backColor = color; }

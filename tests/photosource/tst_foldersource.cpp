@@ -1,3 +1,4 @@
+#include "components/tbrowser/CatalogFile.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
@@ -21,7 +22,9 @@
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace TestPictures;
 
@@ -50,6 +53,8 @@ private slots:
     void heicAndAvifReachFaces();
     void closingStopsWork();
     void unwritableCacheStillShowsFolder();
+    void manyFilesListedWhileEditorRuns();
+    void closingWhileListingStops();
 
 private:
     void load(bool discInDrive = false);
@@ -68,6 +73,8 @@ private:
     }
     void select(int item);
     void waitForThumbnails();
+    // 20,000 empty files, one in four a photo by its name, in 20 subfolders.
+    QString makeManyFiles();
 
     QScopedPointer<TestEnvironment> m_env;
     QScopedPointer<TopForm> m_form;
@@ -102,6 +109,8 @@ void TestFolderSource::cleanup()
 void TestFolderSource::load(bool discInDrive)
 {
     QVERIFY(LoadEditor(m_form, discInDrive ? m_disc : QString()));
+    // A folder is listed on a worker and shown when that is over.
+    QTRY_VERIFY(gBrowserWindow != 0);
 }
 
 void TestFolderSource::select(int item)
@@ -219,8 +228,8 @@ void TestFolderSource::openFolderFromTrayMenu()
     QVERIFY(m_form->TrayMenu->isVisible());
     QCOMPARE(m_form->OpenFolder->text(), QStringLiteral("&Open Photo Folder\u2026"));
     m_form->OpenFolder->trigger();
+    QTRY_COMPARE(GetItemPath(gBrowserWindow, 0), other + "/x.png");
     QCOMPARE(rows(), 1);
-    QCOMPARE(GetItemPath(gBrowserWindow, 0), other + "/x.png");
     QCOMPARE(PhotoFolderChoice::Recent().value(0), other);
     QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"),
                                QStringLiteral("PhotoFolder")),
@@ -237,7 +246,7 @@ void TestFolderSource::refreshFromTrayMenu()
     QVERIFY(m_form->RefreshFolder->isEnabled());
     m_form->RefreshFolder->trigger();
     m_form->TrayMenu->hide();
-    QCOMPARE(rows(), kColours.size() + 1);
+    QTRY_COMPARE(rows(), kColours.size() + 1);
     QCOMPARE(GetItemPath(gBrowserWindow, 0), m_folder + "/Photo 0.jpg");
 }
 
@@ -253,8 +262,8 @@ void TestFolderSource::folderDroppedOnBrowser()
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(m_form->SlideTray1, &drop);
+    QTRY_COMPARE(GetItemPath(gBrowserWindow, 0), other + "/y.jpg");
     QCOMPARE(rows(), 1);
-    QCOMPARE(GetItemPath(gBrowserWindow, 0), other + "/y.jpg");
 }
 
 void TestFolderSource::heicAndAvifReachFaces()
@@ -296,6 +305,59 @@ void TestFolderSource::unwritableCacheStillShowsFolder()
     m_form->Insert_Click();
     QCOMPARE(gFaceSource[0], photoPath(0));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+QString TestFolderSource::makeManyFiles()
+{
+    const QString big = m_env->path("big");
+    for (int folder = 0; folder < 20; ++folder)
+        QDir().mkpath(QStringLiteral("%1/%2").arg(big).arg(folder));
+    for (int i = 0; i < 20000; ++i) {
+        QFile file(QStringLiteral("%1/%2/%3.%4").arg(big).arg(i % 20).arg(i).arg(i % 4 ? "txt" : "jpg"));
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
+    }
+    return big;
+}
+
+void TestFolderSource::manyFilesListedWhileEditorRuns()
+{
+    const QString big = makeManyFiles();
+    QVERIFY(!big.isEmpty());
+    load();
+    auto *source = m_form->findChild<FolderSource *>();
+    QVERIFY(source);
+    QSignalSpy opened(source, &FolderSource::opened);
+    m_form->OpenPhotoFolder(big);
+    // The editor goes on at once, the folder shown before stays until the
+    // new one is listed, and the event loop turns while that runs.
+    QCOMPARE(GetItemPath(gBrowserWindow, 0), photoPath(0));
+    bool turnedWhileListing = false;
+    QTimer::singleShot(0, this, [&] { turnedWhileListing = opened.isEmpty(); });
+    QVERIFY(opened.wait(120000));
+    QVERIFY(turnedWhileListing);
+    QCOMPARE(opened.constFirst().constFirst().toBool(), true);
+    QCOMPARE(rows(), 5000);
+    // The same catalog as one listed and written in one go.
+    FolderCatalog direct(big, m_env->path("direct"));
+    QVERIFY(direct.Update());
+    const auto shown = CatalogFile::read(gCatalogFile);
+    QVERIFY(shown);
+    QCOMPARE(*shown, *CatalogFile::read(direct.catalogFile()));
+}
+
+void TestFolderSource::closingWhileListingStops()
+{
+    const QString big = makeManyFiles();
+    QVERIFY(!big.isEmpty());
+    load();
+    QSignalSpy opened(m_form->findChild<FolderSource *>(), &FolderSource::opened);
+    m_form->OpenPhotoFolder(big);
+    m_form->close();
+    m_form.reset();
+    QCOMPARE(gBrowserWindow, 0);
+    QCoreApplication::processEvents();
+    QVERIFY(opened.isEmpty());
 }
 
 QTEST_MAIN(TestFolderSource)

@@ -151,7 +151,7 @@ void TestPhotoBrowser::noDiscShowsPhotoFolderInstead()
     // Without a disc the browser shows home, which holds no photos here.
     load(false);
     QCOMPARE(gBrowserReady, True);
-    QVERIFY(view());
+    QTRY_VERIFY(view());
     QCOMPARE(view()->model()->rowCount(), 0);
     QVERIFY(m_form->CatalogLabel->text().isEmpty());
     m_form->Insert_Click();

@@ -92,7 +92,7 @@ void TestFrameMenu::openPhotoFolderWithCtrlO()
     });
     QTest::keyClick(m_frame.data(), Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(chooserShown, 1);
-    QCOMPARE(GetItemPath(gBrowserWindow, 0), folder(3) + "/p3.jpg");
+    QTRY_COMPARE(GetItemPath(gBrowserWindow, 0), folder(3) + "/p3.jpg");
     QCOMPARE(PhotoFolderChoice::Recent().value(0), folder(3));
 }
 
@@ -107,7 +107,7 @@ void TestFrameMenu::openRecentListsLastFive()
     QCOMPARE(recent, (QStringList{"&1 " + folder(6), "&2 " + folder(5), "&3 " + folder(4), "&4 " + folder(3),
                                   "&5 " + folder(2)}));
     menu()->RecentMenu->actions().at(3)->trigger();
-    QCOMPARE(GetItemPath(gBrowserWindow, 0), folder(3) + "/p3.jpg");
+    QTRY_COMPARE(GetItemPath(gBrowserWindow, 0), folder(3) + "/p3.jpg");
     QCOMPARE(PhotoFolderChoice::Recent().value(0), folder(3));
 }
 

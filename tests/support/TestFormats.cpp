@@ -52,6 +52,19 @@ heif_error WriteToArray(heif_context *, const void *data, size_t size, void *use
     return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
 }
 
+heif_image *HeifPicture(const QImage &image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    heif_image *picture = nullptr;
+    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
+    heif_image_add_plane(picture, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
+    int stride = 0;
+    uint8_t *plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
+    for (int y = 0; y < rgb.height(); ++y)
+        memcpy(plane + y * stride, rgb.constScanLine(y), size_t(rgb.width()) * 3);
+    return picture;
+}
+
 // The inverse of the orientation's transformation.
 QImageIOHandler::Transformations Undo(int orientation)
 {
@@ -70,17 +83,18 @@ QImage StoredFor(const QImage &upright, int orientation)
     return Transformed(upright, Undo(orientation));
 }
 
-QByteArray HeifEnc(const QImage &image, bool avif)
+QByteArray HeifEnc(const QImage &image, bool avif, int thumbnailEdge)
 {
     QTemporaryDir dir;
     const QString jpeg = dir.filePath(QStringLiteral("in.jpg"));
     const QString out = dir.filePath(avif ? QStringLiteral("out.avif") : QStringLiteral("out.heic"));
     if (!image.save(jpeg, "jpeg", 95))
         return {};
+    QStringList arguments{QStringLiteral("-q"), QStringLiteral("90"), QStringLiteral("-o"), out, jpeg};
+    if (thumbnailEdge > 0)
+        arguments << QStringLiteral("-t") << QString::number(thumbnailEdge);
     // heif-enc's AV1 encoder takes its input only from JPEG.
-    if (QProcess::execute(QStringLiteral("heif-enc"),
-                          {QStringLiteral("-q"), QStringLiteral("90"), QStringLiteral("-o"), out, jpeg})
-        != 0)
+    if (QProcess::execute(QStringLiteral("heif-enc"), arguments) != 0)
         return {};
     QFile file(out);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -88,21 +102,27 @@ QByteArray HeifEnc(const QImage &image, bool avif)
 
 QByteArray HeifOriented(const QImage &image, bool avif, int orientation)
 {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    return HeifWithThumbnail(image, {}, 0, avif, orientation);
+}
+
+QByteArray HeifWithThumbnail(const QImage &image, const QImage &thumbnail, int thumbnailEdge, bool avif,
+                             int orientation)
+{
     heif_context *context = heif_context_alloc();
     heif_encoder *encoder = nullptr;
     heif_context_get_encoder_for_format(context, avif ? heif_compression_AV1 : heif_compression_HEVC, &encoder);
     heif_encoder_set_lossy_quality(encoder, 90);
-    heif_image *picture = nullptr;
-    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
-    heif_image_add_plane(picture, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
-    int stride = 0;
-    uint8_t *plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
-    for (int y = 0; y < rgb.height(); ++y)
-        memcpy(plane + y * stride, rgb.constScanLine(y), size_t(rgb.width()) * 3);
+    heif_image *picture = HeifPicture(image);
     heif_encoding_options *options = heif_encoding_options_alloc();
     options->image_orientation = heif_orientation(orientation);
-    heif_context_encode_image(context, picture, encoder, options, nullptr);
+    heif_image_handle *primary = nullptr;
+    heif_context_encode_image(context, picture, encoder, options, &primary);
+    if (!thumbnail.isNull()) {
+        heif_image *small = HeifPicture(thumbnail);
+        heif_context_encode_thumbnail(context, small, primary, encoder, options, thumbnailEdge, nullptr);
+        heif_image_release(small);
+    }
+    heif_image_handle_release(primary);
     heif_encoding_options_free(options);
     QByteArray bytes;
     heif_writer writer{1, WriteToArray};

@@ -7,13 +7,19 @@
 // Pictures in the formats of phones and the web, made on the spot.
 namespace TestFormats {
 
-// The picture as HEIC (or AVIF) written by heif-enc from a JPEG; empty when
-// heif-enc failed.
-QByteArray HeifEnc(const QImage &image, bool avif);
+// The picture as HEIC (or AVIF) written by heif-enc from a JPEG, with a
+// thumbnail of that longer edge when it is above 0; empty when heif-enc
+// failed.
+QByteArray HeifEnc(const QImage &image, bool avif, int thumbnailEdge = 0);
 
 // The picture as HEIC (or AVIF) through libheif's encoder, with the rotation
 // and mirror transforms that show it as EXIF orientation 1 to 8 would.
 QByteArray HeifOriented(const QImage &image, bool avif, int orientation);
+// The same with a thumbnail made of another picture, larger than
+// thumbnailEdge, scaled to that longer edge and stored with the same
+// transforms.
+QByteArray HeifWithThumbnail(const QImage &image, const QImage &thumbnail, int thumbnailEdge, bool avif,
+                             int orientation);
 
 // A PNG with an eXIf chunk carrying the orientation.
 QByteArray PngWithExif(const QImage &image, int orientation);

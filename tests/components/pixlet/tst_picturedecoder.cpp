@@ -54,6 +54,10 @@ private slots:
     void refusedByHeader();
     void namesOfPictures_data();
     void namesOfPictures();
+    void heifThumbnailStandsIn_data();
+    void heifThumbnailStandsIn();
+    void heifThumbnailTurnedUpright_data();
+    void heifThumbnailTurnedUpright();
 
 private:
     QScopedPointer<TestEnvironment> m_env;
@@ -187,6 +191,50 @@ void TestPictureDecoder::namesOfPictures()
     QFETCH(QString, name);
     QFETCH(bool, picture);
     QCOMPARE(PictureDecoder::IsPictureName(name), picture);
+}
+
+void TestPictureDecoder::heifThumbnailStandsIn_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("expected"); // 0 x 0 when the file's thumbnail must not stand in
+    const QImage photo = Quadrants(QSize(512, 256));
+    QTest::newRow("heif-enc thumbnail larger than the box") << HeifEnc(photo, false, 160) << QSize(128, 64);
+    QTest::newRow("heif-enc thumbnail as large") << HeifEnc(photo, false, 128) << QSize(128, 64);
+    QTest::newRow("heif-enc thumbnail too small") << HeifEnc(photo, false, 96) << QSize(0, 0);
+    QTest::newRow("heif-enc without thumbnail") << HeifEnc(photo, false) << QSize(0, 0);
+    QTest::newRow("avif thumbnail") << HeifEnc(photo, true, 160) << QSize(128, 64);
+    QTest::newRow("thumbnail of another shape")
+        << HeifWithThumbnail(photo, Quadrants(QSize(256, 256)), 128, false, 1) << QSize(0, 0);
+}
+
+void TestPictureDecoder::heifThumbnailStandsIn()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, expected);
+    QVERIFY(!bytes.isEmpty());
+    const QImage preview = PictureDecoder::DecodePreviewFile(WriteFile(m_env->path("a.heic"), bytes), QSize(128, 128));
+    QCOMPARE(preview.size(), expected);
+}
+
+void TestPictureDecoder::heifThumbnailTurnedUpright_data()
+{
+    QTest::addColumn<bool>("avif");
+    QTest::addColumn<int>("orientation");
+    QTest::newRow("heic") << false << 1;
+    QTest::newRow("heic turned right") << false << 6;
+    QTest::newRow("avif mirrored") << true << 2;
+}
+
+void TestPictureDecoder::heifThumbnailTurnedUpright()
+{
+    QFETCH(bool, avif);
+    QFETCH(int, orientation);
+    // A grey photo with a thumbnail of the quadrants: only the thumbnail
+    // shows them.
+    const QImage photo = StoredFor(Solid(QSize(512, 256), Qt::gray), orientation);
+    const QImage thumbnail = StoredFor(Quadrants(QSize(256, 128)), orientation);
+    const QString path = WriteFile(m_env->path("t.heic"), HeifWithThumbnail(photo, thumbnail, 128, avif, orientation));
+    VerifyQuadrants(PictureDecoder::DecodePreviewFile(path, QSize(128, 128)));
 }
 
 QTEST_MAIN(TestPictureDecoder)

@@ -269,6 +269,8 @@ void TestPixlet::fullDiskKeepsDestination()
     }
     QVERIFY(!generated);
     QCOMPARE(ReadFile(out), QByteArray("earlier"));
+    QCOMPARE(QDir(m_env->path(QString())).entryList({QStringLiteral("out.jpg*")}, QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("out.jpg")});
 }
 
 void TestPixlet::pipeIsRefusedWithoutBlocking()
