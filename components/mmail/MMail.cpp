@@ -2,7 +2,6 @@
 
 #include "components/mmail/AddressHeader.h"
 
-#include <QFile>
 #include <QHostInfo>
 #include <QPointer>
 #include <QRegularExpression>
@@ -252,12 +251,13 @@ bool MMail::compose(int operation)
             m_message.container = m_part;
         return true;
     case LoadFile: {
-        QFile file(m_contentFile);
-        if (m_contentFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        // The file is only opened here; its bytes are read while they are sent.
+        const std::optional<MimeContent> content = MimeContent::fromFile(m_contentFile);
+        if (!content)
             return false;
-        m_part.content = file.readAll();
-        m_part.hasContent = file.error() == QFileDevice::NoError;
-        return m_part.hasContent;
+        m_part.content = *content;
+        m_part.hasContent = true;
+        return true;
     }
     case AddPart:
         m_message.parts.append(m_part);
@@ -511,6 +511,9 @@ void MMail::startSend()
     if (m_recipients.isEmpty())
         return fail(MessageRefused, tr("No recipient"));
     m_message.messageId = newMessageId(EnvelopeAddress(m_message.from));
+    m_stream.emplace(m_message);
+    if (m_stream->failed())
+        return fail(AttachmentUnreadable, m_stream->errorString());
     startMailFrom();
 }
 
@@ -536,7 +539,9 @@ void MMail::fillSocket()
             m_phase = Phase::EndOfData;
             return;
         }
-        m_socket->write(m_stream->read(kChunk));
+        if (!m_stream->read(m_chunk, kChunk))
+            return fail(AttachmentUnreadable, m_stream->errorString());
+        m_socket->write(m_chunk.constData(), m_chunk.size());
     }
 }
 
@@ -644,7 +649,6 @@ void MMail::handleReply(int code, const QStringList &lines)
     case Phase::DataCommand:
         if (code != 354)
             return fail(MessageRefused, text);
-        m_stream.emplace(m_message.stream());
         m_dataWritten = 0;
         m_lastPercent = -1;
         m_phase = Phase::Data;
