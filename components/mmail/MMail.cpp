@@ -325,6 +325,7 @@ void MMail::connectToNextAddress()
     connect(m_socket, &QAbstractSocket::errorOccurred, this, &MMail::onSocketError);
     connect(m_socket, &QAbstractSocket::disconnected, this, &MMail::onDisconnected);
     connect(m_socket, &QSslSocket::encrypted, this, &MMail::onEncrypted);
+    connect(m_socket, &QSslSocket::encryptedBytesWritten, this, &MMail::onEncryptedBytesWritten);
     connect(m_socket, &QSslSocket::sslErrors, this, &MMail::onSslErrors);
     prepareTls();
     m_reader.clear();
@@ -531,16 +532,18 @@ void MMail::sendNextRecipient()
     sendCommand("DATA", Phase::DataCommand);
 }
 
+// Over TLS the socket encrypts what it is given at once: the bytes waiting
+// are those not yet encrypted and those encrypted but not yet taken.
 void MMail::fillSocket()
 {
-    while (m_phase == Phase::Data && m_socket->bytesToWrite() < kWriteAhead) {
-        if (m_stream->atEnd()) {
-            m_socket->write(".\r\n");
-            m_phase = Phase::EndOfData;
-            return;
-        }
+    while (m_phase == Phase::Data && m_socket->bytesToWrite() + m_socket->encryptedBytesToWrite() < kWriteAhead) {
         if (!m_stream->read(m_chunk, kChunk))
             return fail(AttachmentUnreadable, m_stream->errorString());
+        if (m_stream->atEnd()) {
+            // The end of the data goes out with its last bytes, not on its own.
+            m_chunk += ".\r\n";
+            m_phase = Phase::EndOfData;
+        }
         m_socket->write(m_chunk.constData(), m_chunk.size());
     }
 }
@@ -557,6 +560,14 @@ void MMail::onBytesWritten(qint64 bytes)
         m_lastPercent = percent;
         post({Event::ProgressEvent, qint32(m_dataWritten), qint32(total), 0, QString()});
     }
+    fillSocket();
+}
+
+void MMail::onEncryptedBytesWritten()
+{
+    if (m_phase != Phase::Data)
+        return;
+    m_timer.start(m_replyTimeout);
     fillSocket();
 }
 

@@ -177,6 +177,7 @@ private:
     void onConnected();
     void onReadyRead();
     void onBytesWritten(qint64 bytes);
+    void onEncryptedBytesWritten();
     void onSocketError();
     void onDisconnected();
     void onTimeout();
