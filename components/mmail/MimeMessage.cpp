@@ -36,25 +36,33 @@ QByteArray folded(const QByteArray &line)
     return out + line.mid(lineStart);
 }
 
+char *putBase64Quad(char *out, quint32 triple)
+{
+    out[0] = kBase64Alphabet[triple >> 18];
+    out[1] = kBase64Alphabet[(triple >> 12) & 63];
+    out[2] = kBase64Alphabet[(triple >> 6) & 63];
+    out[3] = kBase64Alphabet[triple & 63];
+    return out + 4;
+}
+
 // Writes the base64 lines of count bytes at out, 57 bytes to a line of 76
 // columns and its CR LF, the last line padded; out must have room for
 // base64Size(count) octets.
 void encodeBase64Lines(const char *raw, qint64 count, char *out)
 {
     const auto *in = reinterpret_cast<const uchar *>(raw);
-    const auto put = [&out](quint32 triple, int chars) {
-        for (int i = 0; i < 4; ++i)
-            *out++ = i < chars ? kBase64Alphabet[(triple >> (18 - 6 * i)) & 63] : '=';
-    };
     while (count > 0) {
         const qint64 n = qMin<qint64>(count, kBase64LineBytes);
         qint64 i = 0;
         for (; i + 3 <= n; i += 3)
-            put(quint32(in[i]) << 16 | quint32(in[i + 1]) << 8 | in[i + 2], 4);
-        if (n - i == 1)
-            put(quint32(in[i]) << 16, 2);
-        else if (n - i == 2)
-            put(quint32(in[i]) << 16 | quint32(in[i + 1]) << 8, 3);
+            out = putBase64Quad(out, quint32(in[i]) << 16 | quint32(in[i + 1]) << 8 | in[i + 2]);
+        if (const qint64 rest = n - i) {
+            const quint32 last = quint32(in[i]) << 16 | (rest == 2 ? quint32(in[i + 1]) << 8 : 0);
+            out = putBase64Quad(out, last);
+            out[-1] = '=';
+            if (rest == 1)
+                out[-2] = '=';
+        }
         *out++ = '\r';
         *out++ = '\n';
         in += n;
@@ -306,10 +314,11 @@ bool MimeMessage::Stream::read(QByteArray &out, qint64 maxBytes)
     return !failed();
 }
 
-// Whole lines, at least one, encoded straight into out.
+// Whole lines encoded straight into out, as many as reach maxBytes or just
+// pass it.
 bool MimeMessage::Stream::readBase64(Segment &s, QByteArray &out, qint64 maxBytes)
 {
-    const qint64 lines = qMax<qint64>(1, (maxBytes - out.size()) / kBase64LineOctets);
+    const qint64 lines = (maxBytes - out.size() + kBase64LineOctets - 1) / kBase64LineOctets;
     const qint64 take = qMin<qint64>(lines * kBase64LineBytes, s.size - m_offset);
     const char *raw = rawBytes(s, take);
     if (!raw)
