@@ -291,8 +291,11 @@ void MMail::startConnect()
     // Names under .invalid never resolve (RFC 6761): no need to ask.
     if (m_host.isEmpty() || m_host.endsWith(QLatin1String(".invalid"), Qt::CaseInsensitive))
         return fail(HostNotFound, tr("Host not found: %1").arg(m_host));
-    m_phase = Phase::Resolving;
     m_timer.start(m_connectTimeout);
+    // An address written out needs no lookup, nor the lookup's thread.
+    if (const QHostAddress literal(m_host); !literal.isNull())
+        return connectToAddresses({literal});
+    m_phase = Phase::Resolving;
     m_lookupId = QHostInfo::lookupHost(m_host, this, &MMail::onLookedUp);
 }
 
@@ -305,9 +308,14 @@ void MMail::onLookedUp(const QHostInfo &info)
         return fail(HostNotFound, tr("Host not found: %1").arg(m_host));
     if (info.error() != QHostInfo::NoError)
         return fail(TryAgain, info.errorString());
-    m_addresses = info.addresses();
-    if (m_addresses.isEmpty())
+    if (info.addresses().isEmpty())
         return fail(NoAddress, tr("No address for %1").arg(m_host));
+    connectToAddresses(info.addresses());
+}
+
+void MMail::connectToAddresses(const QList<QHostAddress> &addresses)
+{
+    m_addresses = addresses;
     m_phase = Phase::Connecting;
     m_lastConnectError = ConnectionRefused;
     connectToNextAddress();

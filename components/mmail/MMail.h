@@ -173,6 +173,7 @@ private:
     void startSend();
     void startDisconnect();
     void onLookedUp(const QHostInfo &info);
+    void connectToAddresses(const QList<QHostAddress> &addresses);
     void connectToNextAddress();
     void onConnected();
     void onReadyRead();
