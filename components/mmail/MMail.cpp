@@ -846,3 +846,7 @@ void MMail::dispatchNext()
         QMetaObject::invokeMethod(this, &MMail::dispatchNext, Qt::QueuedConnection);
     }
 }
+
+// Compiled here, not with every other class's, so that a program that needs
+// only this control does not take the whole application in with it.
+#include "moc_MMail.cpp"
