@@ -244,7 +244,6 @@ MimeMessage::Stream::Stream(const MimeMessage &m)
         m_size += s.base64 ? base64Size(s.size) : s.size;
 }
 
-MimeMessage::Stream::Stream(Stream &&) noexcept = default;
 MimeMessage::Stream::~Stream() = default;
 
 void MimeMessage::Stream::addText(const QByteArray &bytes)

@@ -75,7 +75,6 @@ public:
     {
     public:
         explicit Stream(const MimeMessage &message);
-        Stream(Stream &&) noexcept;
         ~Stream();
         qint64 size() const { return m_size; }
         bool atEnd() const { return m_segment >= m_segments.size(); }
