@@ -2,7 +2,6 @@
 
 #include "components/mmail/AddressHeader.h"
 
-#include <QFile>
 #include <QHostInfo>
 #include <QPointer>
 #include <QRegularExpression>
@@ -252,12 +251,13 @@ bool MMail::compose(int operation)
             m_message.container = m_part;
         return true;
     case LoadFile: {
-        QFile file(m_contentFile);
-        if (m_contentFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        // The file is only opened here; its bytes are read while they are sent.
+        const std::optional<MimeContent> content = MimeContent::fromFile(m_contentFile);
+        if (!content)
             return false;
-        m_part.content = file.readAll();
-        m_part.hasContent = file.error() == QFileDevice::NoError;
-        return m_part.hasContent;
+        m_part.content = *content;
+        m_part.hasContent = true;
+        return true;
     }
     case AddPart:
         m_message.parts.append(m_part);
@@ -291,8 +291,11 @@ void MMail::startConnect()
     // Names under .invalid never resolve (RFC 6761): no need to ask.
     if (m_host.isEmpty() || m_host.endsWith(QLatin1String(".invalid"), Qt::CaseInsensitive))
         return fail(HostNotFound, tr("Host not found: %1").arg(m_host));
-    m_phase = Phase::Resolving;
     m_timer.start(m_connectTimeout);
+    // An address written out needs no lookup, nor the lookup's thread.
+    if (const QHostAddress literal(m_host); !literal.isNull())
+        return connectToAddresses({literal});
+    m_phase = Phase::Resolving;
     m_lookupId = QHostInfo::lookupHost(m_host, this, &MMail::onLookedUp);
 }
 
@@ -305,9 +308,14 @@ void MMail::onLookedUp(const QHostInfo &info)
         return fail(HostNotFound, tr("Host not found: %1").arg(m_host));
     if (info.error() != QHostInfo::NoError)
         return fail(TryAgain, info.errorString());
-    m_addresses = info.addresses();
-    if (m_addresses.isEmpty())
+    if (info.addresses().isEmpty())
         return fail(NoAddress, tr("No address for %1").arg(m_host));
+    connectToAddresses(info.addresses());
+}
+
+void MMail::connectToAddresses(const QList<QHostAddress> &addresses)
+{
+    m_addresses = addresses;
     m_phase = Phase::Connecting;
     m_lastConnectError = ConnectionRefused;
     connectToNextAddress();
@@ -325,6 +333,7 @@ void MMail::connectToNextAddress()
     connect(m_socket, &QAbstractSocket::errorOccurred, this, &MMail::onSocketError);
     connect(m_socket, &QAbstractSocket::disconnected, this, &MMail::onDisconnected);
     connect(m_socket, &QSslSocket::encrypted, this, &MMail::onEncrypted);
+    connect(m_socket, &QSslSocket::encryptedBytesWritten, this, &MMail::onEncryptedBytesWritten);
     connect(m_socket, &QSslSocket::sslErrors, this, &MMail::onSslErrors);
     prepareTls();
     m_reader.clear();
@@ -511,6 +520,9 @@ void MMail::startSend()
     if (m_recipients.isEmpty())
         return fail(MessageRefused, tr("No recipient"));
     m_message.messageId = newMessageId(EnvelopeAddress(m_message.from));
+    m_stream.emplace(m_message);
+    if (m_stream->failed())
+        return fail(AttachmentUnreadable, m_stream->errorString());
     startMailFrom();
 }
 
@@ -528,15 +540,19 @@ void MMail::sendNextRecipient()
     sendCommand("DATA", Phase::DataCommand);
 }
 
+// Over TLS the socket encrypts what it is given at once: the bytes waiting
+// are those not yet encrypted and those encrypted but not yet taken.
 void MMail::fillSocket()
 {
-    while (m_phase == Phase::Data && m_socket->bytesToWrite() < kWriteAhead) {
+    while (m_phase == Phase::Data && m_socket->bytesToWrite() + m_socket->encryptedBytesToWrite() < kWriteAhead) {
+        if (!m_stream->read(m_chunk, kChunk))
+            return fail(AttachmentUnreadable, m_stream->errorString());
         if (m_stream->atEnd()) {
-            m_socket->write(".\r\n");
+            // The end of the data goes out with its last bytes, not on its own.
+            m_chunk += ".\r\n";
             m_phase = Phase::EndOfData;
-            return;
         }
-        m_socket->write(m_stream->read(kChunk));
+        m_socket->write(m_chunk.constData(), m_chunk.size());
     }
 }
 
@@ -552,6 +568,14 @@ void MMail::onBytesWritten(qint64 bytes)
         m_lastPercent = percent;
         post({Event::ProgressEvent, qint32(m_dataWritten), qint32(total), 0, QString()});
     }
+    fillSocket();
+}
+
+void MMail::onEncryptedBytesWritten()
+{
+    if (m_phase != Phase::Data)
+        return;
+    m_timer.start(m_replyTimeout);
     fillSocket();
 }
 
@@ -644,7 +668,6 @@ void MMail::handleReply(int code, const QStringList &lines)
     case Phase::DataCommand:
         if (code != 354)
             return fail(MessageRefused, text);
-        m_stream.emplace(m_message.stream());
         m_dataWritten = 0;
         m_lastPercent = -1;
         m_phase = Phase::Data;
@@ -823,3 +846,7 @@ void MMail::dispatchNext()
         QMetaObject::invokeMethod(this, &MMail::dispatchNext, Qt::QueuedConnection);
     }
 }
+
+// Compiled here, not with every other class's, so that a program that needs
+// only this control does not take the whole application in with it.
+#include "moc_MMail.cpp"

@@ -66,6 +66,7 @@ public:
         InsecureSignIn = 20107, // a password asked for over plain text to another machine
         AddressNotAscii = 20108, // an address mail servers cannot take
         AddressTooLong = 20109, // an address longer than mail servers take
+        AttachmentUnreadable = 20110, // a part's file could not be read, or changed, while sending
     };
 
     explicit MMail(QObject *parent = nullptr);
@@ -172,10 +173,12 @@ private:
     void startSend();
     void startDisconnect();
     void onLookedUp(const QHostInfo &info);
+    void connectToAddresses(const QList<QHostAddress> &addresses);
     void connectToNextAddress();
     void onConnected();
     void onReadyRead();
     void onBytesWritten(qint64 bytes);
+    void onEncryptedBytesWritten();
     void onSocketError();
     void onDisconnected();
     void onTimeout();
@@ -242,6 +245,7 @@ private:
     QStringList m_recipients;
     qsizetype m_nextRecipient = 0;
     std::optional<MimeMessage::Stream> m_stream;
+    QByteArray m_chunk; // the next bytes for the socket, reused
     qint64 m_dataWritten = 0;
     int m_lastPercent = -1;
 

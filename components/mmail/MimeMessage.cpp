@@ -2,9 +2,15 @@
 
 #include "components/mmail/AddressHeader.h"
 
+#include <QCoreApplication>
+#include <QFile>
+
 namespace {
 
 constexpr int kBase64LineBytes = 57; // 57 bytes make one 76-column line
+constexpr int kBase64LineOctets = 78; // with its CR LF
+constexpr qint64 kComparePiece = 64 * 1024;
+constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr int kFoldColumn = 78;
 
 constexpr int kMaxLineOctets = 998;   // without the CR LF
@@ -30,6 +36,45 @@ QByteArray folded(const QByteArray &line)
     return out + line.mid(lineStart);
 }
 
+char *putBase64Quad(char *out, quint32 triple)
+{
+    out[0] = kBase64Alphabet[triple >> 18];
+    out[1] = kBase64Alphabet[(triple >> 12) & 63];
+    out[2] = kBase64Alphabet[(triple >> 6) & 63];
+    out[3] = kBase64Alphabet[triple & 63];
+    return out + 4;
+}
+
+// Writes the base64 lines of count bytes at out, 57 bytes to a line of 76
+// columns and its CR LF, the last line padded; out must have room for
+// base64Size(count) octets.
+void encodeBase64Lines(const char *raw, qint64 count, char *out)
+{
+    const auto *in = reinterpret_cast<const uchar *>(raw);
+    while (count > 0) {
+        const qint64 n = qMin<qint64>(count, kBase64LineBytes);
+        qint64 i = 0;
+        for (; i + 3 <= n; i += 3)
+            out = putBase64Quad(out, quint32(in[i]) << 16 | quint32(in[i + 1]) << 8 | in[i + 2]);
+        if (const qint64 rest = n - i) {
+            const quint32 last = quint32(in[i]) << 16 | (rest == 2 ? quint32(in[i + 1]) << 8 : 0);
+            out = putBase64Quad(out, last);
+            out[-1] = '=';
+            if (rest == 1)
+                out[-2] = '=';
+        }
+        *out++ = '\r';
+        *out++ = '\n';
+        in += n;
+        count -= n;
+    }
+}
+
+QString changedSinceComposed()
+{
+    return QCoreApplication::translate("MimeMessage", "the file changed after the message was composed");
+}
+
 bool linesFit(const QByteArray &foldedLine)
 {
     for (const QByteArray &line : foldedLine.split('\n'))
@@ -40,12 +85,45 @@ bool linesFit(const QByteArray &foldedLine)
 
 } // namespace
 
+std::optional<MimeContent> MimeContent::fromFile(const QString &path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    MimeContent content;
+    content.m_path = path;
+    content.m_fileSize = file.size();
+    return content;
+}
+
+bool operator==(const MimeContent &content, const QByteArray &bytes)
+{
+    if (!content.isFile())
+        return content.m_bytes == bytes;
+    QFile file(content.m_path);
+    if (content.m_fileSize != bytes.size() || !file.open(QIODevice::ReadOnly))
+        return false;
+    for (qint64 at = 0; at < bytes.size();) {
+        const QByteArray piece = file.read(kComparePiece);
+        if (piece.isEmpty() || at + piece.size() > bytes.size()
+            || QByteArrayView(bytes).sliced(at, piece.size()) != piece)
+            return false;
+        at += piece.size();
+    }
+    return file.read(1).isEmpty();
+}
+
 QByteArray MimeEntity::contentTypeLine() const
 {
     QByteArray value = (type + QLatin1Char('/') + subType).toUtf8();
     if (!parameters.isEmpty())
         value += "; " + parameters.toUtf8();
     return value;
+}
+
+bool MimeEntity::isBase64() const
+{
+    return encoding.compare(QLatin1String("base64"), Qt::CaseInsensitive) == 0;
 }
 
 QByteArray MimeMessage::headerLine(const QString &name, const QString &value)
@@ -100,7 +178,7 @@ qint64 MimeMessage::base64Size(qint64 rawBytes)
 {
     const qint64 fullLines = rawBytes / kBase64LineBytes;
     const qint64 rest = rawBytes % kBase64LineBytes;
-    return fullLines * 78 + (rest ? (rest + 2) / 3 * 4 + 2 : 0);
+    return fullLines * kBase64LineOctets + (rest ? (rest + 2) / 3 * 4 + 2 : 0);
 }
 
 QByteArray MimeMessage::toCrLfText(const QByteArray &text)
@@ -151,49 +229,151 @@ MimeMessage::Stream::Stream(const MimeMessage &m)
         if (!part.disposition.isEmpty())
             text += folded("Content-Disposition: " + part.disposition.toUtf8()) + "\r\n";
         text += "\r\n";
-        if (part.encoding.compare(QLatin1String("base64"), Qt::CaseInsensitive) == 0) {
+        if (part.isBase64()) {
             // Base64 lines never begin with "." and each ends with CR LF.
-            m_segments.append({dotStuffed(text), false});
-            m_segments.append({part.content, true});
+            addText(dotStuffed(text));
+            addBase64(part.content);
             text = QByteArray();
         } else {
-            text += toCrLfText(part.content) + "\r\n";
+            text += toCrLfText(wholeContent(part.content)) + "\r\n";
         }
     }
     text += delimiter + "--\r\n";
-    m_segments.append({dotStuffed(text), false});
+    addText(dotStuffed(text));
     for (const Segment &s : m_segments)
-        m_size += s.base64 ? base64Size(s.bytes.size()) : s.bytes.size();
+        m_size += s.base64 ? base64Size(s.size) : s.size;
 }
 
-QByteArray MimeMessage::Stream::read(qint64 maxBytes)
+MimeMessage::Stream::~Stream() = default;
+
+void MimeMessage::Stream::addText(const QByteArray &bytes)
 {
-    QByteArray out;
-    while (!atEnd() && out.size() < maxBytes) {
-        const Segment &s = m_segments.at(m_segment);
+    Segment s;
+    s.bytes = bytes;
+    s.size = bytes.size();
+    m_segments.push_back(std::move(s));
+}
+
+// A file's bytes stay in the file until they are sent.
+void MimeMessage::Stream::addBase64(const MimeContent &content)
+{
+    Segment s;
+    s.base64 = true;
+    s.size = content.size();
+    if (content.isFile()) {
+        s.file = std::make_unique<QFile>(content.filePath());
+        if (!s.file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            fail(content.filePath(), s.file->errorString());
+        else if (s.file->size() != s.size)
+            fail(content.filePath(), changedSinceComposed());
+    } else {
+        s.bytes = content.bytes();
+    }
+    m_segments.push_back(std::move(s));
+}
+
+// A part sent as text is small: its file is read whole.
+QByteArray MimeMessage::Stream::wholeContent(const MimeContent &content)
+{
+    if (!content.isFile())
+        return content.bytes();
+    QFile file(content.filePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(content.filePath(), file.errorString());
+        return QByteArray();
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fail(content.filePath(), file.errorString());
+    else if (bytes.size() != content.size())
+        fail(content.filePath(), changedSinceComposed());
+    return bytes;
+}
+
+bool MimeMessage::Stream::read(QByteArray &out, qint64 maxBytes)
+{
+    out.resize(0);
+    while (!failed() && !atEnd() && out.size() < maxBytes) {
+        Segment &s = m_segments[m_segment];
         if (s.base64) {
-            const qsizetype lines = qMax<qsizetype>(1, (maxBytes - out.size()) / 78);
-            const qsizetype take = qMin<qsizetype>(lines * kBase64LineBytes, s.bytes.size() - m_offset);
-            for (qsizetype at = m_offset; at < m_offset + take; at += kBase64LineBytes) {
-                const qsizetype n = qMin<qsizetype>(kBase64LineBytes, m_offset + take - at);
-                out += QByteArray::fromRawData(s.bytes.constData() + at, n).toBase64() + "\r\n";
-            }
-            m_offset += take;
+            if (!readBase64(s, out, maxBytes))
+                return false;
         } else {
-            const qsizetype take = qMin<qsizetype>(maxBytes - out.size(), s.bytes.size() - m_offset);
-            out += s.bytes.mid(m_offset, take);
+            const qint64 take = qMin<qint64>(maxBytes - out.size(), s.size - m_offset);
+            out.append(s.bytes.constData() + m_offset, take);
             m_offset += take;
         }
-        if (m_offset >= s.bytes.size()) {
+        if (m_offset >= s.size) {
+            if (s.file && !fileEndsHere(s))
+                return false;
             ++m_segment;
             m_offset = 0;
         }
     }
-    return out;
+    return !failed();
+}
+
+// Whole lines encoded straight into out, as many as reach maxBytes or just
+// pass it.
+bool MimeMessage::Stream::readBase64(Segment &s, QByteArray &out, qint64 maxBytes)
+{
+    const qint64 lines = (maxBytes - out.size() + kBase64LineOctets - 1) / kBase64LineOctets;
+    const qint64 take = qMin<qint64>(lines * kBase64LineBytes, s.size - m_offset);
+    const char *raw = rawBytes(s, take);
+    if (!raw)
+        return false;
+    const qsizetype at = out.size();
+    out.resize(at + base64Size(take));
+    encodeBase64Lines(raw, take, out.data() + at);
+    m_offset += take;
+    return true;
+}
+
+const char *MimeMessage::Stream::rawBytes(Segment &s, qint64 count)
+{
+    if (!s.file)
+        return s.bytes.constData() + m_offset;
+    m_raw.resize(count);
+    qint64 got = 0;
+    while (got < count) {
+        const qint64 n = s.file->read(m_raw.data() + got, count - got);
+        if (n < 0) {
+            fail(s.file->fileName(), s.file->errorString());
+            return nullptr;
+        }
+        if (n == 0) {
+            fail(s.file->fileName(),
+                 QCoreApplication::translate("MimeMessage", "the file became shorter while it was sent"));
+            return nullptr;
+        }
+        got += n;
+    }
+    return m_raw.constData();
+}
+
+bool MimeMessage::Stream::fileEndsHere(Segment &s)
+{
+    char extra;
+    const qint64 n = s.file->read(&extra, 1);
+    if (n < 0)
+        return fail(s.file->fileName(), s.file->errorString());
+    if (n > 0)
+        return fail(s.file->fileName(),
+                    QCoreApplication::translate("MimeMessage", "the file became longer while it was sent"));
+    return true;
+}
+
+bool MimeMessage::Stream::fail(const QString &path, const QString &reason)
+{
+    if (m_error.isEmpty())
+        m_error = path + QStringLiteral(": ") + reason;
+    return false;
 }
 
 QByteArray MimeMessage::render() const
 {
     Stream s = stream();
-    return s.read(s.size());
+    QByteArray out;
+    s.read(out, s.size());
+    return out;
 }

@@ -9,11 +9,14 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QJsonArray>
 #include <QNetworkInterface>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <utility>
 
 namespace {
 
@@ -85,7 +88,45 @@ QString sha256(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
+// Base64 as mail carries it: 57 bytes to a 76-column line, each ended by CR LF.
+QByteArray base64Lines(const QByteArray &bytes)
+{
+    QByteArray lines;
+    for (qsizetype at = 0; at < bytes.size(); at += 57)
+        lines += bytes.mid(at, 57).toBase64() + "\r\n";
+    return lines;
+}
+
+// What happens to the attachment's file after the message is composed.
+enum class FileChange {
+    RemovedBeforeSending,
+    ShrunkBeforeSending,
+    ShrinksWhileSent,
+    GrowsWhileSent
+};
+
+void changeFile(const QString &path, FileChange change)
+{
+    switch (change) {
+    case FileChange::RemovedBeforeSending:
+        QVERIFY(QFile::remove(path));
+        break;
+    case FileChange::ShrunkBeforeSending:
+    case FileChange::ShrinksWhileSent:
+        QVERIFY(QFile::resize(path, 1000));
+        break;
+    case FileChange::GrowsWhileSent: {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append));
+        QCOMPARE(file.write("more"), 4);
+        break;
+    }
+    }
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(FileChange)
 
 class TestMMail : public QObject
 {
@@ -93,6 +134,10 @@ class TestMMail : public QObject
 private slots:
     void init();
     void realServerReceivesTheComposedMessage();
+    void attachmentArrivesAsComposed_data();
+    void attachmentArrivesAsComposed();
+    void changedAttachmentFailsTheSend_data();
+    void changedAttachmentFailsTheSend();
     void dotsAtLineStartsSurvive();
     void nonAsciiSubjectIsEncoded();
     void faults_data();
@@ -126,6 +171,8 @@ private:
     bool compose(MMail &mail, const QString &server, const QString &to,
                  const QString &subject = QStringLiteral("Test"));
     bool composeFrom(MMail &mail, const QString &server, const QString &from);
+    // Composes a message to one recipient and sends it through the sink.
+    Transfer sendThrough(const SmtpSink &sink, MMail &mail);
     QScopedPointer<TestEnvironment> m_env;
     QByteArray m_attachment;
     TestCertificates m_certificates;
@@ -167,6 +214,16 @@ bool TestMMail::compose(MMail &mail, const QString &server, const QString &to, c
     order.server = server;
     order.useDefaultServer = true;
     return composer.Compose(order);
+}
+
+Transfer TestMMail::sendThrough(const SmtpSink &sink, MMail &mail)
+{
+    Transfer t;
+    if (!compose(mail, sink.server(), QStringLiteral("a@example.com")))
+        t.error = -1;
+    else
+        t.run(mail);
+    return t;
 }
 
 void TestMMail::realServerReceivesTheComposedMessage()
@@ -220,6 +277,84 @@ void TestMMail::realServerReceivesTheComposedMessage()
     const QByteArray raw = ReadFile(eml);
     const qsizetype start = raw.indexOf("\r\n\r\n", raw.indexOf("application/octet-stream")) + 4;
     QCOMPARE(raw.indexOf("\r\n", start) - start, 76);
+}
+
+void TestMMail::attachmentArrivesAsComposed_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("empty") << 0;
+    QTest::newRow("one byte") << 1;
+    QTest::newRow("one short of a line") << 56;
+    QTest::newRow("one line") << 57;
+    QTest::newRow("one past a line") << 58;
+    QTest::newRow("3000 lines and a byte") << 3 * 57 * 1000 + 1;
+    QTest::newRow("five megabytes and a bit") << 5 * 1024 * 1024 + 11;
+}
+
+void TestMMail::attachmentArrivesAsComposed()
+{
+    QFETCH(int, size);
+    m_attachment = randomBytes(size);
+    SmtpSink sink;
+    QVERIFY(sink.isRunning());
+    MMail mail;
+    const Transfer t = sendThrough(sink, mail);
+    QCOMPARE(t.error, 0);
+    const QByteArray received = ReadFile(sink.messagePath(1));
+
+    // The same message with the attachment's bytes in memory.
+    MimeMessage inMemory = mail.message();
+    inMemory.parts[0].content = m_attachment;
+    QCOMPARE(received, inMemory.render());
+    const QByteArray head = "Content-Disposition: attachment; filename=\"Cube.exe\"\r\n\r\n";
+    const qsizetype start = received.indexOf(head) + head.size();
+    const QByteArray encoded = base64Lines(m_attachment);
+    QCOMPARE(received.mid(start, encoded.size()), encoded);
+    QVERIFY(received.mid(start + encoded.size()).startsWith("--70554751157_boundary\r\n"));
+    QVERIFY(!t.progress.isEmpty());
+    QCOMPARE(t.progress.last(), qMakePair(qint32(received.size()), qint32(received.size())));
+}
+
+void TestMMail::changedAttachmentFailsTheSend_data()
+{
+    QTest::addColumn<FileChange>("change");
+    QTest::newRow("removed before sending") << FileChange::RemovedBeforeSending;
+    QTest::newRow("shrunk before sending") << FileChange::ShrunkBeforeSending;
+    QTest::newRow("shrinks while sent") << FileChange::ShrinksWhileSent;
+    QTest::newRow("grows while sent") << FileChange::GrowsWhileSent;
+}
+
+void TestMMail::changedAttachmentFailsTheSend()
+{
+    QFETCH(FileChange, change);
+    m_attachment = randomBytes(6 * 1024 * 1024);
+    SmtpSink sink;
+    QVERIFY(sink.isRunning());
+    MMail mail;
+    QVERIFY(compose(mail, sink.server(), QStringLiteral("a@example.com")));
+    const QString path = m_env->path(QStringLiteral("work/Cube.exe"));
+    bool changed = false;
+    const auto changeOnce = [&] {
+        if (!std::exchange(changed, true))
+            changeFile(path, change);
+    };
+    if (change == FileChange::ShrinksWhileSent || change == FileChange::GrowsWhileSent)
+        connect(&mail, &MMail::Progress, &mail, changeOnce);
+    else
+        changeOnce();
+    Transfer t;
+    t.run(mail);
+    QVERIFY(changed);
+    QCOMPARE(t.error, int(MMail::AttachmentUnreadable));
+    QCOMPARE(mail.lastError(), t.error);
+    QCOMPARE(t.done, 1);
+
+    // The server kept nothing of it: the next message is the only one it holds.
+    MMail next;
+    QCOMPARE(sendThrough(sink, next).error, 0);
+    const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
+    QCOMPARE(m.value("parts").toArray().at(0).toObject().value("sha256").toString(), sha256(m_attachment));
+    QCOMPARE(sink.messageCount(), 1);
 }
 
 void TestMMail::dotsAtLineStartsSurvive()

@@ -1,8 +1,11 @@
 #include "components/mmail/MimeMessage.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
-// Header lines as the message writer folds them.
+// Header lines as the message writer folds them, and its message read a
+// piece at a time.
 class TestMimeMessage : public QObject
 {
     Q_OBJECT
@@ -11,6 +14,8 @@ private slots:
     void foldedLinesAreNeverBlank();
     void longSubjectStaysWithinLineLimit_data();
     void longSubjectStaysWithinLineLimit();
+    void fileContentReadsLikeBytesInMemory_data();
+    void fileContentReadsLikeBytesInMemory();
 
 private:
     static QList<QByteArray> lines(const QByteArray &field);
@@ -66,6 +71,61 @@ void TestMimeMessage::longSubjectStaysWithinLineLimit()
     for (const QByteArray &line : lines(field))
         QVERIFY2(line.size() <= 999, QByteArray::number(line.size()).constData());
     QVERIFY(lines(field).size() > 1);
+}
+
+void TestMimeMessage::fileContentReadsLikeBytesInMemory_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("pieceSize");
+    QTest::newRow("empty file") << 0 << 65536;
+    QTest::newRow("one past a line, a byte at a time") << 58 << 1;
+    QTest::newRow("a line at a time") << 3 * 57 * 1000 + 1 << 78;
+    QTest::newRow("pieces across lines") << 3 * 57 * 1000 + 1 << 100;
+    QTest::newRow("socket-sized pieces") << 3 * 57 * 1000 + 1 << 65536;
+}
+
+void TestMimeMessage::fileContentReadsLikeBytesInMemory()
+{
+    QFETCH(int, size);
+    QFETCH(int, pieceSize);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 + i / 251);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("Cube.exe")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), qint64(size));
+    file.close();
+
+    MimeMessage message;
+    message.boundary = QStringLiteral("b1");
+    message.container.type = QStringLiteral("multipart");
+    message.container.subType = QStringLiteral("mixed");
+    message.container.parameters = QStringLiteral("boundary=b1");
+    MimeEntity attachment;
+    attachment.type = QStringLiteral("application");
+    attachment.subType = QStringLiteral("octet-stream");
+    attachment.encoding = QStringLiteral("base64");
+    attachment.content = *MimeContent::fromFile(file.fileName());
+    MimeEntity text;
+    text.type = QStringLiteral("text");
+    text.subType = QStringLiteral("plain");
+    text.encoding = QStringLiteral("7bit");
+    text.content = QByteArray(".dot\nend");
+    message.parts = {attachment, text};
+    MimeMessage inMemory = message;
+    inMemory.parts[0].content = bytes;
+
+    MimeMessage::Stream stream = message.stream();
+    QByteArray read, piece;
+    while (!stream.atEnd()) {
+        QVERIFY(stream.read(piece, pieceSize));
+        QVERIFY(!piece.isEmpty());
+        read += piece;
+    }
+    QCOMPARE(read, inMemory.render());
+    QCOMPARE(stream.size(), qint64(read.size()));
+    QVERIFY(read.endsWith("\r\n..dot\r\nend\r\n--b1--\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestMimeMessage)
