@@ -5,6 +5,7 @@
 namespace {
 
 constexpr qsizetype kFoldColumn = 78;
+constexpr qsizetype kMaxLineOctets = 998; // without the CR LF
 
 QString unquoted(const QString &name)
 {
@@ -13,12 +14,13 @@ QString unquoted(const QString &name)
     return name;
 }
 
-// An entry as typed, except that a display name that is not plain ASCII
-// becomes encoded words.
-QByteArray encodedEntry(const QString &entry)
+// An entry as typed, except that a display name that is not plain ASCII,
+// or that would not fit in a line of room octets, becomes encoded words,
+// which fold anywhere.
+QByteArray encodedEntry(const QString &entry, qsizetype room)
 {
     const qsizetype open = entry.indexOf(QLatin1Char('<'));
-    if (IsPlainAscii(entry) || open < 0)
+    if (open < 0 || (IsPlainAscii(entry) && entry.size() <= room))
         return entry.toUtf8();
     const QString name = unquoted(entry.left(open).trimmed());
     return MimeMessage::encodedWords(name) + " <" + EnvelopeAddress(entry).toUtf8() + '>';
@@ -70,8 +72,11 @@ QByteArray AddressHeaderLine(const QString &name, const QString &list)
     if (list.isEmpty())
         return line + "\r\n";
     const QStringList entries = list.split(QLatin1Char(','));
+    // Each entry may start the field's first line, after its name, a colon
+    // and a blank, and is followed by a comma.
+    const qsizetype room = kMaxLineOctets - line.size() - 2;
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        QByteArray entry = encodedEntry(entries.at(i));
+        QByteArray entry = encodedEntry(entries.at(i), room);
         if (i == 0)
             entry.prepend(' ');
         if (i + 1 < entries.size())

@@ -1,3 +1,4 @@
+#include "components/mmail/AddressHeader.h"
 #include "components/mmail/MimeMessage.h"
 
 #include <QFile>
@@ -14,6 +15,8 @@ private slots:
     void foldedLinesAreNeverBlank();
     void longSubjectStaysWithinLineLimit_data();
     void longSubjectStaysWithinLineLimit();
+    void longDisplayNameStaysWithinLineLimit_data();
+    void longDisplayNameStaysWithinLineLimit();
     void fileContentReadsLikeBytesInMemory_data();
     void fileContentReadsLikeBytesInMemory();
 
@@ -71,6 +74,24 @@ void TestMimeMessage::longSubjectStaysWithinLineLimit()
     for (const QByteArray &line : lines(field))
         QVERIFY2(line.size() <= 999, QByteArray::number(line.size()).constData());
     QVERIFY(lines(field).size() > 1);
+}
+
+void TestMimeMessage::longDisplayNameStaysWithinLineLimit_data()
+{
+    QTest::addColumn<QString>("list");
+    const QString words = QStringLiteral("word ").repeated(218);
+    QTest::newRow("one entry") << words + QStringLiteral(" <me@example.org>");
+    QTest::newRow("second entry") << QStringLiteral("ann@example.org, ") + words + QStringLiteral("<me@example.org>");
+    QTest::newRow("just fits") << QString(998 - 8 - 17, QLatin1Char('x')) + QStringLiteral(" <me@example.org>");
+}
+
+void TestMimeMessage::longDisplayNameStaysWithinLineLimit()
+{
+    QFETCH(QString, list);
+    const QByteArray field = AddressHeaderLine(QStringLiteral("From"), list);
+    for (const QByteArray &line : lines(field))
+        QVERIFY2(line.size() <= 999, QByteArray::number(line.size()).constData());
+    QVERIFY(field.contains(" <me@example.org>\r\n"));
 }
 
 void TestMimeMessage::fileContentReadsLikeBytesInMemory_data()
