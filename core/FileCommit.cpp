@@ -1,8 +1,10 @@
 #include "core/FileCommit.h"
 
+#include <QFile>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 QString gReason;
@@ -27,6 +29,20 @@ bool FileCommit::Commit(QSaveFile &file)
 {
     errno = 0;
     return (file.error() == QFileDevice::NoError && file.flush() && file.commit()) || Cancel(file);
+}
+
+bool FileCommit::ReplaceScratch(const QString &path, const QByteArray &bytes)
+{
+    QFile part(path + QStringLiteral(".part"));
+    errno = 0;
+    if (part.open(QIODevice::WriteOnly) && part.write(bytes) == bytes.size() && part.flush()) {
+        part.close();
+        if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(path).constData()) == 0)
+            return true;
+    }
+    gReason = errno ? qt_error_string(errno) : part.errorString();
+    part.remove();
+    return false;
 }
 
 QString FileCommit::LastReason()

@@ -6,6 +6,7 @@
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "core/Twips.h"
+#include "core/StartupTrace.h"
 #include "editor/AboutBox.h"
 #include "editor/ControlSite.h"
 #include "editor/FaceAccessible.h"
@@ -110,8 +111,11 @@ void TopForm::CreateControls()
     for (QLabel *label : {Label4, CatalogLabel, Label3, Label1})
         label->setFont(QFont(QStringLiteral("Arial"), 9));
 
+    StartupTrace::Mark("  editor artwork");
     CreateFaces();
+    StartupTrace::Mark("  faces");
     CreateButtons();
+    StartupTrace::Mark("  buttons");
     CreateContextMenu();
     CreateTrayMenu();
     ConnectHandlers();
@@ -245,12 +249,15 @@ void TopForm::Form_Load()
     // No palette library on this platform: the handle stays 0.
     paletteHandle = 0;
 
+    StartupTrace::Mark("  texts");
     SetBrowserHost({this, [this] { return CatalogLabel->text(); }, [this] { Insert->setEnabled(true); },
                     [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); }, {}});
     OpenBrowserSource();
+    StartupTrace::Mark("  browser source");
 
     ResetFaceModel();
     builder.PrepareWorkDirectory();
+    StartupTrace::Mark("  work directory");
 
     qint16 first = 0;
     qint16 noButton = False;
@@ -264,12 +271,14 @@ void TopForm::Form_Load()
 void TopForm::OpenBrowserSource()
 {
     const QString catalog = FindCatalog();
+    StartupTrace::Mark("  catalog search");
     if (!catalog.isEmpty())
         CatalogLabel->setText(catalog);
     gBrowserReady = False;
     // Without the thumbnail library the photo browser stays empty.
     if (!TBrowserLibrary::Load())
         return;
+    StartupTrace::Mark("  tbrowser loaded");
     Tb().TbInitialize(0, 0, this);
     photoFolder = new FolderSource(SlideTray1, paletteHandle);
     photoFolder->setParent(this);

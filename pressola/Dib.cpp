@@ -1,7 +1,19 @@
 #include "pressola/Dib.h"
 
 #include <QFile>
+#include <QImageReader>
 #include <QPainter>
+
+namespace {
+// Read as BMP alone: a reader left to guess would first load every image
+// format plugin installed.
+QImage ReadBitmap(const QString &path)
+{
+    QImageReader reader(path, "BMP");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+} // namespace
 
 bool CDib::LoadFromResource(const QString &module, const QString &name)
 {
@@ -9,9 +21,9 @@ bool CDib::LoadFromResource(const QString &module, const QString &name)
         return false;
     Reset();
     const QString path = module + QLatin1Char('/') + name + QStringLiteral(".bmp");
-    if (!QFile::exists(path) || !Attach(QImage(path, "BMP")))
+    if (!QFile::exists(path) || !Attach(ReadBitmap(path)))
         return false;
-    const QImage twin(module + QLatin1Char('/') + name + QStringLiteral("@2x.bmp"), "BMP");
+    const QImage twin = ReadBitmap(module + QLatin1Char('/') + name + QStringLiteral("@2x.bmp"));
     if (twin.size() == m_bitmap.size() * 2)
         m_double = twin.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return true;
@@ -24,7 +36,7 @@ bool CDib::LoadFromFile(const QString &path)
     Reset();
     if (!QFile::exists(path))
         return false;
-    return Attach(QImage(path, "BMP"));
+    return Attach(ReadBitmap(path));
 }
 
 bool CDib::Attach(const QImage &bitmap)

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
+#include <QPixmapCache>
 
 void InitResources()
 {
@@ -18,11 +20,24 @@ QString ArtworkFile(const QString &folder, const QString &name, qreal devicePixe
     return QFileInfo::exists(twin) ? twin : plain;
 }
 
+QImage ReadPicture(const QString &file)
+{
+    // Read by the format its name ends in: guessing would first load every
+    // image format plugin installed.
+    QImageReader reader(file, QFileInfo(file).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 QPixmap LoadArtwork(const QString &name)
 {
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
     const QString file = ArtworkFile(QStringLiteral(":/artwork"), name, ratio);
-    QPixmap picture(file);
+    QPixmap picture;
+    if (QPixmapCache::find(file, &picture))
+        return picture;
+    picture = QPixmap::fromImage(ReadPicture(file));
     picture.setDevicePixelRatio(file.contains(QLatin1String("@2x.")) ? 2.0 : 1.0);
+    QPixmapCache::insert(file, picture);
     return picture;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -12,6 +13,10 @@ void InitResources();
 // the density its double-size twin NAME@2x, drawn at the same size with
 // every device pixel its own.
 QPixmap LoadArtwork(const QString &name);
+
+// The picture in a file of one of the formats built into Qt (PNG, BMP),
+// read by the format its name ends in.
+QImage ReadPicture(const QString &file);
 
 // The file of the artwork NAME (a file name with its ending) for a device
 // pixel ratio: the @2x twin from a ratio of 1.5 on, where there is one.

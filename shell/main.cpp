@@ -2,6 +2,7 @@
 #include "platform/UnixSignals.h"
 #include "resources/Resources.h"
 #include "shell/MDIForm1.h"
+#include "core/StartupTrace.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vexilo"));
     InitResources();
+    StartupTrace::Mark("application made");
 
     SingleInstance instance;
     if (instance.activateRunningInstance()) {
@@ -19,7 +21,9 @@ int main(int argc, char *argv[])
     }
     instance.listen();
 
+    StartupTrace::Mark("single instance checked");
     MDIForm1 frame;
+    StartupTrace::Mark("frame made");
     QObject::connect(&instance, &SingleInstance::activationRequested, &frame, &MDIForm1::activate);
     UnixSignals signalsToClose;
     QObject::connect(&signalsToClose, &UnixSignals::terminationRequested, &frame, &QWidget::close);
@@ -27,5 +31,6 @@ int main(int argc, char *argv[])
     if (!frame.MDIForm_Load())
         return 1;
     frame.show();
+    StartupTrace::Mark("frame shown");
     return app.exec();
 }
