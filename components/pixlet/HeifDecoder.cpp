@@ -2,25 +2,103 @@
 
 #include <libheif/heif.h>
 
+#include <QLibrary>
+
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace {
 
 // The limit is on the decoded RGBA picture, as for the other formats.
 constexpr qint64 kBytesPerPixel = 4;
 
-template <typename T, void (*Release)(T *)> struct Releaser
+// libheif and the codecs it links take milliseconds to load and set up, so
+// it is loaded on the first HEIF or AVIF picture rather than with the program.
+struct Heif
 {
-    void operator()(T *p) const { Release(p); }
+    decltype(&heif_check_filetype) check_filetype;
+    decltype(&heif_context_alloc) context_alloc;
+    decltype(&heif_context_free) context_free;
+    decltype(&heif_context_set_maximum_image_size_limit) context_set_maximum_image_size_limit;
+    decltype(&heif_context_read_from_memory_without_copy) context_read_from_memory_without_copy;
+    decltype(&heif_context_get_primary_image_handle) context_get_primary_image_handle;
+    decltype(&heif_image_handle_get_ispe_width) image_handle_get_ispe_width;
+    decltype(&heif_image_handle_get_ispe_height) image_handle_get_ispe_height;
+    decltype(&heif_image_handle_release) image_handle_release;
+    decltype(&heif_decode_image) decode_image;
+    decltype(&heif_image_get_plane_readonly) image_get_plane_readonly;
+    decltype(&heif_image_get_width) image_get_width;
+    decltype(&heif_image_get_height) image_get_height;
+    decltype(&heif_image_release) image_release;
 };
-using Context = std::unique_ptr<heif_context, Releaser<heif_context, heif_context_free>>;
-using Handle = std::unique_ptr<heif_image_handle, Releaser<const heif_image_handle, heif_image_handle_release>>;
-using Image = std::unique_ptr<heif_image, Releaser<const heif_image, heif_image_release>>;
+
+template <typename F> bool Resolve(QLibrary &library, const char *name, F &slot)
+{
+    slot = reinterpret_cast<F>(library.resolve(name));
+    return slot != nullptr;
+}
+
+std::optional<Heif> Bind()
+{
+    QLibrary library(QStringLiteral(LIBHEIF_SONAME));
+    if (!library.load())
+        return std::nullopt;
+    Heif f{};
+    bool complete = true;
+#define HEIF_BIND(name) complete = Resolve(library, "heif_" #name, f.name) && complete
+    HEIF_BIND(check_filetype);
+    HEIF_BIND(context_alloc);
+    HEIF_BIND(context_free);
+    HEIF_BIND(context_set_maximum_image_size_limit);
+    HEIF_BIND(context_read_from_memory_without_copy);
+    HEIF_BIND(context_get_primary_image_handle);
+    HEIF_BIND(image_handle_get_ispe_width);
+    HEIF_BIND(image_handle_get_ispe_height);
+    HEIF_BIND(image_handle_release);
+    HEIF_BIND(decode_image);
+    HEIF_BIND(image_get_plane_readonly);
+    HEIF_BIND(image_get_width);
+    HEIF_BIND(image_get_height);
+    HEIF_BIND(image_release);
+#undef HEIF_BIND
+    if (!complete)
+        return std::nullopt;
+    return f;
+}
+
+// The library's functions; null where it cannot be loaded.
+const Heif *Library()
+{
+    static const std::optional<Heif> heif = Bind();
+    return heif ? &*heif : nullptr;
+}
+
+struct ContextFree
+{
+    void operator()(heif_context *p) const { Library()->context_free(p); }
+};
+struct HandleRelease
+{
+    void operator()(heif_image_handle *p) const { Library()->image_handle_release(p); }
+};
+struct ImageRelease
+{
+    void operator()(heif_image *p) const { Library()->image_release(p); }
+};
+using Context = std::unique_ptr<heif_context, ContextFree>;
+using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
+using Image = std::unique_ptr<heif_image, ImageRelease>;
 
 bool Fits(qint64 width, qint64 height, int limitMB)
 {
     return width > 0 && height > 0 && width * height * kBytesPerPixel <= (qint64(limitMB) << 20);
+}
+
+// Every HEIF and AVIF file begins with its file type box.
+bool StartsWithFileTypeBox(const QByteArray &data)
+{
+    return data.size() >= 8 && data.mid(4, 4) == "ftyp";
 }
 
 } // namespace
@@ -29,34 +107,40 @@ namespace HeifDecoder {
 
 bool IsHeif(const QByteArray &data)
 {
+    const Heif *heif = StartsWithFileTypeBox(data) ? Library() : nullptr;
+    if (!heif)
+        return false;
     const int length = int(qMin<qsizetype>(data.size(), 64));
-    const heif_filetype_result type = heif_check_filetype(reinterpret_cast<const uint8_t *>(data.constData()), length);
+    const heif_filetype_result type = heif->check_filetype(reinterpret_cast<const uint8_t *>(data.constData()), length);
     return type == heif_filetype_yes_supported || type == heif_filetype_maybe;
 }
 
 QImage Decode(const QByteArray &data, int limitMB)
 {
-    Context context(heif_context_alloc());
+    const Heif *heif = Library();
+    if (!heif)
+        return {};
+    Context context(heif->context_alloc());
     const qint64 pixels = (qint64(limitMB) << 20) / kBytesPerPixel;
-    heif_context_set_maximum_image_size_limit(context.get(), int(std::sqrt(double(pixels))));
-    if (heif_context_read_from_memory_without_copy(context.get(), data.constData(), size_t(data.size()), nullptr).code
+    heif->context_set_maximum_image_size_limit(context.get(), int(std::sqrt(double(pixels))));
+    if (heif->context_read_from_memory_without_copy(context.get(), data.constData(), size_t(data.size()), nullptr).code
         != heif_error_Ok)
         return {};
     heif_image_handle *rawHandle = nullptr;
-    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+    if (heif->context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
         return {};
     Handle handle(rawHandle);
-    if (!Fits(heif_image_handle_get_ispe_width(rawHandle), heif_image_handle_get_ispe_height(rawHandle), limitMB))
+    if (!Fits(heif->image_handle_get_ispe_width(rawHandle), heif->image_handle_get_ispe_height(rawHandle), limitMB))
         return {};
     heif_image *rawImage = nullptr;
-    if (heif_decode_image(rawHandle, &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
+    if (heif->decode_image(rawHandle, &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
         != heif_error_Ok)
         return {};
     Image image(rawImage);
     int stride = 0;
-    const uint8_t *plane = heif_image_get_plane_readonly(rawImage, heif_channel_interleaved, &stride);
-    const int width = heif_image_get_width(rawImage, heif_channel_interleaved);
-    const int height = heif_image_get_height(rawImage, heif_channel_interleaved);
+    const uint8_t *plane = heif->image_get_plane_readonly(rawImage, heif_channel_interleaved, &stride);
+    const int width = heif->image_get_width(rawImage, heif_channel_interleaved);
+    const int height = heif->image_get_height(rawImage, heif_channel_interleaved);
     if (!plane || !Fits(width, height, limitMB))
         return {};
     return QImage(plane, width, height, stride, QImage::Format_RGBA8888).copy();
