@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/UnixSignals.h"
 #include "resources/Resources.h"
+#include "shell/FrameStyle.h"
 #include "shell/MDIForm1.h"
 #include "core/StartupTrace.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vexilo"));
+    QApplication::setStyle(new FrameStyle);
     InitResources();
     StartupTrace::Mark("application made");
 
