@@ -29,15 +29,47 @@ QImage ReadPicture(const QString &file)
     return reader.read();
 }
 
-QPixmap LoadArtwork(const QString &name)
+namespace {
+QString ArtworkFileFor(const QString &name)
 {
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-    const QString file = ArtworkFile(QStringLiteral(":/artwork"), name, ratio);
+    return ArtworkFile(QStringLiteral(":/artwork"), name, ratio);
+}
+
+QPixmap Displayed(const QImage &image, const QString &file)
+{
+    QPixmap picture = QPixmap::fromImage(image);
+    picture.setDevicePixelRatio(file.contains(QLatin1String("@2x.")) ? 2.0 : 1.0);
+    return picture;
+}
+} // namespace
+
+QPixmap LoadArtwork(const QString &name)
+{
+    const QString file = ArtworkFileFor(name);
     QPixmap picture;
     if (QPixmapCache::find(file, &picture))
         return picture;
-    picture = QPixmap::fromImage(ReadPicture(file));
-    picture.setDevicePixelRatio(file.contains(QLatin1String("@2x.")) ? 2.0 : 1.0);
+    picture = Displayed(ReadPicture(file), file);
     QPixmapCache::insert(file, picture);
     return picture;
+}
+
+ArtworkReading::ArtworkReading(const QString &name)
+    : m_file(ArtworkFileFor(name))
+    , m_image(std::async(std::launch::async, ReadPicture, m_file))
+{
+}
+
+ArtworkReading::~ArtworkReading()
+{
+    if (m_image.valid())
+        m_image.wait();
+}
+
+QPixmap ArtworkReading::picture()
+{
+    if (m_image.valid())
+        m_picture = Displayed(m_image.get(), m_file);
+    return m_picture;
 }

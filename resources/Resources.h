@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QString>
 
+#include <future>
+
 // Registers the program's compiled-in pictures (artwork, button bitmaps).
 // They live in a static library, so the program, the command-line tool and
 // the tests each call this once at start.
@@ -13,6 +15,22 @@ void InitResources();
 // the density its double-size twin NAME@2x, drawn at the same size with
 // every device pixel its own.
 QPixmap LoadArtwork(const QString &name);
+
+// The artwork NAME as LoadArtwork gives it, read on a thread of its own
+// while the caller goes on: for a large picture needed only later.
+class ArtworkReading
+{
+public:
+    explicit ArtworkReading(const QString &name);
+    ~ArtworkReading();
+    // Waits for the reading the first time.
+    QPixmap picture();
+
+private:
+    QString m_file;
+    std::future<QImage> m_image;
+    QPixmap m_picture;
+};
 
 // The picture in a file of one of the formats built into Qt (PNG, BMP),
 // read by the format its name ends in.

@@ -16,7 +16,7 @@
 #include <QMdiSubWindow>
 
 MDIForm1::MDIForm1()
-    : m_background(LoadArtwork(QStringLiteral("frame.png")))
+    : m_background(QStringLiteral("frame.png"))
 {
     setObjectName(QStringLiteral("MDIForm1"));
     m_area = new QMdiArea(this);
@@ -65,7 +65,7 @@ void MDIForm1::CentreEditor()
 void MDIForm1::MDIForm_Resize()
 {
     StartupTrace::Mark("frame background");
-    m_area->setBackground(FrameBackground::Cover(m_background, m_area->viewport()->size(), devicePixelRatio()));
+    m_area->setBackground(FrameBackground::Cover(m_background.picture(), m_area->viewport()->size(), devicePixelRatio()));
     if (m_child && !m_child->isHidden())
         CentreEditor();
 }
