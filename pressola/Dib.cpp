@@ -1,6 +1,7 @@
 #include "pressola/Dib.h"
 
 #include <QFile>
+#include <QHash>
 #include <QImageReader>
 #include <QPainter>
 
@@ -13,6 +14,21 @@ QImage ReadBitmap(const QString &path)
     reader.setAutoDetectImageFormat(false);
     return reader.read();
 }
+
+// Bitmaps compiled into the program (":/...") do not change while it runs:
+// each is read once however many controls show it.
+QImage ReadResourceBitmap(const QString &path)
+{
+    if (!path.startsWith(QLatin1Char(':')))
+        return QFile::exists(path) ? ReadBitmap(path) : QImage();
+    static QHash<QString, QImage> read;
+    const auto found = read.constFind(path);
+    if (found != read.constEnd())
+        return *found;
+    const QImage bitmap = QFile::exists(path) ? ReadBitmap(path) : QImage();
+    read.insert(path, bitmap);
+    return bitmap;
+}
 } // namespace
 
 bool CDib::LoadFromResource(const QString &module, const QString &name)
@@ -21,11 +37,11 @@ bool CDib::LoadFromResource(const QString &module, const QString &name)
         return false;
     Reset();
     const QString path = module + QLatin1Char('/') + name + QStringLiteral(".bmp");
-    if (!QFile::exists(path) || !Attach(ReadBitmap(path)))
+    if (!Attach(ReadResourceBitmap(path)))
         return false;
-    const QImage twin = ReadBitmap(module + QLatin1Char('/') + name + QStringLiteral("@2x.bmp"));
+    const QImage twin = ReadResourceBitmap(module + QLatin1Char('/') + name + QStringLiteral("@2x.bmp"));
     if (twin.size() == m_bitmap.size() * 2)
-        m_double = twin.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        m_double = twin;
     return true;
 }
 
@@ -67,6 +83,8 @@ bool CDib::Draw(QPainter &painter, const QRect &rect)
     if (m_bitmap.isNull())
         return false;
     if (!m_double.isNull() && painter.device() && painter.device()->devicePixelRatio() >= 1.5) {
+        if (m_double.format() != QImage::Format_ARGB32_Premultiplied)
+            m_double = m_double.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         painter.drawImage(rect, m_double);
         return true;
     }
