@@ -84,7 +84,6 @@ void TopForm::CreateControls()
 {
     Back = new QLabel(this);
     Back->setGeometry(TwipsRect(0, 0, 9600, 6810));
-    Back->setPixmap(LoadArtwork(QStringLiteral("background.png")));
 
     Label4 = TwipsLabel(this, 225, 330, 3645, 255);
     CatalogLabel = TwipsLabel(this, 240, 345, 3645, 255);
@@ -266,6 +265,7 @@ void TopForm::Form_Load()
     Pixlet1.setBackColor(Qt::white);
     Pixlet1.setMember11(64);
     SetTabOrder();
+    Back->setPixmap(m_backPicture.picture());
 }
 
 void TopForm::OpenBrowserSource()

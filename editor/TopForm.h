@@ -7,6 +7,7 @@
 #include "editor/FacePicture.h"
 #include "publish/BrowserLaunch.h"
 #include "publish/CubeBuilder.h"
+#include "resources/Resources.h"
 
 #include <QWidget>
 
@@ -129,4 +130,6 @@ private:
     void Form_Activate();
 
     bool m_unloaded = false;
+    // The background picture, read while the controls are made and loaded.
+    ArtworkReading m_backPicture{QStringLiteral("background.png")};
 };

@@ -42,6 +42,15 @@ QPixmap Displayed(const QImage &image, const QString &file)
     picture.setDevicePixelRatio(file.contains(QLatin1String("@2x.")) ? 2.0 : 1.0);
     return picture;
 }
+
+// The picture in the format a screen pixmap holds it in, so that making the
+// pixmap converts nothing.
+QImage ReadForScreen(const QString &file)
+{
+    const QImage picture = ReadPicture(file);
+    return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                             : QImage::Format_RGB32);
+}
 } // namespace
 
 QPixmap LoadArtwork(const QString &name)
@@ -57,7 +66,7 @@ QPixmap LoadArtwork(const QString &name)
 
 ArtworkReading::ArtworkReading(const QString &name)
     : m_file(ArtworkFileFor(name))
-    , m_image(std::async(std::launch::async, ReadPicture, m_file))
+    , m_image(std::async(std::launch::async, ReadForScreen, m_file))
 {
 }
 
