@@ -33,15 +33,19 @@ bool FileCommit::Commit(QSaveFile &file)
 
 bool FileCommit::ReplaceScratch(const QString &path, const QByteArray &bytes)
 {
-    QFile part(path + QStringLiteral(".part"));
+    const QString partPath = path + QStringLiteral(".part");
+    QFile part(partPath);
     errno = 0;
     if (part.open(QIODevice::WriteOnly) && part.write(bytes) == bytes.size() && part.flush()) {
         part.close();
-        if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(path).constData()) == 0)
+        if (std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(path).constData()) == 0)
             return true;
     }
     gReason = errno ? qt_error_string(errno) : part.errorString();
-    part.remove();
+    // A failed flush leaves its error on the file, and QFile::remove would
+    // then keep it.
+    part.close();
+    QFile::remove(partPath);
     return false;
 }
 

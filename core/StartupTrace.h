@@ -14,4 +14,4 @@ namespace StartupTrace {
 void Mark(const char *step);
 // Marks the widget's first paint, and the event loop's turn after it.
 void MarkFirstPaint(QWidget *widget);
-}
+} // namespace StartupTrace

@@ -5,8 +5,8 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
-#include "core/Twips.h"
 #include "core/StartupTrace.h"
+#include "core/Twips.h"
 #include "editor/AboutBox.h"
 #include "editor/ControlSite.h"
 #include "editor/FaceAccessible.h"
@@ -110,11 +110,8 @@ void TopForm::CreateControls()
     for (QLabel *label : {Label4, CatalogLabel, Label3, Label1})
         label->setFont(QFont(QStringLiteral("Arial"), 9));
 
-    StartupTrace::Mark("  editor artwork");
     CreateFaces();
-    StartupTrace::Mark("  faces");
     CreateButtons();
-    StartupTrace::Mark("  buttons");
     CreateContextMenu();
     CreateTrayMenu();
     ConnectHandlers();
@@ -248,15 +245,17 @@ void TopForm::Form_Load()
     // No palette library on this platform: the handle stays 0.
     paletteHandle = 0;
 
-    StartupTrace::Mark("  texts");
-    SetBrowserHost({this, [this] { return CatalogLabel->text(); }, [this] { Insert->setEnabled(true); },
-                    [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); }, {}});
+    SetBrowserHost({this,
+                    [this] { return CatalogLabel->text(); },
+                    [this] { Insert->setEnabled(true); },
+                    [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); },
+                    {}});
     OpenBrowserSource();
-    StartupTrace::Mark("  browser source");
+    StartupTrace::Mark("photo browser opened");
 
     ResetFaceModel();
     builder.PrepareWorkDirectory();
-    StartupTrace::Mark("  work directory");
+    StartupTrace::Mark("work directory prepared");
 
     qint16 first = 0;
     qint16 noButton = False;
@@ -271,14 +270,12 @@ void TopForm::Form_Load()
 void TopForm::OpenBrowserSource()
 {
     const QString catalog = FindCatalog();
-    StartupTrace::Mark("  catalog search");
     if (!catalog.isEmpty())
         CatalogLabel->setText(catalog);
     gBrowserReady = False;
     // Without the thumbnail library the photo browser stays empty.
     if (!TBrowserLibrary::Load())
         return;
-    StartupTrace::Mark("  tbrowser loaded");
     Tb().TbInitialize(0, 0, this);
     photoFolder = new FolderSource(SlideTray1, paletteHandle);
     photoFolder->setParent(this);
@@ -612,6 +609,6 @@ void TopForm::EMail_MouseDown()
 
 void TopForm::Link_MouseDown()
 {
-    browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
-                          BrowserLaunch::SupportAddress(), true);
+    browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")), BrowserLaunch::SupportAddress(),
+                          true);
 }

@@ -64,8 +64,8 @@ void MDIForm1::CentreEditor()
 
 void MDIForm1::MDIForm_Resize()
 {
-    StartupTrace::Mark("frame background");
-    m_area->setBackground(FrameBackground::Cover(m_background.picture(), m_area->viewport()->size(), devicePixelRatio()));
+    m_area->setBackground(
+        FrameBackground::Cover(m_background.picture(), m_area->viewport()->size(), devicePixelRatio()));
     if (m_child && !m_child->isHidden())
         CentreEditor();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QMainWindow>
 #include "resources/Resources.h"
+#include <QMainWindow>
 
 #include <QPixmap>
 

@@ -1,9 +1,9 @@
+#include "core/StartupTrace.h"
 #include "platform/SingleInstance.h"
 #include "platform/UnixSignals.h"
 #include "resources/Resources.h"
 #include "shell/FrameStyle.h"
 #include "shell/MDIForm1.h"
-#include "core/StartupTrace.h"
 
 #include <QApplication>
 
@@ -23,7 +23,6 @@ int main(int argc, char *argv[])
     }
     instance.listen();
 
-    StartupTrace::Mark("single instance checked");
     MDIForm1 frame;
     StartupTrace::Mark("frame made");
     QObject::connect(&instance, &SingleInstance::activationRequested, &frame, &MDIForm1::activate);

@@ -48,8 +48,7 @@ xcb_atom_t Atom(xcb_connection_t *x, const char *name)
 
 std::string Title(xcb_connection_t *x, xcb_window_t w, xcb_atom_t name, xcb_atom_t utf8)
 {
-    xcb_get_property_reply_t *reply =
-        xcb_get_property_reply(x, xcb_get_property(x, 0, w, name, utf8, 0, 256), nullptr);
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(x, xcb_get_property(x, 0, w, name, utf8, 0, 256), nullptr);
     std::string title;
     if (reply)
         title.assign(static_cast<const char *>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
@@ -89,8 +88,8 @@ std::vector<uint8_t> Patch(xcb_connection_t *x, xcb_window_t w)
         return {};
     const int16_t left = int16_t(geometry->width / 2 - kPatch / 2), top = int16_t(geometry->height / 2 - kPatch / 2);
     free(geometry);
-    xcb_get_image_reply_t *image = xcb_get_image_reply(
-        x, xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, w, left, top, kPatch, kPatch, ~0u), nullptr);
+    xcb_get_image_reply_t *image =
+        xcb_get_image_reply(x, xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, w, left, top, kPatch, kPatch, ~0u), nullptr);
     if (!image)
         return {};
     const uint8_t *data = xcb_get_image_data(image);
