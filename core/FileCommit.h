@@ -22,7 +22,8 @@ bool Commit(QSaveFile &file);
 // the disk, as nothing needs a scratch file after a crash.
 bool ReplaceScratch(const QString &path, const QByteArray &bytes);
 
-// The system's reason for the last failure of Write or Commit, as
+// The system's reason for the last failure of Write, Commit or
+// ReplaceScratch, as
 // "No space left on device".
 QString LastReason();
 

@@ -245,11 +245,8 @@ void TopForm::Form_Load()
     // No palette library on this platform: the handle stays 0.
     paletteHandle = 0;
 
-    SetBrowserHost({this,
-                    [this] { return CatalogLabel->text(); },
-                    [this] { Insert->setEnabled(true); },
-                    [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); },
-                    {}});
+    SetBrowserHost({this, [this] { return CatalogLabel->text(); }, [this] { Insert->setEnabled(true); },
+                    [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); }, {}});
     OpenBrowserSource();
     StartupTrace::Mark("photo browser opened");
 
@@ -609,6 +606,6 @@ void TopForm::EMail_MouseDown()
 
 void TopForm::Link_MouseDown()
 {
-    browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")), BrowserLaunch::SupportAddress(),
-                          true);
+    browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
+                          BrowserLaunch::SupportAddress(), true);
 }

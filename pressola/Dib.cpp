@@ -19,14 +19,13 @@ QImage ReadBitmap(const QString &path)
 // each is read once however many controls show it.
 QImage ReadResourceBitmap(const QString &path)
 {
-    if (!path.startsWith(QLatin1Char(':')))
-        return QFile::exists(path) ? ReadBitmap(path) : QImage();
     static QHash<QString, QImage> read;
-    const auto found = read.constFind(path);
-    if (found != read.constEnd())
-        return *found;
+    const bool compiledIn = path.startsWith(QLatin1Char(':'));
+    if (compiledIn && read.contains(path))
+        return read.value(path);
     const QImage bitmap = QFile::exists(path) ? ReadBitmap(path) : QImage();
-    read.insert(path, bitmap);
+    if (compiledIn)
+        read.insert(path, bitmap);
     return bitmap;
 }
 } // namespace

@@ -70,12 +70,6 @@ ArtworkReading::ArtworkReading(const QString &name)
 {
 }
 
-ArtworkReading::~ArtworkReading()
-{
-    if (m_image.valid())
-        m_image.wait();
-}
-
 QPixmap ArtworkReading::picture()
 {
     if (m_image.valid())

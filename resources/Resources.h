@@ -22,13 +22,12 @@ class ArtworkReading
 {
 public:
     explicit ArtworkReading(const QString &name);
-    ~ArtworkReading();
     // Waits for the reading the first time.
     QPixmap picture();
 
 private:
     QString m_file;
-    std::future<QImage> m_image;
+    std::future<QImage> m_image; // its end waits for the reading
     QPixmap m_picture;
 };
 

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "resources/Resources.h"
-#include <QMainWindow>
 
-#include <QPixmap>
+#include <QMainWindow>
 
 class QMdiArea;
 class QMdiSubWindow;

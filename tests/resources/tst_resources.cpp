@@ -1,18 +1,11 @@
 #include "resources/Resources.h"
+#include "tests/support/ImagePlugins.h"
 
-#include <QFile>
 #include <QTest>
 
 namespace {
 const QStringList kWindowPictures = {"background.png", "frame.png",   "face1.png",     "face6.png",
                                      "selection.png",  "context.png", "trayframe.png", "about.png"};
-
-// Image format plugins mapped into this process.
-bool ImagePluginLoaded()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
-}
 } // namespace
 
 // Which artwork file a screen's density is drawn from, and how it is read.

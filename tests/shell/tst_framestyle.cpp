@@ -1,21 +1,12 @@
 #include "shell/FrameStyle.h"
+#include "tests/support/ImagePlugins.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTest>
-
-namespace {
-// Image format plugins mapped into this process.
-bool ImagePluginLoaded()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
-}
-} // namespace
 
 // The program's style gives the frame's menu bar and the editor's
 // sub-window their icons without loading an image format plugin.
