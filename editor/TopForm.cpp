@@ -90,7 +90,6 @@ void TopForm::CreateControls()
     CatalogLabel->hide();
     Image3 = new QLabel(this);
     Image3->setGeometry(TwipsRect(180, 630, 3795, 5175));
-    Image3->setPixmap(LoadArtwork(QStringLiteral("trayframe.png")));
     Image3->setScaledContents(true);
     SlideTray1 = new QWidget(this);
     SlideTray1->setObjectName(QStringLiteral("SlideTray1"));
@@ -262,6 +261,7 @@ void TopForm::Form_Load()
     Pixlet1.setMember11(64);
     SetTabOrder();
     Back->setPixmap(m_backPicture.picture());
+    Image3->setPixmap(m_trayPicture.picture());
 }
 
 void TopForm::OpenBrowserSource()

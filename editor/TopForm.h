@@ -130,6 +130,8 @@ private:
     void Form_Activate();
 
     bool m_unloaded = false;
-    // The background picture, read while the controls are made and loaded.
+    // The background and the photo browser's frame, read while the controls
+    // are made and loaded.
     ArtworkReading m_backPicture{QStringLiteral("background.png")};
+    ArtworkReading m_trayPicture{QStringLiteral("trayframe.png")};
 };

@@ -2,8 +2,12 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QImageReader>
+#include <QPainter>
 #include <QPixmapCache>
+
+#include <memory>
 
 void InitResources()
 {
@@ -75,4 +79,44 @@ QPixmap ArtworkReading::picture()
     if (m_image.valid())
         m_picture = Displayed(m_image.get(), m_file);
     return m_picture;
+}
+
+namespace {
+// An icon drawn from a picture still being read; its copies share the reading.
+class ReadingIconEngine : public QIconEngine
+{
+public:
+    explicit ReadingIconEngine(const QString &name)
+        : m_reading(std::make_shared<ArtworkReading>(name))
+    {
+    }
+
+    QIconEngine *clone() const override { return new ReadingIconEngine(*this); }
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return Icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return Icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return Icon().availableSizes(mode, state);
+    }
+
+private:
+    QIcon Icon() const { return QIcon(m_reading->picture()); }
+
+    std::shared_ptr<ArtworkReading> m_reading;
+};
+} // namespace
+
+QIcon ArtworkIcon(const QString &name)
+{
+    return QIcon(new ReadingIconEngine(name));
 }

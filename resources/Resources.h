@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -30,6 +31,11 @@ private:
     std::future<QImage> m_image; // its end waits for the reading
     QPixmap m_picture;
 };
+
+// An icon of the artwork NAME, read as ArtworkReading reads it: drawing the
+// icon the first time (a window's, when the window is first shown) waits
+// for the reading.
+QIcon ArtworkIcon(const QString &name);
 
 // The picture in a file of one of the formats built into Qt (PNG, BMP),
 // read by the format its name ends in.

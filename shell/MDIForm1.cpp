@@ -32,8 +32,7 @@ bool MDIForm1::MDIForm_Load()
     Startup::Run();
     StartupTrace::Mark("settings read");
     setWindowTitle(gAppTitle);
-    // An icon made from the file would guess its format (see ReadPicture).
-    setWindowIcon(QIcon(QPixmap::fromImage(ReadPicture(QStringLiteral(":/artwork/vexilo.png")))));
+    setWindowIcon(ArtworkIcon(QStringLiteral("vexilo.png")));
 
     m_editor = new TopForm;
     StartupTrace::Mark("editor made");

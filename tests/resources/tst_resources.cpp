@@ -18,6 +18,7 @@ private slots:
     void artworkLoadsNoImagePlugin();
     void artworkReadingGivesLoadArtworksPicture_data();
     void artworkReadingGivesLoadArtworksPicture();
+    void artworkIconIsThePicture();
     void artworkFile_data();
     void artworkFile();
     void everyWindowPictureHasItsTwin();
@@ -47,6 +48,7 @@ void TestResources::artworkLoadsNoImagePlugin()
     for (const QString &name : kWindowPictures)
         QVERIFY2(!LoadArtwork(name).isNull(), qPrintable(name));
     QVERIFY(!ArtworkReading(QStringLiteral("frame.png")).picture().isNull());
+    QVERIFY(!ArtworkIcon(QStringLiteral("vexilo.png")).pixmap(32).isNull());
     QVERIFY(!ReadPicture(QStringLiteral(":/bitmaps/STANDARDU.bmp")).isNull());
     QVERIFY(!ImagePluginLoaded());
 }
@@ -67,6 +69,15 @@ void TestResources::artworkReadingGivesLoadArtworksPicture()
     QCOMPARE(later.devicePixelRatio(), now.devicePixelRatio());
     QCOMPARE(later.toImage().convertToFormat(QImage::Format_ARGB32),
              now.toImage().convertToFormat(QImage::Format_ARGB32));
+}
+
+void TestResources::artworkIconIsThePicture()
+{
+    const QIcon icon = ArtworkIcon(QStringLiteral("vexilo.png"));
+    const QIcon copy = icon;
+    QCOMPARE(copy.availableSizes(), QList<QSize>{QSize(256, 256)});
+    const QImage expected = LoadArtwork(QStringLiteral("vexilo.png")).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(icon.pixmap(256).toImage().convertToFormat(QImage::Format_ARGB32), expected);
 }
 
 void TestResources::everyWindowPictureHasItsTwin()
