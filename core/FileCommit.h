@@ -17,7 +17,13 @@ bool Write(QSaveFile &file, const QByteArray &bytes);
 // True when the file was replaced; false (the writing cancelled) otherwise.
 bool Commit(QSaveFile &file);
 
-// The system's reason for the last failure of Write or Commit, as
+// Replaces a file of a scratch folder whole or not at all: the bytes go
+// into a new file beside it, renamed over it once complete. Not synced to
+// the disk, as nothing needs a scratch file after a crash.
+bool ReplaceScratch(const QString &path, const QByteArray &bytes);
+
+// The system's reason for the last failure of Write, Commit or
+// ReplaceScratch, as
 // "No space left on device".
 QString LastReason();
 

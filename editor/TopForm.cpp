@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "core/StartupTrace.h"
 #include "core/Twips.h"
 #include "editor/AboutBox.h"
 #include "editor/ControlSite.h"
@@ -83,14 +84,12 @@ void TopForm::CreateControls()
 {
     Back = new QLabel(this);
     Back->setGeometry(TwipsRect(0, 0, 9600, 6810));
-    Back->setPixmap(LoadArtwork(QStringLiteral("background.png")));
 
     Label4 = TwipsLabel(this, 225, 330, 3645, 255);
     CatalogLabel = TwipsLabel(this, 240, 345, 3645, 255);
     CatalogLabel->hide();
     Image3 = new QLabel(this);
     Image3->setGeometry(TwipsRect(180, 630, 3795, 5175));
-    Image3->setPixmap(LoadArtwork(QStringLiteral("trayframe.png")));
     Image3->setScaledContents(true);
     SlideTray1 = new QWidget(this);
     SlideTray1->setObjectName(QStringLiteral("SlideTray1"));
@@ -248,9 +247,11 @@ void TopForm::Form_Load()
     SetBrowserHost({this, [this] { return CatalogLabel->text(); }, [this] { Insert->setEnabled(true); },
                     [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); }, {}});
     OpenBrowserSource();
+    StartupTrace::Mark("photo browser opened");
 
     ResetFaceModel();
     builder.PrepareWorkDirectory();
+    StartupTrace::Mark("work directory prepared");
 
     qint16 first = 0;
     qint16 noButton = False;
@@ -259,6 +260,8 @@ void TopForm::Form_Load()
     Pixlet1.setBackColor(Qt::white);
     Pixlet1.setMember11(64);
     SetTabOrder();
+    Back->setPixmap(m_backPicture.picture());
+    Image3->setPixmap(m_trayPicture.picture());
 }
 
 void TopForm::OpenBrowserSource()

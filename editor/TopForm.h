@@ -7,6 +7,7 @@
 #include "editor/FacePicture.h"
 #include "publish/BrowserLaunch.h"
 #include "publish/CubeBuilder.h"
+#include "resources/Resources.h"
 
 #include <QWidget>
 
@@ -129,4 +130,8 @@ private:
     void Form_Activate();
 
     bool m_unloaded = false;
+    // The background and the photo browser's frame, read while the controls
+    // are made and loaded.
+    ArtworkReading m_backPicture{QStringLiteral("background.png")};
+    ArtworkReading m_trayPicture{QStringLiteral("trayframe.png")};
 };

@@ -1,7 +1,34 @@
 #include "pressola/Dib.h"
 
 #include <QFile>
+#include <QHash>
+#include <QImageReader>
 #include <QPainter>
+
+namespace {
+// Read as BMP alone: a reader left to guess would first load every image
+// format plugin installed.
+QImage ReadBitmap(const QString &path)
+{
+    QImageReader reader(path, "BMP");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+// Bitmaps compiled into the program (":/...") do not change while it runs:
+// each is read once however many controls show it.
+QImage ReadResourceBitmap(const QString &path)
+{
+    static QHash<QString, QImage> read;
+    const bool compiledIn = path.startsWith(QLatin1Char(':'));
+    if (compiledIn && read.contains(path))
+        return read.value(path);
+    const QImage bitmap = QFile::exists(path) ? ReadBitmap(path) : QImage();
+    if (compiledIn)
+        read.insert(path, bitmap);
+    return bitmap;
+}
+} // namespace
 
 bool CDib::LoadFromResource(const QString &module, const QString &name)
 {
@@ -9,11 +36,11 @@ bool CDib::LoadFromResource(const QString &module, const QString &name)
         return false;
     Reset();
     const QString path = module + QLatin1Char('/') + name + QStringLiteral(".bmp");
-    if (!QFile::exists(path) || !Attach(QImage(path, "BMP")))
+    if (!Attach(ReadResourceBitmap(path)))
         return false;
-    const QImage twin(module + QLatin1Char('/') + name + QStringLiteral("@2x.bmp"), "BMP");
+    const QImage twin = ReadResourceBitmap(module + QLatin1Char('/') + name + QStringLiteral("@2x.bmp"));
     if (twin.size() == m_bitmap.size() * 2)
-        m_double = twin.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        m_double = twin;
     return true;
 }
 
@@ -24,7 +51,7 @@ bool CDib::LoadFromFile(const QString &path)
     Reset();
     if (!QFile::exists(path))
         return false;
-    return Attach(QImage(path, "BMP"));
+    return Attach(ReadBitmap(path));
 }
 
 bool CDib::Attach(const QImage &bitmap)
@@ -55,6 +82,8 @@ bool CDib::Draw(QPainter &painter, const QRect &rect)
     if (m_bitmap.isNull())
         return false;
     if (!m_double.isNull() && painter.device() && painter.device()->devicePixelRatio() >= 1.5) {
+        if (m_double.format() != QImage::Format_ARGB32_Premultiplied)
+            m_double = m_double.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         painter.drawImage(rect, m_double);
         return true;
     }

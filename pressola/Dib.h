@@ -54,5 +54,5 @@ private:
     QList<QRgb> m_palette;
     BitmapInfo m_info;
     QImage m_drawable; // prepared on the first draw, reused until reset
-    QImage m_double; // the double-size bitmap, ready to draw
+    QImage m_double; // the double-size bitmap, made ready on its first draw
 };

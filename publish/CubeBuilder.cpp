@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -35,12 +34,10 @@ QString InWorkDirectory(const QString &name)
     return AppPaths::join(gTempDirectory, name);
 }
 
+// The work directory is scratch: its files need not survive a crash.
 bool WriteWhole(const QString &path, const QByteArray &content)
 {
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly))
-        return false;
-    return FileCommit::Write(target, content) && FileCommit::Commit(target);
+    return FileCommit::ReplaceScratch(path, content);
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "core/Startup.h"
+#include "core/StartupTrace.h"
 #include "editor/TopForm.h"
 #include "resources/Resources.h"
 #include "shell/FrameBackground.h"
@@ -15,7 +16,7 @@
 #include <QMdiSubWindow>
 
 MDIForm1::MDIForm1()
-    : m_background(LoadArtwork(QStringLiteral("frame.png")))
+    : m_background(QStringLiteral("frame.png"))
 {
     setObjectName(QStringLiteral("MDIForm1"));
     m_area = new QMdiArea(this);
@@ -29,10 +30,12 @@ MDIForm1::MDIForm1()
 bool MDIForm1::MDIForm_Load()
 {
     Startup::Run();
+    StartupTrace::Mark("settings read");
     setWindowTitle(gAppTitle);
-    setWindowIcon(QIcon(QStringLiteral(":/artwork/vexilo.png")));
+    setWindowIcon(ArtworkIcon(QStringLiteral("vexilo.png")));
 
     m_editor = new TopForm;
+    StartupTrace::Mark("editor made");
     if (!m_editor->ButtonsCreated()) {
         // The button control is not registered or does not load.
         ShowMessage(Msg::UnableToCreateFiles);
@@ -41,12 +44,15 @@ bool MDIForm1::MDIForm_Load()
         return false;
     }
     m_editor->Form_Load();
+    StartupTrace::Mark("editor loaded");
+    StartupTrace::MarkFirstPaint(m_editor);
     setMenuBar(new FrameMenu(this, m_editor));
     m_child = m_area->addSubWindow(m_editor, Qt::FramelessWindowHint);
     m_child->setFixedSize(m_editor->size());
     m_child->hide();
     CentreEditor();
     m_child->show();
+    StartupTrace::Mark("editor shown");
     return true;
 }
 
@@ -58,7 +64,8 @@ void MDIForm1::CentreEditor()
 
 void MDIForm1::MDIForm_Resize()
 {
-    m_area->setBackground(FrameBackground::Cover(m_background, m_area->viewport()->size(), devicePixelRatio()));
+    m_area->setBackground(
+        FrameBackground::Cover(m_background.picture(), m_area->viewport()->size(), devicePixelRatio()));
     if (m_child && !m_child->isHidden())
         CentreEditor();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "resources/Resources.h"
+
 #include <QMainWindow>
-#include <QPixmap>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -30,7 +31,8 @@ private:
     void MDIForm_Unload();
     void CentreEditor();
 
-    QPixmap m_background;
+    // The frame picture, read while the editor loads.
+    ArtworkReading m_background;
     QMdiArea *m_area = nullptr;
     QMdiSubWindow *m_child = nullptr;
     TopForm *m_editor = nullptr;

@@ -1,6 +1,8 @@
+#include "core/StartupTrace.h"
 #include "platform/SingleInstance.h"
 #include "platform/UnixSignals.h"
 #include "resources/Resources.h"
+#include "shell/FrameStyle.h"
 #include "shell/MDIForm1.h"
 
 #include <QApplication>
@@ -9,7 +11,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vexilo"));
+    QApplication::setStyle(new FrameStyle);
     InitResources();
+    StartupTrace::Mark("application made");
 
     SingleInstance instance;
     if (instance.activateRunningInstance()) {
@@ -20,6 +24,7 @@ int main(int argc, char *argv[])
     instance.listen();
 
     MDIForm1 frame;
+    StartupTrace::Mark("frame made");
     QObject::connect(&instance, &SingleInstance::activationRequested, &frame, &MDIForm1::activate);
     UnixSignals signalsToClose;
     QObject::connect(&signalsToClose, &UnixSignals::terminationRequested, &frame, &QWidget::close);
@@ -27,5 +32,6 @@ int main(int argc, char *argv[])
     if (!frame.MDIForm_Load())
         return 1;
     frame.show();
+    StartupTrace::Mark("frame shown");
     return app.exec();
 }

@@ -1,13 +1,24 @@
 #include "resources/Resources.h"
+#include "tests/support/ImagePlugins.h"
 
 #include <QTest>
 
-// Which artwork file a screen's density is drawn from.
+namespace {
+const QStringList kWindowPictures = {"background.png", "frame.png",   "face1.png",     "face6.png",
+                                     "selection.png",  "context.png", "trayframe.png", "about.png"};
+} // namespace
+
+// Which artwork file a screen's density is drawn from, and how it is read.
 class TestResources : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase() { InitResources(); }
+    // First: the other tests read pictures by guessing their format.
+    void artworkLoadsNoImagePlugin();
+    void artworkReadingGivesLoadArtworksPicture_data();
+    void artworkReadingGivesLoadArtworksPicture();
+    void artworkIconIsThePicture();
     void artworkFile_data();
     void artworkFile();
     void everyWindowPictureHasItsTwin();
@@ -32,11 +43,46 @@ void TestResources::artworkFile()
     QTEST(ArtworkFile(QStringLiteral(":/artwork"), name, ratio), "file");
 }
 
+void TestResources::artworkLoadsNoImagePlugin()
+{
+    for (const QString &name : kWindowPictures)
+        QVERIFY2(!LoadArtwork(name).isNull(), qPrintable(name));
+    QVERIFY(!ArtworkReading(QStringLiteral("frame.png")).picture().isNull());
+    QVERIFY(!ArtworkIcon(QStringLiteral("vexilo.png")).pixmap(32).isNull());
+    QVERIFY(!ReadPicture(QStringLiteral(":/bitmaps/STANDARDU.bmp")).isNull());
+    QVERIFY(!ImagePluginLoaded());
+}
+
+void TestResources::artworkReadingGivesLoadArtworksPicture_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("256 colours") << "frame.png";
+    QTest::newRow("with transparency") << "trayframe.png";
+}
+
+void TestResources::artworkReadingGivesLoadArtworksPicture()
+{
+    QFETCH(QString, name);
+    const QPixmap later = ArtworkReading(name).picture();
+    const QPixmap now = LoadArtwork(name);
+    QCOMPARE(later.size(), now.size());
+    QCOMPARE(later.devicePixelRatio(), now.devicePixelRatio());
+    QCOMPARE(later.toImage().convertToFormat(QImage::Format_ARGB32),
+             now.toImage().convertToFormat(QImage::Format_ARGB32));
+}
+
+void TestResources::artworkIconIsThePicture()
+{
+    const QIcon icon = ArtworkIcon(QStringLiteral("vexilo.png"));
+    const QIcon copy = icon;
+    QCOMPARE(copy.availableSizes(), QList<QSize>{QSize(256, 256)});
+    const QImage expected = LoadArtwork(QStringLiteral("vexilo.png")).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(icon.pixmap(256).toImage().convertToFormat(QImage::Format_ARGB32), expected);
+}
+
 void TestResources::everyWindowPictureHasItsTwin()
 {
-    const QStringList pictures = {"background.png", "frame.png",   "face1.png",     "face6.png",
-                                  "selection.png",  "context.png", "trayframe.png", "about.png"};
-    for (const QString &name : pictures) {
+    for (const QString &name : kWindowPictures) {
         const QPixmap plain(QStringLiteral(":/artwork/") + name);
         const QPixmap twin(ArtworkFile(QStringLiteral(":/artwork"), name, 2.0));
         QVERIFY2(!plain.isNull(), qPrintable(name));
