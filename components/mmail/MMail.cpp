@@ -141,6 +141,8 @@ QString MMail::date() const
 
 bool MMail::setDate(const QString &value)
 {
+    if (!MimeMessage::foldsWithinLimit(QStringLiteral("Date: ") + value))
+        return false;
     return setSingleLine(m_message.date, value);
 }
 
@@ -192,7 +194,8 @@ bool MMail::setBoundary(const QString &value)
 
 bool MMail::setHeaderLine(int index, const QString &line)
 {
-    if (index < 0 || index > headerCount() || !isSingleLine(line) || !line.contains(QLatin1Char(':')))
+    if (index < 0 || index > headerCount() || !isSingleLine(line) || !line.contains(QLatin1Char(':'))
+        || !MimeMessage::foldsWithinLimit(line))
         return false;
     if (index == headerCount())
         m_message.extraHeaderLines.append(line);

@@ -134,6 +134,11 @@ QByteArray MimeMessage::headerLine(const QString &name, const QString &value)
     return folded(line) + "\r\n";
 }
 
+bool MimeMessage::foldsWithinLimit(const QString &line)
+{
+    return linesFit(folded(line.toUtf8()));
+}
+
 // Plain text when it folds into lines of at most 998 octets, else encoded
 // words, which fold anywhere.
 QByteArray MimeMessage::subjectLine(const QString &subject)

@@ -115,6 +115,9 @@ public:
     QByteArray render() const;
 
     static QByteArray headerLine(const QString &name, const QString &value);
+    // Whether a header line folds at its blanks into lines of at most 998
+    // octets; one that does not cannot be sent as it stands.
+    static bool foldsWithinLimit(const QString &line);
     // The Subject field: folded plain text where that keeps every line
     // within 998 octets, else RFC 2047 encoded words.
     static QByteArray subjectLine(const QString &subject);

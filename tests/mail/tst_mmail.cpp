@@ -165,6 +165,8 @@ private slots:
     void nonAsciiAddressStopsBeforeConnecting();
     void lineBreaksInTheUserNameAreRefused();
     void everyLineStaysUnder998Octets();
+    void unfoldableHeaderValuesAreRefused_data();
+    void unfoldableHeaderValuesAreRefused();
 
 private:
     QString writeAttachment(const QByteArray &bytes);
@@ -853,6 +855,29 @@ void TestMMail::everyLineStaysUnder998Octets()
     QCOMPARE(m.value("defects").toArray(), QJsonArray());
     QCOMPARE(m.value("headers").toObject().value("Subject").toString(), QString(2000, QLatin1Char('x')));
     QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray().size(), 120);
+}
+
+void TestMMail::unfoldableHeaderValuesAreRefused_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("headerLine");
+    QTest::addColumn<bool>("taken");
+    const QString word = QString(1000, QLatin1Char('x'));
+    QTest::newRow("long date with blanks") << QStringLiteral("Tue, ").repeated(300) << QStringLiteral("X-A: b") << true;
+    QTest::newRow("date as one long word") << word << QStringLiteral("X-A: b") << false;
+    QTest::newRow("non-ASCII date over the limit") << QString(340, QChar(0xfffd)) << QStringLiteral("X-A: b") << false;
+    QTest::newRow("header line as one long word") << QStringLiteral("Tue") << QStringLiteral("X-A: ") + word << false;
+    QTest::newRow("long header line with blanks") << QStringLiteral("Tue") << QStringLiteral("X-A:") + QStringLiteral(" b").repeated(900)
+                                                  << true;
+}
+
+void TestMMail::unfoldableHeaderValuesAreRefused()
+{
+    QFETCH(QString, date);
+    QFETCH(QString, headerLine);
+    QFETCH(bool, taken);
+    MMail mail;
+    QCOMPARE(mail.setDate(date) && mail.setHeaderLine(0, headerLine), taken);
 }
 
 QTEST_MAIN(TestMMail)
