@@ -1,7 +1,7 @@
 #include "components/tbrowser/CatalogFile.h"
 #include "components/tbrowser/FileUrl.h"
 #include "photosource/FolderCatalog.h"
-#include "tests/support/SmallDisk.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFormats.h"
 #include "tests/support/TestPictures.h"
@@ -264,15 +264,12 @@ void TestFolderCatalog::cacheThatCannotBeWritten()
 
 void TestFolderCatalog::fullCacheKeepsCatalog()
 {
-    SmallDisk disk(m_env->path("small"), 256);
-    if (!disk.isMounted())
-        QSKIP("cannot mount a small disk here");
-    FolderCatalog catalog(m_folder, disk.path());
+    FolderCatalog catalog(m_folder, m_root);
     QVERIFY(catalog.Update());
     const QByteArray written = ReadFile(catalog.catalogFile());
-    disk.fill();
     WriteFile(photo("later.jpg"), Jpeg(Qt::cyan));
-    FolderCatalog again(m_folder, disk.path());
+    FolderCatalog again(m_folder, m_root);
+    const FileSizeLimit full(16);
     QVERIFY(!again.Update());
     QCOMPARE(ReadFile(catalog.catalogFile()), written);
     QVERIFY(!again.MakeThumbnail(0));
