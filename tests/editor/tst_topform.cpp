@@ -233,9 +233,10 @@ void TestTopForm::tabCyclesThroughTheEditor()
 {
     ShownEditor editor;
     TopForm &f = editor.form;
-    // The photo browser (home, as no disc is in a drive) comes round before the caption.
-    QWidget *photos = f.SlideTray1->findChild<QListView *>();
-    QVERIFY(photos);
+    // The photo browser (home, as no disc is in a drive) comes round before
+    // the caption, once the folder is listed.
+    QWidget *photos = nullptr;
+    QTRY_VERIFY((photos = f.SlideTray1->findChild<QListView *>()));
     const QList<QWidget *> order = {f.Caption1,  f.Image1[0], f.Image1[1], f.Image1[2], f.Image1[3],
                                     f.Image1[4], f.Image1[5], f.Insert,    f.Preview,   f.EMail,
                                     f.Save,      f.About,     f.Link,      photos,      f.Caption1};
