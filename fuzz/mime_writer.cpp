@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     message.subject = line(field(3));
     // Nor does it write a message to an address no mail server takes.
     QStringList addresses = EnvelopeAddresses(message.to);
-    addresses << EnvelopeAddress(message.from);
+    addresses << EnvelopeAddresses(message.from);
     for (const QString &address : addresses)
         if (!IsPlainAscii(address) || address.size() > MaxAddressOctets)
             return 0;

@@ -374,7 +374,8 @@ void MMail::afterEhlo(const QStringList &lines)
 bool MMail::checkAddresses()
 {
     QStringList addresses = EnvelopeAddresses(m_message.to);
-    addresses << EnvelopeAddress(m_sender) << EnvelopeAddress(m_message.from);
+    // From is written as a list too: each of its entries must be sendable.
+    addresses << EnvelopeAddress(m_sender) << EnvelopeAddresses(m_message.from);
     for (const QString &address : addresses)
         if (!IsPlainAscii(address) || address.size() > MaxAddressOctets) {
             fail(IsPlainAscii(address) ? AddressTooLong : AddressNotAscii, address);

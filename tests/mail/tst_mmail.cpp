@@ -161,6 +161,7 @@ private slots:
     void signInFaults_data();
     void signInFaults();
     void noPasswordOverPlainTextToAnotherMachine();
+    void overlongAddressStopsBeforeConnecting_data();
     void overlongAddressStopsBeforeConnecting();
     void nonAsciiAddressStopsBeforeConnecting();
     void lineBreaksInTheUserNameAreRefused();
@@ -790,14 +791,29 @@ void TestMMail::noPasswordOverPlainTextToAnotherMachine()
     QVERIFY(peer.commands().filter(QStringLiteral("AUTH")).isEmpty());
 }
 
-void TestMMail::overlongAddressStopsBeforeConnecting()
+void TestMMail::overlongAddressStopsBeforeConnecting_data()
 {
-    ScriptedPeer peer(ScriptedPeer::NoFault);
-    MMail mail;
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("overlong");
     const QString longest = QString(242, QLatin1Char('a')) + QStringLiteral("@example.com");
     const QString overlong = QLatin1Char('b') + longest;
     QCOMPARE(longest.size(), MaxAddressOctets);
-    QVERIFY(compose(mail, peer.server(), longest + QStringLiteral(", ") + overlong));
+    QTest::newRow("second recipient") << longest + QStringLiteral(", ") + overlong << QString() << overlong;
+    QTest::newRow("second From entry") << longest << QStringLiteral("Me <me@example.org>, Other <") + overlong
+                                       << QStringLiteral("Other <") + overlong;
+}
+
+void TestMMail::overlongAddressStopsBeforeConnecting()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, from);
+    QFETCH(QString, overlong);
+    ScriptedPeer peer(ScriptedPeer::NoFault);
+    MMail mail;
+    QVERIFY(compose(mail, peer.server(), to));
+    if (!from.isEmpty())
+        QVERIFY(mail.setFrom(from));
     Transfer t;
     t.run(mail);
     QCOMPARE(t.error, int(MMail::AddressTooLong));
