@@ -69,9 +69,11 @@ bool IsPlainAscii(const QString &text)
 QByteArray AddressHeaderLine(const QString &name, const QString &list)
 {
     QByteArray line = name.toUtf8() + ':';
-    if (list.isEmpty())
+    // A blank entry carries nothing, and folded would make a line of blanks.
+    QStringList entries = list.split(QLatin1Char(','));
+    entries.removeIf([](const QString &entry) { return entry.trimmed().isEmpty(); });
+    if (entries.isEmpty())
         return line + "\r\n";
-    const QStringList entries = list.split(QLatin1Char(','));
     // Each entry may start the field's first line, after its name, a colon
     // and a blank, and is followed by a comma.
     const qsizetype room = kMaxLineOctets - line.size() - 2;

@@ -17,6 +17,8 @@ private slots:
     void longSubjectStaysWithinLineLimit();
     void longDisplayNameStaysWithinLineLimit_data();
     void longDisplayNameStaysWithinLineLimit();
+    void blankAddressEntriesAreDropped_data();
+    void blankAddressEntriesAreDropped();
     void fileContentReadsLikeBytesInMemory_data();
     void fileContentReadsLikeBytesInMemory();
 
@@ -92,6 +94,23 @@ void TestMimeMessage::longDisplayNameStaysWithinLineLimit()
     for (const QByteArray &line : lines(field))
         QVERIFY2(line.size() <= 999, QByteArray::number(line.size()).constData());
     QVERIFY(field.contains(" <me@example.org>\r\n"));
+}
+
+void TestMimeMessage::blankAddressEntriesAreDropped_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QByteArray>("field");
+    const QString far = QString(70, QLatin1Char('a')) + QStringLiteral("@example.org");
+    QTest::newRow("trailing comma and blank") << far + QStringLiteral(", ") << QByteArray("To: " + far.toUtf8() + "\r\n");
+    QTest::newRow("empty between") << QStringLiteral("a@b.c,,d@e.f") << QByteArray("To: a@b.c,d@e.f\r\n");
+    QTest::newRow("only blanks") << QStringLiteral(" , ") << QByteArray("To:\r\n");
+}
+
+void TestMimeMessage::blankAddressEntriesAreDropped()
+{
+    QFETCH(QString, list);
+    QFETCH(QByteArray, field);
+    QCOMPARE(AddressHeaderLine(QStringLiteral("To"), list), field);
 }
 
 void TestMimeMessage::fileContentReadsLikeBytesInMemory_data()
