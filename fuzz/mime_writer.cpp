@@ -6,6 +6,18 @@
 #include "components/mmail/MimeMessage.h"
 #include "fuzz/FuzzCheck.h"
 
+namespace {
+// Blanks, to a mail reader, are spaces and tabs alone: a line holding any
+// other character continues the field.
+bool OnlyBlanks(const QByteArray &line)
+{
+    for (const char c : line)
+        if (c != ' ' && c != '\t')
+            return false;
+    return true;
+}
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QList<QByteArray> fields = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).split('\0');
@@ -55,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(!text.contains('\r') && !text.contains('\n'));
         if (end < headerEnd) {
             FUZZ_CHECK(text.size() <= 998);
-            FUZZ_CHECK(!text.trimmed().isEmpty());
+            FUZZ_CHECK(!OnlyBlanks(text));
         }
         start = end + 2;
     }
