@@ -113,7 +113,9 @@ class XSession:
             x = (screen_size[0] - EDITOR_SIZE[0]) // 4 * scale
             dark = [y for y in range(80 * scale) if sum(shot.getpixel((x, y))) < 250]
             return dark[0] // scale if dark else None
-        bar = rows(self.wait_for_screen(lambda s: rows(s) is not None))
+        # Until the menu bar is painted the frame's dark area may reach the
+        # top row: the frame always has one, so a bar of no rows is not yet.
+        bar = rows(self.wait_for_screen(lambda s: bool(rows(s))))
         return bar or 0
 
     def click_twips(self, left, top, width, height, button=1, repeat=1):
