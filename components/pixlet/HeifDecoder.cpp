@@ -114,10 +114,18 @@ bool StartsWithFileTypeBox(const QByteArray &data)
     return data.size() >= 8 && data.mid(4, 4) == "ftyp";
 }
 
+// A fresh context; null when libheif cannot be loaded.
+Context NewContext()
+{
+    return Context(Library() ? Library()->context_alloc() : nullptr);
+}
+
 // The primary picture's handle when the file can be read and its declared
 // size fits the limit; null otherwise. The context must outlive the handle.
 Handle PrimaryImage(const Context &context, const QByteArray &data, int limitMB)
 {
+    if (!context)
+        return {};
     const Heif *heif = Library();
     const qint64 pixels = (qint64(limitMB) << 20) / kBytesPerPixel;
     heif->context_set_maximum_image_size_limit(context.get(), int(std::sqrt(double(pixels))));
@@ -202,26 +210,20 @@ bool IsHeif(const QByteArray &data)
 
 bool Probe(const QByteArray &data, int limitMB)
 {
-    if (!Library())
-        return false;
-    const Context context(Library()->context_alloc());
+    const Context context = NewContext();
     return PrimaryImage(context, data, limitMB) != nullptr;
 }
 
 QImage Decode(const QByteArray &data, int limitMB)
 {
-    if (!Library())
-        return {};
-    const Context context(Library()->context_alloc());
+    const Context context = NewContext();
     const Handle handle = PrimaryImage(context, data, limitMB);
     return handle ? DecodeHandle(handle.get(), limitMB) : QImage();
 }
 
 QImage DecodeThumbnail(const QByteArray &data, QSize box)
 {
-    if (!Library())
-        return {};
-    const Context context(Library()->context_alloc());
+    const Context context = NewContext();
     const Handle primary = PrimaryImage(context, data, PictureDecoder::DefaultLimitMB);
     if (!primary)
         return {};
