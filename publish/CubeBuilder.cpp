@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThreadPool>
 
 #include <algorithm>
 
@@ -152,7 +151,17 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
     return true;
 }
 
-void CubeBuilder::MakeFaceImage(const CubeControls &controls, int faceIndex, const QString &file, qint16 box)
+void CubeBuilder::SetBox(Pixlet &pixlet, qint16 box)
+{
+    pixlet.setBoxHeight(box);
+    pixlet.setBoxWidth(box);
+    pixlet.setMember9(true);
+    pixlet.setMember11(64);
+}
+
+// The face's picture fitted into a box of the given edge, as JPEG; empty
+// when its photo cannot be read.
+QByteArray CubeBuilder::FacePicture(const CubeControls &controls, int faceIndex, qint16 box)
 {
     Pixlet &pixlet = controls.Pixlet1;
     if (gFaceSource[faceIndex] == ClipboardSource) {
@@ -161,31 +170,34 @@ void CubeBuilder::MakeFaceImage(const CubeControls &controls, int faceIndex, con
     } else {
         pixlet.setSourceFile(gFaceSource[faceIndex]);
     }
-    GeneratePicture(pixlet, file, box);
-}
-
-void CubeBuilder::GeneratePicture(Pixlet &pixlet, const QString &file, qint16 box)
-{
-    pixlet.setDestinationFile(file);
-    pixlet.setBoxHeight(box);
-    pixlet.setBoxWidth(box);
-    pixlet.setMember9(true);
-    pixlet.setMember11(64);
-    pixlet.Generate();
+    SetBox(pixlet, box);
+    return pixlet.GenerateJpeg();
 }
 
 void CubeBuilder::MakeWebImage(Pixlet &pixlet, const QString &printImage, const QString &file)
 {
     pixlet.setSourceFile(printImage);
-    GeneratePicture(pixlet, file, WebBox);
+    pixlet.setDestinationFile(file);
+    SetBox(pixlet, WebBox);
+    pixlet.Generate();
+}
+
+// The photo file as it is now; no source for a pasted face or a photo that
+// has gone.
+CubeBuilder::PrintMemo CubeBuilder::StampOf(const QString &source)
+{
+    const QFileInfo photo(source);
+    if (source == ClipboardSource || !photo.isFile())
+        return {};
+    return {source, photo.size(), photo.lastModified(), {}};
 }
 
 bool CubeBuilder::PrintMemoIsCurrent(int faceIndex) const
 {
     const PrintMemo &memo = m_print[faceIndex];
-    const QFileInfo photo(gFaceSource[faceIndex]);
-    return gFaceSource[faceIndex] != ClipboardSource && photo.isFile() && memo.source == gFaceSource[faceIndex]
-           && memo.size == photo.size() && memo.modified == photo.lastModified();
+    const PrintMemo now = StampOf(gFaceSource[faceIndex]);
+    return !now.source.isEmpty() && memo.source == now.source && memo.size == now.size
+           && memo.modified == now.modified;
 }
 
 // The print pictures of the faces whose photo files have changed are made
@@ -195,18 +207,16 @@ void CubeBuilder::StartPrintPictures(const CubeControls &controls)
 {
     for (int i = 0; i < FaceCount; ++i) {
         const QString &source = gFaceSource[i];
-        if (source.isEmpty() || source == ClipboardSource || PrintMemoIsCurrent(i))
+        if (source.isEmpty() || source == ClipboardSource || PrintMemoIsCurrent(i)
+            || (m_printMade[i].valid() && m_printStarted[i].source == source))
             continue;
-        const QString file = InWorkDirectory(FaceFileName(QStringLiteral("pimage"), i));
-        QFile::remove(file);
+        m_printStarted[i] = StampOf(source);
         Pixlet pixlet = controls.Pixlet1;
         pixlet.setSourceFile(source);
-        pixlet.setDestinationFile(file);
-        pixlet.setBoxHeight(PrintQualityBox);
-        pixlet.setBoxWidth(PrintQualityBox);
-        auto task = std::make_shared<std::packaged_task<bool()>>([pixlet]() mutable { return pixlet.Generate(); });
+        SetBox(pixlet, PrintQualityBox);
+        auto task = std::make_shared<std::packaged_task<QByteArray()>>([pixlet] { return pixlet.GenerateJpeg(); });
         m_printMade[i] = task->get_future();
-        QThreadPool::globalInstance()->start([task] { (*task)(); });
+        m_decoders.start([task] { (*task)(); });
     }
 }
 
@@ -216,22 +226,17 @@ QImage CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, 
 {
     PrintMemo &memo = m_print[faceIndex];
     if (m_printMade[faceIndex].valid()) {
-        m_printMade[faceIndex].get();
-    } else if (PrintMemoIsCurrent(faceIndex) && WriteWhole(file, memo.jpeg)) {
-        return QImage::fromData(memo.jpeg, "JPEG");
-    } else {
-        QFile::remove(file);
-        MakeFaceImage(controls, faceIndex, file, PrintQualityBox);
+        memo = m_printStarted[faceIndex];
+        memo.jpeg = m_printMade[faceIndex].get();
+    } else if (!PrintMemoIsCurrent(faceIndex)) {
+        memo = StampOf(gFaceSource[faceIndex]);
+        memo.jpeg = FacePicture(controls, faceIndex, PrintQualityBox);
     }
-    memo = PrintMemo();
-    QFile made(file);
-    if (!made.open(QIODevice::ReadOnly))
+    if (memo.jpeg.isEmpty() || !WriteWhole(file, memo.jpeg)) {
+        memo = PrintMemo();
         return {};
-    const QByteArray jpeg = made.readAll();
-    const QFileInfo photo(gFaceSource[faceIndex]);
-    if (gFaceSource[faceIndex] != ClipboardSource && photo.isFile())
-        memo = {gFaceSource[faceIndex], photo.size(), photo.lastModified(), jpeg};
-    return QImage::fromData(jpeg, "JPEG");
+    }
+    return QImage::fromData(memo.jpeg, "JPEG");
 }
 
 // The face's picture at the fold-out's cell size, turned to stand upright on

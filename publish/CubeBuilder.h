@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QThreadPool>
 
 #include <future>
 
@@ -38,6 +39,11 @@ public:
     // The face indexes whose photos gave no picture in the last build (the
     // photo gone or damaged); their cells were left blank.
     const QList<int> &FacesWithoutPicture() const { return m_withoutPicture; }
+
+    // Starts making the print pictures of the faces whose photo files have
+    // changed since the last build, each on the decoders' pool; the build
+    // starts those not started yet, and takes each in face order.
+    void StartPrintPictures(const CubeControls &controls);
 
     // The "|"-joined full paths of the work directory's files after
     // PrepareWorkDirectory; the files a package carries.
@@ -80,19 +86,22 @@ private:
         QByteArray jpeg;
     };
 
+    static PrintMemo StampOf(const QString &source);
     bool PrintMemoIsCurrent(int faceIndex) const;
-    void StartPrintPictures(const CubeControls &controls);
     QImage MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
     static void CopyTemplateFile(const QString &name);
-    static void MakeFaceImage(const CubeControls &controls, int faceIndex, const QString &file, qint16 box);
-    static void GeneratePicture(Pixlet &pixlet, const QString &file, qint16 box);
+    static QByteArray FacePicture(const CubeControls &controls, int faceIndex, qint16 box);
+    static void SetBox(Pixlet &pixlet, qint16 box);
     static void MakeWebImage(Pixlet &pixlet, const QString &printImage, const QString &file);
     static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture, const QString &file);
     static void WritePages(const QString &caption);
 
     PrintMemo m_print[6];
-    // The print pictures of photo files being made on the global thread
-    // pool; the build takes each one in face order.
-    std::future<bool> m_printMade[6];
+    // The print pictures of photo files being made, from the photos as they
+    // were when started. The pool is our own: Qt's smooth scaling splits its
+    // work over the global pool, and would wait there behind the decodes.
+    QThreadPool m_decoders;
+    PrintMemo m_printStarted[6];
+    std::future<QByteArray> m_printMade[6];
     QList<int> m_withoutPicture;
 };

@@ -35,8 +35,15 @@ bool CubeFromFaces::SetFace(int number, const QString &photo)
 bool CubeFromFaces::Build(ProgressSink &progress, bool package)
 {
     gTempDirectory = workDirectory();
-    builder.PrepareWorkDirectory();
-    CubeJob job(builder, {LEAD1, PrintImage, PrintSource, Pixlet1}, progress);
+    const CubeControls controls{LEAD1, PrintImage, PrintSource, Pixlet1};
+    // The photos are decoded while the work directory is filled, which is
+    // done once: a later build keeps the faces it made.
+    builder.StartPrintPictures(controls);
+    if (!m_prepared) {
+        builder.PrepareWorkDirectory();
+        m_prepared = true;
+    }
+    CubeJob job(builder, controls, progress);
     return job.BuildFiles(m_caption) && FaceWithoutPicture() == 0 && (!package || job.Package());
 }
 

@@ -41,6 +41,7 @@ public:
 private:
     CubeWorkFolder m_base;
     QString m_caption;
+    bool m_prepared = false;
     LeadImage LEAD1[FaceCount];
     LeadImage PrintImage;
     LeadImage PrintSource;

@@ -51,19 +51,19 @@ bool readFrame(const QByteArray &data, qsizetype at, int length, JpegHeader &hea
 
 } // namespace
 
-JpegHeader JpegHeader::Read(const QByteArray &file)
+JpegHeader JpegHeader::Read(const QByteArray &head, qint64 fileSize, const QByteArray &tail)
 {
     JpegHeader header;
-    if (file.size() < 4 || byteAt(file, 0) != 0xFF || byteAt(file, 1) != 0xD8)
+    if (head.size() < 4 || byteAt(head, 0) != 0xFF || byteAt(head, 1) != 0xD8)
         return header;
     qsizetype at = 2;
-    while (at + 4 <= file.size()) {
+    while (at + 4 <= head.size()) {
         // Stray bytes between segments are skipped, as the decoder does.
-        if (byteAt(file, at) != 0xFF) {
+        if (byteAt(head, at) != 0xFF) {
             ++at;
             continue;
         }
-        const int marker = byteAt(file, at + 1);
+        const int marker = byteAt(head, at + 1);
         if (marker == 0xFF) { // fill byte
             ++at;
             continue;
@@ -76,21 +76,22 @@ JpegHeader JpegHeader::Read(const QByteArray &file)
         }
         if (marker == 0xD9) // the end of the picture before any scan
             return header;
-        const int length = wordAt(file, at + 2);
+        const int length = wordAt(head, at + 2);
         const qsizetype segment = at + 4;
-        if (length < 2 || segment + length - 2 > file.size())
+        if (length < 2 || segment + length - 2 > head.size())
             return header;
         if (isFrameMarker(marker)) {
-            if (!readFrame(file, segment, length - 2, header))
+            if (!readFrame(head, segment, length - 2, header))
                 return JpegHeader();
             header.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
             header.arithmetic = marker >= 0xC9;
         }
         if (marker == 0xDA) {
             const qsizetype scan = segment + length - 2;
-            header.scanData = file.size() - scan;
+            header.scanData = fileSize - scan;
             // Searched from the end, where a whole file has it.
-            header.complete = file.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) >= scan;
+            const qsizetype end = tail.lastIndexOf(QByteArrayView("\xFF\xD9", 2));
+            header.complete = end >= 0 && fileSize - tail.size() + end >= scan;
             return header;
         }
         at = segment + length - 2;

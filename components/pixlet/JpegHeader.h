@@ -16,7 +16,11 @@ struct JpegHeader
     qsizetype scanData = 0; // bytes from the first scan to the end of the file
     bool complete = false; // an end-of-image marker follows the first scan
 
-    static JpegHeader Read(const QByteArray &file);
+    static JpegHeader Read(const QByteArray &file) { return Read(file, file.size(), file); }
+    // From the file's first bytes, which must reach past the start of the
+    // first scan, its size and its last bytes, where the end-of-image
+    // marker of a whole file is.
+    static JpegHeader Read(const QByteArray &head, qint64 fileSize, const QByteArray &tail);
 
     bool valid() const { return width > 0 && height > 0 && blocks > 0 && scanData > 0; }
 

@@ -18,11 +18,9 @@ namespace {
 // 44 megapixels with full-resolution colour, 89 with the usual halved colour.
 constexpr qint64 CoefficientLimit = qint64(256) << 20;
 
-bool AcceptableJpeg(const QByteArray &data)
+bool AcceptableJpeg(const JpegHeader &header)
 {
-    const JpegHeader header = JpegHeader::Read(data);
-    return header.valid() && header.complete && header.plausible()
-        && header.coefficientBytes() <= CoefficientLimit;
+    return header.valid() && header.complete && header.plausible() && header.coefficientBytes() <= CoefficientLimit;
 }
 
 // Skips a run of GIF data sub-blocks; the offset after their terminator, or
@@ -99,7 +97,7 @@ QImage Scaled(const QImage &image, QSize box)
 QByteArray CheckedFormat(QBuffer &buffer, const QByteArray &nameFormat)
 {
     const QByteArray format = nameFormat.isEmpty() ? QImageReader::imageFormat(&buffer) : nameFormat;
-    if (format.isEmpty() || (format == "jpeg" && !AcceptableJpeg(buffer.data()))
+    if (format.isEmpty() || (format == "jpeg" && !AcceptableJpeg(JpegHeader::Read(buffer.data())))
         || (format == "gif" && !FirstGifFrameComplete(buffer.data())))
         return {};
     return format;
@@ -150,6 +148,35 @@ std::optional<QByteArray> ReadPictureFile(const QString &path, int limitMB)
     if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64(limitMB) << 20))
         return {};
     return file.readAll();
+}
+
+// A JPEG's checks need its markers, at the start, and its end-of-image
+// marker, at the end: a large photo passes them on these bytes alone.
+constexpr qint64 kJpegProbeHeadBytes = 256 * 1024;
+constexpr qint64 kJpegProbeTailBytes = 64 * 1024;
+
+// True when a large file named as JPEG passes the checks on its first and last bytes;
+// false leaves the answer to the whole file.
+bool ProbeJpegEnds(const QString &path, const QByteArray &nameFormat, int limitMB)
+{
+    if (nameFormat != "jpeg" || !QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    const qint64 size = file.size();
+    if (size <= kJpegProbeHeadBytes + kJpegProbeTailBytes || size > (qint64(limitMB) << 20)
+        || !file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray head = file.read(kJpegProbeHeadBytes);
+    if (!file.seek(size - kJpegProbeTailBytes))
+        return false;
+    const QByteArray tail = file.read(kJpegProbeTailBytes);
+    const JpegHeader header = JpegHeader::Read(head, size, tail);
+    if (!AcceptableJpeg(header))
+        return false;
+    QBuffer buffer(&head);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    return DeclaredSize(reader, "jpeg", limitMB).isValid();
 }
 
 } // namespace
@@ -203,8 +230,11 @@ QImage DecodeFile(const QString &path, QSize box, int limitMB)
 
 bool ProbeFile(const QString &path, int limitMB)
 {
+    const QByteArray nameFormat = FormatOfName(path);
+    if (ProbeJpegEnds(path, nameFormat, limitMB))
+        return true;
     const std::optional<QByteArray> data = ReadPictureFile(path, limitMB);
-    return data && Probe(*data, FormatOfName(path), limitMB);
+    return data && Probe(*data, nameFormat, limitMB);
 }
 
 QImage DecodePreviewFile(const QString &path, QSize box)

@@ -2,6 +2,7 @@
 
 #include "components/pixlet/PictureDecoder.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
@@ -24,20 +25,28 @@ QImage ClipboardPicture(QSize box)
     return picture.scaled(PictureDecoder::FitInto(picture.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+QByteArray EncodeJpeg(const QImage &image)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(JpegQuality);
+    return writer.write(image) ? jpeg : QByteArray();
+}
+
 // Written beside the destination and renamed over it, so that a failed
 // write leaves the old file in place. Not forced to the disk: every output is
 // remade from its photo when lost, and a browser full of thumbnails would
 // otherwise wait on the disk for each.
-bool WriteJpeg(const QImage &image, const QString &path)
+bool WriteWhole(const QByteArray &jpeg, const QString &path)
 {
     if (path.isEmpty())
         return false;
     QFile file(path + QStringLiteral(".part-") + QString::number(QRandomGenerator::global()->generate64(), 36));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
-    QImageWriter writer(&file, "jpeg");
-    writer.setQuality(JpegQuality);
-    const bool written = writer.write(image) && file.flush();
+    const bool written = file.write(jpeg) == jpeg.size() && file.flush();
     file.close();
     if (written && file.error() == QFileDevice::NoError
         && std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) == 0)
@@ -68,15 +77,21 @@ QImage Pixlet::FittedPicture() const
     return PictureDecoder::DecodeFile(m_sourceFile, m_box);
 }
 
-bool Pixlet::Generate()
+QByteArray Pixlet::GenerateJpeg() const
 {
     const QImage picture = FittedPicture();
     if (picture.isNull())
-        return false;
+        return {};
     QImage canvas(m_box, QImage::Format_RGB32);
     canvas.fill(m_backColor);
     QPainter painter(&canvas);
     painter.drawImage((m_box.width() - picture.width()) / 2, (m_box.height() - picture.height()) / 2, picture);
     painter.end();
-    return WriteJpeg(canvas, m_destinationFile);
+    return EncodeJpeg(canvas);
+}
+
+bool Pixlet::Generate()
+{
+    const QByteArray jpeg = GenerateJpeg();
+    return !jpeg.isEmpty() && WriteWhole(jpeg, m_destinationFile);
 }

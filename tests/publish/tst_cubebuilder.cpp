@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <optional>
+
 using namespace TestPictures;
 
 namespace {
@@ -77,7 +79,7 @@ private:
     LeadImage m_printImage;
     LeadImage m_printSource;
     Pixlet m_pixlet;
-    CubeBuilder m_builder;
+    std::optional<CubeBuilder> m_builder;
     RecordingSink m_sink;
 };
 
@@ -89,10 +91,10 @@ void TestCubeBuilder::init()
     ResetFaceModel();
     m_pixlet.setBackColor(Qt::white);
     m_pixlet.setMember11(64);
-    m_builder = CubeBuilder();
+    m_builder.emplace();
     m_sink = RecordingSink();
     MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
-    m_builder.PrepareWorkDirectory();
+    m_builder->PrepareWorkDirectory();
 }
 
 void TestCubeBuilder::cleanup()
@@ -116,7 +118,7 @@ void TestCubeBuilder::place(int face, const QString &source)
 bool TestCubeBuilder::build()
 {
     m_sink.events.clear();
-    return m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("My cube"), m_sink);
+    return m_builder->BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("My cube"), m_sink);
 }
 
 void TestCubeBuilder::useOwnTemplate()
@@ -300,7 +302,7 @@ void TestCubeBuilder::captionLines()
     useOwnTemplate();
     WriteFile(templateFile(QStringLiteral("Vexilo.htm")), templateText);
     WriteFile(work(QStringLiteral("imagevexilo.class")), "var s = \"</script>\";\n");
-    m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, caption, m_sink);
+    m_builder->BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, caption, m_sink);
     QCOMPARE(ReadFile(work(QStringLiteral("Vexilo.htm"))), page);
 }
 
@@ -414,7 +416,7 @@ void TestCubeBuilder::fullDiskKeepsPageAndSingleFile()
     m_sink.events.clear();
     {
         const FileSizeLimit full(1024);
-        m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("Other caption"),
+        m_builder->BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("Other caption"),
                                  m_sink);
     }
     for (int i = 0; i < kept.size(); ++i)
@@ -481,7 +483,7 @@ void TestCubeBuilder::templatePageMissing()
     build();
     useOwnTemplate();
     QFile::remove(templateFile(QStringLiteral("Vexilo.htm")));
-    QVERIFY(m_builder.BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("Other"), m_sink));
+    QVERIFY(m_builder->BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("Other"), m_sink));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
     QVERIFY(ReadFile(work(QStringLiteral("Vexilo.htm"))).contains("My cube"));
 }

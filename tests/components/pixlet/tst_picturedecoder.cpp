@@ -52,6 +52,8 @@ private slots:
     void refused();
     void refusedByHeader_data();
     void refusedByHeader();
+    void largeJpegProbedOnItsEnds_data();
+    void largeJpegProbedOnItsEnds();
     void namesOfPictures_data();
     void namesOfPictures();
     void heifThumbnailStandsIn_data();
@@ -173,6 +175,33 @@ void TestPictureDecoder::refusedByHeader()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QVERIFY(!PictureDecoder::ProbeFile(WriteFile(m_env->path(name), bytes)));
+}
+
+// A large JPEG is checked on its first and last bytes, and on the whole file
+// when those do not settle it: the answer is the one the whole file gives.
+void TestPictureDecoder::largeJpegProbedOnItsEnds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("passes");
+    const QByteArray whole = JpegHeaderOnly(4000, 3000, 0xC0, 600 * 1024, true);
+    QByteArray markersPastTheHead = whole;
+    for (int i = 0; i < 5; ++i)
+        markersPastTheHead.insert(2, QByteArray("\xFF\xE2\xEA\x62", 4) + QByteArray(60000, 'i'));
+    QTest::newRow("whole") << whole << true;
+    QTest::newRow("no end marker") << JpegHeaderOnly(4000, 3000, 0xC0, 600 * 1024, false) << false;
+    QTest::newRow("cut short") << whole.left(whole.size() - 1) << false;
+    QTest::newRow("100 KB after the end marker") << whole + QByteArray(100 * 1024, 'x') << true;
+    QTest::newRow("markers past the first 256 KB") << markersPastTheHead << true;
+    QTest::newRow("scan data too short for 30000 square") << JpegHeaderOnly(30000, 30000, 0xC0, 400 * 1024, true)
+                                                         << false;
+}
+
+void TestPictureDecoder::largeJpegProbedOnItsEnds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, passes);
+    QCOMPARE(PictureDecoder::Probe(bytes, "jpeg"), passes);
+    QCOMPARE(PictureDecoder::ProbeFile(WriteFile(m_env->path(QStringLiteral("large.jpg")), bytes)), passes);
 }
 
 void TestPictureDecoder::namesOfPictures_data()
