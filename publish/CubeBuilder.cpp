@@ -38,6 +38,16 @@ bool WriteWhole(const QString &path, const QByteArray &content)
 {
     return FileCommit::ReplaceScratch(path, content);
 }
+
+// The file's bytes; empty when it cannot be read whole.
+QByteArray ReadWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return file.error() == QFileDevice::NoError ? bytes : QByteArray();
+}
 } // namespace
 
 int CubeBuilder::FoldOutCellOf(int faceIndex)
@@ -91,9 +101,7 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
     progress.repaintNow();
 
     if (QDir::setCurrent(gTempDirectory)) {
-        // Fresh page and blank fold-out; the faces are drawn on the copy.
         CopyTemplateFile(kPage);
-        CopyTemplateFile(kFoldOut);
     } else {
         if (!QDir().mkdir(gTempDirectory)) {
             ShowMessage(Msg::UnableToCreateTempDirectory);
@@ -106,39 +114,11 @@ bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &ca
     progress.showStep(2);
     progress.repaintNow();
 
-    const QString foldOut = InWorkDirectory(kFoldOut);
-    controls.PrintImage.Load(foldOut, 0, 1, -1);
-    StartPrintPictures(controls);
     m_withoutPicture.clear();
-    QImage printFaces[FaceCount];
-    for (int i = 0; i < FaceCount; ++i) {
-        bool makeWebImage = false;
-        if (gFaceChanged[i]) {
-            progress.setStatus(LoadResString(Msg::CreatingImageFiles));
-            if (!gFaceSource[i].isEmpty()) {
-                gFaceChanged[i] = False;
-                makeWebImage = true;
-            } else {
-                CopyTemplateFile(FaceFileName(QStringLiteral("image"), i));
-            }
-        }
-        if (!gFaceSource[i].isEmpty()) {
-            // One decode of the photo makes the print picture; the web image
-            // and the fold-out's picture are made from it. A face whose photo
-            // has gone makes neither and leaves its cell blank.
-            const QString print = InWorkDirectory(FaceFileName(QStringLiteral("pimage"), i));
-            printFaces[i] = MakePrintImage(controls, i, print);
-            if (printFaces[i].isNull())
-                m_withoutPicture << i;
-            if (makeWebImage)
-                MakeWebImage(controls.Pixlet1, print, InWorkDirectory(FaceFileName(QStringLiteral("image"), i)));
-            DrawOnFoldOut(controls, i, printFaces[i], print);
-        }
-        progress.showStep(i + 3);
-        progress.repaintNow();
-    }
-    controls.PrintImage.Save(foldOut, 10, 24, 2, 0);
-    FoldOutPdf::Write(InWorkDirectory(kFoldOutPdf), printFaces);
+    if (FoldOutIsCurrent())
+        WriteKeptFoldOut(progress);
+    else
+        MakeFacesAndFoldOut(controls, progress);
 
     QDir work(gTempDirectory);
     for (const QString &name : work.entryList({QStringLiteral("pimage*.jpg")}, QDir::Files))
@@ -196,8 +176,7 @@ bool CubeBuilder::PrintMemoIsCurrent(int faceIndex) const
 {
     const PrintMemo &memo = m_print[faceIndex];
     const PrintMemo now = StampOf(gFaceSource[faceIndex]);
-    return !now.source.isEmpty() && memo.source == now.source && memo.size == now.size
-           && memo.modified == now.modified;
+    return !now.source.isEmpty() && memo.source == now.source && memo.size == now.size && memo.modified == now.modified;
 }
 
 // The print pictures of the faces whose photo files have changed are made
@@ -237,6 +216,76 @@ QImage CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, 
         return {};
     }
     return QImage::fromData(memo.jpeg, "JPEG");
+}
+
+// The faces' files, and the fold-out and its PDF drawn afresh from the
+// blank fold-out, kept for the next build when every face has a picture.
+void CubeBuilder::MakeFacesAndFoldOut(const CubeControls &controls, ProgressSink &progress)
+{
+    const QString foldOut = InWorkDirectory(kFoldOut);
+    CopyTemplateFile(kFoldOut);
+    controls.PrintImage.Load(foldOut, 0, 1, -1);
+    StartPrintPictures(controls);
+    QImage printFaces[FaceCount];
+    for (int i = 0; i < FaceCount; ++i) {
+        bool makeWebImage = false;
+        if (gFaceChanged[i]) {
+            progress.setStatus(LoadResString(Msg::CreatingImageFiles));
+            if (!gFaceSource[i].isEmpty()) {
+                gFaceChanged[i] = False;
+                makeWebImage = true;
+            } else {
+                CopyTemplateFile(FaceFileName(QStringLiteral("image"), i));
+            }
+        }
+        if (!gFaceSource[i].isEmpty()) {
+            // One decode of the photo makes the print picture; the web image
+            // and the fold-out's picture are made from it. A face whose photo
+            // has gone makes neither and leaves its cell blank.
+            const QString print = InWorkDirectory(FaceFileName(QStringLiteral("pimage"), i));
+            printFaces[i] = MakePrintImage(controls, i, print);
+            if (printFaces[i].isNull())
+                m_withoutPicture << i;
+            if (makeWebImage)
+                MakeWebImage(controls.Pixlet1, print, InWorkDirectory(FaceFileName(QStringLiteral("image"), i)));
+            DrawOnFoldOut(controls, i, printFaces[i], print);
+        }
+        progress.showStep(i + 3);
+        progress.repaintNow();
+    }
+    const bool saved = controls.PrintImage.Save(foldOut, 10, 24, 2, 0) == LeadImage::LeadSuccess;
+    const bool printable = FoldOutPdf::Write(InWorkDirectory(kFoldOutPdf), printFaces);
+    m_kept = KeptFoldOut();
+    if (saved && printable && m_withoutPicture.isEmpty()) {
+        for (int i = 0; i < FaceCount; ++i)
+            m_kept.sources[i] = gFaceSource[i];
+        m_kept.jpeg = ReadWhole(foldOut);
+        m_kept.pdf = ReadWhole(InWorkDirectory(kFoldOutPdf));
+    }
+}
+
+// True when no face has changed since the kept fold-out was made: the same
+// photo files on the same faces, none of them changed since, none pasted.
+bool CubeBuilder::FoldOutIsCurrent() const
+{
+    if (m_kept.jpeg.isEmpty() || m_kept.pdf.isEmpty())
+        return false;
+    for (int i = 0; i < FaceCount; ++i)
+        if (gFaceChanged[i] || m_kept.sources[i] != gFaceSource[i]
+            || (!gFaceSource[i].isEmpty() && !PrintMemoIsCurrent(i)))
+            return false;
+    return true;
+}
+
+// The fold-out and its PDF as they were made, with the build's steps.
+void CubeBuilder::WriteKeptFoldOut(ProgressSink &progress)
+{
+    for (int i = 0; i < FaceCount; ++i) {
+        progress.showStep(i + 3);
+        progress.repaintNow();
+    }
+    if (!WriteWhole(InWorkDirectory(kFoldOut), m_kept.jpeg) || !WriteWhole(InWorkDirectory(kFoldOutPdf), m_kept.pdf))
+        m_kept = KeptFoldOut();
 }
 
 // The face's picture at the fold-out's cell size, turned to stand upright on

@@ -86,6 +86,17 @@ private:
         QByteArray jpeg;
     };
 
+    // The last fold-out and its PDF, with the photo on each face then.
+    struct KeptFoldOut
+    {
+        QString sources[6];
+        QByteArray jpeg;
+        QByteArray pdf;
+    };
+
+    void MakeFacesAndFoldOut(const CubeControls &controls, ProgressSink &progress);
+    bool FoldOutIsCurrent() const;
+    void WriteKeptFoldOut(ProgressSink &progress);
     static PrintMemo StampOf(const QString &source);
     bool PrintMemoIsCurrent(int faceIndex) const;
     QImage MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
@@ -97,6 +108,7 @@ private:
     static void WritePages(const QString &caption);
 
     PrintMemo m_print[6];
+    KeptFoldOut m_kept;
     // The print pictures of photo files being made, from the photos as they
     // were when started. The pool is our own: Qt's smooth scaling splits its
     // work over the global pool, and would wait there behind the decodes.

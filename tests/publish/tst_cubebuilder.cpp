@@ -60,6 +60,7 @@ private slots:
     void workDirectoryDeletedBetweenBuilds();
     void workDirectoryCannotBeMade();
     void photoGoneSincePlaced();
+    void photoBackAfterABuildWithoutIt();
     void pastedFace();
     void templatePageMissing();
     void missingTemplatePictureKeepsWorkCopy();
@@ -462,6 +463,19 @@ void TestCubeBuilder::photoGoneSincePlaced()
     QVERIFY(Near(foldOut.pixelColor(Cell(0).center()), blank.pixelColor(Cell(0).center()), 12));
     QVERIFY(AreaIs(foldOut, Cell(3), kFaceColours[3]));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+// A fold-out with a blank cell is not kept: the photo back in place is drawn.
+void TestCubeBuilder::photoBackAfterABuildWithoutIt()
+{
+    place(0, photo(0));
+    QVERIFY(build());
+    const QByteArray bytes = ReadFile(gFaceSource[0]);
+    QFile::remove(gFaceSource[0]);
+    QVERIFY(build());
+    WriteFile(gFaceSource[0], bytes);
+    QVERIFY(build());
+    QVERIFY(AreaIs(QImage(work(QStringLiteral("cubefold.jpg"))), Cell(0), kFaceColours[0]));
 }
 
 void TestCubeBuilder::pastedFace()
