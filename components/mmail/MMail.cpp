@@ -9,7 +9,10 @@
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QSysInfo>
+#include <QTcpSocket>
 #include <QUuid>
+
+#include <unistd.h>
 
 namespace {
 
@@ -272,6 +275,24 @@ bool MMail::compose(int operation)
 
 // ---- Connect --------------------------------------------------------------
 
+// The TLS library takes several milliseconds to load and set up: it is
+// loaded, with the extra authorities, while the connection is made, unless
+// the connection cannot use it.
+void MMail::loadTlsMeanwhile()
+{
+    m_extraCas.clear();
+    m_tlsLoaded = {};
+    const bool plainOnly = m_caFile.isEmpty() && m_endpoint.security == SmtpEndpoint::Security::StartTlsWhenOffered
+                           && QHostAddress(m_host).isLoopback();
+    if (plainOnly)
+        return;
+    m_tlsLoaded = std::async(std::launch::async, [file = m_caFile] {
+        QSslSocket::supportsSsl();
+        return file.isEmpty() ? QList<QSslCertificate>()
+                              : QSslCertificate::fromPath(file, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+    });
+}
+
 void MMail::startConnect()
 {
     m_lastError = NoError;
@@ -284,12 +305,7 @@ void MMail::startConnect()
     m_endpoint = *endpoint;
     m_host = m_endpoint.host;
     m_port = m_endpoint.port;
-    m_extraCas.clear();
-    if (!m_caFile.isEmpty()) {
-        m_extraCas = QSslCertificate::fromPath(m_caFile, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
-        if (m_extraCas.isEmpty())
-            return fail(CertificateRejected, tr("No certificate could be read from %1").arg(m_caFile));
-    }
+    loadTlsMeanwhile();
     m_signedIn = false;
     // Names under .invalid never resolve (RFC 6761): no need to ask.
     if (m_host.isEmpty() || m_host.endsWith(QLatin1String(".invalid"), Qt::CaseInsensitive))
@@ -329,30 +345,71 @@ void MMail::connectToNextAddress()
     if (m_addresses.isEmpty())
         return fail(m_lastConnectError, tr("Cannot connect to %1").arg(m_host));
     closeSocket();
-    m_socket = new QSslSocket(this);
+    attachSocket(new QTcpSocket(this));
     connect(m_socket, &QAbstractSocket::connected, this, &MMail::onConnected);
-    connect(m_socket, &QIODevice::readyRead, this, &MMail::onReadyRead);
-    connect(m_socket, &QIODevice::bytesWritten, this, &MMail::onBytesWritten);
-    connect(m_socket, &QAbstractSocket::errorOccurred, this, &MMail::onSocketError);
-    connect(m_socket, &QAbstractSocket::disconnected, this, &MMail::onDisconnected);
-    connect(m_socket, &QSslSocket::encrypted, this, &MMail::onEncrypted);
-    connect(m_socket, &QSslSocket::encryptedBytesWritten, this, &MMail::onEncryptedBytesWritten);
-    connect(m_socket, &QSslSocket::sslErrors, this, &MMail::onSslErrors);
-    prepareTls();
     m_reader.clear();
     m_tlsActive = false;
     m_capabilities.clear();
     m_socket->connectToHost(m_addresses.takeFirst(), m_port);
 }
 
+void MMail::attachSocket(QTcpSocket *socket)
+{
+    m_socket = socket;
+    connect(m_socket, &QIODevice::readyRead, this, &MMail::onReadyRead);
+    connect(m_socket, &QIODevice::bytesWritten, this, &MMail::onBytesWritten);
+    connect(m_socket, &QAbstractSocket::errorOccurred, this, &MMail::onSocketError);
+    connect(m_socket, &QAbstractSocket::disconnected, this, &MMail::onDisconnected);
+    if (QSslSocket *tls = tlsSocket()) {
+        connect(tls, &QSslSocket::encrypted, this, &MMail::onEncrypted);
+        connect(tls, &QSslSocket::encryptedBytesWritten, this, &MMail::onEncryptedBytesWritten);
+        connect(tls, &QSslSocket::sslErrors, this, &MMail::onSslErrors);
+        prepareTls();
+    }
+}
+
+QSslSocket *MMail::tlsSocket() const
+{
+    return qobject_cast<QSslSocket *>(m_socket);
+}
+
+void MMail::startTls()
+{
+    if (m_tlsLoaded.valid())
+        m_extraCas = m_tlsLoaded.get();
+    if (!m_caFile.isEmpty() && m_extraCas.isEmpty())
+        return fail(CertificateRejected, tr("No certificate could be read from %1").arg(m_caFile));
+    if (!moveToTlsSocket())
+        return fail(SecureConnectionFailed, tr("The secure connection failed"));
+    m_phase = Phase::Handshake;
+    m_reader.clear();
+    tlsSocket()->startClientEncryption();
+}
+
+// Hands the connection to a socket that can encrypt it. The TCP connection
+// stays open under a second descriptor, which the new socket takes; the old
+// socket closes only its own.
+bool MMail::moveToTlsSocket()
+{
+    const int descriptor = ::dup(int(m_socket->socketDescriptor()));
+    if (descriptor < 0)
+        return false;
+    auto *tls = new QSslSocket(this);
+    if (!tls->setSocketDescriptor(descriptor)) {
+        ::close(descriptor);
+        delete tls;
+        return false;
+    }
+    closeSocket();
+    attachSocket(tls);
+    return true;
+}
+
 void MMail::onConnected()
 {
     m_timer.start(m_replyTimeout);
-    if (m_endpoint.security == SmtpEndpoint::Security::TlsOnConnect) {
-        m_phase = Phase::Handshake;
-        m_socket->startClientEncryption();
-        return;
-    }
+    if (m_endpoint.security == SmtpEndpoint::Security::TlsOnConnect)
+        return startTls();
     m_phase = Phase::Greeting;
 }
 
@@ -392,8 +449,8 @@ void MMail::prepareTls()
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
     if (!m_extraCas.isEmpty())
         tls.addCaCertificates(m_extraCas);
-    m_socket->setSslConfiguration(tls);
-    m_socket->setPeerVerifyName(m_host);
+    tlsSocket()->setSslConfiguration(tls);
+    tlsSocket()->setPeerVerifyName(m_host);
     m_sslErrorText.clear();
 }
 
@@ -403,13 +460,13 @@ bool MMail::wantsStartTls(bool offered) const
         return offered;
     // Traffic that never leaves this machine gains nothing from TLS, and a
     // local relay's certificate is rarely one anybody can verify.
-    return offered && m_tlsPolicy == 0 && QSslSocket::supportsSsl() && !m_socket->peerAddress().isLoopback();
+    return offered && m_tlsPolicy == 0 && !m_socket->peerAddress().isLoopback() && QSslSocket::supportsSsl();
 }
 
 void MMail::onEncrypted()
 {
     m_tlsActive = true;
-    post({Event::DebugEvent, 0, 0, 0, m_socket->sessionCipher().name()});
+    post({Event::DebugEvent, 0, 0, 0, tlsSocket()->sessionCipher().name()});
     if (m_endpoint.security == SmtpEndpoint::Security::TlsOnConnect) {
         m_phase = Phase::Greeting;
         return onReadyRead();
@@ -548,7 +605,9 @@ void MMail::sendNextRecipient()
 // are those not yet encrypted and those encrypted but not yet taken.
 void MMail::fillSocket()
 {
-    while (m_phase == Phase::Data && m_socket->bytesToWrite() + m_socket->encryptedBytesToWrite() < kWriteAhead) {
+    const QSslSocket *tls = tlsSocket();
+    while (m_phase == Phase::Data
+           && m_socket->bytesToWrite() + (tls ? tls->encryptedBytesToWrite() : 0) < kWriteAhead) {
         if (!m_stream->read(m_chunk, kChunk))
             return fail(AttachmentUnreadable, m_stream->errorString());
         if (m_stream->atEnd()) {
@@ -644,12 +703,8 @@ void MMail::handleReply(int code, const QStringList &lines)
     case Phase::Helo:
         return isPositive(code) ? finishPhase() : fail(ServiceRefused, text);
     case Phase::StartTls:
-        if (code == 220) {
-            m_phase = Phase::Handshake;
-            m_reader.clear();
-            m_socket->startClientEncryption();
-            return;
-        }
+        if (code == 220)
+            return startTls();
         if (m_endpoint.security != SmtpEndpoint::Security::StartTlsWhenOffered)
             return fail(SecureConnectionUnavailable, text);
         return finishPhase(); // offered but not available now: go on in plain text

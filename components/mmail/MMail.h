@@ -10,11 +10,13 @@
 #include <QSslCertificate>
 #include <QTimer>
 
+#include <future>
 #include <optional>
 
 class QHostInfo;
 class QSslError;
 class QSslSocket;
+class QTcpSocket;
 
 // Our SMTP control, standing in for the mail component the send dialog
 // hosts ("MailLib.mMail"). The program composes a message through the
@@ -169,12 +171,17 @@ private:
     };
 
     bool compose(int operation);
+    void loadTlsMeanwhile();
     void startConnect();
     void startSend();
     void startDisconnect();
     void onLookedUp(const QHostInfo &info);
     void connectToAddresses(const QList<QHostAddress> &addresses);
     void connectToNextAddress();
+    void attachSocket(QTcpSocket *socket);
+    void startTls();
+    bool moveToTlsSocket();
+    QSslSocket *tlsSocket() const;
     void onConnected();
     void onReadyRead();
     void onBytesWritten(qint64 bytes);
@@ -223,7 +230,9 @@ private:
     int m_operationDeadline = 10 * 60000;
 
     Phase m_phase = Phase::Idle;
-    QSslSocket *m_socket = nullptr;
+    // A plain TCP socket until the connection is to be encrypted: the TLS
+    // library is loaded only for connections that use it.
+    QTcpSocket *m_socket = nullptr;
     QTimer m_timer;
     QTimer m_deadline;
     SmtpReplyReader m_reader;
@@ -232,6 +241,7 @@ private:
     quint16 m_port = DefaultPort;
     SmtpEndpoint m_endpoint;
     QList<QSslCertificate> m_extraCas;
+    std::future<QList<QSslCertificate>> m_tlsLoaded;
     QString m_sslErrorText;
     QStringList m_capabilities; // the last EHLO's keywords
     QString m_signInUser;

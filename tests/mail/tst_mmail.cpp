@@ -683,23 +683,29 @@ void TestMMail::refusedPasswordIsAskedAgain()
 void TestMMail::certificateFaults_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<bool>("trustTheAuthority");
-    QTest::newRow("unknown authority") << int(TestCertificates::Trusted) << false;
-    QTest::newRow("self-signed") << int(TestCertificates::SelfSigned) << true;
-    QTest::newRow("another name") << int(TestCertificates::OtherName) << true;
-    QTest::newRow("expired") << int(TestCertificates::Expired) << true;
+    QTest::addColumn<QString>("authorities"); // "ca" names the test authority's file
+    QTest::addColumn<QString>("reason"); // how the error text starts, when it matters
+    QTest::newRow("unknown authority") << int(TestCertificates::Trusted) << QString() << QString();
+    QTest::newRow("self-signed") << int(TestCertificates::SelfSigned) << "ca" << QString();
+    QTest::newRow("another name") << int(TestCertificates::OtherName) << "ca" << QString();
+    QTest::newRow("expired") << int(TestCertificates::Expired) << "ca" << QString();
+    QTest::newRow("authorities file without a certificate") << int(TestCertificates::Trusted) << "notes.txt"
+                                                            << "No certificate could be read from";
 }
 
 void TestMMail::certificateFaults()
 {
     QFETCH(int, kind);
-    QFETCH(bool, trustTheAuthority);
+    QFETCH(QString, authorities);
+    QFETCH(QString, reason);
     const TestCertificates::Pair cert = m_certificates.issue(TestCertificates::Kind(kind));
     SmtpSink sink({"--tls-on-connect", cert.cert, cert.key, "--auth", "zoe", "secret"});
     QVERIFY(sink.isRunning());
     MMail mail;
-    if (trustTheAuthority)
+    if (authorities == QLatin1String("ca"))
         mail.setCaCertificateFile(m_certificates.caFile());
+    else if (!authorities.isEmpty())
+        mail.setCaCertificateFile(WriteFile(m_env->path(authorities), "no certificate here\n"));
     QVERIFY(composeFrom(mail, QStringLiteral("smtps://zoe@localhost:%1").arg(sink.port()),
                         QStringLiteral("zoe@example.com")));
     Transfer t;
@@ -707,6 +713,7 @@ void TestMMail::certificateFaults()
     t.run(mail);
     QCOMPARE(t.error, int(MMail::CertificateRejected));
     QVERIFY(!mail.lastErrorText().isEmpty());
+    QVERIFY2(mail.lastErrorText().startsWith(reason), qPrintable(mail.lastErrorText()));
     QVERIFY(t.reasons.isEmpty());
     QCOMPARE(sink.signIns(), QJsonArray());
     QCOMPARE(sink.messageCount(), 0);
@@ -883,8 +890,8 @@ void TestMMail::unfoldableHeaderValuesAreRefused_data()
     QTest::newRow("date as one long word") << word << QStringLiteral("X-A: b") << false;
     QTest::newRow("non-ASCII date over the limit") << QString(340, QChar(0xfffd)) << QStringLiteral("X-A: b") << false;
     QTest::newRow("header line as one long word") << QStringLiteral("Tue") << QStringLiteral("X-A: ") + word << false;
-    QTest::newRow("long header line with blanks") << QStringLiteral("Tue") << QStringLiteral("X-A:") + QStringLiteral(" b").repeated(900)
-                                                  << true;
+    QTest::newRow("long header line with blanks")
+        << QStringLiteral("Tue") << QStringLiteral("X-A:") + QStringLiteral(" b").repeated(900) << true;
 }
 
 void TestMMail::unfoldableHeaderValuesAreRefused()
