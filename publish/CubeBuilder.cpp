@@ -139,9 +139,15 @@ void CubeBuilder::SetBox(Pixlet &pixlet, qint16 box)
     pixlet.setMember11(64);
 }
 
-// The face's picture fitted into a box of the given edge, as JPEG; empty
-// when its photo cannot be read.
-QByteArray CubeBuilder::FacePicture(const CubeControls &controls, int faceIndex, qint16 box)
+CubeBuilder::PrintPicture CubeBuilder::Boxed(const Pixlet &pixlet)
+{
+    const QImage picture = pixlet.BoxedPicture();
+    return {Pixlet::Jpeg(picture), picture};
+}
+
+// The face's picture fitted into a box of the given edge; empty when its
+// photo cannot be read.
+CubeBuilder::PrintPicture CubeBuilder::FacePicture(const CubeControls &controls, int faceIndex, qint16 box)
 {
     Pixlet &pixlet = controls.Pixlet1;
     if (gFaceSource[faceIndex] == ClipboardSource) {
@@ -151,7 +157,7 @@ QByteArray CubeBuilder::FacePicture(const CubeControls &controls, int faceIndex,
         pixlet.setSourceFile(gFaceSource[faceIndex]);
     }
     SetBox(pixlet, box);
-    return pixlet.GenerateJpeg();
+    return Boxed(pixlet);
 }
 
 void CubeBuilder::MakeWebImage(Pixlet &pixlet, const QString &printImage, const QString &file)
@@ -193,7 +199,7 @@ void CubeBuilder::StartPrintPictures(const CubeControls &controls)
         Pixlet pixlet = controls.Pixlet1;
         pixlet.setSourceFile(source);
         SetBox(pixlet, PrintQualityBox);
-        auto task = std::make_shared<std::packaged_task<QByteArray()>>([pixlet] { return pixlet.GenerateJpeg(); });
+        auto task = std::make_shared<std::packaged_task<PrintPicture()>>([pixlet] { return Boxed(pixlet); });
         m_printMade[i] = task->get_future();
         m_decoders.start([task] { (*task)(); });
     }
@@ -204,18 +210,22 @@ void CubeBuilder::StartPrintPictures(const CubeControls &controls)
 QImage CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file)
 {
     PrintMemo &memo = m_print[faceIndex];
+    PrintPicture made;
     if (m_printMade[faceIndex].valid()) {
+        made = m_printMade[faceIndex].get();
         memo = m_printStarted[faceIndex];
-        memo.jpeg = m_printMade[faceIndex].get();
-    } else if (!PrintMemoIsCurrent(faceIndex)) {
+    } else if (PrintMemoIsCurrent(faceIndex)) {
+        made.jpeg = memo.jpeg;
+    } else {
         memo = StampOf(gFaceSource[faceIndex]);
-        memo.jpeg = FacePicture(controls, faceIndex, PrintQualityBox);
+        made = FacePicture(controls, faceIndex, PrintQualityBox);
     }
-    if (memo.jpeg.isEmpty() || !WriteWhole(file, memo.jpeg)) {
+    memo.jpeg = made.jpeg;
+    if (made.jpeg.isEmpty() || !WriteWhole(file, made.jpeg)) {
         memo = PrintMemo();
         return {};
     }
-    return QImage::fromData(memo.jpeg, "JPEG");
+    return made.picture.isNull() ? QImage::fromData(made.jpeg, "JPEG") : made.picture;
 }
 
 // The faces' files, and the fold-out and its PDF drawn afresh from the

@@ -101,7 +101,14 @@ private:
     bool PrintMemoIsCurrent(int faceIndex) const;
     QImage MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
     static void CopyTemplateFile(const QString &name);
-    static QByteArray FacePicture(const CubeControls &controls, int faceIndex, qint16 box);
+    // A face's print picture, and the JPEG of it that the build writes.
+    struct PrintPicture
+    {
+        QByteArray jpeg;
+        QImage picture;
+    };
+    static PrintPicture Boxed(const Pixlet &pixlet);
+    static PrintPicture FacePicture(const CubeControls &controls, int faceIndex, qint16 box);
     static void SetBox(Pixlet &pixlet, qint16 box);
     static void MakeWebImage(Pixlet &pixlet, const QString &printImage, const QString &file);
     static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture, const QString &file);
@@ -114,6 +121,6 @@ private:
     // work over the global pool, and would wait there behind the decodes.
     QThreadPool m_decoders;
     PrintMemo m_printStarted[6];
-    std::future<QByteArray> m_printMade[6];
+    std::future<PrintPicture> m_printMade[6];
     QList<int> m_withoutPicture;
 };

@@ -25,16 +25,6 @@ QImage ClipboardPicture(QSize box)
     return picture.scaled(PictureDecoder::FitInto(picture.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QByteArray EncodeJpeg(const QImage &image)
-{
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(JpegQuality);
-    return writer.write(image) ? jpeg : QByteArray();
-}
-
 // Written beside the destination and renamed over it, so that a failed
 // write leaves the old file in place. Not forced to the disk: every output is
 // remade from its photo when lost, and a browser full of thumbnails would
@@ -77,7 +67,7 @@ QImage Pixlet::FittedPicture() const
     return PictureDecoder::DecodeFile(m_sourceFile, m_box);
 }
 
-QByteArray Pixlet::GenerateJpeg() const
+QImage Pixlet::BoxedPicture() const
 {
     const QImage picture = FittedPicture();
     if (picture.isNull())
@@ -87,11 +77,21 @@ QByteArray Pixlet::GenerateJpeg() const
     QPainter painter(&canvas);
     painter.drawImage((m_box.width() - picture.width()) / 2, (m_box.height() - picture.height()) / 2, picture);
     painter.end();
-    return EncodeJpeg(canvas);
+    return canvas;
+}
+
+QByteArray Pixlet::Jpeg(const QImage &picture)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(JpegQuality);
+    return !picture.isNull() && writer.write(picture) ? jpeg : QByteArray();
 }
 
 bool Pixlet::Generate()
 {
-    const QByteArray jpeg = GenerateJpeg();
+    const QByteArray jpeg = Jpeg(BoxedPicture());
     return !jpeg.isEmpty() && WriteWhole(jpeg, m_destinationFile);
 }

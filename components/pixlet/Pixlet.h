@@ -57,9 +57,11 @@ public:
     // Member 12: writes the destination file; true on success. On failure
     // an existing destination file keeps its content.
     bool Generate();
-    // The JPEG that Generate writes, without writing it; empty when the
-    // source cannot be read. Safe on any thread for a file source.
-    QByteArray GenerateJpeg() const;
+    // The box-sized picture that Generate writes, without writing it; null
+    // when the source cannot be read. Safe on any thread for a file source.
+    QImage BoxedPicture() const;
+    // The picture as the JPEG Generate writes; empty for a null picture.
+    static QByteArray Jpeg(const QImage &picture);
 
 private:
     // The source picture decoded to fit the box; null when it cannot be read.
