@@ -1,22 +1,12 @@
 #include "core/AppPaths.h"
 #include "publish/CubeFromFaces.h"
-#include "publish/ProgressSink.h"
+#include "tests/support/SilentProgress.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
 #include <QTest>
 
 using namespace TestPictures;
-
-namespace {
-class SilentSink : public ProgressSink
-{
-public:
-    void showStep(int) override {}
-    void setStatus(const QString &) override {}
-    void repaintNow() override {}
-};
-} // namespace
 
 // Cubes built from photo files without the editor, built again after a
 // change as the editor builds them.
@@ -48,7 +38,7 @@ private:
     }
 
     std::unique_ptr<TestEnvironment> m_env;
-    SilentSink m_sink;
+    SilentProgress m_sink;
 };
 
 void TestCubeFromFaces::secondBuildKeepsEveryFace()

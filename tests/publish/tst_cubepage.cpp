@@ -1,7 +1,7 @@
 #include "publish/CubeFromFaces.h"
-#include "publish/ProgressSink.h"
 #include "tests/support/CubeFolding.h"
 #include "tests/support/HeadlessBrowser.h"
+#include "tests/support/SilentProgress.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -19,14 +19,6 @@ using namespace TestPictures;
 using HeadlessBrowser::Findings;
 
 namespace {
-class SilentProgress : public ProgressSink
-{
-public:
-    void showStep(int) override {}
-    void setStatus(const QString &) override {}
-    void repaintNow() override {}
-};
-
 const QColor kFaceColours[6] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::magenta, Qt::cyan};
 const QSize kLaptop(1280, 800);
 const QSize kPhone(390, 844);
