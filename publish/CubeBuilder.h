@@ -86,6 +86,13 @@ private:
         QByteArray jpeg;
     };
 
+    // A face's print picture, and the JPEG of it that the build writes.
+    struct PrintPicture
+    {
+        QByteArray jpeg;
+        QImage picture;
+    };
+
     // The last fold-out and its PDF, with the photo on each face then.
     struct KeptFoldOut
     {
@@ -101,12 +108,6 @@ private:
     bool PrintMemoIsCurrent(int faceIndex) const;
     QImage MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
     static void CopyTemplateFile(const QString &name);
-    // A face's print picture, and the JPEG of it that the build writes.
-    struct PrintPicture
-    {
-        QByteArray jpeg;
-        QImage picture;
-    };
     static PrintPicture Boxed(const Pixlet &pixlet);
     static PrintPicture FacePicture(const CubeControls &controls, int faceIndex, qint16 box);
     static void SetBox(Pixlet &pixlet, qint16 box);

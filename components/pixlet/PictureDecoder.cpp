@@ -155,8 +155,8 @@ std::optional<QByteArray> ReadPictureFile(const QString &path, int limitMB)
 constexpr qint64 kJpegProbeHeadBytes = 256 * 1024;
 constexpr qint64 kJpegProbeTailBytes = 64 * 1024;
 
-// True when a large file named as JPEG passes the checks on its first and last bytes;
-// false leaves the answer to the whole file.
+// True when a large file named as JPEG passes the checks on its first and
+// last bytes; false leaves the answer to the whole file.
 bool ProbeJpegEnds(const QString &path, const QByteArray &nameFormat, int limitMB)
 {
     if (nameFormat != "jpeg" || !QFileInfo(path).isFile())
