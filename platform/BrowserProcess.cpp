@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
@@ -55,7 +56,9 @@ void Track(pid_t pid)
     Child child;
     child.pidfd = int(syscall(SYS_pidfd_open, pid, 0));
     if (child.pidfd >= 0) {
-        child.exitWatch = new QSocketNotifier(child.pidfd, QSocketNotifier::Read);
+        // Owned by the application too: a watch let go just before the end
+        // of the program, whose deferred deletion never comes, still goes.
+        child.exitWatch = new QSocketNotifier(child.pidfd, QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(child.exitWatch, &QSocketNotifier::activated, [pid] { BrowserProcess::IsRunning(pid); });
     }
     children().insert(pid, child);

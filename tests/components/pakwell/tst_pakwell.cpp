@@ -300,7 +300,9 @@ void TestPakwell::doubleClickUnpacksIntoTempAndOpensPage()
     QVERIFY(build(exe, writeInputs(files)) != 0);
     const Run run = wine(exe, {});
     QVERIFY2(run.exitCode == 0, run.err);
-    QTRY_VERIFY_WITH_TIMEOUT(!ReadFile(opened).isEmpty(), 60000);
+    // Wine hands the page on through its own services, which a loaded
+    // machine can take minutes to start in a new prefix.
+    QTRY_VERIFY_WITH_TIMEOUT(!ReadFile(opened).isEmpty(), 180000);
 
     const QUrl page = QUrl::fromEncoded(ReadFile(opened).trimmed());
     const QFileInfo pageFile(page.toLocalFile());
