@@ -1,5 +1,6 @@
 """A private X server with the program in it, for end-to-end tests."""
 import os
+import random
 import shutil
 import subprocess
 import tempfile
@@ -45,18 +46,24 @@ class XSession:
         return os.path.join(self.root, relative)
 
     def _start_xvfb(self, screen):
-        # Xvfb picks a free display itself and reports its number once it
-        # accepts connections, so parallel sessions never share one.
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
-                                      "-nolisten", "tcp"], pass_fds=(write_end,),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise RuntimeError("no X server could be started")
-        return f":{number}"
+        # A display number of its own, far from the lowest free one: a server
+        # of another test that is still shutting down may yet remove the
+        # socket of the number it held, and Xvfb left to pick would take
+        # that number at once. Xvfb reports the number once it accepts
+        # connections, and fails when the number is taken.
+        for _ in range(50):
+            number = random.randint(1000, 60000)
+            read_end, write_end = os.pipe()
+            self.xvfb = subprocess.Popen(["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", screen,
+                                          "-nolisten", "tcp"], pass_fds=(write_end,),
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(write_end)
+            with os.fdopen(read_end) as pipe:
+                reported = pipe.readline().strip()
+            if reported:
+                return f":{reported}"
+            self.xvfb.wait(10)
+        raise RuntimeError("no X server could be started")
 
     def start_program(self):
         self.log = open(self.path("program.log"), "wb")
@@ -76,7 +83,9 @@ class XSession:
         out = self.xdotool("search", "--onlyvisible", "--name", name, check=False)
         return [w for w in out.split() if w]
 
-    def wait_for_window(self, name, count=1, timeout=40):
+    def wait_for_window(self, name, count=1, timeout=90):
+        # Generous: a start under the sanitizers beside other tests can take
+        # tens of seconds.
         deadline = time.time() + timeout
         while time.time() < deadline:
             found = self.windows(name)
