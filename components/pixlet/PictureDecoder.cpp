@@ -138,14 +138,18 @@ bool IsHeifData(const QByteArray &data, const QByteArray &nameFormat)
     return nameFormat == "heif" || (nameFormat.isEmpty() && HeifDecoder::IsHeif(data));
 }
 
+// Opens a plain file that is not larger than the limit. Only plain files:
+// opening a pipe or device could block for ever.
+bool OpenPictureFile(QFile &file, int limitMB)
+{
+    return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly) && file.size() <= (qint64(limitMB) << 20);
+}
+
 // A plain file's bytes, when it can be read and is not larger than the limit.
-// Only plain files: opening a pipe or device could block for ever.
 std::optional<QByteArray> ReadPictureFile(const QString &path, int limitMB)
 {
-    if (!QFileInfo(path).isFile())
-        return {};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64(limitMB) << 20))
+    if (!OpenPictureFile(file, limitMB))
         return {};
     return file.readAll();
 }
@@ -159,12 +163,11 @@ constexpr qint64 kJpegProbeTailBytes = 64 * 1024;
 // last bytes; false leaves the answer to the whole file.
 bool ProbeJpegEnds(const QString &path, const QByteArray &nameFormat, int limitMB)
 {
-    if (nameFormat != "jpeg" || !QFileInfo(path).isFile())
-        return false;
     QFile file(path);
+    if (nameFormat != "jpeg" || !OpenPictureFile(file, limitMB))
+        return false;
     const qint64 size = file.size();
-    if (size <= kJpegProbeHeadBytes + kJpegProbeTailBytes || size > (qint64(limitMB) << 20)
-        || !file.open(QIODevice::ReadOnly))
+    if (size <= kJpegProbeHeadBytes + kJpegProbeTailBytes)
         return false;
     QByteArray head = file.read(kJpegProbeHeadBytes);
     if (!file.seek(size - kJpegProbeTailBytes))
