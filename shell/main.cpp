@@ -1,4 +1,5 @@
 #include "core/StartupTrace.h"
+#include "platform/HeapTuning.h"
 #include "platform/SingleInstance.h"
 #include "platform/UnixSignals.h"
 #include "resources/Resources.h"
@@ -9,6 +10,7 @@
 
 int main(int argc, char *argv[])
 {
+    HeapTuning::KeepLargeBuffers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vexilo"));
     QApplication::setStyle(new FrameStyle);

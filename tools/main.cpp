@@ -3,6 +3,7 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "platform/HeapTuning.h"
 #include "resources/Resources.h"
 #include "resources/StringTable.h"
 #include "tools/Command.h"
@@ -12,6 +13,7 @@
 // vexilo-cube: the program's work from the command line, on the same code.
 int main(int argc, char *argv[])
 {
+    HeapTuning::KeepLargeBuffers();
     // Widgets are needed by the imaging code, never a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
