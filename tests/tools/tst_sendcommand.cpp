@@ -40,8 +40,8 @@ void TestSendCommand::sendsTheCubeThroughTheNamedServer()
     // GNU style, --option=value, as well as the value as the next argument.
     QScopedPointer<QProcess> p(run({"send", "--caption=For you", "--to", "a@example.com;b@example.net",
                                     "--from=me@example.org", "--subject", "A cube", "--server=" + sink.server()}));
-    QCOMPARE(p->exitCode(), 0);
     const QByteArray err = p->readAllStandardError();
+    QVERIFY2(p->exitCode() == 0, err.constData());
     QVERIFY(err.contains(LoadResString(85).toUtf8()));
     QVERIFY(err.contains("[10/10]\nDone."));
     QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray(), QJsonArray({"a@example.com", "b@example.net"}));
@@ -74,7 +74,7 @@ void TestSendCommand::signsInOverTlsAndAttachesTheWebPage()
         run({"send", "--to", "a@example.com", "--from", "Zoë <zoe@example.org>", "--server",
              QStringLiteral("smtps://localhost:%1").arg(sink.port()), "--user", "zoe", "--password-file", passwordFile,
              "--cacert", certificates.caFile(), "--attach-web-page"}));
-    QCOMPARE(p->exitCode(), 0);
+    QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
     QCOMPARE(sink.signIns(), QJsonArray({QJsonArray({"PLAIN", "zoe", true})}));
     const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
     QCOMPARE(m.value("defects").toArray(), QJsonArray());
