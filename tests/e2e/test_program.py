@@ -10,10 +10,12 @@ from xsession import APP_DIR, XSession  # noqa: E402
 
 PREVIEW = (4230, 6120, 1650, 435)
 
+# The browser runs until it is ended, or until the session's folder, with its
+# log, is removed: one the program leaves running does not outlive the test.
 FAKE_BROWSER = """#!/bin/sh
 echo "$$ $*" >> "{log}"
 trap 'echo "$$ ended" >> "{log}"; exit 0' TERM
-while :; do sleep 0.1; done
+while [ -e "{log}" ]; do sleep 0.1; done
 """
 
 
