@@ -58,7 +58,7 @@ public:
     // Whether Cube.html goes with Cube.exe ("AttachWebPage", off unless set).
     static bool WebPageWanted();
     static void RememberWebPage(bool wanted);
-    // An authority trusted beside the system's ("CACertFile"), for testing.
+    // Authorities trusted instead of the system's ("CACertFile"), for testing.
     static QString SavedCaCertificateFile();
 
     MMail Mail1;

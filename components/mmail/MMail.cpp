@@ -441,8 +441,9 @@ bool MMail::checkAddresses()
     return true;
 }
 
-// Certificates are checked against the system's authorities (and the extra
-// ones named) and the name the user typed, whatever address it resolved to.
+// Certificates are checked against the system's authorities, or those of the
+// CA file alone (once authorities are set, Qt no longer looks the system's up),
+// and the name the user typed, whatever address it resolved to.
 void MMail::prepareTls()
 {
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();

@@ -111,7 +111,8 @@ public:
     void setConnectTimeout(int ms) { m_connectTimeout = ms; }
     void setReplyTimeout(int ms) { m_replyTimeout = ms; }
     void setOperationDeadline(int ms) { m_operationDeadline = ms; }
-    // Certificates (PEM) trusted beside the system's authorities.
+    // Certificates (PEM) trusted instead of the system's authorities, as
+    // curl's --cacert does.
     void setCaCertificateFile(const QString &path) { m_caFile = path; }
 
     // The answer to SignInNeeded: false when no sign-in is awaited or the

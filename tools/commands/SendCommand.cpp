@@ -115,7 +115,7 @@ Command SendCommand()
                                                  "$VEXILO_SMTP_PASSWORD, else from the secret store)"),
                                   QStringLiteral("FILE"))
             << QCommandLineOption(kCaCert,
-                                  QStringLiteral("also trust the certificates (PEM) in FILE, beside the system's"),
+                                  QStringLiteral("trust the certificates (PEM) in FILE instead of the system's"),
                                   QStringLiteral("FILE"))
             << QCommandLineOption(kWebPage, QStringLiteral("attach the cube as one web page, Cube.html, as well"));
     return {kName,
