@@ -6,7 +6,7 @@
 #include "bench/support/BenchSupport.h"
 #include "core/AppPaths.h"
 #include "publish/CubeFromFaces.h"
-#include "publish/ProgressSink.h"
+#include "tests/support/SilentProgress.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,14 +18,6 @@
 namespace {
 
 char *selfPath = nullptr;
-
-class SilentProgress : public ProgressSink
-{
-public:
-    void showStep(int) override {}
-    void setStatus(const QString &) override {}
-    void repaintNow() override {}
-};
 
 // Six photo-like pictures, 6000 x 4000, a different tint per face.
 QStringList SourcePhotos()

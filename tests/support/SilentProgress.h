@@ -2,7 +2,9 @@
 
 #include "publish/ProgressSink.h"
 
-// A build's progress that goes nowhere, for tests that only look at files.
+// A build's progress that goes nowhere, for tests and benchmarks that only
+// look at files. Header only: the benchmarks include it without linking the
+// test support library.
 class SilentProgress : public ProgressSink
 {
 public:
