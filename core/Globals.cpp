@@ -6,6 +6,4 @@ QString gMailServer;
 qint16 gUseDefaultServer = False;
 QString gFromAddress;
 QString gCatalogDirectory;
-QString gTempDirectory;
 QString gCubeDirectory;
-QString gSaveDir;

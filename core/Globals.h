@@ -16,9 +16,7 @@ extern QString gMailServer;
 extern qint16 gUseDefaultServer;
 extern QString gFromAddress;
 extern QString gCatalogDirectory;
-extern QString gTempDirectory; // the work directory
 extern QString gCubeDirectory; // the default save directory
-extern QString gSaveDir; // the directory the Save dialog chose
 
 // The program's version, shown in the About box and the X-Mailer line.
 constexpr int AppMajor = VEXILO_VERSION_MAJOR;

@@ -59,7 +59,7 @@ QString Startup::CubeDirectoryFor(const QString &tempDirectory, const QString &h
     return AppPaths::join(homeDirectory, QStringLiteral("Vexilo"));
 }
 
-void Startup::SetDirectories()
+QString Startup::WorkDirectory()
 {
     QString base = GetRegistryString(
         HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexilo.exe"),
@@ -68,8 +68,12 @@ void Startup::SetDirectories()
         base = WindowsDirectory();
         QDir().mkpath(base);
     }
-    gTempDirectory = AppPaths::join(base, QStringLiteral("CubeTemp"));
-    gCubeDirectory = CubeDirectoryFor(gTempDirectory, QDir::homePath());
+    return AppPaths::join(base, QStringLiteral("CubeTemp"));
+}
+
+void Startup::SetDirectories()
+{
+    gCubeDirectory = CubeDirectoryFor(WorkDirectory(), QDir::homePath());
     QDir().mkdir(gCubeDirectory);
 }
 

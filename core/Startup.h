@@ -14,8 +14,10 @@ public:
     static void SetMailServer();
     static void SetFromAddress();
 
-    // Steps 7 to 9: the base directory, the work directory and the default
-    // save directory, which is created.
+    // The work directory: the base directory followed by "CubeTemp". The
+    // base directory is made when it stands for the Windows directory.
+    static QString WorkDirectory();
+    // The default save directory, which is created.
     static void SetDirectories();
 
     // Everything from the application title to the mail settings.

@@ -1,6 +1,6 @@
 #include "editor/FaceAccessible.h"
 
-#include "core/FaceModel.h"
+#include "core/CubeModel.h"
 #include "editor/FacePicture.h"
 
 #include <QFileInfo>
@@ -15,14 +15,13 @@ QAccessibleInterface *FaceAccessibleFactory(const QString &, QObject *object)
     return nullptr;
 }
 
-QString FaceContent(int face)
+QString FaceContent(const CubeFace &face)
 {
-    const QString &source = gFaceSource[face];
-    if (source.isEmpty())
+    if (face.isEmpty())
         return QStringLiteral("empty");
-    if (source == ClipboardSource)
+    if (face.isPasted())
         return QStringLiteral("pasted picture");
-    return QFileInfo(source).fileName();
+    return QFileInfo(face.photo()).fileName();
 }
 
 } // namespace
@@ -46,16 +45,16 @@ FacePicture *FaceAccessible::face() const
     return static_cast<FacePicture *>(widget());
 }
 
-QString FaceAccessible::FaceName(int face)
+QString FaceAccessible::FaceName(int index, const CubeFace &face)
 {
-    return QStringLiteral("Face %1, %2").arg(face + 1).arg(FaceContent(face));
+    return QStringLiteral("Face %1, %2").arg(index + 1).arg(FaceContent(face));
 }
 
 QString FaceAccessible::text(QAccessible::Text t) const
 {
     switch (t) {
     case QAccessible::Name:
-        return FaceName(face()->index());
+        return FaceName(face()->index(), face()->cube() ? face()->cube()->Face(face()->index()) : CubeFace());
     case QAccessible::Description:
         return face()->toolTip();
     default:
@@ -67,7 +66,7 @@ QAccessible::State FaceAccessible::state() const
 {
     QAccessible::State s = QAccessibleWidget::state();
     s.selectable = true;
-    s.selected = gCurrentFace == face()->index();
+    s.selected = face()->cube() && face()->cube()->CurrentFace() == face()->index();
     s.hasPopup = true;
     return s;
 }

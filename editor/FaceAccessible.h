@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CubeFace.h"
+
 #include <QAccessibleWidget>
 
 class FacePicture;
@@ -19,7 +21,7 @@ public:
     void doAction(const QString &actionName) override;
 
     // "Face N, " and the photo's file name, "empty" or "pasted picture".
-    static QString FaceName(int face);
+    static QString FaceName(int index, const CubeFace &face);
 
     // Makes the keyboard faces answer with this interface.
     static void Install();

@@ -1,24 +1,20 @@
 #include "editor/FaceCommands.h"
 
-#include "core/AppPaths.h"
+#include "components/pixlet/PictureDecoder.h"
 #include "core/BusyPointer.h"
-#include "core/Globals.h"
+#include "core/CubeEdits.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
-#include "editor/FacePicture.h"
-#include "editor/TopForm.h"
 #include "resources/StringTable.h"
 
-#include <QAction>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QUndoStack>
 #include <QUrl>
 
 namespace {
 
-constexpr qint16 ThumbnailEdge = 77;
-constexpr qint16 ThumbnailMode = 2;
 constexpr qint16 CopyOption = 2;
 constexpr qint16 PasteOption = 0;
 
@@ -32,14 +28,12 @@ bool CanOpen(const QString &path)
 
 } // namespace
 
-FaceCommands::FaceCommands(TopForm &form)
-    : m_form(form)
+FaceCommands::FaceCommands(CubeModel &cube, QUndoStack &undo, FaceThumbnails &thumbnails, QWidget *busyOver)
+    : m_cube(cube)
+    , m_undo(undo)
+    , m_thumbnails(thumbnails)
+    , m_busyOver(busyOver)
 {
-}
-
-QString FaceCommands::ThumbnailFile(int face)
-{
-    return FaceFileName(AppPaths::join(gTempDirectory, QStringLiteral("thumb")), face);
 }
 
 int FaceCommands::NeighbourFace(int face, FacePicture::KeyCommand arrow)
@@ -56,111 +50,84 @@ int FaceCommands::NeighbourFace(int face, FacePicture::KeyCommand arrow)
     return next >= 0 && next < line.size() ? line[next] : face;
 }
 
-bool FaceCommands::MakeFaceThumbnail(int face, const QString &sourcePath)
+void FaceCommands::PushFace(int face, const CubeFace &content, int currentAfter, int textId)
 {
-    Pixlet &pixlet = m_form.Pixlet1;
-    if (sourcePath.isEmpty())
-        pixlet.setFromClipboard(true);
-    else
-        pixlet.setSourceFile(sourcePath);
-    pixlet.setBoxWidth(ThumbnailEdge);
-    pixlet.setBoxHeight(ThumbnailEdge);
-    pixlet.setDestinationFile(ThumbnailFile(face));
-    pixlet.setMember11(ThumbnailMode);
-    return pixlet.Generate();
+    m_undo.push(new FaceEdit(m_cube, face, content, currentAfter, LoadResString(textId)));
 }
 
-bool FaceCommands::ShowFaceThumbnail(int face)
+bool FaceCommands::PutPhoto(int face, const QString &path, int currentAfter, int textId)
 {
-    QPixmap thumbnail;
-    const bool loaded = thumbnail.load(ThumbnailFile(face), "jpeg");
-    if (loaded)
-        m_form.Image1[face]->setPixmap(thumbnail);
-    QFile::remove(ThumbnailFile(face));
-    return loaded;
-}
-
-bool FaceCommands::FaceThumbnailStep(int face, const QString &sourcePath)
-{
-    return MakeFaceThumbnail(face, sourcePath) && ShowFaceThumbnail(face);
+    const CubeFace photo = CubeFace::Photo(path);
+    if (m_thumbnails.Make(face, photo).isNull())
+        return false;
+    PushFace(face, photo, currentAfter, textId);
+    return true;
 }
 
 void FaceCommands::SelectFace(int face)
 {
-    qint16 old = gCurrentFace;
-    gCurrentFace = qint16(face);
-    qint16 showButton = True;
-    m_form.UpdateSelection(old, gCurrentFace, showButton);
+    m_cube.SetCurrentFace(face);
 }
 
-void FaceCommands::PrepareContextMenu(int face)
+bool FaceCommands::CanPaste()
 {
-    m_form.Paste->setEnabled(m_form.LEAD1[face].Paste(LeadImage::PasteQuery) >= 1);
-    const bool holdsPhoto = !gFaceSource[face].isEmpty();
-    m_form.Copy->setEnabled(holdsPhoto);
-    m_form.Cut->setEnabled(holdsPhoto);
-    m_form.Remove->setEnabled(holdsPhoto);
-    m_form.Remove->setText(LoadResString(Msg::RemoveCaption));
-    m_form.Cut->setText(LoadResString(Msg::CutCaption));
-    m_form.Copy->setText(LoadResString(Msg::CopyCaption));
-    m_form.Paste->setText(LoadResString(Msg::PasteCaption));
+    return LEAD1[m_cube.CurrentFace()].Paste(LeadImage::PasteQuery) >= 1;
 }
 
 void FaceCommands::RemoveFace()
 {
-    const int face = gCurrentFace;
-    if (gFaceSource[face].isEmpty())
+    const int face = m_cube.CurrentFace();
+    if (m_cube.Face(face).isEmpty())
         return;
-    m_form.Image1[face]->setPixmap(m_form.Image1[face + 6]->pixmap());
-    gFaceSource[face].clear();
-    gFaceChanged[face] = True;
-    m_form.ContextButton[face]->hide();
+    PushFace(face, {}, face, Msg::RemovePhotoStep);
 }
 
 void FaceCommands::CopyToClipboard()
 {
-    const int face = gCurrentFace;
-    if (gFaceSource[face] != ClipboardSource)
-        m_form.LEAD1[face].Load(gFaceSource[face], 0, 1, -1);
-    m_form.LEAD1[face].Copy(CopyOption);
+    const int face = m_cube.CurrentFace();
+    const CubeFace &content = m_cube.Face(face);
+    if (content.isPasted())
+        LEAD1[face].LoadPicture(content.picture());
+    else
+        LEAD1[face].Load(content.photo(), 0, 1, -1);
+    LEAD1[face].Copy(CopyOption);
 }
 
 void FaceCommands::CopyFace()
 {
-    if (gFaceSource[gCurrentFace].isEmpty())
+    if (m_cube.Face(m_cube.CurrentFace()).isEmpty())
         return;
-    const BusyPointer busy(&m_form);
+    const BusyPointer busy(m_busyOver);
     CopyToClipboard();
 }
 
 void FaceCommands::CutFace()
 {
-    if (gFaceSource[gCurrentFace].isEmpty())
+    const int face = m_cube.CurrentFace();
+    if (m_cube.Face(face).isEmpty())
         return;
-    const BusyPointer busy(&m_form);
+    const BusyPointer busy(m_busyOver);
     CopyToClipboard();
-    RemoveFace();
+    PushFace(face, {}, face, Msg::CutPhotoStep);
 }
 
 void FaceCommands::PasteFace()
 {
-    const int face = gCurrentFace;
-    if (!MakeFaceThumbnail(face, QString()) || m_form.LEAD1[face].Paste(PasteOption) != LeadImage::LeadSuccess
-        || !ShowFaceThumbnail(face)) {
+    const int face = m_cube.CurrentFace();
+    if (LEAD1[face].Paste(PasteOption) != LeadImage::LeadSuccess) {
         ShowMessage(Msg::PasteFailed);
         return;
     }
-    gFaceChanged[face] = True;
-    gFaceSource[face] = ClipboardSource;
+    const CubeFace pasted = CubeFace::Pasted(LEAD1[face].image());
+    if (m_thumbnails.Make(face, pasted).isNull()) {
+        ShowMessage(Msg::PasteFailed);
+        return;
+    }
+    PushFace(face, pasted, face, Msg::PastePhotoStep);
 }
 
-bool FaceCommands::AcceptedEnding(const QString &path)
-{
-    static const QStringList endings = {QStringLiteral(".bmp"), QStringLiteral(".BMP"), QStringLiteral(".jpg"),
-                                        QStringLiteral(".JPG"), QStringLiteral("jpeg"), QStringLiteral("JPEG")};
-    return endings.contains(path.right(4));
-}
-
+// Any picture the program reads is taken, whatever its name says; a file
+// of another kind is refused with the message that names the formats.
 void FaceCommands::DropFiles(int face, const QMimeData *data, qint32 &effect)
 {
     if (!data || !data->hasUrls() || data->urls().isEmpty()) {
@@ -173,20 +140,12 @@ void FaceCommands::DropFiles(int face, const QMimeData *data, qint32 &effect)
         effect = 0;
         return;
     }
-    if (!AcceptedEnding(path)) {
+    if (!PictureDecoder::ProbeFile(path)) {
         effect = 0;
         ShowMessage(Msg::DroppedTypeRefused);
         return;
     }
-    const BusyPointer busy(&m_form);
-    if (FaceThumbnailStep(face, path)) {
-        gFaceSource[face] = path;
-        gFaceChanged[face] = True;
-        qint16 old = gCurrentFace;
-        gCurrentFace = qint16(face);
-        qint16 noButton = False;
-        m_form.UpdateSelection(old, gCurrentFace, noButton);
-    } else {
+    const BusyPointer busy(m_busyOver);
+    if (!PutPhoto(face, path, face, Msg::DropPhotoStep))
         ShowMessage(Msg::DroppedPhotoFailed);
-    }
 }

@@ -1,34 +1,37 @@
 #pragma once
 
+#include "components/imaging/LeadImage.h"
+#include "core/CubeModel.h"
 #include "editor/FacePicture.h"
+#include "editor/FaceThumbnails.h"
 
 #include <QString>
 #include <QtGlobal>
 
 class QMimeData;
-class TopForm;
+class QUndoStack;
+class QWidget;
 
-// The commands that change what a face holds and which face is current,
-// working on the editor window's controls and the face model.
+// The commands that change what a face holds and which face is current.
+// Each change to a face is one step on the undo stack; messages go through
+// the message seam, so that the commands run without a window.
 class FaceCommands
 {
 public:
-    explicit FaceCommands(TopForm &form);
+    // busyOver is the window that shows the hourglass while a command runs;
+    // it may be null.
+    FaceCommands(CubeModel &cube, QUndoStack &undo, FaceThumbnails &thumbnails, QWidget *busyOver = nullptr);
 
-    // The face thumbnail step, shared by every way a photo reaches a face:
-    // makes the 77 x 77 thumbnail of the photo file with the editor's
-    // thumbnail generator and shows it on face `face`. Returns false when
-    // the photo could not be read; the face then shows what it showed
-    // before. The face model is left to the caller.
-    bool FaceThumbnailStep(int face, const QString &sourcePath);
+    // Puts the photo file on face `face` as the step named textId, and makes
+    // `currentAfter` the current face. False when the photo could not be
+    // read; the cube is then unchanged and the caller tells the user.
+    bool PutPhoto(int face, const QString &path, int currentAfter, int textId);
 
-    // Clicking a face: it becomes current and shows its context button.
+    // Clicking a face: it becomes current.
     void SelectFace(int face);
 
-    // Enables and captions the context menu's items for face `face`.
-    void PrepareContextMenu(int face);
-
     // The context menu's commands, on the current face.
+    bool CanPaste();
     void RemoveFace();
     void CopyFace();
     void CutFace();
@@ -38,23 +41,20 @@ public:
     // taken, 0 when it is refused.
     void DropFiles(int face, const QMimeData *data, qint32 &effect);
 
-    // The six endings a dropped file's name may have (case-sensitive).
-    static bool AcceptedEnding(const QString &path);
-
-    static QString ThumbnailFile(int face);
-
     // The face next to `face` in the arrow's direction along the cross
     // (the row 0, 1, 2, 4 and the column 3, 2, 5); `face` itself at an end
     // or off the arrow's line.
     static int NeighbourFace(int face, FacePicture::KeyCommand arrow);
 
+    // One imaging control per face for clipboard transfers.
+    LeadImage LEAD1[FaceCount];
+
 private:
-    // Generates the face's thumbnail file from the photo file, or from the
-    // clipboard when sourcePath is empty.
-    bool MakeFaceThumbnail(int face, const QString &sourcePath);
-    // Shows the thumbnail file on the face and deletes it.
-    bool ShowFaceThumbnail(int face);
+    void PushFace(int face, const CubeFace &content, int currentAfter, int textId);
     void CopyToClipboard();
 
-    TopForm &m_form;
+    CubeModel &m_cube;
+    QUndoStack &m_undo;
+    FaceThumbnails &m_thumbnails;
+    QWidget *m_busyOver;
 };

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+class CubeModel;
+
 // A picture on the editor that reports mouse releases and clicks; the six
 // face pictures also take dropped files and, once made keyboard faces, the
 // keyboard focus and the face keys.
@@ -35,6 +37,10 @@ public:
     void MakeKeyboardFace();
     bool IsKeyboardFace() const { return m_keyboardFace; }
 
+    // The cube whose face this picture shows.
+    void setCube(const CubeModel *cube) { m_cube = cube; }
+    const CubeModel *cube() const { return m_cube; }
+
     // The command a key asks for, if any.
     static std::optional<KeyCommand> CommandForKey(const QKeyEvent &event);
 
@@ -59,4 +65,5 @@ private:
     int m_index;
     bool m_pressed = false;
     bool m_keyboardFace = false;
+    const CubeModel *m_cube = nullptr;
 };

@@ -1,21 +1,24 @@
 #include "editor/InsertCommand.h"
 
 #include "core/BusyPointer.h"
+#include "core/CubeModel.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
-#include "editor/TopForm.h"
+#include "editor/FaceCommands.h"
 #include "photosource/BrowserState.h"
 #include "photosource/PhotoBrowser.h"
 
-InsertCommand::InsertCommand(TopForm &form)
-    : m_form(form)
+InsertCommand::InsertCommand(CubeModel &cube, FaceCommands &commands, QWidget *busyOver)
+    : m_cube(cube)
+    , m_commands(commands)
+    , m_busyOver(busyOver)
 {
 }
 
 void InsertCommand::Insert()
 {
-    BusyPointer busy(&m_form);
+    BusyPointer busy(m_busyOver);
     const int refusal = PutSelectedPhoto();
     busy.restore();
     if (refusal != 0)
@@ -39,15 +42,9 @@ int InsertCommand::PutSelectedPhoto()
 
 bool InsertCommand::PutOnCurrentFace(const QString &path)
 {
-    if (!m_form.faceCommands.FaceThumbnailStep(gCurrentFace, path)) {
+    if (!m_commands.PutPhoto(m_cube.CurrentFace(), path, m_cube.NextFace(), Msg::InsertPhotoStep)) {
         ShowMessage(Msg::PhotoFailedToLoad);
         return false;
     }
-    gFaceSource[gCurrentFace] = path;
-    gFaceChanged[gCurrentFace] = True;
-    qint16 old = gCurrentFace;
-    gCurrentFace = gCurrentFace == 5 ? 0 : qint16(gCurrentFace + 1);
-    qint16 noButton = False;
-    m_form.UpdateSelection(old, gCurrentFace, noButton);
     return true;
 }

@@ -2,7 +2,9 @@
 
 #include <QString>
 
-class TopForm;
+class FaceCommands;
+class CubeModel;
+class QWidget;
 
 // Puts the photo selected in the photo browser on the current face and
 // moves on to the next face: the Insert button, and a double-click in the
@@ -10,7 +12,7 @@ class TopForm;
 class InsertCommand
 {
 public:
-    explicit InsertCommand(TopForm &form);
+    InsertCommand(CubeModel &cube, FaceCommands &commands, QWidget *busyOver);
 
     void Insert();
 
@@ -24,5 +26,7 @@ private:
     // that refuses it, or 0 (a failure to load is reported on the spot).
     int PutSelectedPhoto();
 
-    TopForm &m_form;
+    CubeModel &m_cube;
+    FaceCommands &m_commands;
+    QWidget *m_busyOver;
 };

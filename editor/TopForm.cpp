@@ -1,10 +1,11 @@
 #include "editor/TopForm.h"
 
 #include "core/AppPaths.h"
-#include "core/CurrentDirectoryKeeper.h"
+#include "core/CubeEdits.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "core/Startup.h"
 #include "core/StartupTrace.h"
 #include "core/Twips.h"
 #include "editor/AboutBox.h"
@@ -69,7 +70,15 @@ TopForm::TopForm(QWidget *parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
+    SetWorkDirectory(Startup::WorkDirectory());
+    actions = new CubeActions(cube, undoStack, this);
     CreateControls();
+}
+
+void TopForm::SetWorkDirectory(const QString &directory)
+{
+    builder.setWorkDirectory(directory);
+    thumbnails.setWorkDirectory(directory);
 }
 
 TopForm::~TopForm()
@@ -114,6 +123,43 @@ void TopForm::CreateControls()
     CreateContextMenu();
     CreateTrayMenu();
     ConnectHandlers();
+    ConnectCube();
+}
+
+void TopForm::ConnectCube()
+{
+    connect(&cube, &CubeModel::faceChanged, this, &TopForm::ShowFace);
+    connect(&cube, &CubeModel::currentFaceChanged, this, [this](int oldIndex, int newIndex) {
+        qint16 old = qint16(oldIndex), now = qint16(newIndex), noButton = False;
+        UpdateSelection(old, now, noButton);
+    });
+    connect(&cube, &CubeModel::captionChanged, this, &TopForm::ShowCaption);
+    connect(Caption1, &QPlainTextEdit::textChanged, this, &TopForm::Caption1_Change);
+    // The caption's typing is undone with the cube's other steps.
+    Caption1->setUndoRedoEnabled(false);
+}
+
+void TopForm::ShowFace(int index)
+{
+    const CubeFace &face = cube.Face(index);
+    if (face.isEmpty())
+        Image1[index]->setPixmap(Image1[index + 6]->pixmap());
+    else
+        Image1[index]->setPixmap(QPixmap::fromImage(thumbnails.Of(index, face)));
+    AnnounceFaces();
+}
+
+void TopForm::ShowCaption(const QString &caption)
+{
+    if (Caption1->toPlainText() != caption)
+        Caption1->setPlainText(caption);
+}
+
+void TopForm::Caption1_Change()
+{
+    const QString text = Caption1->toPlainText();
+    if (text != cube.Caption())
+        undoStack.push(new CaptionEdit(cube, text, LoadResString(Msg::TypeCaptionStep)));
 }
 
 void TopForm::ConnectHandlers()
@@ -125,18 +171,28 @@ void TopForm::ConnectHandlers()
         connect(ContextButton[i], &FacePicture::clicked, this, &TopForm::ContextButton_Click);
         Image1[i]->setAcceptDrops(true);
         connect(Image1[i], &FacePicture::oleDragDrop, this, &TopForm::Image1_OLEDragDrop);
+        Image1[i]->setCube(&cube);
     }
     // Only the face pictures take dropped files.
     Caption1->setAcceptDrops(false);
-    connect(Remove, &QAction::triggered, this, &TopForm::Remove_Click);
-    connect(Cut, &QAction::triggered, this, &TopForm::Cut_Click);
-    connect(Copy, &QAction::triggered, this, &TopForm::Copy_Click);
-    connect(Paste, &QAction::triggered, this, &TopForm::Paste_Click);
-    ControlSite::OnEvent(Insert, SIGNAL(Click()), [this] { Insert_Click(); });
-    ControlSite::OnEvent(Preview, SIGNAL(Click()), [this] { Preview_Click(); });
-    ControlSite::OnEvent(Save, SIGNAL(Click()), [this] { Save_Click(); });
+    connect(actions->Remove, &QAction::triggered, this, &TopForm::Remove_Click);
+    connect(actions->Cut, &QAction::triggered, this, &TopForm::Cut_Click);
+    connect(actions->Copy, &QAction::triggered, this, &TopForm::Copy_Click);
+    connect(actions->Paste, &QAction::triggered, this, &TopForm::Paste_Click);
+    connect(actions->Insert, &QAction::triggered, this, &TopForm::Insert_Click);
+    connect(actions->Preview, &QAction::triggered, this, &TopForm::Preview_Click);
+    connect(actions->Save, &QAction::triggered, this, &TopForm::Save_Click);
+    connect(actions->Send, &QAction::triggered, this, &TopForm::EMail_MouseDown);
+    // The buttons run the actions, and are enabled with them.
+    const QList<std::pair<QWidget *, QAction *>> buttons = {
+        {Insert, actions->Insert}, {Preview, actions->Preview}, {Save, actions->Save}, {EMail, actions->Send}};
+    for (const auto &[button, action] : buttons)
+        connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    ControlSite::OnEvent(Insert, SIGNAL(Click()), [this] { actions->Insert->trigger(); });
+    ControlSite::OnEvent(Preview, SIGNAL(Click()), [this] { actions->Preview->trigger(); });
+    ControlSite::OnEvent(Save, SIGNAL(Click()), [this] { actions->Save->trigger(); });
     ControlSite::OnEvent(About, SIGNAL(Click()), [this] { About_Click(); });
-    ControlSite::OnEvent(EMail, SIGNAL(MouseDown(short, short, int, int)), [this] { EMail_MouseDown(); });
+    ControlSite::OnEvent(EMail, SIGNAL(MouseDown(short, short, int, int)), [this] { actions->Send->trigger(); });
     ControlSite::OnEvent(Link, SIGNAL(MouseDown(short, short, int, int)), [this] { Link_MouseDown(); });
 }
 
@@ -197,11 +253,13 @@ bool TopForm::ButtonsCreated() const
 void TopForm::CreateContextMenu()
 {
     ContextMenu = new QMenu(this);
-    Remove = ContextMenu->addAction(QString());
+    Remove = actions->Remove;
+    Cut = actions->Cut;
+    Copy = actions->Copy;
+    Paste = actions->Paste;
+    ContextMenu->addAction(Remove);
     Sep = ContextMenu->addSeparator();
-    Cut = ContextMenu->addAction(QString());
-    Copy = ContextMenu->addAction(QString());
-    Paste = ContextMenu->addAction(QString());
+    ContextMenu->addActions({Cut, Copy, Paste});
 }
 
 void TopForm::CreateTrayMenu()
@@ -244,12 +302,17 @@ void TopForm::Form_Load()
     // No palette library on this platform: the handle stays 0.
     paletteHandle = 0;
 
-    SetBrowserHost({this, [this] { return CatalogLabel->text(); }, [this] { Insert->setEnabled(true); },
-                    [this](const QString &path) { InsertCommand(*this).PutOnCurrentFace(path); }, {}});
+    SetBrowserHost({this, [this] { return CatalogLabel->text(); }, [this] {
+                        actions->Insert->setEnabled(true);
+                        Insert->setEnabled(true);
+                    },
+                    [this](const QString &path) { InsertCommand(cube, faceCommands, this).PutOnCurrentFace(path); },
+                    {}});
     OpenBrowserSource();
     StartupTrace::Mark("photo browser opened");
 
-    ResetFaceModel();
+    cube.Clear();
+    undoStack.clear();
     builder.PrepareWorkDirectory();
     StartupTrace::Mark("work directory prepared");
 
@@ -442,13 +505,12 @@ void TopForm::Form_Unload()
     m_unloaded = true;
     // Without a work directory there is nothing to delete; an empty path
     // would name the current directory.
-    if (gTempDirectory.isEmpty())
+    const QString work = WorkDirectory();
+    if (work.isEmpty())
         return;
-    QDir work(gTempDirectory);
-    for (const QString &name : CubeBuilder::PlainFiles(gTempDirectory))
-        work.remove(name);
-    QDir().rmdir(gTempDirectory);
-    QDir::setCurrent(AppPaths::programDirectory());
+    for (const QString &name : CubeBuilder::PlainFiles(work))
+        QDir(work).remove(name);
+    QDir().rmdir(work);
 }
 
 void TopForm::closeEvent(QCloseEvent *event)
@@ -468,12 +530,14 @@ void TopForm::showEvent(QShowEvent *event)
 
 void TopForm::Image1_MouseUp(int Index, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)
 {
+    qint16 old = qint16(cube.CurrentFace()), now = qint16(Index), showButton = True;
     faceCommands.SelectFace(Index);
+    UpdateSelection(old, now, showButton);
 }
 
 void TopForm::Image1_Click(int Index)
 {
-    gCurrentFace = qint16(Index);
+    faceCommands.SelectFace(Index);
 }
 
 void TopForm::Image1_KeyDown(int Index, FacePicture::KeyCommand Command)
@@ -485,14 +549,14 @@ void TopForm::Image1_KeyDown(int Index, FacePicture::KeyCommand Command)
     }
     // Every other key acts on the focused face as a click there, then the
     // menu's item would.
-    faceCommands.SelectFace(Index);
+    Image1_MouseUp(Index, Qt::LeftButton, Qt::NoModifier, {});
     if (Command == Key::Menu) {
         ContextButton_Click(Index);
         return;
     }
     if (Command == Key::Select)
         return;
-    faceCommands.PrepareContextMenu(Index);
+    PrepareContextMenu();
     QAction *item = Command == Key::Remove ? Remove : Command == Key::Cut ? Cut : Command == Key::Copy ? Copy : Paste;
     if (item->isEnabled())
         item->trigger();
@@ -500,9 +564,19 @@ void TopForm::Image1_KeyDown(int Index, FacePicture::KeyCommand Command)
         QApplication::beep();
 }
 
+void TopForm::PrepareContextMenu()
+{
+    Paste->setEnabled(faceCommands.CanPaste());
+    actions->UpdateFaceActions();
+    Remove->setText(LoadResString(Msg::RemoveCaption));
+    Cut->setText(LoadResString(Msg::CutCaption));
+    Copy->setText(LoadResString(Msg::CopyCaption));
+    Paste->setText(LoadResString(Msg::PasteCaption));
+}
+
 void TopForm::ContextButton_Click(int Index)
 {
-    faceCommands.PrepareContextMenu(Index);
+    PrepareContextMenu();
     const QRect button = ContextButton[Index]->geometry();
     ContextMenu->popup(mapToGlobal(QPoint(button.left() + button.width(), button.top())));
 }
@@ -510,13 +584,13 @@ void TopForm::ContextButton_Click(int Index)
 void TopForm::Remove_Click()
 {
     faceCommands.RemoveFace();
-    AnnounceFaces();
+    ContextButton[cube.CurrentFace()]->hide();
 }
 
 void TopForm::Cut_Click()
 {
     faceCommands.CutFace();
-    AnnounceFaces();
+    ContextButton[cube.CurrentFace()]->hide();
 }
 
 void TopForm::Copy_Click()
@@ -527,36 +601,37 @@ void TopForm::Copy_Click()
 void TopForm::Paste_Click()
 {
     faceCommands.PasteFace();
-    AnnounceFaces();
 }
 
 void TopForm::Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect)
 {
     faceCommands.DropFiles(Index, Data, Effect);
+    if (Effect == 1)
+        ContextButton[Index]->hide();
 }
 
 void TopForm::Insert_Click()
 {
-    InsertCommand(*this).Insert();
+    InsertCommand(cube, faceCommands, this).Insert();
 }
 
 CubeControls TopForm::Controls()
 {
-    return {LEAD1, PrintImage, PrintSource, Pixlet1};
+    return {PrintImage, PrintSource, Pixlet1};
 }
 
 void TopForm::Preview_Click()
 {
     CubeJob job(builder, Controls(), this);
     ProgressSink &progress = job.progress();
-    if (!job.BuildFiles(Caption1->toPlainText())) {
+    if (!job.BuildFiles(cube)) {
         job.EndBusyPointer();
         ShowMessage(Msg::UnableToCreateFiles);
     } else {
         progress.showStep(10);
         progress.showStatus(LoadResString(Msg::LaunchingBrowser));
-        browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
-                              BrowserLaunch::PageAddress(gTempDirectory), true);
+        browser.LaunchBrowser(builder.InWorkDirectory(QStringLiteral("Vexilo.htm")),
+                              BrowserLaunch::PageAddress(WorkDirectory()), true);
         job.EndBusyPointer();
     }
     progress.showStatus(LoadResString(Msg::Done));
@@ -564,22 +639,21 @@ void TopForm::Preview_Click()
 
 void TopForm::Save_Click()
 {
-    // OK in the dialog may change the current directory.
-    const CurrentDirectoryKeeper keeper;
     SaveCube dialog(this);
     ShowModal(dialog);
-    if (gSaveDir.isEmpty())
+    const QString saveDir = dialog.SaveDir();
+    if (saveDir.isEmpty())
         return;
     repaint();
     CubeJob job(builder, Controls(), this);
-    job.BuildFiles(Caption1->toPlainText());
+    job.BuildFiles(cube);
     if (!job.Package())
         return;
-    if (!CubeSave::EnterOrCreate(gSaveDir)) {
+    if (!CubeSave::ExistsOrCreate(saveDir)) {
         ShowMessage(Msg::UnableToCreateDirectory);
         return;
     }
-    const CubeSave::Failure failure = CubeSave::CopyPlainFiles(gTempDirectory, gSaveDir);
+    const CubeSave::Failure failure = CubeSave::CopyPlainFiles(WorkDirectory(), saveDir);
     if (failure.failed())
         ShowMessage(Msg::CubeNotSaved, {failure.path, failure.reason});
 }
@@ -597,18 +671,17 @@ void TopForm::EMail_MouseDown()
     bool packed = false;
     {
         CubeJob job(builder, Controls(), this);
-        job.BuildFiles(Caption1->toPlainText());
+        job.BuildFiles(cube);
         packed = job.Package();
     }
     if (!packed)
         return;
-    MailCube dialog(this);
+    MailCube dialog(WorkDirectory(), this);
     ShowModal(dialog);
     setFocus();
 }
 
 void TopForm::Link_MouseDown()
 {
-    browser.LaunchBrowser(AppPaths::join(gTempDirectory, QStringLiteral("Vexilo.htm")),
-                          BrowserLaunch::SupportAddress(), true);
+    browser.LaunchBrowser(builder.InWorkDirectory(QStringLiteral("Vexilo.htm")), BrowserLaunch::SupportAddress(), true);
 }

@@ -2,13 +2,16 @@
 
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
-#include "core/FaceModel.h"
+#include "core/CubeModel.h"
+#include "editor/CubeActions.h"
 #include "editor/FaceCommands.h"
+#include "editor/FaceThumbnails.h"
 #include "editor/FacePicture.h"
 #include "publish/BrowserLaunch.h"
 #include "publish/CubeBuilder.h"
 #include "resources/Resources.h"
 
+#include <QUndoStack>
 #include <QWidget>
 
 class FolderSource;
@@ -34,6 +37,11 @@ public:
     // False when the buttons could not be created; the window is then unusable.
     bool ButtonsCreated() const;
 
+    // The work directory, by absolute path: the builder's, and where face
+    // thumbnails are made.
+    void SetWorkDirectory(const QString &directory);
+    const QString &WorkDirectory() const { return builder.workDirectory(); }
+
     void UpdateSelection(qint16 &OldIndex, qint16 &NewIndex, qint16 &ShowContextButton);
     void OpenCatalog(const QString &name);
     // Shows the folder's photos in the browser and remembers it as the one
@@ -45,6 +53,8 @@ public:
     void Image1_Click(int Index);
     void Image1_KeyDown(int Index, FacePicture::KeyCommand Command);
     void ContextButton_Click(int Index);
+    // Enables and captions the context menu's items for the current face.
+    void PrepareContextMenu();
     void Remove_Click();
     void Cut_Click();
     void Copy_Click();
@@ -81,6 +91,7 @@ public:
     QWidget *About = nullptr;
     QWidget *Link = nullptr;
     QMenu *ContextMenu = nullptr;
+    // The context menu's items, the editor's actions.
     QAction *Remove = nullptr;
     QAction *Sep = nullptr;
     QAction *Cut = nullptr;
@@ -91,14 +102,19 @@ public:
     QAction *OpenFolder = nullptr;
     QAction *RefreshFolder = nullptr;
 
-    // Imaging controls: one per face for clipboard transfers, two for the
-    // fold-out print image; and the thumbnail generator.
-    LeadImage LEAD1[FaceCount];
+    // The cube being made, and its changes as steps to undo.
+    CubeModel cube;
+    QUndoStack undoStack;
+
+    // Imaging controls for the fold-out print image, and the thumbnail
+    // generator of the web and print images.
     LeadImage PrintImage;
     LeadImage PrintSource;
     Pixlet Pixlet1;
 
-    FaceCommands faceCommands{*this};
+    FaceThumbnails thumbnails;
+    FaceCommands faceCommands{cube, undoStack, thumbnails, this};
+    CubeActions *actions = nullptr;
 
     CubeBuilder builder;
     BrowserLaunch browser;
@@ -116,6 +132,12 @@ private:
     void CreateFaces();
     void CreateButtons();
     void CreateContextMenu();
+    void ConnectCube();
+    // Face index shows what the cube's face holds: its thumbnail, or its
+    // placeholder when empty.
+    void ShowFace(int index);
+    void ShowCaption(const QString &caption);
+    void Caption1_Change();
     void CreateTrayMenu();
     void OpenBrowserSource();
     void ShowPhotoFolder(const QString &folder);

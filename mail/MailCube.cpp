@@ -34,8 +34,9 @@ QPushButton *makeButton(QWidget *parent, QRect where)
 
 } // namespace
 
-MailCube::MailCube(QWidget *parent)
+MailCube::MailCube(const QString &workDirectory, QWidget *parent)
     : QDialog(parent)
+    , m_workDirectory(workDirectory)
 {
     // The specified dialog, with one row below it for the web page choice.
     setFixedSize(TwipsToPixels(5376), TwipsToPixels(2784 + 360));
@@ -108,9 +109,9 @@ void MailCube::Send_Click()
     MailSession::RememberWebPage(WebPage->isChecked());
     session.Mail1.setCaCertificateFile(MailSession::SavedCaCertificateFile());
     const QString webPage =
-        WebPage->isChecked() ? AppPaths::join(gTempDirectory, QStringLiteral("Cube.html")) : QString();
+        WebPage->isChecked() ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.html")) : QString();
     session.Send({SendTo->text(), gFromAddress, Subject->text(),
-                  AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")), gMailServer, gUseDefaultServer == True,
+                  AppPaths::join(m_workDirectory, QStringLiteral("Cube.exe")), gMailServer, gUseDefaultServer == True,
                   webPage});
 }
 

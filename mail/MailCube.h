@@ -16,7 +16,8 @@ class MailCube : public QDialog
 {
     Q_OBJECT
 public:
-    explicit MailCube(QWidget *parent = nullptr);
+    // Sends the Cube.exe (and Cube.html) that the work directory holds.
+    explicit MailCube(const QString &workDirectory, QWidget *parent = nullptr);
 
     void Form_Load();
     void Send_Click();
@@ -48,4 +49,7 @@ public:
 protected:
     // The close box and Escape act as Cancel.
     void reject() override;
+
+private:
+    QString m_workDirectory;
 };

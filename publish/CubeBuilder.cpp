@@ -3,10 +3,8 @@
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
 #include "core/AppPaths.h"
-#include "core/CurrentDirectoryKeeper.h"
-#include "core/FaceModel.h"
+#include "core/CubeModel.h"
 #include "core/FileCommit.h"
-#include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "publish/CubePage.h"
@@ -28,11 +26,6 @@ const QString kFoldOutPdf = QStringLiteral("cubefold.pdf");
 const QString kPlayer = QStringLiteral("imagevexilo.class");
 constexpr qint16 WebBox = 250;
 
-QString InWorkDirectory(const QString &name)
-{
-    return AppPaths::join(gTempDirectory, name);
-}
-
 // The work directory is scratch: its files need not survive a crash.
 bool WriteWhole(const QString &path, const QByteArray &content)
 {
@@ -50,6 +43,11 @@ QByteArray ReadWhole(const QString &path)
 }
 } // namespace
 
+QString CubeBuilder::InWorkDirectory(const QString &name) const
+{
+    return AppPaths::join(m_work, name);
+}
+
 int CubeBuilder::FoldOutCellOf(int faceIndex)
 {
     return int(std::find(std::begin(FoldOutFace), std::end(FoldOutFace), faceIndex + 1) - std::begin(FoldOutFace));
@@ -62,7 +60,7 @@ QStringList CubeBuilder::PlainFiles(const QString &dir)
 
 // A template file that is missing, or that cannot be copied whole, leaves
 // the work directory's copy as it was.
-void CubeBuilder::CopyTemplateFile(const QString &name)
+void CubeBuilder::CopyTemplateFile(const QString &name) const
 {
     QFile source(AppPaths::join(AppPaths::templateDirectory(), name));
     if (!QFileInfo(source).isFile() || !source.open(QIODevice::ReadOnly))
@@ -72,7 +70,7 @@ void CubeBuilder::CopyTemplateFile(const QString &name)
         WriteWhole(InWorkDirectory(name), bytes);
 }
 
-void CubeBuilder::CopyTemplateFiles()
+void CubeBuilder::CopyTemplateFiles() const
 {
     for (const QString &name : PlainFiles(AppPaths::templateDirectory()))
         CopyTemplateFile(name);
@@ -81,52 +79,52 @@ void CubeBuilder::CopyTemplateFiles()
 
 void CubeBuilder::PrepareWorkDirectory()
 {
-    const CurrentDirectoryKeeper keeper;
-    if (!QDir::setCurrent(gTempDirectory)) {
-        if (!QDir().mkdir(gTempDirectory))
-            return;
-        QDir::setCurrent(gTempDirectory);
-    }
+    if (m_work.isEmpty() || (!QFileInfo(m_work).isDir() && !QDir().mkdir(m_work)))
+        return;
     CopyTemplateFiles();
     QStringList targets;
-    for (const QString &name : PlainFiles(gTempDirectory))
+    for (const QString &name : PlainFiles(m_work))
         targets << InWorkDirectory(name);
     gZipTargets = targets.join(QLatin1Char('|'));
 }
 
-bool CubeBuilder::BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress)
+// The work directory with the page's template refreshed; made again, and
+// filled from the template directory, when it has gone.
+bool CubeBuilder::EnterWorkDirectory(ProgressSink &progress)
+{
+    if (QFileInfo(m_work).isDir()) {
+        CopyTemplateFile(kPage);
+        return true;
+    }
+    if (m_work.isEmpty() || !QDir().mkdir(m_work)) {
+        ShowMessage(Msg::UnableToCreateTempDirectory);
+        return false;
+    }
+    progress.setStatus(LoadResString(Msg::CopyingHtmlFiles));
+    CopyTemplateFiles();
+    return true;
+}
+
+bool CubeBuilder::BuildCubeFiles(CubeModel &cube, const CubeControls &controls, ProgressSink &progress)
 {
     progress.showStep(1);
     progress.setStatus(LoadResString(Msg::Building));
     progress.repaintNow();
 
-    if (QDir::setCurrent(gTempDirectory)) {
-        CopyTemplateFile(kPage);
-    } else {
-        if (!QDir().mkdir(gTempDirectory)) {
-            ShowMessage(Msg::UnableToCreateTempDirectory);
-            return false;
-        }
-        QDir::setCurrent(gTempDirectory);
-        progress.setStatus(LoadResString(Msg::CopyingHtmlFiles));
-        CopyTemplateFiles();
-    }
+    if (!EnterWorkDirectory(progress))
+        return false;
     progress.showStep(2);
     progress.repaintNow();
 
     m_withoutPicture.clear();
-    if (FoldOutIsCurrent())
+    if (FoldOutIsCurrent(cube))
         WriteKeptFoldOut(progress);
     else
-        MakeFacesAndFoldOut(controls, progress);
-
-    QDir work(gTempDirectory);
-    for (const QString &name : work.entryList({QStringLiteral("pimage*.jpg")}, QDir::Files))
-        work.remove(name);
+        MakeFacesAndFoldOut(cube, controls, progress);
     progress.showStep(9);
     progress.repaintNow();
 
-    WritePages(caption);
+    WritePages(cube);
     progress.repaintNow();
     return true;
 }
@@ -145,59 +143,43 @@ CubeBuilder::PrintPicture CubeBuilder::Boxed(const Pixlet &pixlet)
     return {Pixlet::Jpeg(picture), picture};
 }
 
-// The face's picture fitted into a box of the given edge; empty when its
-// photo cannot be read.
-CubeBuilder::PrintPicture CubeBuilder::FacePicture(const CubeControls &controls, int faceIndex, qint16 box)
+void CubeBuilder::SetSource(Pixlet &pixlet, const CubeFace &face)
 {
-    Pixlet &pixlet = controls.Pixlet1;
-    if (gFaceSource[faceIndex] == ClipboardSource) {
-        controls.LEAD1[faceIndex].Copy(2);
-        pixlet.setFromClipboard(true);
-    } else {
-        pixlet.setSourceFile(gFaceSource[faceIndex]);
-    }
-    SetBox(pixlet, box);
-    return Boxed(pixlet);
+    if (face.isPasted())
+        pixlet.setSourcePicture(face.picture());
+    else
+        pixlet.setSourceFile(face.photo());
 }
 
-void CubeBuilder::MakeWebImage(Pixlet &pixlet, const QString &printImage, const QString &file)
+void CubeBuilder::MakeWebImage(Pixlet &pixlet, const QImage &printPicture, const QString &file)
 {
-    pixlet.setSourceFile(printImage);
+    pixlet.setSourcePicture(printPicture);
     pixlet.setDestinationFile(file);
     SetBox(pixlet, WebBox);
     pixlet.Generate();
 }
 
-// The photo file as it is now; no source for a pasted face or a photo that
-// has gone.
-CubeBuilder::PrintMemo CubeBuilder::StampOf(const QString &source)
+CubeBuilder::FaceStamp CubeBuilder::StampOf(const CubeFace &face)
 {
-    const QFileInfo photo(source);
-    if (source == ClipboardSource || !photo.isFile())
+    if (!face.isPhoto())
+        return {face, -1, {}};
+    const QFileInfo photo(face.photo());
+    if (!photo.isFile())
         return {};
-    return {source, photo.size(), photo.lastModified(), {}};
+    return {face, photo.size(), photo.lastModified()};
 }
 
-bool CubeBuilder::PrintMemoIsCurrent(int faceIndex) const
-{
-    const PrintMemo &memo = m_print[faceIndex];
-    const PrintMemo now = StampOf(gFaceSource[faceIndex]);
-    return !now.source.isEmpty() && memo.source == now.source && memo.size == now.size && memo.modified == now.modified;
-}
-
-// The print pictures of the faces whose photo files have changed are made
-// side by side on the machine's cores, each by a thumbnail generator of its
-// own; pasted faces are made in turn, as the clipboard belongs to this thread.
-void CubeBuilder::StartPrintPictures(const CubeControls &controls)
+// The print pictures of the faces that have changed are made side by side
+// on the machine's cores, each by a thumbnail generator of its own.
+void CubeBuilder::StartPrintPictures(const CubeModel &cube, const CubeControls &controls)
 {
     for (int i = 0; i < FaceCount; ++i) {
-        const QString &source = gFaceSource[i];
-        if (source.isEmpty() || source == ClipboardSource || PrintMemoIsCurrent(i)
-            || (m_printMade[i].valid() && m_printStarted[i].source == source))
+        const FaceStamp now = StampOf(cube.Face(i));
+        if (now.isEmpty() || now == m_print[i].stamp || (m_printMade[i].valid() && m_printStarted[i] == now))
             continue;
-        m_printStarted[i] = StampOf(source);
+        m_printStarted[i] = now;
         Pixlet pixlet = controls.Pixlet1;
-        pixlet.setSourceFile(source);
+        SetSource(pixlet, now.face);
         SetBox(pixlet, PrintQualityBox);
         auto task = std::make_shared<std::packaged_task<PrintPicture()>>([pixlet] { return Boxed(pixlet); });
         m_printMade[i] = task->get_future();
@@ -205,23 +187,21 @@ void CubeBuilder::StartPrintPictures(const CubeControls &controls)
     }
 }
 
-// The print-quality picture of a face, written to file; made again only when
-// the photo file has changed since the last build (or the face is pasted).
-QImage CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file)
+// The print-quality picture of a face; made again only when the face has
+// changed since the last build. Null when its photo cannot be read.
+QImage CubeBuilder::MakePrintImage(const CubeModel &cube, const CubeControls &controls, int faceIndex)
 {
     PrintMemo &memo = m_print[faceIndex];
+    const FaceStamp now = StampOf(cube.Face(faceIndex));
     PrintPicture made;
-    if (m_printMade[faceIndex].valid()) {
-        made = m_printMade[faceIndex].get();
-        memo = m_printStarted[faceIndex];
-    } else if (PrintMemoIsCurrent(faceIndex)) {
+    if (!now.isEmpty() && memo.stamp == now) {
         made.jpeg = memo.jpeg;
-    } else {
-        memo = StampOf(gFaceSource[faceIndex]);
-        made = FacePicture(controls, faceIndex, PrintQualityBox);
+    } else if (!now.isEmpty()) {
+        StartPrintPictures(cube, controls);
+        made = m_printMade[faceIndex].get();
+        memo = {now, made.jpeg};
     }
-    memo.jpeg = made.jpeg;
-    if (made.jpeg.isEmpty() || !WriteWhole(file, made.jpeg)) {
+    if (made.jpeg.isEmpty()) {
         memo = PrintMemo();
         return {};
     }
@@ -230,35 +210,33 @@ QImage CubeBuilder::MakePrintImage(const CubeControls &controls, int faceIndex, 
 
 // The faces' files, and the fold-out and its PDF drawn afresh from the
 // blank fold-out, kept for the next build when every face has a picture.
-void CubeBuilder::MakeFacesAndFoldOut(const CubeControls &controls, ProgressSink &progress)
+void CubeBuilder::MakeFacesAndFoldOut(CubeModel &cube, const CubeControls &controls, ProgressSink &progress)
 {
     const QString foldOut = InWorkDirectory(kFoldOut);
     CopyTemplateFile(kFoldOut);
     controls.PrintImage.Load(foldOut, 0, 1, -1);
-    StartPrintPictures(controls);
+    StartPrintPictures(cube, controls);
     QImage printFaces[FaceCount];
     for (int i = 0; i < FaceCount; ++i) {
-        bool makeWebImage = false;
-        if (gFaceChanged[i]) {
+        const bool makeWebImage = cube.FaceChanged(i);
+        if (makeWebImage) {
             progress.setStatus(LoadResString(Msg::CreatingImageFiles));
-            if (!gFaceSource[i].isEmpty()) {
-                gFaceChanged[i] = False;
-                makeWebImage = true;
-            } else {
+            // An emptied face gets its placeholder, and stays changed.
+            if (cube.Face(i).isEmpty())
                 CopyTemplateFile(FaceFileName(QStringLiteral("image"), i));
-            }
+            else
+                cube.MarkFaceBuilt(i);
         }
-        if (!gFaceSource[i].isEmpty()) {
+        if (!cube.Face(i).isEmpty()) {
             // One decode of the photo makes the print picture; the web image
             // and the fold-out's picture are made from it. A face whose photo
             // has gone makes neither and leaves its cell blank.
-            const QString print = InWorkDirectory(FaceFileName(QStringLiteral("pimage"), i));
-            printFaces[i] = MakePrintImage(controls, i, print);
+            printFaces[i] = MakePrintImage(cube, controls, i);
             if (printFaces[i].isNull())
                 m_withoutPicture << i;
-            if (makeWebImage)
-                MakeWebImage(controls.Pixlet1, print, InWorkDirectory(FaceFileName(QStringLiteral("image"), i)));
-            DrawOnFoldOut(controls, i, printFaces[i], print);
+            else if (makeWebImage)
+                MakeWebImage(controls.Pixlet1, printFaces[i], InWorkDirectory(FaceFileName(QStringLiteral("image"), i)));
+            DrawOnFoldOut(controls, i, printFaces[i]);
         }
         progress.showStep(i + 3);
         progress.repaintNow();
@@ -268,21 +246,19 @@ void CubeBuilder::MakeFacesAndFoldOut(const CubeControls &controls, ProgressSink
     m_kept = KeptFoldOut();
     if (saved && printable && m_withoutPicture.isEmpty()) {
         for (int i = 0; i < FaceCount; ++i)
-            m_kept.sources[i] = gFaceSource[i];
+            m_kept.faces[i] = StampOf(cube.Face(i));
         m_kept.jpeg = ReadWhole(foldOut);
         m_kept.pdf = ReadWhole(InWorkDirectory(kFoldOutPdf));
     }
 }
 
-// True when no face has changed since the kept fold-out was made: the same
-// photo files on the same faces, none of them changed since, none pasted.
-bool CubeBuilder::FoldOutIsCurrent() const
+// True when no face has changed since the kept fold-out was made.
+bool CubeBuilder::FoldOutIsCurrent(const CubeModel &cube) const
 {
     if (m_kept.jpeg.isEmpty() || m_kept.pdf.isEmpty())
         return false;
     for (int i = 0; i < FaceCount; ++i)
-        if (gFaceChanged[i] || m_kept.sources[i] != gFaceSource[i]
-            || (!gFaceSource[i].isEmpty() && !PrintMemoIsCurrent(i)))
+        if (cube.FaceChanged(i) || !(m_kept.faces[i] == StampOf(cube.Face(i))))
             return false;
     return true;
 }
@@ -299,36 +275,32 @@ void CubeBuilder::WriteKeptFoldOut(ProgressSink &progress)
 }
 
 // The face's picture at the fold-out's cell size, turned to stand upright on
-// the folded cube, drawn into its cell. The picture goes through file, as
-// the imaging controls take it.
-void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture, const QString &file)
+// the folded cube, drawn into its cell.
+void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture)
 {
     if (picture.isNull())
         return;
     const int cell = FoldOutCellOf(faceIndex);
     const QImage fitted = picture.scaled(FoldOutCell, FoldOutCell, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                               .transformed(QTransform().rotate(FoldOutTurn[cell]));
-    if (!fitted.save(file, "JPEG", 95))
-        return;
-    controls.PrintSource.Load(file, 0, 1, -1);
+    controls.PrintSource.LoadPicture(fitted);
     controls.PrintImage.Combine(FoldOutLeft[cell], FoldOutTop[cell], FoldOutCell, FoldOutCell,
                                 controls.PrintSource.Bitmap(), 0, 0, 800);
 }
 
 namespace {
-QStringList FaceTexts()
+QStringList FaceTexts(const CubeModel &cube)
 {
     QStringList texts;
     for (int i = 0; i < FaceCount; ++i)
-        texts << (gFaceSource[i].isEmpty() || gFaceSource[i] == ClipboardSource ? QString()
-                                                                                : QFileInfo(gFaceSource[i]).fileName());
+        texts << QFileInfo(cube.Face(i).photo()).fileName();
     return texts;
 }
 } // namespace
 
 // The page from the template, with the caption, and the single-file cube
 // from the page. Any error leaves the page (and the single file) as it was.
-void CubeBuilder::WritePages(const QString &caption)
+void CubeBuilder::WritePages(const CubeModel &cube) const
 {
     QFile source(AppPaths::join(AppPaths::templateDirectory(), kPage));
     if (!source.open(QIODevice::ReadOnly))
@@ -342,8 +314,8 @@ void CubeBuilder::WritePages(const QString &caption)
     QFile player(InWorkDirectory(kPlayer));
     if (player.open(QIODevice::ReadOnly))
         scripts.insert(kPlayer, player.readAll());
-    const QByteArray page = CubePage::Make(templateText, caption, FaceTexts(), scripts);
+    const QByteArray page = CubePage::Make(templateText, cube.Caption(), FaceTexts(cube), scripts);
     if (WriteWhole(InWorkDirectory(kPage), page))
         WriteWhole(InWorkDirectory(QString::fromLatin1(SingleFileCube::FileName)),
-                   SingleFileCube::Make(page, gTempDirectory));
+                   SingleFileCube::Make(page, m_work));
 }

@@ -9,6 +9,9 @@
 
 #include <future>
 
+#include "core/CubeFace.h"
+
+class CubeModel;
 class LeadImage;
 class Pixlet;
 class ProgressSink;
@@ -17,33 +20,38 @@ class ProgressSink;
 // command-line tool.
 struct CubeControls
 {
-    LeadImage *LEAD1; // one per face, for faces pasted from the clipboard
     LeadImage &PrintImage; // the fold-out being composed
     LeadImage &PrintSource; // one face's print picture
     Pixlet &Pixlet1; // the thumbnail generator
 };
 
-// Builds the cube's web files in the work directory: the page from the
+// Builds a cube's web files in its work directory: the page from the
 // template, the six face images and the printable fold-out.
 class CubeBuilder
 {
 public:
+    // The work directory, by absolute path.
+    void setWorkDirectory(const QString &directory) { m_work = directory; }
+    const QString &workDirectory() const { return m_work; }
+    // The full path of a file in the work directory.
+    QString InWorkDirectory(const QString &name) const;
+
     // Fills the work directory from the template directory and records the
     // files it then holds in gZipTargets.
     void PrepareWorkDirectory();
 
-    // Refreshes the page (with the caption), the web images of changed faces
-    // and the fold-out in the work directory, which it leaves current. False
+    // Refreshes the page (with the cube's caption), the web images of the
+    // cube's changed faces and the fold-out in the work directory. False
     // when the work directory could not be made (the user has been told).
-    bool BuildCubeFiles(const CubeControls &controls, const QString &caption, ProgressSink &progress);
+    bool BuildCubeFiles(CubeModel &cube, const CubeControls &controls, ProgressSink &progress);
     // The face indexes whose photos gave no picture in the last build (the
     // photo gone or damaged); their cells were left blank.
     const QList<int> &FacesWithoutPicture() const { return m_withoutPicture; }
 
-    // Starts making the print pictures of the faces whose photo files have
-    // changed since the last build, each on the decoders' pool; the build
-    // starts those not started yet, and takes each in face order.
-    void StartPrintPictures(const CubeControls &controls);
+    // Starts making the print pictures of the faces that have changed since
+    // the last build, each on the decoders' pool; the build starts those not
+    // started yet, and takes each in face order.
+    void StartPrintPictures(const CubeModel &cube, const CubeControls &controls);
 
     // The "|"-joined full paths of the work directory's files after
     // PrepareWorkDirectory; the files a package carries.
@@ -51,7 +59,7 @@ public:
 
     // Copies every plain file of the template directory into the work
     // directory and gives the cube player its page name.
-    static void CopyTemplateFiles();
+    void CopyTemplateFiles() const;
     static QStringList PlainFiles(const QString &dir);
 
     // The fold-out's six cells, numbered 1 to 6 from the top: cell 1 above
@@ -76,13 +84,24 @@ public:
     static constexpr int PrintQualityBox = 720;
 
 private:
-    // The print picture last made for a face from a photo file, kept so
-    // that a build need not decode a photo that has not changed since.
-    struct PrintMemo
+    // A face as it is now: what it holds and, for a photo, the file's size
+    // and time, so that a photo changed in place counts as another face.
+    // The empty face stands for a photo that has gone.
+    struct FaceStamp
     {
-        QString source;
+        CubeFace face;
         qint64 size = -1;
         QDateTime modified;
+
+        bool isEmpty() const { return face.isEmpty(); }
+        bool operator==(const FaceStamp &other) const = default;
+    };
+
+    // The print picture last made for a face, kept so that a build need not
+    // decode a photo for a face that has not changed since.
+    struct PrintMemo
+    {
+        FaceStamp stamp;
         QByteArray jpeg;
     };
 
@@ -93,35 +112,36 @@ private:
         QImage picture;
     };
 
-    // The last fold-out and its PDF, with the photo on each face then.
+    // The last fold-out and its PDF, with the faces they show.
     struct KeptFoldOut
     {
-        QString sources[6];
+        FaceStamp faces[6];
         QByteArray jpeg;
         QByteArray pdf;
     };
 
-    void MakeFacesAndFoldOut(const CubeControls &controls, ProgressSink &progress);
-    bool FoldOutIsCurrent() const;
+    bool EnterWorkDirectory(ProgressSink &progress);
+    void MakeFacesAndFoldOut(CubeModel &cube, const CubeControls &controls, ProgressSink &progress);
+    bool FoldOutIsCurrent(const CubeModel &cube) const;
     void WriteKeptFoldOut(ProgressSink &progress);
-    static PrintMemo StampOf(const QString &source);
-    bool PrintMemoIsCurrent(int faceIndex) const;
-    QImage MakePrintImage(const CubeControls &controls, int faceIndex, const QString &file);
-    static void CopyTemplateFile(const QString &name);
+    static FaceStamp StampOf(const CubeFace &face);
+    QImage MakePrintImage(const CubeModel &cube, const CubeControls &controls, int faceIndex);
+    void CopyTemplateFile(const QString &name) const;
     static PrintPicture Boxed(const Pixlet &pixlet);
-    static PrintPicture FacePicture(const CubeControls &controls, int faceIndex, qint16 box);
     static void SetBox(Pixlet &pixlet, qint16 box);
-    static void MakeWebImage(Pixlet &pixlet, const QString &printImage, const QString &file);
-    static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture, const QString &file);
-    static void WritePages(const QString &caption);
+    static void SetSource(Pixlet &pixlet, const CubeFace &face);
+    static void MakeWebImage(Pixlet &pixlet, const QImage &printPicture, const QString &file);
+    static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture);
+    void WritePages(const CubeModel &cube) const;
 
+    QString m_work;
     PrintMemo m_print[6];
     KeptFoldOut m_kept;
-    // The print pictures of photo files being made, from the photos as they
-    // were when started. The pool is our own: Qt's smooth scaling splits its
-    // work over the global pool, and would wait there behind the decodes.
+    // The print pictures being made, from the faces as they were when
+    // started. The pool is our own: Qt's smooth scaling splits its work over
+    // the global pool, and would wait there behind the decodes.
     QThreadPool m_decoders;
-    PrintMemo m_printStarted[6];
+    FaceStamp m_printStarted[6];
     std::future<PrintPicture> m_printMade[6];
     QList<int> m_withoutPicture;
 };

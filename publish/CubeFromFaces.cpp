@@ -1,7 +1,6 @@
 #include "publish/CubeFromFaces.h"
 
 #include "components/pixlet/PictureDecoder.h"
-#include "core/Globals.h"
 #include "publish/CubeJob.h"
 
 #include <QDir>
@@ -12,8 +11,7 @@
 
 CubeFromFaces::CubeFromFaces()
 {
-    ResetFaceModel();
-    gTempDirectory = workDirectory();
+    builder.setWorkDirectory(workDirectory());
     Pixlet1.setBackColor(Qt::white);
     Pixlet1.setMember11(64);
 }
@@ -27,24 +25,22 @@ bool CubeFromFaces::SetFace(int number, const QString &photo)
 {
     if (number < 1 || number > FaceCount || !QFileInfo(photo).isFile() || !PictureDecoder::ProbeFile(photo))
         return false;
-    gFaceSource[number - 1] = QFileInfo(photo).absoluteFilePath();
-    gFaceChanged[number - 1] = True;
+    m_cube.SetFace(number - 1, CubeFace::Photo(photo));
     return true;
 }
 
 bool CubeFromFaces::Build(ProgressSink &progress, bool package)
 {
-    gTempDirectory = workDirectory();
-    const CubeControls controls{LEAD1, PrintImage, PrintSource, Pixlet1};
+    const CubeControls controls{PrintImage, PrintSource, Pixlet1};
     // The photos are decoded while the work directory is filled, which is
     // done once: a later build keeps the faces it made.
-    builder.StartPrintPictures(controls);
+    builder.StartPrintPictures(m_cube, controls);
     if (!m_prepared) {
         builder.PrepareWorkDirectory();
         m_prepared = true;
     }
     CubeJob job(builder, controls, progress);
-    return job.BuildFiles(m_caption) && FaceWithoutPicture() == 0 && (!package || job.Package());
+    return job.BuildFiles(m_cube) && FaceWithoutPicture() == 0 && (!package || job.Package());
 }
 
 int CubeFromFaces::FaceWithoutPicture() const

@@ -2,16 +2,16 @@
 
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
-#include "core/FaceModel.h"
+#include "core/CubeModel.h"
 #include "publish/CubeBuilder.h"
 #include "publish/CubeSave.h"
 #include "publish/CubeWorkFolder.h"
 
 class ProgressSink;
 
-// A cube built without the editor: photo files on faces, a caption, and a
-// work directory of its own that goes when the object goes. The face model
-// and the work directory globals are pointed at this cube while it lives.
+// A cube built without the editor: a cube model of its own, with photo files
+// on its faces, and a work directory of its own that goes when the object
+// goes.
 class CubeFromFaces
 {
 public:
@@ -21,10 +21,11 @@ public:
     // file is not a picture that can be read; only its header is read here,
     // the build decodes it.
     bool SetFace(int number, const QString &photo);
-    void SetCaption(const QString &caption) { m_caption = caption; }
+    void SetCaption(const QString &caption) { m_cube.SetCaption(caption); }
+    CubeModel &cube() { return m_cube; }
 
     // Fills the work directory and builds the web files, and with package
-    // "Cube.exe" beside them; the current directory stays as it was. False
+    // "Cube.exe" beside them. False
     // (with the message shown) when either could not be made, and false
     // before packing when a face's photo could not be decoded.
     bool Build(ProgressSink &progress, bool package);
@@ -40,9 +41,8 @@ public:
 
 private:
     CubeWorkFolder m_base;
-    QString m_caption;
+    CubeModel m_cube;
     bool m_prepared = false;
-    LeadImage LEAD1[FaceCount];
     LeadImage PrintImage;
     LeadImage PrintSource;
     Pixlet Pixlet1;

@@ -28,12 +28,12 @@ CubeJob::~CubeJob()
         Progress::unload();
 }
 
-bool CubeJob::BuildFiles(const QString &caption)
+bool CubeJob::BuildFiles(CubeModel &cube)
 {
-    return m_builder.BuildCubeFiles(m_controls, caption, *m_progress);
+    return m_builder.BuildCubeFiles(cube, m_controls, *m_progress);
 }
 
 bool CubeJob::Package()
 {
-    return BuildCubeExe(m_builder.gZipTargets);
+    return BuildCubeExe(m_builder.workDirectory(), m_builder.gZipTargets);
 }

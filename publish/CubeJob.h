@@ -1,18 +1,18 @@
 #pragma once
 
 #include "core/BusyPointer.h"
-#include "core/CurrentDirectoryKeeper.h"
 #include "publish/CubeBuilder.h"
 #include "publish/ProgressSink.h"
 
 #include <QString>
 
+class CubeModel;
 class QWidget;
 
 // One run of the cube's publishing work: the web files and, when asked, the
 // package "Cube.exe". While it lives the busy pointer is over the window and
-// progress is reported; when it ends the pointer and the current directory
-// are given back and the progress window goes.
+// progress is reported; when it ends the pointer is given back and the
+// progress window goes.
 class CubeJob
 {
 public:
@@ -25,9 +25,9 @@ public:
     CubeJob(const CubeJob &) = delete;
     CubeJob &operator=(const CubeJob &) = delete;
 
-    // The web files from the faces and the caption; false when the work
+    // The web files from the cube's faces and caption; false when the work
     // directory could not be made (the user has been told).
-    bool BuildFiles(const QString &caption);
+    bool BuildFiles(CubeModel &cube);
     // "Cube.exe" beside the web files; false when it could not be made
     // (the user has been told).
     bool Package();
@@ -41,6 +41,5 @@ private:
     CubeControls m_controls;
     ProgressSink *m_progress;
     bool m_ownsProgressWindow;
-    CurrentDirectoryKeeper m_currentDirectory;
     BusyPointer m_busy;
 };

@@ -2,7 +2,6 @@
 
 #include "components/pakwell/Pakwell.h"
 #include "core/AppPaths.h"
-#include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 
@@ -29,10 +28,9 @@ BuildSelfExtractingFileFunction PackageBuilder()
 
 } // namespace
 
-bool BuildCubeExe(const QString &zipTargets)
+bool BuildCubeExe(const QString &workDirectory, const QString &zipTargets)
 {
-    QDir::setCurrent(AppPaths::programDirectory());
-    const QString package = AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe"));
+    const QString package = AppPaths::join(workDirectory, QStringLiteral("Cube.exe"));
     const BuildSelfExtractingFileFunction build = PackageBuilder();
     if (build && build(package.toLocal8Bit().constData(), zipTargets.toLocal8Bit().constData(), "Vexilo.htm", ""))
         return true;

@@ -15,12 +15,21 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+namespace {
+// A folder that exists and can be entered.
+bool Enterable(const QString &dir)
+{
+    const QFileInfo info(dir);
+    return info.isDir() && info.isExecutable();
+}
+} // namespace
+
 QString CubeSave::ChooseSaveDirectory(const QString &typed, const QString &listed)
 {
     if (typed == listed)
         return listed;
     const QString full = typed.isEmpty() ? QString() : QFileInfo(typed).absoluteFilePath();
-    if (!typed.isEmpty() && QDir::setCurrent(typed))
+    if (!typed.isEmpty() && Enterable(typed))
         return ShowMessage(Msg::DirectoryExists, MsgButtons::YesNo) == IDYES ? full : QString();
     if (!typed.isEmpty() && QDir().mkdir(typed))
         return full;
@@ -28,11 +37,9 @@ QString CubeSave::ChooseSaveDirectory(const QString &typed, const QString &liste
     return QString();
 }
 
-bool CubeSave::EnterOrCreate(const QString &dir)
+bool CubeSave::ExistsOrCreate(const QString &dir)
 {
-    if (QDir::setCurrent(dir))
-        return true;
-    return QDir().mkdir(dir) && QDir::setCurrent(dir);
+    return Enterable(dir) || (QDir().mkdir(dir) && Enterable(dir));
 }
 
 const char CubeSave::StagingFolder[] = ".vexilo-saving";

@@ -10,15 +10,13 @@ class CubeSave
 public:
     // The directory that OK chooses when the text box shows typed and the
     // directory list shows listed; empty when the user refused or the
-    // directory could not be made (messages 82 and 23). Makes typed current
-    // when it exists. A relative typed path is taken from the current
-    // directory and returned in full, so later changes of the current
-    // directory do not move the save.
+    // directory could not be made (messages 82 and 23). A relative typed
+    // path is taken from the current directory and returned in full.
     static QString ChooseSaveDirectory(const QString &typed, const QString &listed);
 
-    // Makes dir current, creating it (one level) when it does not exist.
-    // False when it can be neither entered nor created.
-    static bool EnterOrCreate(const QString &dir);
+    // Creates dir (one level) when it does not exist. False when it can be
+    // neither entered nor created.
+    static bool ExistsOrCreate(const QString &dir);
 
     // What stopped a copy: the file that could not be written (or the
     // folder that could not be used) and the system's reason. Empty when

@@ -114,13 +114,13 @@ void SaveCube::Drive1_Change()
 
 void SaveCube::OK_Click()
 {
-    gSaveDir = CubeSave::ChooseSaveDirectory(Current->text(), Dir1->path());
+    m_saveDir = CubeSave::ChooseSaveDirectory(Current->text(), Dir1->path());
     accept();
 }
 
 void SaveCube::Cancel_Click()
 {
-    gSaveDir.clear();
+    m_saveDir.clear();
     QDialog::reject();
 }
 

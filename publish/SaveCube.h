@@ -9,7 +9,7 @@ class QLineEdit;
 class QPushButton;
 
 // The "Save Vexilo" dialog: the user names or picks the directory that
-// receives the cube's files. Its only output is gSaveDir.
+// receives the cube's files. Its only output is the chosen directory.
 class SaveCube : public QDialog
 {
     Q_OBJECT
@@ -22,6 +22,9 @@ public:
     void Drive1_Change();
     void OK_Click();
     void Cancel_Click();
+
+    // The directory OK chose; empty after Cancel.
+    const QString &SaveDir() const { return m_saveDir; }
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
@@ -38,5 +41,6 @@ protected:
 private:
     void SelectDriveOf(const QString &path);
 
+    QString m_saveDir;
     QString m_drive;
 };

@@ -54,6 +54,12 @@ qint16 LeadImage::Load(const QString &path, qint16, qint16, qint16)
     return m_image.isNull() ? LeadFailure : LeadSuccess;
 }
 
+qint16 LeadImage::LoadPicture(const QImage &picture)
+{
+    setImage(picture);
+    return m_image.isNull() ? LeadFailure : LeadSuccess;
+}
+
 qint16 LeadImage::Copy(qint16)
 {
     if (m_image.isNull())

@@ -32,6 +32,10 @@ public:
     // that nothing stale is copied or combined afterwards.
     qint16 Load(const QString &path, qint16 bitsPerPixel, qint16 page, qint16 pages);
 
+    // A picture held in memory becomes the bitmap, as Load makes one from a
+    // file.
+    qint16 LoadPicture(const QImage &picture);
+
     // Member 308 (option 2): puts the bitmap on the system clipboard.
     qint16 Copy(qint16 option);
 

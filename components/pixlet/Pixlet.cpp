@@ -17,9 +17,8 @@ namespace {
 constexpr int MaxBoxEdge = 4096;
 constexpr int JpegQuality = 90;
 
-QImage ClipboardPicture(QSize box)
+QImage Fitted(const QImage &picture, QSize box)
 {
-    const QImage picture = QGuiApplication::clipboard()->image();
     if (picture.isNull())
         return {};
     return picture.scaled(PictureDecoder::FitInto(picture.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -51,6 +50,13 @@ void Pixlet::setSourceFile(const QString &path)
 {
     m_sourceFile = path;
     m_fromClipboard = false;
+    m_sourcePicture = QImage();
+}
+
+void Pixlet::setSourcePicture(const QImage &picture)
+{
+    m_sourcePicture = picture;
+    m_fromClipboard = false;
 }
 
 QImage Pixlet::FittedPicture() const
@@ -58,7 +64,9 @@ QImage Pixlet::FittedPicture() const
     if (m_box.width() < 1 || m_box.height() < 1 || m_box.width() > MaxBoxEdge || m_box.height() > MaxBoxEdge)
         return {};
     if (m_fromClipboard)
-        return ClipboardPicture(m_box);
+        return Fitted(QGuiApplication::clipboard()->image(), m_box);
+    if (!m_sourcePicture.isNull())
+        return Fitted(m_sourcePicture, m_box);
     if (m_useEmbeddedPreview) {
         const QImage preview = PictureDecoder::DecodePreviewFile(m_sourceFile, m_box);
         if (!preview.isNull())

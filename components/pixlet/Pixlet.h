@@ -46,6 +46,10 @@ public:
     void setFromClipboard(bool fromClipboard) { m_fromClipboard = fromClipboard; }
     bool fromClipboard() const { return m_fromClipboard; }
 
+    // A picture held in memory as the source, read like a photo file; the
+    // clipboard and the file are not read while it is set.
+    void setSourcePicture(const QImage &picture);
+
     // A camera's EXIF preview, or the thumbnail a HEIF file stores, stands
     // in for the photo when it is large enough for the box: for browser
     // thumbnails, not for the faces.
@@ -73,6 +77,7 @@ private:
     bool m_member9 = false;
     qint16 m_member11 = 0;
     bool m_fromClipboard = false;
+    QImage m_sourcePicture;
     bool m_useEmbeddedPreview = false;
     QColor m_backColor = Qt::white;
 };

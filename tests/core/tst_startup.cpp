@@ -58,11 +58,11 @@ void TestStartup::defaultsWithEmptyRegistry()
     QCOMPARE(gUseDefaultServer, True);
     QCOMPARE(gFromAddress, QString());
     QCOMPARE(gCatalogDirectory, QString());
-    QCOMPARE(gTempDirectory, env.path(QStringLiteral("home/.cache/vexilo/CubeTemp")));
+    QCOMPARE(Startup::WorkDirectory(), env.path(QStringLiteral("home/.cache/vexilo/CubeTemp")));
     QCOMPARE(gCubeDirectory, env.home() + QStringLiteral("/Vexilo"));
     QVERIFY(QDir(gCubeDirectory).exists());
     // The work directory itself is made by the editor, not here.
-    QVERIFY(!QDir(gTempDirectory).exists());
+    QVERIFY(!QDir(Startup::WorkDirectory()).exists());
 }
 
 void TestStartup::valuesFromRegistry()
@@ -76,7 +76,7 @@ void TestStartup::valuesFromRegistry()
     SetRegistryString(HKEY_CURRENT_USER, kVexilo, QStringLiteral("SMTPServer"), QStringLiteral("mail"));
     SetRegistryString(HKEY_CURRENT_USER, kVexilo, QStringLiteral("FromAddress"), QStringLiteral("me@example.org"));
     Startup::Run();
-    QCOMPARE(gTempDirectory, base + QStringLiteral("/CubeTemp"));
+    QCOMPARE(Startup::WorkDirectory(), base + QStringLiteral("/CubeTemp"));
     QCOMPARE(gCatalogDirectory, QStringLiteral("/media/catalogs/"));
     QCOMPARE(gMailServer, QStringLiteral("mail"));
     QCOMPARE(gUseDefaultServer, False);
@@ -103,7 +103,7 @@ void TestStartup::baseDirectoryThatCannotBeCreated()
     SetRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, QStringLiteral("Path"), blocker + QStringLiteral("/base"));
     qputenv("HOME", (blocker + QStringLiteral("/home")).toUtf8());
     Startup::Run();
-    QCOMPARE(gTempDirectory, blocker + QStringLiteral("/base/CubeTemp"));
+    QCOMPARE(Startup::WorkDirectory(), blocker + QStringLiteral("/base/CubeTemp"));
     QCOMPARE(gCubeDirectory, blocker + QStringLiteral("/home/Vexilo"));
     QCOMPARE(gMailServer, QStringLiteral("localhost"));
 }

@@ -67,8 +67,11 @@ void TestFaceAccessible::faceName()
 {
     QFETCH(int, index);
     QFETCH(QString, source);
-    gFaceSource[index] = source;
-    QTEST(FaceAccessible::FaceName(index), "name");
+    const CubeFace content = source.isEmpty()              ? CubeFace()
+                             : source == ClipboardSource ? CubeFace::Pasted(QImage(2, 2, QImage::Format_RGB32))
+                                                         : CubeFace::Photo(source);
+    m_form->cube.SetFace(index, content);
+    QTEST(FaceAccessible::FaceName(index, content), "name");
     QTEST(face(index)->text(QAccessible::Name), "name");
 }
 
@@ -90,7 +93,7 @@ void TestFaceAccessible::pressActionMakesTheFaceCurrent()
     QAccessibleActionInterface *actions = face(4)->actionInterface();
     QVERIFY(actions);
     actions->doAction(QAccessibleActionInterface::pressAction());
-    QCOMPARE(gCurrentFace, qint16(4));
+    QCOMPARE(m_form->cube.CurrentFace(), 4);
     QVERIFY(m_form->SelectionBox[4]->isVisible());
     QVERIFY(m_form->ContextButton[4]->isVisible());
     QVERIFY(face(4)->state().selected);
@@ -103,7 +106,7 @@ void TestFaceAccessible::menuActionOpensTheContextMenu()
     QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
     actions->doAction(QAccessibleActionInterface::showMenuAction());
     QTRY_VERIFY(m_form->ContextMenu->isVisible());
-    QCOMPARE(gCurrentFace, qint16(1));
+    QCOMPARE(m_form->cube.CurrentFace(), 1);
     m_form->ContextMenu->hide();
 }
 

@@ -1,5 +1,6 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 #include "core/Startup.h"
 #include "editor/FaceCommands.h"
 #include "editor/FacePicture.h"
@@ -129,7 +130,7 @@ QString TestFaceCommands::photo(const QString &name, const QColor &color, QSize 
 
 FaceState TestFaceCommands::stateOf(int face) const
 {
-    return {gFaceSource[face], gFaceChanged[face], PictureOf(m_form->Image1[face])};
+    return {m_form->cube.FaceSource(face), (m_form->cube.FaceChanged(face) ? True : False), PictureOf(m_form->Image1[face])};
 }
 
 void TestFaceCommands::selectFace(int face)
@@ -146,7 +147,7 @@ void TestFaceCommands::loadPreparesThumbnailGenerator()
 void TestFaceCommands::clickMakesFaceCurrent()
 {
     selectFace(4);
-    QCOMPARE(gCurrentFace, qint16(4));
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(4));
     for (int i = 0; i < FaceCount; ++i) {
         QCOMPARE(m_form->SelectionBox[i]->isVisible(), i == 4);
         QCOMPARE(m_form->ContextButton[i]->isVisible(), i == 4);
@@ -200,15 +201,15 @@ void TestFaceCommands::contextMenu()
 void TestFaceCommands::removeKeepsFrameAndHidesButton()
 {
     DropOn(m_form->Image1[1], {QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::red))});
-    gFaceChanged[1] = False;
+    m_form->cube.MarkFaceBuilt(1);
     selectFace(1);
     m_form->Remove->trigger();
-    QCOMPARE(gFaceSource[1], QString());
-    QCOMPARE(gFaceChanged[1], True);
+    QCOMPARE(m_form->cube.FaceSource(1), QString());
+    QCOMPARE((m_form->cube.FaceChanged(1) ? True : False), True);
     QCOMPARE(PictureOf(m_form->Image1[1]), PictureOf(m_form->Image1[7]));
     QVERIFY(m_form->SelectionBox[1]->isVisible());
     QVERIFY(!m_form->ContextButton[1]->isVisible());
-    QCOMPARE(gCurrentFace, qint16(1));
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(1));
     selectFace(1);
     QVERIFY(m_form->ContextButton[1]->isVisible());
 }
@@ -231,23 +232,23 @@ void TestFaceCommands::cutThenPasteOnAnotherFace()
     DropOn(m_form->Image1[1], {QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::green, QSize(300, 500)))});
     selectFace(1);
     m_form->Cut->trigger();
-    QCOMPARE(gFaceSource[1], QString());
+    QCOMPARE(m_form->cube.FaceSource(1), QString());
     QCOMPARE(PictureOf(m_form->Image1[1]), PictureOf(m_form->Image1[7]));
     QVERIFY(!m_form->ContextButton[1]->isVisible());
 
     selectFace(4);
-    gFaceChanged[4] = False;
+    m_form->cube.MarkFaceBuilt(4);
     m_form->Paste->trigger();
     QVERIFY(MessageSeam::shownMessages().isEmpty());
-    QCOMPARE(gFaceSource[4], ClipboardSource);
-    QCOMPARE(gFaceChanged[4], True);
-    QCOMPARE(m_form->LEAD1[4].image().size(), QSize(300, 500));
+    QCOMPARE(m_form->cube.FaceSource(4), ClipboardSource);
+    QCOMPARE((m_form->cube.FaceChanged(4) ? True : False), True);
+    QCOMPARE(m_form->faceCommands.LEAD1[4].image().size(), QSize(300, 500));
     const QImage shown = PictureOf(m_form->Image1[4]);
     QCOMPARE(shown.size(), QSize(77, 77));
     QVERIFY(Near(shown.pixelColor(38, 38), Qt::green));
     QVERIFY(Near(shown.pixelColor(3, 38), Qt::white));
-    QVERIFY(!QFileInfo::exists(FaceCommands::ThumbnailFile(4)));
-    QCOMPARE(gCurrentFace, qint16(4));
+    QVERIFY(!QFileInfo::exists(m_form->thumbnails.ThumbnailFile(4)));
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(4));
     QVERIFY(m_form->ContextButton[4]->isVisible());
 }
 
@@ -266,7 +267,7 @@ void TestFaceCommands::copyOfVanishedPhotoLeavesClipboard()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
     m_form->Cut->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
-    QCOMPARE(gFaceSource[0], QString());
+    QCOMPARE(m_form->cube.FaceSource(0), QString());
     QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
 
@@ -304,8 +305,8 @@ void TestFaceCommands::sixPastes()
     }
     QVERIFY(MessageSeam::shownMessages().isEmpty());
     for (int i = 0; i < FaceCount; ++i) {
-        QCOMPARE(gFaceSource[i], ClipboardSource);
-        QCOMPARE(m_form->LEAD1[i].image().width(), 50 + i);
+        QCOMPARE(m_form->cube.FaceSource(i), ClipboardSource);
+        QCOMPARE(m_form->faceCommands.LEAD1[i].image().width(), 50 + i);
         QVERIFY(Near(PictureOf(m_form->Image1[i]).pixelColor(38, 38), colors[i]));
     }
 }
@@ -319,14 +320,14 @@ void TestFaceCommands::sixDrops()
         const DropResult result = DropOn(m_form->Image1[face], {QUrl::fromLocalFile(path)});
         QVERIFY(result.accepted);
         QCOMPARE(result.action, Qt::CopyAction);
-        QCOMPARE(gFaceSource[face], path);
-        QCOMPARE(gFaceChanged[face], True);
-        QCOMPARE(gCurrentFace, qint16(face));
+        QCOMPARE(m_form->cube.FaceSource(face), path);
+        QCOMPARE((m_form->cube.FaceChanged(face) ? True : False), True);
+        QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(face));
         for (int i = 0; i < FaceCount; ++i) {
             QCOMPARE(m_form->SelectionBox[i]->isVisible(), i == face);
             QVERIFY(!m_form->ContextButton[i]->isVisible());
         }
-        QVERIFY(!QFileInfo::exists(FaceCommands::ThumbnailFile(face)));
+        QVERIFY(!QFileInfo::exists(m_form->thumbnails.ThumbnailFile(face)));
     }
     for (int i = 0; i < FaceCount; ++i) {
         const QImage shown = PictureOf(m_form->Image1[i]);
@@ -354,16 +355,19 @@ void TestFaceCommands::drop_data()
     QTest::newRow("whole name jpeg") << "jpeg" << jpeg << int(Taken);
     QTest::newRow("a.bmp") << "a.bmp" << bmp << int(Taken);
     QTest::newRow("a.BMP") << "a.BMP" << bmp << int(Taken);
-    QTest::newRow("a.Jpg") << "a.Jpg" << jpeg << int(Message16);
-    QTest::newRow("a.Jpeg") << "a.Jpeg" << jpeg << int(Message16);
+    QTest::newRow("a.Jpg") << "a.Jpg" << jpeg << int(Taken);
+    QTest::newRow("a.Jpeg") << "a.Jpeg" << jpeg << int(Taken);
     QTest::newRow("a.gif") << "a.gif" << QByteArray("GIF89a") << int(Message16);
-    QTest::newRow("a.png") << "a.png" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Message16);
-    QTest::newRow("zero bytes") << "empty.jpg" << QByteArray() << int(Message15);
-    QTest::newRow("truncated jpeg") << "cut.jpg" << jpeg.left(jpeg.size() * 2 / 3) << int(Message15);
-    QTest::newRow("random bytes") << "noise.jpg" << noise << int(Message15);
-    QTest::newRow("png named jpg") << "png.jpg" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Message15);
+    QTest::newRow("a.png") << "a.png" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Taken);
+    QTest::newRow("png named txt") << "picture.txt" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Taken);
+    QTest::newRow("webp") << "a.webp" << Encode(Solid(QSize(20, 20), Qt::blue), "webp") << int(Taken);
+    QTest::newRow("text named jpg") << "notes.jpg" << QByteArray("just words\n") << int(Message16);
+    QTest::newRow("zero bytes") << "empty.jpg" << QByteArray() << int(Message16);
+    QTest::newRow("truncated jpeg") << "cut.jpg" << jpeg.left(jpeg.size() * 2 / 3) << int(Message16);
+    QTest::newRow("random bytes") << "noise.jpg" << noise << int(Message16);
+    QTest::newRow("png named jpg") << "png.jpg" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Message16);
     QTest::newRow("30000 square header") << "huge.jpg" << JpegHeaderOnly(30000, 30000, 0xC0, 100, true)
-                                         << int(Message15);
+                                         << int(Message16);
     QTest::newRow("vanished file") << "" << QByteArray() << int(RefusedSilently);
     QTest::newRow("folder") << "folder.jpg/" << QByteArray() << int(RefusedSilently);
 }
@@ -376,7 +380,7 @@ void TestFaceCommands::drop()
     const int face = 5;
     DropOn(m_form->Image1[face], {QUrl::fromLocalFile(photo(QStringLiteral("earlier.jpg"), Qt::red))});
     selectFace(0);
-    gFaceChanged[face] = False;
+    m_form->cube.MarkFaceBuilt(face);
     const FaceState before = stateOf(face);
 
     QString path = m_env->path(QStringLiteral("dropped/") + (name.isEmpty() ? QStringLiteral("gone.jpg") : name));
@@ -400,13 +404,13 @@ void TestFaceCommands::drop()
     QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(result.accepted, outcome == Taken || outcome == Message15);
     if (outcome == Taken) {
-        QCOMPARE(gFaceSource[face], path);
-        QCOMPARE(gFaceChanged[face], True);
-        QCOMPARE(gCurrentFace, qint16(face));
+        QCOMPARE(m_form->cube.FaceSource(face), path);
+        QCOMPARE((m_form->cube.FaceChanged(face) ? True : False), True);
+        QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(face));
         QVERIFY(Near(PictureOf(m_form->Image1[face]).pixelColor(38, 38), Qt::blue));
     } else {
         QCOMPARE(stateOf(face), before);
-        QCOMPARE(gCurrentFace, qint16(0));
+        QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(0));
         QVERIFY(m_form->SelectionBox[0]->isVisible());
     }
 }
@@ -417,7 +421,7 @@ void TestFaceCommands::dropUsesFirstFileOnly()
     DropOn(m_form->Image1[2],
            {QUrl::fromLocalFile(first), QUrl::fromLocalFile(photo(QStringLiteral("second.jpg"), Qt::red)),
             QUrl::fromLocalFile(photo(QStringLiteral("third.jpg"), Qt::blue))});
-    QCOMPARE(gFaceSource[2], first);
+    QCOMPARE(m_form->cube.FaceSource(2), first);
     QVERIFY(Near(PictureOf(m_form->Image1[2]).pixelColor(38, 38), Qt::green));
 }
 
@@ -426,10 +430,10 @@ void TestFaceCommands::dropAfterPasteReadsTheFile()
     QGuiApplication::clipboard()->setImage(Solid(QSize(40, 40), Qt::blue));
     selectFace(0);
     m_form->Paste_Click();
-    QCOMPARE(gFaceSource[0], ClipboardSource);
+    QCOMPARE(m_form->cube.FaceSource(0), ClipboardSource);
     DropOn(m_form->Image1[1], {QUrl::fromLocalFile(photo(QStringLiteral("red.jpg"), Qt::red))});
     QVERIFY(Near(PictureOf(m_form->Image1[1]).pixelColor(38, 38), Qt::red));
-    m_form->faceCommands.FaceThumbnailStep(2, photo(QStringLiteral("green.jpg"), Qt::green));
+    QVERIFY(m_form->faceCommands.PutPhoto(2, photo(QStringLiteral("green.jpg"), Qt::green), 2, Msg::InsertPhotoStep));
     QVERIFY(Near(PictureOf(m_form->Image1[2]).pixelColor(38, 38), Qt::green));
 }
 
@@ -467,7 +471,7 @@ void TestFaceCommands::onlyFacePicturesTakeDrops()
     qint32 effect = 1;
     m_form->Image1_OLEDragDrop(0, &text, effect);
     QCOMPARE(effect, 0);
-    QCOMPARE(gFaceSource[0], QString());
+    QCOMPARE(m_form->cube.FaceSource(0), QString());
 
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::red))});

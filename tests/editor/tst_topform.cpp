@@ -108,13 +108,13 @@ void TestTopForm::stateAfterLoad()
     TopForm form;
     form.Form_Load();
     for (int i = 0; i < FaceCount; ++i) {
-        QCOMPARE(gFaceSource[i], QString());
-        QCOMPARE(gFaceChanged[i], False);
+        QCOMPARE(form.cube.FaceSource(i), QString());
+        QCOMPARE((form.cube.FaceChanged(i) ? True : False), False);
         QCOMPARE(form.SelectionBox[i]->isHidden(), i != 0);
         QVERIFY(form.ContextButton[i]->isHidden());
         QCOMPARE(form.Image1[i]->toolTip(), QStringLiteral("Put a photo here"));
     }
-    QCOMPARE(gCurrentFace, qint16(0));
+    QCOMPARE(form.cube.CurrentFace(), 0);
     QCOMPARE(form.Label1->text(),
              QStringLiteral("Double Click, Drag and Drop or Insert a photo into each face of the cube:"));
     // Without a disc the browser shows home, and its label says so.
@@ -173,24 +173,24 @@ void TestTopForm::workDirectoryLivesFromLoadToUnload()
     {
         TopForm form;
         form.Form_Load();
-        QVERIFY(QFileInfo::exists(gTempDirectory + QStringLiteral("/Vexilo.htm")));
-        QVERIFY(QFileInfo::exists(gTempDirectory + QStringLiteral("/imagevexilo.class")));
-        QVERIFY(!QFileInfo::exists(gTempDirectory + QStringLiteral("/vexilo.cls")));
+        QVERIFY(QFileInfo::exists(form.WorkDirectory() + QStringLiteral("/Vexilo.htm")));
+        QVERIFY(QFileInfo::exists(form.WorkDirectory() + QStringLiteral("/imagevexilo.class")));
+        QVERIFY(!QFileInfo::exists(form.WorkDirectory() + QStringLiteral("/vexilo.cls")));
         const QStringList targets = form.builder.gZipTargets.split(QLatin1Char('|'));
-        QVERIFY(targets.contains(gTempDirectory + QStringLiteral("/Vexilo.htm")));
-        QVERIFY(targets.contains(gTempDirectory + QStringLiteral("/cubefold.jpg")));
+        QVERIFY(targets.contains(form.WorkDirectory() + QStringLiteral("/Vexilo.htm")));
+        QVERIFY(targets.contains(form.WorkDirectory() + QStringLiteral("/cubefold.jpg")));
         QVERIFY(!form.builder.gZipTargets.endsWith(QLatin1Char('|')));
         QCOMPARE(QDir::currentPath(), before);
         // A file made later is removed with the rest.
-        WriteFile(gTempDirectory + QStringLiteral("/thumb1.jpg"), "x");
+        WriteFile(form.WorkDirectory() + QStringLiteral("/thumb1.jpg"), "x");
         form.close();
-        QVERIFY(!QDir(gTempDirectory).exists());
-        QCOMPARE(QDir::currentPath(), QDir(TestEnvironment::appDir()).canonicalPath());
+        QVERIFY(!QDir(form.WorkDirectory()).exists());
+        QCOMPARE(QDir::currentPath(), before);
     }
     // The next start builds it again.
     TopForm again;
     again.Form_Load();
-    QVERIFY(QFileInfo::exists(gTempDirectory + QStringLiteral("/Vexilo.htm")));
+    QVERIFY(QFileInfo::exists(again.WorkDirectory() + QStringLiteral("/Vexilo.htm")));
 }
 
 void TestTopForm::missingTemplateStillLoads()
@@ -200,7 +200,7 @@ void TestTopForm::missingTemplateStillLoads()
     AppPaths::setProgramDirectory(env.path(QStringLiteral("no-such-program")));
     TopForm form;
     form.Form_Load();
-    QVERIFY(QDir(gTempDirectory).exists());
+    QVERIFY(QDir(form.WorkDirectory()).exists());
     QCOMPARE(form.builder.gZipTargets, QString());
     QVERIFY(form.SelectionBox[0]->isVisibleTo(&form));
 }
@@ -209,11 +209,11 @@ void TestTopForm::uncreatableWorkDirectoryLeavesNoTargets()
 {
     TestEnvironment env;
     Startup::Run();
-    gTempDirectory = WriteFile(env.path(QStringLiteral("plainfile")), "x") + QStringLiteral("/CubeTemp");
     TopForm form;
+    form.SetWorkDirectory(WriteFile(env.path(QStringLiteral("plainfile")), "x") + QStringLiteral("/CubeTemp"));
     form.Form_Load();
     QCOMPARE(form.builder.gZipTargets, QString());
-    QCOMPARE(gCurrentFace, qint16(0));
+    QCOMPARE(form.cube.CurrentFace(), 0);
 }
 
 void TestTopForm::unloadWithoutWorkDirectoryDeletesNothing()
@@ -221,9 +221,9 @@ void TestTopForm::unloadWithoutWorkDirectoryDeletesNothing()
     TestEnvironment env;
     const QString keep = WriteFile(env.path(QStringLiteral("cwd/keep.txt")), "x");
     QDir::setCurrent(env.path(QStringLiteral("cwd")));
-    gTempDirectory.clear();
     {
         TopForm form;
+        form.SetWorkDirectory(QString());
         form.Form_Unload();
     }
     QVERIFY(QFileInfo::exists(keep));
@@ -292,7 +292,7 @@ void TestTopForm::arrowsMoveAlongTheCross()
     editor.press(editor.form.Image1[from], Qt::Key(key));
     QCOMPARE(QApplication::focusWidget(), editor.form.Image1[to]);
     // Moving the focus does not change the current face.
-    QCOMPARE(gCurrentFace, qint16(0));
+    QCOMPARE(editor.form.cube.CurrentFace(), 0);
 }
 
 void TestTopForm::spaceAndEnterSelectTheFocusedFace_data()
@@ -309,7 +309,7 @@ void TestTopForm::spaceAndEnterSelectTheFocusedFace()
     ShownEditor editor;
     editor.form.Image1[4]->setFocus(Qt::TabFocusReason);
     editor.press(editor.form.Image1[4], Qt::Key(key));
-    QCOMPARE(gCurrentFace, qint16(4));
+    QCOMPARE(editor.form.cube.CurrentFace(), 4);
     for (int i = 0; i < FaceCount; ++i) {
         QCOMPARE(editor.form.SelectionBox[i]->isVisible(), i == 4);
         QCOMPARE(editor.form.ContextButton[i]->isVisible(), i == 4);
@@ -337,17 +337,17 @@ void TestTopForm::keysActAsTheMenu()
     const QString path = editor.photo(QStringLiteral("IMG0005.JPG"));
     editor.drop(1, path);
     QCOMPARE(editor.messages, QList<int>());
-    QCOMPARE(gFaceSource[1], path);
+    QCOMPARE(editor.form.cube.FaceSource(1), path);
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(editor.form.Image1[1]);
     QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Face 2, IMG0005.JPG"));
-    gFaceChanged[1] = False;
+    editor.form.cube.MarkFaceBuilt(1);
 
     // The focused face becomes current, then the key does what its menu item does.
     editor.form.Image1[1]->setFocus(Qt::TabFocusReason);
     editor.press(editor.form.Image1[1], Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(gCurrentFace, qint16(1));
-    QCOMPARE(gFaceSource[1], photoStays ? path : QString());
-    QCOMPARE(gFaceChanged[1], photoStays ? False : True);
+    QCOMPARE(editor.form.cube.CurrentFace(), 1);
+    QCOMPARE(editor.form.cube.FaceSource(1), photoStays ? path : QString());
+    QCOMPARE((editor.form.cube.FaceChanged(1) ? True : False), photoStays ? False : True);
     QCOMPARE(face->text(QAccessible::Name),
              photoStays ? QStringLiteral("Face 2, IMG0005.JPG") : QStringLiteral("Face 2, empty"));
     QCOMPARE(QGuiApplication::clipboard()->image().size(), onClipboard ? QSize(200, 150) : QSize(0, 0));
@@ -357,8 +357,8 @@ void TestTopForm::keysActAsTheMenu()
     if (onClipboard) {
         editor.form.Image1[5]->setFocus(Qt::TabFocusReason);
         editor.press(editor.form.Image1[5], Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(gCurrentFace, qint16(5));
-        QCOMPARE(gFaceSource[5], ClipboardSource);
+        QCOMPARE(editor.form.cube.CurrentFace(), 5);
+        QCOMPARE(editor.form.cube.FaceSource(5), ClipboardSource);
         QCOMPARE(QAccessible::queryAccessibleInterface(editor.form.Image1[5])->text(QAccessible::Name),
                  QStringLiteral("Face 6, pasted picture"));
         QVERIFY(editor.form.ContextButton[5]->isVisible());
@@ -373,12 +373,12 @@ void TestTopForm::pasteKeyWithoutPictureDoesNothing()
     QGuiApplication::clipboard()->setText(QStringLiteral("words"));
     editor.form.Image1[2]->setFocus(Qt::TabFocusReason);
     editor.press(editor.form.Image1[2], Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(gFaceSource[2], QString());
-    QCOMPARE(gFaceChanged[2], False);
+    QCOMPARE(editor.form.cube.FaceSource(2), QString());
+    QCOMPARE((editor.form.cube.FaceChanged(2) ? True : False), False);
     QVERIFY(editor.messages.isEmpty());
     // Delete on an empty face does nothing either.
     editor.press(editor.form.Image1[2], Qt::Key_Delete);
-    QCOMPARE(gFaceChanged[2], False);
+    QCOMPARE((editor.form.cube.FaceChanged(2) ? True : False), False);
 }
 
 void TestTopForm::keysOpenTheMenuAtTheFace_data()
@@ -397,7 +397,7 @@ void TestTopForm::keysOpenTheMenuAtTheFace()
     editor.form.Image1[3]->setFocus(Qt::TabFocusReason);
     editor.press(editor.form.Image1[3], Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QTRY_VERIFY(editor.form.ContextMenu->isVisible());
-    QCOMPARE(gCurrentFace, qint16(3));
+    QCOMPARE(editor.form.cube.CurrentFace(), 3);
     const QRect button = editor.form.ContextButton[3]->geometry();
     QCOMPARE(editor.form.ContextMenu->pos(), editor.form.mapToGlobal(QPoint(button.x() + button.width(), button.y())));
     // An empty face: only Paste could be enabled, and the clipboard is empty.
@@ -413,7 +413,7 @@ void TestTopForm::rightClickOpensTheMenu()
                             editor.form.Image1[4]->mapToGlobal(QPoint(10, 10)));
     QCoreApplication::sendEvent(editor.form.Image1[4], &event);
     QTRY_VERIFY(editor.form.ContextMenu->isVisible());
-    QCOMPARE(gCurrentFace, qint16(4));
+    QCOMPARE(editor.form.cube.CurrentFace(), 4);
     editor.form.ContextMenu->hide();
 }
 

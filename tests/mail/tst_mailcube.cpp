@@ -64,6 +64,7 @@ private:
     // Sends through server and waits until the dialog has closed.
     void sendAndWait(MailCube &dialog, const QString &server);
     QScopedPointer<TestEnvironment> m_env;
+    QString m_work;
     QByteArray m_cube;
 };
 
@@ -71,9 +72,9 @@ void TestMailCube::init()
 {
     m_env.reset(new TestEnvironment);
     MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
-    gTempDirectory = m_env->path(QStringLiteral("CubeTemp"));
+    m_work = m_env->path(QStringLiteral("CubeTemp"));
     m_cube = QByteArray("MZ") + QByteArray(200000, '\x5a');
-    WriteFile(gTempDirectory + QStringLiteral("/Cube.exe"), m_cube);
+    WriteFile(m_work + QStringLiteral("/Cube.exe"), m_cube);
     gFromAddress.clear();
     gDefaultMailServer = LoadResString(87);
     gMailServer = gDefaultMailServer;
@@ -99,7 +100,7 @@ void TestMailCube::sendAndWait(MailCube &dialog, const QString &server)
 void TestMailCube::formLoad()
 {
     gFromAddress = QStringLiteral("me@example.org");
-    MailCube d;
+    MailCube d(m_work);
     QCOMPARE(d.windowTitle(), QStringLiteral("Send Vexilo"));
     QCOMPARE(d.ToLabel->text(), QStringLiteral("&To:"));
     QCOMPARE(d.FromLabel->text(), QStringLiteral("&From:"));
@@ -126,7 +127,7 @@ void TestMailCube::formLoad()
 
 void TestMailCube::emptyToAsksForARecipient()
 {
-    MailCube d;
+    MailCube d(m_work);
     d.From->setText(QStringLiteral("me@example.org"));
     d.Send_Click();
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{68});
@@ -137,7 +138,7 @@ void TestMailCube::emptyToAsksForARecipient()
 
 void TestMailCube::semicolonsBecomeCommasAndEmptyFromIsRefused()
 {
-    MailCube d;
+    MailCube d(m_work);
     d.SendTo->setText(QStringLiteral("a@x; b@y;c@z"));
     d.Send_Click();
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{69});
@@ -150,7 +151,7 @@ void TestMailCube::sendsThroughARealServer()
 {
     SmtpSink sink;
     QVERIFY(sink.isRunning());
-    MailCube d;
+    MailCube d(m_work);
     d.SendTo->setText(QStringLiteral("one@example.com;two@example.net"));
     d.From->setText(QStringLiteral("me@example.org"));
     sendAndWait(d, sink.server());
@@ -190,14 +191,14 @@ void TestMailCube::faults()
     QFETCH(QString, server);
     QFETCH(int, message);
     QScopedPointer<ScriptedPeer> peer(fault >= 0 ? new ScriptedPeer(ScriptedPeer::Fault(fault)) : nullptr);
-    MailCube d;
+    MailCube d(m_work);
     d.SendTo->setText(QStringLiteral("a@example.com, b@example.com"));
     d.From->setText(QStringLiteral("me@example.org"));
     sendAndWait(d, peer ? peer->server() : server);
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{message});
     QCOMPARE(d.result(), int(QDialog::Rejected));
     QCOMPARE(storedSender(), QStringLiteral("me@example.org"));
-    QCOMPARE(ReadFile(gTempDirectory + QStringLiteral("/Cube.exe")), m_cube);
+    QCOMPARE(ReadFile(m_work + QStringLiteral("/Cube.exe")), m_cube);
     if (message != 85)
         QCOMPARE(visibleBar(d), -1);
 }
@@ -224,7 +225,7 @@ void TestMailCube::progressRounding()
     QFETCH(qint32, denominator);
     QFETCH(qint16, value);
     QFETCH(qint16, frame);
-    MailCube d;
+    MailCube d(m_work);
     d.Bars->showStep(0);
     d.session.ShowProgressStep(1);
     d.session.progressValue = 7;
@@ -236,7 +237,7 @@ void TestMailCube::progressRounding()
 
 void TestMailCube::doneAdvancesThroughThePhases()
 {
-    MailCube d;
+    MailCube d(m_work);
     QSignalSpy finished(&d, &QDialog::finished);
     d.session.sendState = MailSession::Connecting;
     d.session.Mail1_Done();
@@ -255,7 +256,7 @@ void TestMailCube::doneAdvancesThroughThePhases()
 
 void TestMailCube::doneAfterDisconnectWithoutProgressIsSilent()
 {
-    MailCube d;
+    MailCube d(m_work);
     QSignalSpy finished(&d, &QDialog::finished);
     d.session.sendState = MailSession::Disconnecting;
     d.session.Mail1_Done();
@@ -273,7 +274,7 @@ void TestMailCube::silentErrorsCloseWithoutMessage_data()
 void TestMailCube::silentErrorsCloseWithoutMessage()
 {
     QFETCH(qint16, code);
-    MailCube d;
+    MailCube d(m_work);
     QSignalSpy finished(&d, &QDialog::finished);
     d.session.sendState = MailSession::Connecting;
     d.Bars->showStep(3);
@@ -287,8 +288,8 @@ void TestMailCube::cancelWhileSendingAbortsTheTransfer()
 {
     ScriptedPeer peer(ScriptedPeer::NoFault);
     m_cube = QByteArray(8 * 1024 * 1024, 'c');
-    WriteFile(gTempDirectory + QStringLiteral("/Cube.exe"), m_cube);
-    MailCube d;
+    WriteFile(m_work + QStringLiteral("/Cube.exe"), m_cube);
+    MailCube d(m_work);
     d.SendTo->setText(QStringLiteral("a@example.com"));
     d.From->setText(QStringLiteral("me@example.org"));
     gMailServer = peer.server();
@@ -332,7 +333,7 @@ void TestMailCube::advancedOpensTheServerDialog()
         opened = dialog.windowTitle();
         QVERIFY(qobject_cast<MailServer *>(&dialog));
     });
-    MailCube d;
+    MailCube d(m_work);
     d.Advanced_Click();
     QCOMPARE(opened, LoadResString(72));
 }
@@ -340,10 +341,10 @@ void TestMailCube::advancedOpensTheServerDialog()
 void TestMailCube::webPageGoesAfterTheCubeWhenChosen()
 {
     const QByteArray page = "<!DOCTYPE html><title>Cube</title>";
-    WriteFile(gTempDirectory + QStringLiteral("/Cube.html"), page);
+    WriteFile(m_work + QStringLiteral("/Cube.html"), page);
     SmtpSink sink;
     {
-        MailCube d;
+        MailCube d(m_work);
         d.SendTo->setText(QStringLiteral("one@example.com"));
         d.From->setText(QStringLiteral("me@example.org"));
         d.WebPage->setChecked(true);
@@ -357,7 +358,7 @@ void TestMailCube::webPageGoesAfterTheCubeWhenChosen()
              QString::fromLatin1(QCryptographicHash::hash(page, QCryptographicHash::Sha256).toHex()));
     QCOMPARE(parts.at(0).toObject().value("sha256").toString(),
              QString::fromLatin1(QCryptographicHash::hash(m_cube, QCryptographicHash::Sha256).toHex()));
-    MailCube again;
+    MailCube again(m_work);
     QVERIFY(again.WebPage->isChecked());
 }
 
@@ -377,7 +378,7 @@ void TestMailCube::signInDialogAsksAndGoesOnWithTheSend()
         signIn->Remember->setChecked(false);
         signIn->OK_Click();
     });
-    MailCube d;
+    MailCube d(m_work);
     d.SendTo->setText(QStringLiteral("one@example.com"));
     d.From->setText(QStringLiteral("me@example.org"));
     sendAndWait(d, QStringLiteral("smtp://localhost:%1").arg(sink.port()));

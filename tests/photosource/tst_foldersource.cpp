@@ -161,13 +161,13 @@ void TestFolderSource::doubleClickAndInsertAsForDisc()
     load();
     select(1);
     QCOMPARE(MyNotifyProc(gBrowserWindow, TB_NOTIFY_DOUBLECLICK, 0), True);
-    QCOMPARE(gFaceSource[0], photoPath(1));
-    QCOMPARE(gCurrentFace, qint16(1));
+    QCOMPARE(m_form->cube.FaceSource(0), photoPath(1));
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(1));
     select(3);
     m_form->Insert_Click();
-    QCOMPARE(gFaceSource[1], photoPath(3));
-    QCOMPARE(gFaceChanged[1], True);
-    QCOMPARE(gCurrentFace, qint16(2));
+    QCOMPARE(m_form->cube.FaceSource(1), photoPath(3));
+    QCOMPARE((m_form->cube.FaceChanged(1) ? True : False), True);
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(2));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
 
@@ -180,7 +180,7 @@ void TestFolderSource::thumbnailDraggedOntoFace()
     QCoreApplication::sendEvent(m_form->Image1[4], &enter);
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, data.data(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(m_form->Image1[4], &drop);
-    QCOMPARE(gFaceSource[4], photoPath(2));
+    QCOMPARE(m_form->cube.FaceSource(4), photoPath(2));
 }
 
 void TestFolderSource::selectingGonePhotoDropsIt()
@@ -207,8 +207,8 @@ void TestFolderSource::insertingGonePhotoDropsIt()
     QVERIFY(QFile::remove(photoPath(0)));
     m_form->Insert_Click();
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::PhotoGone});
-    QVERIFY(gFaceSource[0].isEmpty());
-    QCOMPARE(gCurrentFace, qint16(0));
+    QVERIFY(m_form->cube.FaceSource(0).isEmpty());
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(0));
     QTRY_COMPARE(rows(), kColours.size() - 1);
 }
 
@@ -275,8 +275,8 @@ void TestFolderSource::heicAndAvifReachFaces()
         select(item);
         m_form->Insert_Click();
     }
-    QCOMPARE(gFaceSource[0], m_folder + "/z1.heic");
-    QCOMPARE(gFaceSource[1], m_folder + "/z2.avif");
+    QCOMPARE(m_form->cube.FaceSource(0), m_folder + "/z1.heic");
+    QCOMPARE(m_form->cube.FaceSource(1), m_folder + "/z2.avif");
     QVERIFY(MessageSeam::shownMessages().isEmpty());
     const QImage face = m_form->Image1[0]->pixmap().toImage();
     QVERIFY(Near(face.pixelColor(face.width() / 2, face.height() / 2), Qt::magenta, 60));
@@ -303,7 +303,7 @@ void TestFolderSource::unwritableCacheStillShowsFolder()
     waitForThumbnails();
     select(0);
     m_form->Insert_Click();
-    QCOMPARE(gFaceSource[0], photoPath(0));
+    QCOMPARE(m_form->cube.FaceSource(0), photoPath(0));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
 

@@ -206,8 +206,8 @@ void TestPhotoBrowser::notificationCodes()
     QCOMPARE(MyNotifyProc(gBrowserWindow, code, 12345), result);
     QVERIFY(m_form->Insert->isEnabled());
     QCOMPARE(m_dialogs, 0);
-    QCOMPARE(gFaceSource[0], facePlaced ? photoPath(1) : QString());
-    QCOMPARE(gCurrentFace, qint16(facePlaced ? 1 : 0));
+    QCOMPARE(m_form->cube.FaceSource(0), facePlaced ? photoPath(1) : QString());
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(facePlaced ? 1 : 0));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
 
@@ -224,28 +224,25 @@ void TestPhotoBrowser::selectingPhotoGoneFromDiscAsksForDisc()
     int32_t selected = -1;
     Tb().TbGetSelectedItem(gBrowserWindow, &selected, nullptr);
     QCOMPARE(selected, 3);
-    QCOMPARE(gFaceSource[0], QString());
+    QCOMPARE(m_form->cube.FaceSource(0), QString());
 }
 
 void TestPhotoBrowser::doubleClickOnFace2()
 {
     load();
-    qint16 first = 0;
-    gCurrentFace = 2;
-    qint16 noButton = False;
-    m_form->UpdateSelection(first, gCurrentFace, noButton);
+    m_form->cube.SetCurrentFace(2);
     Tb().TbSelectItem(gBrowserWindow, 4, 1);
     QCOMPARE(MyNotifyProc(gBrowserWindow, 3, 0), -1);
-    QCOMPARE(gFaceSource[2], photoPath(4));
-    QCOMPARE(gFaceChanged[2], True);
-    QCOMPARE(gCurrentFace, qint16(3));
+    QCOMPARE(m_form->cube.FaceSource(2), photoPath(4));
+    QCOMPARE((m_form->cube.FaceChanged(2) ? True : False), True);
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(3));
     for (int i = 0; i < 6; ++i) {
         QCOMPARE(m_form->SelectionBox[i]->isVisible(), i == 3);
         QVERIFY(!m_form->ContextButton[i]->isVisible());
     }
     QVERIFY(AreaIs(m_form->Image1[2]->pixmap().toImage(), QRect(20, 20, 30, 30), kColours.at(4)));
     QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
-    QVERIFY(!QFile::exists(gTempDirectory + "/thumb3.jpg"));
+    QVERIFY(!QFile::exists(m_form->WorkDirectory() + "/thumb3.jpg"));
 }
 
 void TestPhotoBrowser::doubleClickByMouse()
@@ -253,8 +250,8 @@ void TestPhotoBrowser::doubleClickByMouse()
     load();
     const QPoint third = view()->visualRect(view()->model()->index(2, 0)).center();
     QTest::mouseDClick(view()->viewport(), Qt::LeftButton, {}, third);
-    QCOMPARE(gFaceSource[0], photoPath(2));
-    QCOMPARE(gCurrentFace, qint16(1));
+    QCOMPARE(m_form->cube.FaceSource(0), photoPath(2));
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(1));
 }
 
 void TestPhotoBrowser::sixInsertsCycleFaces()
@@ -263,13 +260,13 @@ void TestPhotoBrowser::sixInsertsCycleFaces()
     for (int i = 0; i < 7; ++i) {
         Tb().TbSelectItem(gBrowserWindow, i, 1);
         m_form->Insert_Click();
-        QCOMPARE(gCurrentFace, qint16((i + 1) % 6));
+        QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16((i + 1) % 6));
         QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
     }
-    QCOMPARE(gFaceSource[0], photoPath(6));
+    QCOMPARE(m_form->cube.FaceSource(0), photoPath(6));
     for (int i = 1; i < 6; ++i) {
-        QCOMPARE(gFaceSource[i], photoPath(i));
-        QCOMPARE(gFaceChanged[i], True);
+        QCOMPARE(m_form->cube.FaceSource(i), photoPath(i));
+        QCOMPARE((m_form->cube.FaceChanged(i) ? True : False), True);
         QVERIFY(AreaIs(m_form->Image1[i]->pixmap().toImage(), QRect(20, 20, 30, 30), kColours.at(i)));
     }
     QVERIFY(AreaIs(m_form->Image1[0]->pixmap().toImage(), QRect(20, 20, 30, 30), kColours.at(6)));
@@ -283,7 +280,7 @@ void TestPhotoBrowser::insertWithoutSelection()
     Tb().TbSelectItem(gBrowserWindow, 1, 0);
     m_form->Insert_Click();
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{17});
-    QCOMPARE(gCurrentFace, qint16(0));
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(0));
 }
 
 void TestPhotoBrowser::insertPhotoGoneCancel()
@@ -294,8 +291,8 @@ void TestPhotoBrowser::insertPhotoGoneCancel()
     m_form->Insert_Click();
     QCOMPARE(m_dialogs, 1);
     QVERIFY(MessageSeam::shownMessages().isEmpty());
-    QCOMPARE(gFaceSource[0], QString());
-    QCOMPARE(gCurrentFace, qint16(0));
+    QCOMPARE(m_form->cube.FaceSource(0), QString());
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(0));
     QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -310,8 +307,8 @@ void TestPhotoBrowser::insertPhotoGoneRetry()
     });
     m_form->Insert_Click();
     QCOMPARE(m_dialogs, 2);
-    QCOMPARE(gFaceSource[0], photoPath(1));
-    QCOMPARE(gCurrentFace, qint16(1));
+    QCOMPARE(m_form->cube.FaceSource(0), photoPath(1));
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(1));
 }
 
 void TestPhotoBrowser::failedThumbnailShowsMessageOnce()
@@ -320,12 +317,12 @@ void TestPhotoBrowser::failedThumbnailShowsMessageOnce()
     WriteFile(photoPath(1), "not a photo at all");
     m_form->Insert_Click();
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{19});
-    QCOMPARE(gCurrentFace, qint16(0));
-    QCOMPARE(gFaceSource[0], QString());
-    QCOMPARE(gFaceChanged[0], False);
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(0));
+    QCOMPARE(m_form->cube.FaceSource(0), QString());
+    QCOMPARE((m_form->cube.FaceChanged(0) ? True : False), False);
     QCOMPARE(MyNotifyProc(gBrowserWindow, 3, 0), -1);
     QCOMPARE(MessageSeam::shownMessages(), (QList<int>{19, 19}));
-    QCOMPARE(gCurrentFace, qint16(0));
+    QCOMPARE(qint16(m_form->cube.CurrentFace()), qint16(0));
 }
 
 void TestPhotoBrowser::closeQueryClosesBrowser()

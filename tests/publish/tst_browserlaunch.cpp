@@ -296,11 +296,11 @@ void TestBrowserLaunch::previewOpensBuiltPage()
     QVERIFY(MessageSeam::shownMessages().isEmpty());
     const qint64 first = form.browser.browserProcess;
     QVERIFY(first > 0);
-    const QString url = BrowserLaunch::PageAddress(gTempDirectory);
+    const QString url = BrowserLaunch::PageAddress(form.WorkDirectory());
     QVERIFY(url.startsWith(QStringLiteral("file:///")));
     QTRY_COMPARE(logLines().size(), 1);
     QVERIFY(logLines().at(0).endsWith(QLatin1Char(' ') + url));
-    QVERIFY(ReadFile(gTempDirectory + QStringLiteral("/Vexilo.htm")).contains("Preview me"));
+    QVERIFY(ReadFile(form.WorkDirectory() + QStringLiteral("/Vexilo.htm")).contains("Preview me"));
     QCOMPARE(QDir::currentPath(), remembered);
     QVERIFY(!Progress::isLoaded());
 
@@ -310,7 +310,7 @@ void TestBrowserLaunch::previewOpensBuiltPage()
     // The support link ends the preview's browser as well.
     const qint64 second = form.browser.browserProcess;
     QTRY_COMPARE(logLines().filter(QStringLiteral("start ")).size(), 2);
-    form.browser.LaunchBrowser(gTempDirectory + QStringLiteral("/Vexilo.htm"),
+    form.browser.LaunchBrowser(form.WorkDirectory() + QStringLiteral("/Vexilo.htm"),
                                QStringLiteral("https://support.example/"), true);
     m_launch = form.browser;
     QTRY_VERIFY(logLines().contains(QStringLiteral("end %1").arg(second)));
@@ -321,7 +321,7 @@ void TestBrowserLaunch::previewAfterFailedBuild()
     Startup::Run();
     TopForm form;
     form.Form_Load();
-    gTempDirectory = m_env->path(QStringLiteral("no/such/parent/CubeTemp"));
+    form.SetWorkDirectory(m_env->path(QStringLiteral("no/such/parent/CubeTemp")));
     form.Preview_Click();
     QCOMPARE(MessageSeam::shownMessages(), (QList<int>{22, 21}));
     QCOMPARE(form.browser.browserProcess, 0);

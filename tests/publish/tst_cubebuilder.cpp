@@ -1,7 +1,7 @@
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
 #include "core/AppPaths.h"
-#include "core/FaceModel.h"
+#include "core/CubeModel.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "publish/CubeBuilder.h"
@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -66,17 +67,21 @@ private slots:
     void missingTemplatePictureKeepsWorkCopy();
 
 private:
-    QString work(const QString &name) const { return AppPaths::join(gTempDirectory, name); }
+    QString work(const QString &name) const { return AppPaths::join(m_work, name); }
     QString templateFile(const QString &name) const { return AppPaths::join(AppPaths::templateDirectory(), name); }
     QString photo(int face, QSize size = QSize(300, 300));
     void place(int face, const QString &source);
+    void placePasted(int face, const QImage &picture);
     bool build();
+    bool build(const QString &caption);
     // A copy of the built template to change for one test.
     void useOwnTemplate();
     static QRect Cell(int face, int inset = 6);
 
     TestEnvironment *m_env = nullptr;
-    LeadImage m_lead[FaceCount];
+    QString m_work;
+    QString m_startDirectory;
+    CubeModel m_cube;
     LeadImage m_printImage;
     LeadImage m_printSource;
     Pixlet m_pixlet;
@@ -87,12 +92,15 @@ private:
 void TestCubeBuilder::init()
 {
     m_env = new TestEnvironment;
-    gTempDirectory = m_env->path(QStringLiteral("base/CubeTemp"));
+    m_work = m_env->path(QStringLiteral("base/CubeTemp"));
     QDir().mkpath(m_env->path(QStringLiteral("base")));
-    ResetFaceModel();
+    m_startDirectory = QDir::currentPath();
+    m_cube.Clear();
+    m_cube.SetCaption(QStringLiteral("My cube"));
     m_pixlet.setBackColor(Qt::white);
     m_pixlet.setMember11(64);
     m_builder.emplace();
+    m_builder->setWorkDirectory(m_work);
     m_sink = RecordingSink();
     MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
     m_builder->PrepareWorkDirectory();
@@ -112,14 +120,24 @@ QString TestCubeBuilder::photo(int face, QSize size)
 
 void TestCubeBuilder::place(int face, const QString &source)
 {
-    gFaceSource[face] = source;
-    gFaceChanged[face] = True;
+    m_cube.SetFace(face, CubeFace::Photo(source));
+}
+
+void TestCubeBuilder::placePasted(int face, const QImage &picture)
+{
+    m_cube.SetFace(face, CubeFace::Pasted(picture));
 }
 
 bool TestCubeBuilder::build()
 {
     m_sink.events.clear();
-    return m_builder->BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("My cube"), m_sink);
+    return m_builder->BuildCubeFiles(m_cube, {m_printImage, m_printSource, m_pixlet}, m_sink);
+}
+
+bool TestCubeBuilder::build(const QString &caption)
+{
+    m_cube.SetCaption(caption);
+    return build();
 }
 
 void TestCubeBuilder::useOwnTemplate()
@@ -151,9 +169,9 @@ void TestCubeBuilder::allFacesEmpty()
     for (int i = 0; i < FaceCount; ++i)
         QCOMPARE(ReadFile(work(FaceFileName(QStringLiteral("image"), i))),
                  ReadFile(templateFile(FaceFileName(QStringLiteral("image"), i))));
-    QVERIFY(QDir(gTempDirectory).entryList({QStringLiteral("pimage*")}).isEmpty());
+    QVERIFY(QDir(m_work).entryList({QStringLiteral("pimage*")}).isEmpty());
     QVERIFY(QFile::exists(work(QStringLiteral("imagevexilo.class"))));
-    QCOMPARE(QDir::currentPath(), QDir(gTempDirectory).absolutePath());
+    QCOMPARE(QDir::currentPath(), m_startDirectory);
 
     // The fold-out is the blank sheet saved again.
     const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
@@ -194,7 +212,7 @@ void TestCubeBuilder::facesDrawnIntoTheirCells()
             const QImage image(web);
             QCOMPARE(image.size(), QSize(250, 250));
             QVERIFY(AreaIs(image, image.rect().adjusted(4, 4, -4, -4), kFaceColours[i]));
-            QCOMPARE(gFaceChanged[i], False);
+            QCOMPARE((m_cube.FaceChanged(i) ? True : False), False);
         } else {
             QVERIFY(Near(foldOut.pixelColor(Cell(i).topLeft()), blank.pixelColor(Cell(i).topLeft()), 12));
             QCOMPARE(ReadFile(web), ReadFile(templateFile(FaceFileName(QStringLiteral("image"), i))));
@@ -204,7 +222,7 @@ void TestCubeBuilder::facesDrawnIntoTheirCells()
     QVERIFY(Near(foldOut.pixelColor(2, 2), blank.pixelColor(2, 2), 12));
     QVERIFY(Near(foldOut.pixelColor(600, 600), blank.pixelColor(600, 600), 12));
     QVERIFY(m_sink.hasStatus(29));
-    QVERIFY(QDir(gTempDirectory).entryList({QStringLiteral("pimage*")}).isEmpty());
+    QVERIFY(QDir(m_work).entryList({QStringLiteral("pimage*")}).isEmpty());
 }
 
 void TestCubeBuilder::secondBuildWithoutChange()
@@ -214,8 +232,8 @@ void TestCubeBuilder::secondBuildWithoutChange()
     const QByteArray firstWeb = ReadFile(work(QStringLiteral("image1.jpg")));
     // A photo changed on disk is not read again while the face is unchanged,
     // and a spoilt fold-out is made afresh from the blank sheet.
-    WriteFile(gFaceSource[0], Encode(Solid(QSize(300, 300), Qt::black), "jpeg"));
-    QFile changed(gFaceSource[0]);
+    WriteFile(m_cube.Face(0).photo(), Encode(Solid(QSize(300, 300), Qt::black), "jpeg"));
+    QFile changed(m_cube.Face(0).photo());
     QVERIFY(changed.open(QIODevice::ReadWrite));
     QVERIFY(changed.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
     changed.close();
@@ -231,7 +249,7 @@ void TestCubeBuilder::secondBuildWithoutChange()
     QFile::remove(work(QStringLiteral("cubefold.jpg")));
     build();
     QVERIFY(AreaIs(QImage(work(QStringLiteral("cubefold.jpg"))), Cell(0), Qt::black));
-    QVERIFY(QDir(gTempDirectory).entryList({QStringLiteral("pimage*")}).isEmpty());
+    QVERIFY(QDir(m_work).entryList({QStringLiteral("pimage*")}).isEmpty());
     QVERIFY(ReadFile(work(QStringLiteral("Vexilo.htm"))).contains("My cube"));
 }
 
@@ -239,10 +257,10 @@ void TestCubeBuilder::emptiedFaceKeepsItsChangedFlag()
 {
     place(2, photo(2));
     build();
-    place(2, QString());
+    m_cube.SetFace(2, {});
     build();
     QVERIFY(m_sink.hasStatus(29));
-    QCOMPARE(gFaceChanged[2], True);
+    QCOMPARE((m_cube.FaceChanged(2) ? True : False), True);
     QCOMPARE(ReadFile(work(QStringLiteral("image3.jpg"))), ReadFile(templateFile(QStringLiteral("image3.jpg"))));
     const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
     QVERIFY(Near(QImage(work(QStringLiteral("cubefold.jpg"))).pixelColor(Cell(2).center()),
@@ -303,7 +321,7 @@ void TestCubeBuilder::captionLines()
     useOwnTemplate();
     WriteFile(templateFile(QStringLiteral("Vexilo.htm")), templateText);
     WriteFile(work(QStringLiteral("imagevexilo.class")), "var s = \"</script>\";\n");
-    m_builder->BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, caption, m_sink);
+    build(caption);
     QCOMPARE(ReadFile(work(QStringLiteral("Vexilo.htm"))), page);
 }
 
@@ -312,8 +330,7 @@ void TestCubeBuilder::faceTextsNamePhotos()
 {
     place(1, WriteFile(m_env->path(QStringLiteral("photos/Tom & \"Jerry\".jpg")),
                        Encode(Solid(QSize(50, 50), Qt::red), "jpeg")));
-    QVERIFY(m_lead[2].Load(photo(2), 0, 1, -1) == LeadImage::LeadSuccess);
-    place(2, ClipboardSource);
+    placePasted(2, QImage(photo(2)));
     QVERIFY(build());
     const QByteArray page = ReadFile(work(QStringLiteral("Vexilo.htm")));
     QVERIFY(page.contains("alt=\"Photo 1 of 6\""));
@@ -401,7 +418,7 @@ void TestCubeBuilder::printAndSingleFileWrittenEveryBuild()
     QVERIFY(ReadFile(work(QStringLiteral("cubefold.pdf"))).startsWith("%PDF-"));
     const QByteArray single = ReadFile(work(QStringLiteral("Cube.html")));
     QVERIFY(single.contains(ReadFile(work(QStringLiteral("image4.jpg"))).toBase64()));
-    QVERIFY(QDir(gTempDirectory).entryList({QStringLiteral("pimage*")}).isEmpty());
+    QVERIFY(QDir(m_work).entryList({QStringLiteral("pimage*")}).isEmpty());
 }
 
 // The page, the single-file cube and the fold-out PDF are replaced whole or
@@ -417,8 +434,7 @@ void TestCubeBuilder::fullDiskKeepsPageAndSingleFile()
     m_sink.events.clear();
     {
         const FileSizeLimit full(1024);
-        m_builder->BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("Other caption"),
-                                 m_sink);
+        build(QStringLiteral("Other caption"));
     }
     for (int i = 0; i < kept.size(); ++i)
         QCOMPARE(ReadFile(work(kept.at(i))), before.at(i));
@@ -429,7 +445,7 @@ void TestCubeBuilder::workDirectoryDeletedBetweenBuilds()
     place(0, photo(0));
     place(1, photo(1));
     build();
-    QVERIFY(QDir(gTempDirectory).removeRecursively());
+    QVERIFY(QDir(m_work).removeRecursively());
     QVERIFY(build());
     QVERIFY(m_sink.hasStatus(28));
     QVERIFY(!m_sink.hasStatus(29));
@@ -445,7 +461,7 @@ void TestCubeBuilder::workDirectoryDeletedBetweenBuilds()
 
 void TestCubeBuilder::workDirectoryCannotBeMade()
 {
-    gTempDirectory = m_env->path(QStringLiteral("missing/parent/CubeTemp"));
+    m_builder->setWorkDirectory(m_env->path(QStringLiteral("missing/parent/CubeTemp")));
     QVERIFY(!build());
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{22});
     QCOMPARE(m_sink.steps(), QStringList{"step 1"});
@@ -455,7 +471,7 @@ void TestCubeBuilder::photoGoneSincePlaced()
 {
     place(0, photo(0));
     place(3, photo(3));
-    QFile::remove(gFaceSource[0]);
+    QFile::remove(m_cube.Face(0).photo());
     QVERIFY(build());
     QCOMPARE(m_sink.steps().size(), 9);
     const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
@@ -470,26 +486,27 @@ void TestCubeBuilder::photoBackAfterABuildWithoutIt()
 {
     place(0, photo(0));
     QVERIFY(build());
-    const QByteArray bytes = ReadFile(gFaceSource[0]);
-    QFile::remove(gFaceSource[0]);
+    const QByteArray bytes = ReadFile(m_cube.Face(0).photo());
+    QFile::remove(m_cube.Face(0).photo());
     QVERIFY(build());
-    WriteFile(gFaceSource[0], bytes);
+    WriteFile(m_cube.Face(0).photo(), bytes);
     QVERIFY(build());
     QVERIFY(AreaIs(QImage(work(QStringLiteral("cubefold.jpg"))), Cell(0), kFaceColours[0]));
 }
 
 void TestCubeBuilder::pastedFace()
 {
-    QVERIFY(m_lead[4].Load(photo(4), 0, 1, -1) == LeadImage::LeadSuccess);
-    place(4, ClipboardSource);
+    placePasted(4, QImage(photo(4)));
     place(5, photo(5)); // a file after a pasted face is read from its file
+    QApplication::clipboard()->setText(QStringLiteral("copied since"));
     build();
     const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
     QVERIFY(AreaIs(foldOut, Cell(4), kFaceColours[4]));
     QVERIFY(AreaIs(foldOut, Cell(5), kFaceColours[5]));
-    const QImage clip = QApplication::clipboard()->image();
-    QVERIFY(!clip.isNull());
-    QVERIFY(Near(clip.pixelColor(clip.rect().center()), kFaceColours[4]));
+    QVERIFY(AreaIs(QImage(work(QStringLiteral("image5.jpg"))), QRect(20, 20, 200, 200), kFaceColours[4]));
+    // The pasted picture is taken from the cube, not from the clipboard.
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("copied since"));
+    QVERIFY(!QApplication::clipboard()->mimeData()->hasImage());
 }
 
 void TestCubeBuilder::templatePageMissing()
@@ -497,7 +514,7 @@ void TestCubeBuilder::templatePageMissing()
     build();
     useOwnTemplate();
     QFile::remove(templateFile(QStringLiteral("Vexilo.htm")));
-    QVERIFY(m_builder->BuildCubeFiles({m_lead, m_printImage, m_printSource, m_pixlet}, QStringLiteral("Other"), m_sink));
+    QVERIFY(build(QStringLiteral("Other")));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
     QVERIFY(ReadFile(work(QStringLiteral("Vexilo.htm"))).contains("My cube"));
 }
@@ -508,7 +525,7 @@ void TestCubeBuilder::missingTemplatePictureKeepsWorkCopy()
     QFile::remove(templateFile(QStringLiteral("cubefold.jpg")));
     QFile::remove(templateFile(QStringLiteral("image2.jpg")));
     place(0, photo(0));
-    place(1, QString());
+    m_cube.SetFace(1, {});
     QVERIFY(build());
     QVERIFY(QFile::exists(work(QStringLiteral("image2.jpg"))));
     QVERIFY(AreaIs(QImage(work(QStringLiteral("cubefold.jpg"))), Cell(0), kFaceColours[0]));

@@ -34,17 +34,18 @@ private slots:
     void builderFailureShowsMessage();
 
 private:
-    QString workFile(const QString &name) const { return AppPaths::join(gTempDirectory, name); }
+    QString workFile(const QString &name) const { return AppPaths::join(m_work, name); }
     QString makeTargets();
 
     std::unique_ptr<TestEnvironment> m_env;
+    QString m_work;
 };
 
 void TestCubePackage::init()
 {
     m_env = std::make_unique<TestEnvironment>();
-    gTempDirectory = m_env->path(QStringLiteral("Cube Temp ü"));
-    QDir().mkpath(gTempDirectory);
+    m_work = m_env->path(QStringLiteral("Cube Temp ü"));
+    QDir().mkpath(m_work);
     MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
 }
 
@@ -67,10 +68,10 @@ void TestCubePackage::packsTheListedFiles()
 {
     const QString targets = makeTargets();
     WriteFile(workFile(QStringLiteral("thumb1.jpg")), "made later, not listed");
-    QVERIFY(BuildCubeExe(targets));
+    const QString current = QDir::currentPath();
+    QVERIFY(BuildCubeExe(m_work, targets));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
-    QCOMPARE(QFileInfo(QDir::currentPath()).canonicalFilePath(),
-             QFileInfo(AppPaths::programDirectory()).canonicalFilePath());
+    QCOMPARE(QDir::currentPath(), current);
 
     const QString package = workFile(QStringLiteral("Cube.exe"));
     QVERIFY(UnzipTests(package));
@@ -84,14 +85,14 @@ void TestCubePackage::packsTheListedFiles()
 void TestCubePackage::secondBuildReplacesFirst()
 {
     const QString targets = makeTargets();
-    QVERIFY(BuildCubeExe(targets));
+    QVERIFY(BuildCubeExe(m_work, targets));
     const QByteArray first = ReadFile(workFile(QStringLiteral("Cube.exe")));
     WriteFile(workFile(QStringLiteral("Vexilo.htm")), "a new page, longer than the first one");
-    QVERIFY(BuildCubeExe(targets));
+    QVERIFY(BuildCubeExe(m_work, targets));
     const QByteArray second = ReadFile(workFile(QStringLiteral("Cube.exe")));
     QVERIFY(second != first);
     QVERIFY(second.contains("a new page, longer than the first one"));
-    QCOMPARE(QDir(gTempDirectory).entryList(QDir::Files).size(), 4);
+    QCOMPARE(QDir(m_work).entryList(QDir::Files).size(), 4);
 }
 
 // Without the library there is no package: the command is told so and stops.
@@ -100,12 +101,12 @@ void TestCubePackage::missingLibraryShowsMessage()
     const QString emptyProgramDir = m_env->path(QStringLiteral("program"));
     QDir().mkpath(emptyProgramDir);
     AppPaths::setProgramDirectory(emptyProgramDir);
-    QVERIFY(!BuildCubeExe(makeTargets()));
+    QVERIFY(!BuildCubeExe(m_work, makeTargets()));
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::UnableToCreateFiles});
     QVERIFY(!QFileInfo::exists(workFile(QStringLiteral("Cube.exe"))));
 
     AppPaths::setProgramDirectory(TestEnvironment::appDir());
-    QVERIFY(BuildCubeExe(makeTargets()));
+    QVERIFY(BuildCubeExe(m_work, makeTargets()));
 }
 
 void TestCubePackage::builderFailureShowsMessage_data()
@@ -122,7 +123,7 @@ void TestCubePackage::builderFailureShowsMessage()
     QFile::remove(workFile(QStringLiteral("cubefold.jpg")));
     if (emptyList)
         targets.clear();
-    QVERIFY(!BuildCubeExe(targets));
+    QVERIFY(!BuildCubeExe(m_work, targets));
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::UnableToCreateFiles});
     QVERIFY(!QFileInfo::exists(workFile(QStringLiteral("Cube.exe"))));
 }

@@ -57,7 +57,6 @@ void TestSaveCube::init()
     MessageSeam::setMessageHandler([this](int, MsgButtons) { return m_answer; });
     QDir().mkpath(dir(QStringLiteral("Vexilo/Existing")));
     gCubeDirectory = dir(QStringLiteral("Vexilo"));
-    gSaveDir.clear();
 }
 
 void TestSaveCube::cleanup()
@@ -145,25 +144,23 @@ void TestSaveCube::okWithoutEditingSavesThere()
 {
     SaveCube dialog;
     QTest::mouseClick(dialog.OK, Qt::LeftButton);
-    QCOMPARE(gSaveDir, gCubeDirectory);
+    QCOMPARE(dialog.SaveDir(), gCubeDirectory);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
 
 void TestSaveCube::closeBoxCountsAsCancel()
 {
-    gSaveDir = dir(QStringLiteral("Earlier"));
     SaveCube dialog;
     dialog.show();
     dialog.close();
-    QCOMPARE(gSaveDir, QString());
+    QCOMPARE(dialog.SaveDir(), QString());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
 
-    gSaveDir = dir(QStringLiteral("Earlier"));
     SaveCube escaped;
     escaped.show();
     QTest::keyClick(&escaped, Qt::Key_Escape);
-    QCOMPARE(gSaveDir, QString());
+    QCOMPARE(escaped.SaveDir(), QString());
 }
 
 void TestSaveCube::directoryListFollowsDoubleClick()
@@ -218,8 +215,7 @@ void TestSaveCube::saveCopiesEveryFile()
     answerDialogWith(target);
     form.Caption1->setPlainText(QStringLiteral("Saved cube"));
     form.Save_Click();
-    QCOMPARE(gSaveDir, target);
-    QCOMPARE(CubeBuilder::PlainFiles(target), CubeBuilder::PlainFiles(gTempDirectory));
+    QCOMPARE(CubeBuilder::PlainFiles(target), CubeBuilder::PlainFiles(form.WorkDirectory()));
     QVERIFY(ReadFile(target + QStringLiteral("/Vexilo.htm")).contains("Saved cube"));
     QCOMPARE(QDir::currentPath(), remembered);
     QVERIFY(!Progress::isLoaded());
@@ -249,10 +245,8 @@ void TestSaveCube::cancelSavesNothing()
     Startup::Run();
     TopForm form;
     form.Form_Load();
-    gSaveDir = dir(QStringLiteral("Vexilo/Existing"));
     MessageSeam::setDialogHandler([](QDialog &d) { static_cast<SaveCube &>(d).Cancel_Click(); });
     form.Save_Click();
-    QCOMPARE(gSaveDir, QString());
     QVERIFY(QDir(dir(QStringLiteral("Vexilo/Existing"))).isEmpty());
     QVERIFY(!Progress::isLoaded());
 }

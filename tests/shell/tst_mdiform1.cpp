@@ -1,4 +1,5 @@
 #include "core/Globals.h"
+#include "core/Startup.h"
 #include "editor/TopForm.h"
 #include "shell/MDIForm1.h"
 #include "tests/support/TestEnvironment.h"
@@ -130,9 +131,10 @@ void TestMDIForm1::closingRemovesWorkDirectory()
     MDIForm1 frame;
     frame.MDIForm_Load();
     frame.show();
-    QVERIFY(QDir(gTempDirectory).exists());
+    const QString work = Startup::WorkDirectory();
+    QVERIFY(QDir(work).exists());
     frame.close();
-    QVERIFY(!QDir(gTempDirectory).exists());
+    QVERIFY(!QDir(work).exists());
 }
 
 QTEST_MAIN(TestMDIForm1)

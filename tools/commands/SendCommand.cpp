@@ -83,10 +83,10 @@ int RunSend(const QCommandLineParser &parser)
     const MailOrder order{to,
                           from,
                           subject,
-                          AppPaths::join(gTempDirectory, QStringLiteral("Cube.exe")),
+                          AppPaths::join(cube.workDirectory(), QStringLiteral("Cube.exe")),
                           gMailServer,
                           gUseDefaultServer == True,
-                          parser.isSet(kWebPage) ? AppPaths::join(gTempDirectory, QStringLiteral("Cube.html"))
+                          parser.isSet(kWebPage) ? AppPaths::join(cube.workDirectory(), QStringLiteral("Cube.html"))
                                                  : QString()};
     if (session.Send(order))
         loop.exec();

@@ -1,0 +1,31 @@
+#include "core/CubeFace.h"
+
+#include <QFileInfo>
+
+CubeFace CubeFace::Photo(const QString &path)
+{
+    CubeFace face;
+    face.m_photo = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    return face;
+}
+
+CubeFace CubeFace::Pasted(const QImage &picture)
+{
+    CubeFace face;
+    face.m_picture = picture;
+    return face;
+}
+
+QString CubeFace::Source() const
+{
+    if (isPasted())
+        return ClipboardSource;
+    return m_photo;
+}
+
+bool CubeFace::operator==(const CubeFace &other) const
+{
+    if (m_photo != other.m_photo || m_picture.isNull() != other.m_picture.isNull())
+        return false;
+    return m_picture.cacheKey() == other.m_picture.cacheKey() || m_picture == other.m_picture;
+}

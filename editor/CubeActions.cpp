@@ -1,0 +1,47 @@
+#include "editor/CubeActions.h"
+
+#include "core/CubeModel.h"
+#include "core/MessageIds.h"
+#include "resources/StringTable.h"
+
+#include <QAction>
+#include <QUndoStack>
+
+CubeActions::CubeActions(CubeModel &cube, QUndoStack &undo, QObject *parent)
+    : QObject(parent)
+    , m_cube(cube)
+{
+    Insert = MakeAction(Msg::InsertCaption);
+    Insert->setShortcut(Qt::Key_Insert);
+    Remove = MakeAction(Msg::RemoveCaption);
+    Cut = MakeAction(Msg::CutCaption);
+    Copy = MakeAction(Msg::CopyCaption);
+    Paste = MakeAction(Msg::PasteCaption);
+    Preview = MakeAction(Msg::PreviewCaption);
+    Save = MakeAction(Msg::SaveCaption);
+    Send = MakeAction(Msg::SendCaption);
+
+    Undo = undo.createUndoAction(this, LoadResString(Msg::UndoAction).remove(QLatin1Char('&')));
+    Undo->setShortcuts({QKeySequence::Undo});
+    Redo = undo.createRedoAction(this, LoadResString(Msg::RedoAction).remove(QLatin1Char('&')));
+    Redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
+    connect(&cube, &CubeModel::faceChanged, this, &CubeActions::UpdateFaceActions);
+    connect(&cube, &CubeModel::currentFaceChanged, this, &CubeActions::UpdateFaceActions);
+    UpdateFaceActions();
+}
+
+QAction *CubeActions::MakeAction(int textId)
+{
+    auto *action = new QAction(LoadResString(textId), this);
+    action->setObjectName(LoadResString(textId));
+    return action;
+}
+
+void CubeActions::UpdateFaceActions()
+{
+    const bool holdsPicture = !m_cube.Face(m_cube.CurrentFace()).isEmpty();
+    Remove->setEnabled(holdsPicture);
+    Cut->setEnabled(holdsPicture);
+    Copy->setEnabled(holdsPicture);
+}

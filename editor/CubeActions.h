@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+
+class CubeModel;
+class QAction;
+class QUndoStack;
+
+// The editor's commands as one set of actions, shared by the menu bar, the
+// face's context menu, the keys and the buttons; each is enabled from the
+// cube's state.
+class CubeActions : public QObject
+{
+    Q_OBJECT
+public:
+    CubeActions(CubeModel &cube, QUndoStack &undo, QObject *parent = nullptr);
+
+    // The face commands follow the current face: Remove, Cut and Copy only
+    // on a face that holds a picture.
+    void UpdateFaceActions();
+
+    QAction *Insert = nullptr;
+    QAction *Remove = nullptr;
+    QAction *Cut = nullptr;
+    QAction *Copy = nullptr;
+    QAction *Paste = nullptr;
+    QAction *Undo = nullptr;
+    QAction *Redo = nullptr;
+    QAction *Preview = nullptr;
+    QAction *Save = nullptr;
+    QAction *Send = nullptr;
+
+private:
+    QAction *MakeAction(int textId);
+
+    CubeModel &m_cube;
+};
