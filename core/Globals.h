@@ -10,14 +10,8 @@ constexpr qint16 False = 0;
 // Application title: the frame's caption and every message box's title.
 extern QString gAppTitle;
 
-// Settings and paths filled at start-up.
-extern QString gDefaultMailServer;
-extern QString gMailServer;
-extern qint16 gUseDefaultServer;
-extern QString gFromAddress;
-extern QString gCatalogDirectory;
+// Paths filled at start-up; the settings are kept by Settings.
 extern QString gTempDirectory; // the work directory
-extern QString gCubeDirectory; // the default save directory
 extern QString gSaveDir; // the directory the Save dialog chose
 
 // The program's version, shown in the About box and the X-Mailer line.
