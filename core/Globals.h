@@ -10,14 +10,6 @@ constexpr qint16 False = 0;
 // Application title: the frame's caption and every message box's title.
 extern QString gAppTitle;
 
-// Settings and paths filled at start-up.
-extern QString gDefaultMailServer;
-extern QString gMailServer;
-extern qint16 gUseDefaultServer;
-extern QString gFromAddress;
-extern QString gCatalogDirectory;
-extern QString gCubeDirectory; // the default save directory
-
 // The program's version, shown in the About box and the X-Mailer line.
 constexpr int AppMajor = VEXILO_VERSION_MAJOR;
 constexpr int AppMinor = VEXILO_VERSION_MINOR;

@@ -3,20 +3,14 @@
 #include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageIds.h"
-#include "platform/registry/RegEdit.h"
+#include "core/Settings.h"
 #include "resources/StringTable.h"
 
 #include <QDir>
-#include <QStandardPaths>
-
-namespace {
-const QString kVexiloKey = QStringLiteral("Software\\Norvane\\Vexilo");
-}
 
 QString Startup::GetMediaBrowserDirectory()
 {
-    return GetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Media Browser"),
-                             QStringLiteral("Path"));
+    return Settings::mediaBrowserDirectory();
 }
 
 void Startup::DoSetPath()
@@ -27,60 +21,36 @@ void Startup::DoSetPath()
 
 void Startup::SetCatalogDirectory()
 {
-    gCatalogDirectory = GetRegistryString(
-        HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Kodak Picture CD\\Setup"), QStringLiteral("CatalogPath"));
+    Settings::instance().ReadCatalogDirectory();
 }
 
 void Startup::SetMailServer()
 {
-    gMailServer = GetRegistryString(HKEY_CURRENT_USER, kVexiloKey, QStringLiteral("SMTPServer"));
-    if (gMailServer.isEmpty()) {
-        gMailServer = gDefaultMailServer;
-        gUseDefaultServer = True;
-    } else {
-        gUseDefaultServer = False;
-    }
+    Settings::instance().ReadMailServer();
 }
 
 void Startup::SetFromAddress()
 {
-    gFromAddress = GetRegistryString(HKEY_CURRENT_USER, kVexiloKey, QStringLiteral("FromAddress"));
-}
-
-QString Startup::WindowsDirectory()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/vexilo");
-}
-
-QString Startup::CubeDirectoryFor(const QString &tempDirectory, const QString &homeDirectory)
-{
-    if (AppPaths::isDrivePath(tempDirectory))
-        return tempDirectory.left(tempDirectory.indexOf(QLatin1Char('\\')) + 1) + QStringLiteral("Vexilo");
-    return AppPaths::join(homeDirectory, QStringLiteral("Vexilo"));
+    Settings::instance().ReadFromAddress();
 }
 
 QString Startup::WorkDirectory()
 {
-    QString base = GetRegistryString(
-        HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexilo.exe"),
-        QStringLiteral("Path"));
-    if (base.isEmpty()) {
-        base = WindowsDirectory();
-        QDir().mkpath(base);
-    }
-    return AppPaths::join(base, QStringLiteral("CubeTemp"));
+    // Windows has its directory by itself; its stand-in is made here.
+    if (Settings::baseDirectory() == Settings::windowsDirectory())
+        QDir().mkpath(Settings::windowsDirectory());
+    return Settings::workDirectory();
 }
 
 void Startup::SetDirectories()
 {
-    gCubeDirectory = CubeDirectoryFor(WorkDirectory(), QDir::homePath());
-    QDir().mkdir(gCubeDirectory);
+    Settings::instance().ReadCubeDirectory();
+    QDir().mkdir(Settings::instance().cubeDirectory());
 }
 
 void Startup::Run()
 {
     gAppTitle = LoadResString(Msg::AppTitle);
-    gDefaultMailServer = LoadResString(Msg::DefaultMailServer);
     DoSetPath();
     SetCatalogDirectory();
     SetDirectories();

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// The settings part of start-up: the globals, PATH and the directories.
-// The frame runs these in order; tests and the command-line tool call them
-// without a screen.
+// The settings part of start-up: the settings kept for the run, PATH and the
+// directories. The frame runs these in order; tests and the command-line
+// tool call them without a screen.
 class Startup
 {
 public:
@@ -22,12 +22,4 @@ public:
 
     // Everything from the application title to the mail settings.
     static void Run();
-
-    // Stands for the Windows directory: $XDG_CACHE_HOME/vexilo.
-    static QString WindowsDirectory();
-
-    // The default save directory for a work directory: on a drive-letter
-    // path the drive root followed by "Vexilo" (C:\WINDOWS\CubeTemp gives
-    // C:\Vexilo); elsewhere the home folder stands for the drive root.
-    static QString CubeDirectoryFor(const QString &tempDirectory, const QString &homeDirectory);
 };

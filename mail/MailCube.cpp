@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "core/Settings.h"
 #include "core/Twips.h"
 #include "mail/MailServer.h"
 #include "mail/SignIn.h"
@@ -85,8 +86,8 @@ void MailCube::Form_Load()
     Subject->setText(LoadResString(Msg::DefaultSubject));
     Advanced->setText(LoadResString(Msg::AdvancedButton));
     session.sendState = MailSession::Idle;
-    if (!gFromAddress.isEmpty())
-        From->setText(gFromAddress);
+    if (const QString from = Settings::instance().fromAddress(); !from.isEmpty())
+        From->setText(from);
     Bars->hideSteps();
     WebPage->setText(LoadResString(Msg::AttachWebPage));
     WebPage->setChecked(MailSession::WebPageWanted());
@@ -110,9 +111,11 @@ void MailCube::Send_Click()
     session.Mail1.setCaCertificateFile(MailSession::SavedCaCertificateFile());
     const QString webPage =
         WebPage->isChecked() ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.html")) : QString();
-    session.Send({SendTo->text(), gFromAddress, Subject->text(),
-                  AppPaths::join(m_workDirectory, QStringLiteral("Cube.exe")), gMailServer, gUseDefaultServer == True,
-                  webPage});
+    const Settings &settings = Settings::instance();
+    const MailServerChoice mailServer = settings.mailServer();
+    session.Send({SendTo->text(), settings.fromAddress(), Subject->text(),
+                  AppPaths::join(m_workDirectory, QStringLiteral("Cube.exe")), mailServer.server,
+                  mailServer.useDefault, webPage});
 }
 
 void MailCube::Session_Connecting()

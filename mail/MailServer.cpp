@@ -1,10 +1,9 @@
 #include "mail/MailServer.h"
 
-#include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "core/Settings.h"
 #include "core/Twips.h"
-#include "platform/registry/RegEdit.h"
 #include "resources/StringTable.h"
 
 #include <QGroupBox>
@@ -13,10 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-
-namespace {
-const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");
-}
 
 MailServer::MailServer(QWidget *parent)
     : QDialog(parent)
@@ -85,14 +80,15 @@ void MailServer::Form_Load()
     Option2->setText(LoadResString(Msg::UseAlternateServer));
     // The box has no label of its own: the choice above it names it.
     serverName->setAccessibleName(Option2->text());
-    if (gUseDefaultServer == True) {
+    const MailServerChoice choice = Settings::instance().mailServer();
+    if (choice.useDefault) {
         Option1->setChecked(true);
         serverName->setEnabled(false);
         SetServerBoxColour(InactiveBorderColour());
     } else {
         Option2->setChecked(true);
-        serverName->setText(gMailServer);
-        serverName->setSelection(0, int(gMailServer.size()));
+        serverName->setText(choice.server);
+        serverName->setSelection(0, int(choice.server.size()));
         SetServerBoxColour(WindowBackgroundColour());
     }
 }
@@ -111,17 +107,12 @@ void MailServer::Option2_Click()
 
 void MailServer::OK_Click()
 {
-    if (Option1->isChecked()) {
-        SetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("SMTPServer"), QString());
-        gMailServer = gDefaultMailServer;
-        gUseDefaultServer = True;
-    } else if (!serverName->text().isEmpty()) {
-        SetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("SMTPServer"), serverName->text());
-        gMailServer = serverName->text();
-        gUseDefaultServer = False;
-    } else {
+    if (Option1->isChecked())
+        Settings::instance().setMailServer(QString());
+    else if (!serverName->text().isEmpty())
+        Settings::instance().setMailServer(serverName->text());
+    else
         ShowMessage(Msg::ServerNameMissing);
-    }
     accept();
 }
 

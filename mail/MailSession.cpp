@@ -1,9 +1,8 @@
 #include "mail/MailSession.h"
 
-#include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
-#include "platform/registry/RegEdit.h"
+#include "core/Settings.h"
 
 #include <cmath>
 
@@ -18,30 +17,24 @@ MailSession::MailSession(QObject *parent)
     connect(&Mail1, &MMail::SignedIn, this, &MailSession::Mail1_SignedIn);
 }
 
-namespace {
-const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");
-} // namespace
-
 void MailSession::RememberSender(const QString &address)
 {
-    gFromAddress = address;
-    SetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("FromAddress"), gFromAddress);
+    Settings::instance().setFromAddress(address);
 }
 
 bool MailSession::WebPageWanted()
 {
-    return GetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("AttachWebPage")) == QLatin1String("1");
+    return Settings::attachWebPage();
 }
 
 void MailSession::RememberWebPage(bool wanted)
 {
-    SetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("AttachWebPage"),
-                      wanted ? QStringLiteral("1") : QStringLiteral("0"));
+    Settings::setAttachWebPage(wanted);
 }
 
 QString MailSession::SavedCaCertificateFile()
 {
-    return GetRegistryString(HKEY_CURRENT_USER, kProgramKey, QStringLiteral("CACertFile"));
+    return Settings::caCertificateFile();
 }
 
 bool MailSession::Send(const MailOrder &order)

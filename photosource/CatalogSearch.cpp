@@ -2,6 +2,7 @@
 
 #include "core/AppPaths.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "platform/CdromDrives.h"
 
 #include <QDir>
@@ -90,12 +91,13 @@ QString CatalogFileFor(const QString &catalogDirectory, const QString &name)
 
 QString FindCatalog()
 {
-    if (gCatalogDirectory.isEmpty())
+    const QString catalogDirectory = Settings::instance().catalogDirectory();
+    if (catalogDirectory.isEmpty())
         return {};
     QString found;
-    const QStringList names = QDir(gCatalogDirectory).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList names = QDir(catalogDirectory).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &name : names) {
-        if (QFileInfo(CatalogFileFor(gCatalogDirectory, name)).isFile() && IsVevudedEDPresent(name) == True)
+        if (QFileInfo(CatalogFileFor(catalogDirectory, name)).isFile() && IsVevudedEDPresent(name) == True)
             found = name;
     }
     return found;

@@ -30,6 +30,6 @@ qint16 IsVevudedEDPresent(const QString &name);
 // The catalog file of a catalog name: CATALOGS/NAME/NAME.sac.
 QString CatalogFileFor(const QString &catalogDirectory, const QString &name);
 
-// The catalog below gCatalogDirectory whose disc is in a drive; when several
+// The catalog below the catalogs directory whose disc is in a drive; when several
 // match, the last in name order. Empty when none.
 QString FindCatalog();

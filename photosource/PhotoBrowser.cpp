@@ -2,6 +2,7 @@
 
 #include "core/BusyPointer.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogSearch.h"
 #include "photosource/DiscPrompt.h"
@@ -122,7 +123,7 @@ void SetPhotoGoneHandler(std::function<void(const QString &path)> handler)
 
 void OpenCatalogIn(const QString &name, QWidget *tray, quintptr palette)
 {
-    OpenCatalogFileIn(CatalogFileFor(gCatalogDirectory, name), tray, palette);
+    OpenCatalogFileIn(CatalogFileFor(Settings::instance().catalogDirectory(), name), tray, palette);
 }
 
 void OpenCatalogFileIn(const QString &catalogFile, QWidget *tray, quintptr palette)

@@ -22,7 +22,7 @@ struct BrowserHost
 void SetBrowserHost(BrowserHost host);
 void SetPhotoGoneHandler(std::function<void(const QString &path)> handler);
 
-// Opens the named catalog below gCatalogDirectory in a thumbnail window
+// Opens the named catalog below the catalogs directory in a thumbnail window
 // filling tray; anything that fails leaves the browser empty.
 void OpenCatalogIn(const QString &name, QWidget *tray, quintptr palette);
 // The same for a catalog file anywhere (a photo folder's catalog).

@@ -1,6 +1,6 @@
 #include "photosource/PhotoFolderChoice.h"
 
-#include "platform/registry/RegEdit.h"
+#include "core/Settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,14 +9,6 @@
 #include <QUrl>
 
 namespace {
-const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");
-const QString kLastFolder = QStringLiteral("PhotoFolder");
-
-QString RecentValue(int number)
-{
-    return QStringLiteral("RecentFolder%1").arg(number);
-}
-
 bool IsFolder(const QString &path)
 {
     return !path.isEmpty() && QFileInfo(path).isDir();
@@ -27,7 +19,7 @@ namespace PhotoFolderChoice {
 
 QString Folder()
 {
-    const QString last = GetRegistryString(HKEY_CURRENT_USER, kProgramKey, kLastFolder);
+    const QString last = Settings::photoFolder();
     if (IsFolder(last))
         return last;
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -40,20 +32,13 @@ void Remember(const QString &folder)
     QStringList recent = Recent();
     recent.removeAll(path);
     recent.prepend(path);
-    SetRegistryString(HKEY_CURRENT_USER, kProgramKey, kLastFolder, path);
-    for (int i = 0; i < RecentCount; ++i)
-        SetRegistryString(HKEY_CURRENT_USER, kProgramKey, RecentValue(i + 1), recent.value(i));
+    Settings::setPhotoFolder(path);
+    Settings::setRecentFolders(recent);
 }
 
 QStringList Recent()
 {
-    QStringList recent;
-    for (int i = 1; i <= RecentCount; ++i) {
-        const QString folder = GetRegistryString(HKEY_CURRENT_USER, kProgramKey, RecentValue(i));
-        if (!folder.isEmpty())
-            recent.append(folder);
-    }
-    return recent;
+    return Settings::recentFolders();
 }
 
 QString DroppedFolder(const QMimeData *data)

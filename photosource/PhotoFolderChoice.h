@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Settings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ class QMimeData;
 // and the folders chosen before, kept in the program's registry key: the
 // last one chosen ("PhotoFolder"), else the user's Pictures folder, else home.
 namespace PhotoFolderChoice {
-constexpr int RecentCount = 5;
+constexpr int RecentCount = Settings::RecentFolderCount;
 
 QString Folder();
 // Makes the folder the one chosen last and the first of the recent ones.

@@ -2,6 +2,7 @@
 
 #include "core/Globals.h"
 #include "core/MessageIds.h"
+#include "core/Settings.h"
 #include "core/Twips.h"
 #include "publish/CubeSave.h"
 #include "publish/DirectoryList.h"
@@ -66,7 +67,7 @@ void SaveCube::Form_Load()
     Cancel->setText(LoadResString(Msg::Cancel));
     Label1->setText(LoadResString(Msg::EnterDirectoryName));
     Label2->setText(LoadResString(Msg::SaveDirections));
-    Dir1->setPath(gCubeDirectory);
+    Dir1->setPath(Settings::instance().cubeDirectory());
     Current->setText(Dir1->path());
     Current->end(false);
     Current->setFocus();

@@ -1,5 +1,6 @@
 #include "core/AppPaths.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "core/Startup.h"
 #include "platform/registry/RegEdit.h"
 #include "tests/support/TestEnvironment.h"
@@ -45,7 +46,7 @@ void TestStartup::cubeDirectoryFor()
 {
     QFETCH(QString, temp);
     QFETCH(QString, expected);
-    QCOMPARE(Startup::CubeDirectoryFor(temp, QStringLiteral("/home/u")), expected);
+    QCOMPARE(Settings::cubeDirectoryFor(temp, QStringLiteral("/home/u")), expected);
 }
 
 void TestStartup::defaultsWithEmptyRegistry()
@@ -53,14 +54,15 @@ void TestStartup::defaultsWithEmptyRegistry()
     TestEnvironment env;
     Startup::Run();
     QCOMPARE(gAppTitle, QStringLiteral("Norvane\u00ae Vexilo"));
-    QCOMPARE(gDefaultMailServer, QStringLiteral("localhost"));
-    QCOMPARE(gMailServer, gDefaultMailServer);
-    QCOMPARE(gUseDefaultServer, True);
-    QCOMPARE(gFromAddress, QString());
-    QCOMPARE(gCatalogDirectory, QString());
+    const Settings &settings = Settings::instance();
+    QCOMPARE(Settings::defaultMailServer(), QStringLiteral("localhost"));
+    QCOMPARE(settings.mailServer().server, Settings::defaultMailServer());
+    QVERIFY(settings.mailServer().useDefault);
+    QCOMPARE(settings.fromAddress(), QString());
+    QCOMPARE(settings.catalogDirectory(), QString());
     QCOMPARE(Startup::WorkDirectory(), env.path(QStringLiteral("home/.cache/vexilo/CubeTemp")));
-    QCOMPARE(gCubeDirectory, env.home() + QStringLiteral("/Vexilo"));
-    QVERIFY(QDir(gCubeDirectory).exists());
+    QCOMPARE(settings.cubeDirectory(), env.home() + QStringLiteral("/Vexilo"));
+    QVERIFY(QDir(settings.cubeDirectory()).exists());
     // The work directory itself is made by the editor, not here.
     QVERIFY(!QDir(Startup::WorkDirectory()).exists());
 }
@@ -77,10 +79,11 @@ void TestStartup::valuesFromRegistry()
     SetRegistryString(HKEY_CURRENT_USER, kVexilo, QStringLiteral("FromAddress"), QStringLiteral("me@example.org"));
     Startup::Run();
     QCOMPARE(Startup::WorkDirectory(), base + QStringLiteral("/CubeTemp"));
-    QCOMPARE(gCatalogDirectory, QStringLiteral("/media/catalogs/"));
-    QCOMPARE(gMailServer, QStringLiteral("mail"));
-    QCOMPARE(gUseDefaultServer, False);
-    QCOMPARE(gFromAddress, QStringLiteral("me@example.org"));
+    const Settings &settings = Settings::instance();
+    QCOMPARE(settings.catalogDirectory(), QStringLiteral("/media/catalogs/"));
+    QCOMPARE(settings.mailServer().server, QStringLiteral("mail"));
+    QVERIFY(!settings.mailServer().useDefault);
+    QCOMPARE(settings.fromAddress(), QStringLiteral("me@example.org"));
 }
 
 void TestStartup::pathIsReplacedAndRemembered()
@@ -104,8 +107,8 @@ void TestStartup::baseDirectoryThatCannotBeCreated()
     qputenv("HOME", (blocker + QStringLiteral("/home")).toUtf8());
     Startup::Run();
     QCOMPARE(Startup::WorkDirectory(), blocker + QStringLiteral("/base/CubeTemp"));
-    QCOMPARE(gCubeDirectory, blocker + QStringLiteral("/home/Vexilo"));
-    QCOMPARE(gMailServer, QStringLiteral("localhost"));
+    QCOMPARE(Settings::instance().cubeDirectory(), blocker + QStringLiteral("/home/Vexilo"));
+    QCOMPARE(Settings::instance().mailServer().server, QStringLiteral("localhost"));
 }
 
 void TestStartup::corruptHivesDoNotStopStartUp()
@@ -115,8 +118,8 @@ void TestStartup::corruptHivesDoNotStopStartUp()
     env.writeHive(QStringLiteral("user.reg"), garbage);
     env.writeHive(QStringLiteral("system.reg"), garbage);
     Startup::Run();
-    QCOMPARE(gUseDefaultServer, True);
-    QCOMPARE(gCatalogDirectory, QString());
+    QVERIFY(Settings::instance().mailServer().useDefault);
+    QCOMPARE(Settings::instance().catalogDirectory(), QString());
     QCOMPARE(env.readHive(QStringLiteral("user.reg")), garbage);
     QCOMPARE(env.readHive(QStringLiteral("system.reg")), garbage);
 }

@@ -1,5 +1,6 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/Settings.h"
 #include "core/Twips.h"
 #include "mail/MailCube.h"
 #include "mail/MailServer.h"
@@ -75,10 +76,8 @@ void TestMailCube::init()
     m_work = m_env->path(QStringLiteral("CubeTemp"));
     m_cube = QByteArray("MZ") + QByteArray(200000, '\x5a');
     WriteFile(m_work + QStringLiteral("/Cube.exe"), m_cube);
-    gFromAddress.clear();
-    gDefaultMailServer = LoadResString(87);
-    gMailServer = gDefaultMailServer;
-    gUseDefaultServer = True;
+    Settings::instance().ReadFromAddress();
+    Settings::instance().ReadMailServer();
 }
 
 void TestMailCube::cleanup()
@@ -88,8 +87,7 @@ void TestMailCube::cleanup()
 
 void TestMailCube::sendAndWait(MailCube &dialog, const QString &server)
 {
-    gMailServer = server;
-    gUseDefaultServer = False;
+    Settings::instance().setMailServer(server);
     dialog.session.Mail1.setReplyTimeout(500);
     dialog.session.Mail1.setConnectTimeout(2000);
     QSignalSpy finished(&dialog, &QDialog::finished);
@@ -99,7 +97,7 @@ void TestMailCube::sendAndWait(MailCube &dialog, const QString &server)
 
 void TestMailCube::formLoad()
 {
-    gFromAddress = QStringLiteral("me@example.org");
+    Settings::instance().setFromAddress(QStringLiteral("me@example.org"));
     MailCube d(m_work);
     QCOMPARE(d.windowTitle(), QStringLiteral("Send Vexilo"));
     QCOMPARE(d.ToLabel->text(), QStringLiteral("&To:"));
@@ -110,7 +108,7 @@ void TestMailCube::formLoad()
     QCOMPARE(d.Advanced->text(), QStringLiteral("&Advanced..."));
     QCOMPARE(d.Directions->text(), LoadResString(61));
     QCOMPARE(d.Subject->text(), QStringLiteral("Norvane Vexilo from a friend"));
-    QCOMPARE(d.From->text(), gFromAddress);
+    QCOMPARE(d.From->text(), QStringLiteral("me@example.org"));
     QVERIFY(d.SendTo->text().isEmpty());
     QCOMPARE(d.size(), QSize(TwipsToPixels(5376), TwipsToPixels(2784 + 360)));
     QCOMPARE(d.WebPage->text(), LoadResString(108));
@@ -157,7 +155,7 @@ void TestMailCube::sendsThroughARealServer()
     sendAndWait(d, sink.server());
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{85});
     QCOMPARE(storedSender(), QStringLiteral("me@example.org"));
-    QCOMPARE(gFromAddress, QStringLiteral("me@example.org"));
+    QCOMPARE(Settings::instance().fromAddress(), QStringLiteral("me@example.org"));
     QCOMPARE(d.session.progressValue, qint16(10));
     QCOMPARE(d.ProgressStatus->text(), LoadResString(65));
     QCOMPARE(sink.envelope(1).value("rcpt_tos").toArray(), QJsonArray({"one@example.com", "two@example.net"}));
@@ -292,7 +290,7 @@ void TestMailCube::cancelWhileSendingAbortsTheTransfer()
     MailCube d(m_work);
     d.SendTo->setText(QStringLiteral("a@example.com"));
     d.From->setText(QStringLiteral("me@example.org"));
-    gMailServer = peer.server();
+    Settings::instance().setMailServer(peer.server());
     QSignalSpy finished(&d, &QDialog::finished);
     connect(&d.session.Mail1, &MMail::Progress, &d, [&] {
         if (d.session.sendState == MailSession::Sending && finished.isEmpty())

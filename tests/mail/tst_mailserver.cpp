@@ -1,5 +1,5 @@
-#include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/Settings.h"
 #include "core/Twips.h"
 #include "mail/MailServer.h"
 #include "platform/registry/RegEdit.h"
@@ -19,6 +19,29 @@ QString storedServer()
 {
     return GetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"),
                              QStringLiteral("SMTPServer"));
+}
+
+MailServerChoice keptChoice()
+{
+    return Settings::instance().mailServer();
+}
+
+MailServerChoice alternate(const QString &server)
+{
+    return {server, false};
+}
+
+MailServerChoice defaultRelay()
+{
+    return {LoadResString(87), true};
+}
+
+// An alternate server chosen at an earlier run.
+void startWithAlternate(const QString &server)
+{
+    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"),
+                      server);
+    Settings::instance().ReadMailServer();
 }
 
 QColor boxColour(const MailServer &d)
@@ -51,9 +74,7 @@ void TestMailServer::init()
 {
     m_env.reset(new TestEnvironment);
     MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDOK); });
-    gDefaultMailServer = LoadResString(87);
-    gMailServer = gDefaultMailServer;
-    gUseDefaultServer = True;
+    Settings::instance().ReadMailServer();
 }
 
 void TestMailServer::formLoadOnFirstStart()
@@ -90,8 +111,7 @@ void TestMailServer::alternateServerIsStoredAndShownNextTime()
         QCOMPARE(d.result(), int(QDialog::Accepted));
     }
     QCOMPARE(storedServer(), QStringLiteral("mail.example.net:587"));
-    QCOMPARE(gMailServer, QStringLiteral("mail.example.net:587"));
-    QCOMPARE(gUseDefaultServer, False);
+    QCOMPARE(keptChoice(), alternate(QStringLiteral("mail.example.net:587")));
     MailServer again;
     QVERIFY(again.Option2->isChecked());
     QVERIFY(again.serverName->isEnabled());
@@ -103,32 +123,24 @@ void TestMailServer::alternateServerIsStoredAndShownNextTime()
 
 void TestMailServer::defaultServerAgainRemovesTheSetting()
 {
-    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"),
-                      QStringLiteral("mx"));
-    gMailServer = QStringLiteral("mx");
-    gUseDefaultServer = False;
+    startWithAlternate(QStringLiteral("mx"));
     MailServer d;
     QTest::mouseClick(d.Option1, Qt::LeftButton);
     d.OK_Click();
     QVERIFY(storedServer().isEmpty());
-    QCOMPARE(gMailServer, gDefaultMailServer);
-    QCOMPARE(gUseDefaultServer, True);
+    QCOMPARE(keptChoice(), defaultRelay());
 }
 
 void TestMailServer::emptyAlternateShowsMessage75()
 {
-    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("SMTPServer"),
-                      QStringLiteral("mx"));
-    gMailServer = QStringLiteral("mx");
-    gUseDefaultServer = False;
+    startWithAlternate(QStringLiteral("mx"));
     MailServer d;
     d.serverName->clear();
     d.OK_Click();
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{75});
     QVERIFY(!d.isVisible());
     QCOMPARE(storedServer(), QStringLiteral("mx"));
-    QCOMPARE(gMailServer, QStringLiteral("mx"));
-    QCOMPARE(gUseDefaultServer, False);
+    QCOMPARE(keptChoice(), alternate(QStringLiteral("mx")));
 }
 
 void TestMailServer::oneBlankIsStored()
@@ -139,8 +151,7 @@ void TestMailServer::oneBlankIsStored()
     d.serverName->setText(QStringLiteral(" "));
     d.OK_Click();
     QCOMPARE(storedServer(), QStringLiteral(" "));
-    QCOMPARE(gMailServer, QStringLiteral(" "));
-    QCOMPARE(gUseDefaultServer, False);
+    QCOMPARE(keptChoice(), alternate(QStringLiteral(" ")));
 }
 
 void TestMailServer::cancelChangesNothing()
@@ -151,8 +162,7 @@ void TestMailServer::cancelChangesNothing()
     QTest::mouseClick(d.Cancel, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Rejected));
     QVERIFY(storedServer().isEmpty());
-    QCOMPARE(gMailServer, gDefaultMailServer);
-    QCOMPARE(gUseDefaultServer, True);
+    QCOMPARE(keptChoice(), defaultRelay());
 }
 
 void TestMailServer::optionsSwitchTheBoxKeepingItsText()
@@ -206,7 +216,7 @@ void TestMailServer::keyboardClosesAsTheButtonsDo()
     QTest::keyClicks(d.serverName, QStringLiteral("mail.example.org"));
     QTest::keyClick(d.serverName, Qt::Key(key));
     QVERIFY(!d.isVisible());
-    QCOMPARE(gMailServer, stored ? QStringLiteral("mail.example.org") : gDefaultMailServer);
+    QCOMPARE(keptChoice(), stored ? alternate(QStringLiteral("mail.example.org")) : defaultRelay());
 }
 
 QTEST_MAIN(TestMailServer)

@@ -1,6 +1,8 @@
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "photosource/CatalogSearch.h"
 #include "photosource/DiscPrompt.h"
+#include "platform/registry/RegEdit.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -36,6 +38,8 @@ private slots:
 private:
     QString disc(const QString &name, const QByteArray &info);
     void catalog(const QString &name, bool withSac = true);
+    // Picture CD's setting as start-up reads it.
+    static void useCatalogDirectory(const QString &directory);
 
     QScopedPointer<TestEnvironment> m_env;
     QStringList m_drives;
@@ -45,7 +49,14 @@ void TestCatalogSearch::init()
 {
     m_env.reset(new TestEnvironment);
     m_drives.clear();
-    gCatalogDirectory = m_env->path("catalogs/");
+    useCatalogDirectory(m_env->path("catalogs/"));
+}
+
+void TestCatalogSearch::useCatalogDirectory(const QString &directory)
+{
+    SetRegistryString(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Adobe\\Kodak Picture CD\\Setup"),
+                      QStringLiteral("CatalogPath"), directory);
+    Settings::instance().ReadCatalogDirectory();
 }
 
 void TestCatalogSearch::cleanup()
@@ -66,9 +77,10 @@ QString TestCatalogSearch::disc(const QString &name, const QByteArray &info)
 
 void TestCatalogSearch::catalog(const QString &name, bool withSac)
 {
-    QDir().mkpath(gCatalogDirectory + name);
+    const QString catalogs = Settings::instance().catalogDirectory();
+    QDir().mkpath(catalogs + name);
     if (withSac)
-        WriteFile(gCatalogDirectory + name + "/" + name + ".sac", "VEXILO-CATALOG\t1\nend\t0\n");
+        WriteFile(catalogs + name + "/" + name + ".sac", "VEXILO-CATALOG\t1\nend\t0\n");
 }
 
 void TestCatalogSearch::cleanInfoValue_data()
@@ -204,7 +216,7 @@ void TestCatalogSearch::catalogWithoutSacIsNeverChosen()
     disc("E", "orderid = 2\ndate = 2001:02:03 04:05:06\n");
     catalog("2001_02_03-04_05_06-1");
     catalog("2001_02_03-04_05_06-2", false);
-    WriteFile(gCatalogDirectory + "2001_02_03-04_05_06-2/other.sac", "VEXILO-CATALOG\t1\nend\t0\n");
+    WriteFile(Settings::instance().catalogDirectory() + "2001_02_03-04_05_06-2/other.sac", "VEXILO-CATALOG\t1\nend\t0\n");
     QCOMPARE(FindCatalog(), QStringLiteral("2001_02_03-04_05_06-1"));
 }
 
@@ -212,9 +224,10 @@ void TestCatalogSearch::catalogPathWithoutSeparator()
 {
     disc("D", "orderid = 1\ndate = 2001:02:03 04:05:06\n");
     catalog("2001_02_03-04_05_06-1");
-    gCatalogDirectory.chop(1);
+    const QString withoutSeparator = m_env->path("catalogs");
+    useCatalogDirectory(withoutSeparator);
     QCOMPARE(FindCatalog(), QStringLiteral("2001_02_03-04_05_06-1"));
-    QCOMPARE(CatalogFileFor(gCatalogDirectory, "N"), gCatalogDirectory + "/N/N.sac");
+    QCOMPARE(CatalogFileFor(withoutSeparator, "N"), withoutSeparator + "/N/N.sac");
     QCOMPARE(CatalogFileFor("C:\\Catalogs", "N"), QStringLiteral("C:\\Catalogs\\N\\N.sac"));
 }
 
@@ -224,9 +237,9 @@ void TestCatalogSearch::noCatalogDirectory()
     QDir::setCurrent(m_env->root());
     // A catalog in the current folder must not be taken for one below an empty setting.
     WriteFile(m_env->path("2001_02_03-04_05_06-1/2001_02_03-04_05_06-1.sac"), "VEXILO-CATALOG\t1\nend\t0\n");
-    gCatalogDirectory.clear();
+    useCatalogDirectory(QString());
     QCOMPARE(FindCatalog(), QString());
-    gCatalogDirectory = m_env->path("nowhere/");
+    useCatalogDirectory(m_env->path("nowhere/"));
     QCOMPARE(FindCatalog(), QString());
 }
 

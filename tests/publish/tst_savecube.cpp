@@ -1,5 +1,6 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/Settings.h"
 #include "core/Startup.h"
 #include "editor/TopForm.h"
 #include "publish/CubeSave.h"
@@ -43,6 +44,8 @@ private slots:
 
 private:
     QString dir(const QString &relative) const { return m_env->path(relative); }
+    // The default save directory start-up finds for a home folder.
+    static QString cubeDirectoryForHome(const QString &home);
     // Answers the dialog by typing into its text box and pressing OK.
     void answerDialogWith(const QString &typed);
 
@@ -56,7 +59,16 @@ void TestSaveCube::init()
     m_answer = IDYES;
     MessageSeam::setMessageHandler([this](int, MsgButtons) { return m_answer; });
     QDir().mkpath(dir(QStringLiteral("Vexilo/Existing")));
-    gCubeDirectory = dir(QStringLiteral("Vexilo"));
+    QCOMPARE(cubeDirectoryForHome(m_env->root()), dir(QStringLiteral("Vexilo")));
+}
+
+QString TestSaveCube::cubeDirectoryForHome(const QString &home)
+{
+    const QByteArray ownHome = qgetenv("HOME");
+    qputenv("HOME", home.toUtf8());
+    Settings::instance().ReadCubeDirectory();
+    qputenv("HOME", ownHome);
+    return Settings::instance().cubeDirectory();
 }
 
 void TestSaveCube::cleanup()
@@ -123,9 +135,9 @@ void TestSaveCube::dialogAfterLoad()
     QCOMPARE(dialog.Cancel->text(), QStringLiteral("Cancel"));
     QCOMPARE(dialog.Label1->text(), QStringLiteral("&Enter the name of the directory to create:"));
     QVERIFY(dialog.Label2->text().startsWith(QStringLiteral("A number of files will be saved on your disk")));
-    QCOMPARE(dialog.Dir1->path(), gCubeDirectory);
-    QCOMPARE(dialog.Current->text(), gCubeDirectory);
-    QCOMPARE(dialog.Current->cursorPosition(), gCubeDirectory.size());
+    QCOMPARE(dialog.Dir1->path(), dir(QStringLiteral("Vexilo")));
+    QCOMPARE(dialog.Current->text(), dir(QStringLiteral("Vexilo")));
+    QCOMPARE(dialog.Current->cursorPosition(), dir(QStringLiteral("Vexilo")).size());
     QCOMPARE(dialog.focusWidget(), static_cast<QWidget *>(dialog.Current));
     QVERIFY(dialog.OK->isDefault());
     QCOMPARE(dialog.size(), QSize(308, 318));
@@ -144,7 +156,7 @@ void TestSaveCube::okWithoutEditingSavesThere()
 {
     SaveCube dialog;
     QTest::mouseClick(dialog.OK, Qt::LeftButton);
-    QCOMPARE(dialog.SaveDir(), gCubeDirectory);
+    QCOMPARE(dialog.SaveDir(), dir(QStringLiteral("Vexilo")));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
@@ -175,12 +187,12 @@ void TestSaveCube::directoryListFollowsDoubleClick()
     items = dialog.Dir1->findItems(QStringLiteral("Vexilo"), Qt::MatchEndsWith);
     QCOMPARE(items.size(), 1);
     emit dialog.Dir1->itemActivated(items.first());
-    QCOMPARE(dialog.Current->text(), gCubeDirectory);
+    QCOMPARE(dialog.Current->text(), dir(QStringLiteral("Vexilo")));
 }
 
 void TestSaveCube::missingStartDirectoryShowsParent()
 {
-    gCubeDirectory = dir(QStringLiteral("Vexilo/Not/There"));
+    QCOMPARE(cubeDirectoryForHome(dir(QStringLiteral("Vexilo/Not"))), dir(QStringLiteral("Vexilo/Not/Vexilo")));
     SaveCube dialog;
     QCOMPARE(dialog.Dir1->path(), dir(QStringLiteral("Vexilo")));
     QCOMPARE(dialog.Current->text(), dir(QStringLiteral("Vexilo")));

@@ -5,6 +5,7 @@
 #include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageIds.h"
+#include "core/Settings.h"
 #include "core/Startup.h"
 #include "mail/MailSession.h"
 #include "publish/CubeFromFaces.h"
@@ -65,13 +66,9 @@ int RunSend(const QCommandLineParser &parser)
         return ExitFailed;
 
     // The server as the program would choose it, unless one is named here.
-    gDefaultMailServer = LoadResString(Msg::DefaultMailServer);
     Startup::SetMailServer();
-    Startup::SetFromAddress();
-    if (!server.isEmpty()) {
-        gMailServer = server;
-        gUseDefaultServer = False;
-    }
+    const MailServerChoice mailServer =
+        server.isEmpty() ? Settings::instance().mailServer() : MailServerChoice{server, false};
     MailSession::RememberSender(from);
 
     MailSession session;
@@ -84,8 +81,8 @@ int RunSend(const QCommandLineParser &parser)
                           from,
                           subject,
                           AppPaths::join(cube.workDirectory(), QStringLiteral("Cube.exe")),
-                          gMailServer,
-                          gUseDefaultServer == True,
+                          mailServer.server,
+                          mailServer.useDefault,
                           parser.isSet(kWebPage) ? AppPaths::join(cube.workDirectory(), QStringLiteral("Cube.html"))
                                                  : QString()};
     if (session.Send(order))

@@ -1,0 +1,161 @@
+#include "core/Settings.h"
+
+#include "core/AppPaths.h"
+#include "core/MessageIds.h"
+#include "platform/registry/RegEdit.h"
+#include "resources/StringTable.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");
+const QString kSmtpServer = QStringLiteral("SMTPServer");
+const QString kFromAddress = QStringLiteral("FromAddress");
+const QString kAttachWebPage = QStringLiteral("AttachWebPage");
+const QString kCaCertFile = QStringLiteral("CACertFile");
+const QString kPhotoFolder = QStringLiteral("PhotoFolder");
+
+QString ProgramValue(const QString &name)
+{
+    return GetRegistryString(HKEY_CURRENT_USER, kProgramKey, name);
+}
+
+void SetProgramValue(const QString &name, const QString &value)
+{
+    SetRegistryString(HKEY_CURRENT_USER, kProgramKey, name, value);
+}
+
+QString MachineValue(const QString &key, const QString &name)
+{
+    return GetRegistryString(HKEY_LOCAL_MACHINE, key, name);
+}
+
+QString RecentFolderValue(int number)
+{
+    return QStringLiteral("RecentFolder%1").arg(number);
+}
+} // namespace
+
+MailServerChoice MailServerChoice::FromSetting(const QString &storedServer, const QString &defaultServer)
+{
+    if (storedServer.isEmpty())
+        return {defaultServer, true};
+    return {storedServer, false};
+}
+
+Settings &Settings::instance()
+{
+    static Settings settings;
+    return settings;
+}
+
+void Settings::ReadMailServer()
+{
+    m_mailServer = MailServerChoice::FromSetting(ProgramValue(kSmtpServer), defaultMailServer());
+}
+
+void Settings::ReadFromAddress()
+{
+    m_fromAddress = ProgramValue(kFromAddress);
+}
+
+void Settings::ReadCatalogDirectory()
+{
+    m_catalogDirectory = MachineValue(QStringLiteral("Software\\Adobe\\Kodak Picture CD\\Setup"),
+                                      QStringLiteral("CatalogPath"));
+}
+
+void Settings::ReadCubeDirectory()
+{
+    m_cubeDirectory = cubeDirectoryFor(workDirectory(), QDir::homePath());
+}
+
+void Settings::setMailServer(const QString &alternateServer)
+{
+    SetProgramValue(kSmtpServer, alternateServer);
+    m_mailServer = MailServerChoice::FromSetting(alternateServer, defaultMailServer());
+}
+
+void Settings::setFromAddress(const QString &address)
+{
+    m_fromAddress = address;
+    SetProgramValue(kFromAddress, address);
+}
+
+QString Settings::defaultMailServer()
+{
+    return LoadResString(Msg::DefaultMailServer);
+}
+
+QString Settings::mediaBrowserDirectory()
+{
+    return MachineValue(QStringLiteral("Software\\Adobe\\Media Browser"), QStringLiteral("Path"));
+}
+
+QString Settings::baseDirectory()
+{
+    const QString installed =
+        MachineValue(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexilo.exe"),
+                     QStringLiteral("Path"));
+    return installed.isEmpty() ? windowsDirectory() : installed;
+}
+
+QString Settings::windowsDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/vexilo");
+}
+
+QString Settings::workDirectory()
+{
+    return AppPaths::join(baseDirectory(), QStringLiteral("CubeTemp"));
+}
+
+QString Settings::cubeDirectoryFor(const QString &workDirectory, const QString &homeDirectory)
+{
+    if (AppPaths::isDrivePath(workDirectory))
+        return workDirectory.left(workDirectory.indexOf(QLatin1Char('\\')) + 1) + QStringLiteral("Vexilo");
+    return AppPaths::join(homeDirectory, QStringLiteral("Vexilo"));
+}
+
+bool Settings::attachWebPage()
+{
+    return ProgramValue(kAttachWebPage) == QLatin1String("1");
+}
+
+void Settings::setAttachWebPage(bool wanted)
+{
+    SetProgramValue(kAttachWebPage, wanted ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QString Settings::caCertificateFile()
+{
+    return ProgramValue(kCaCertFile);
+}
+
+QString Settings::photoFolder()
+{
+    return ProgramValue(kPhotoFolder);
+}
+
+void Settings::setPhotoFolder(const QString &folder)
+{
+    SetProgramValue(kPhotoFolder, folder);
+}
+
+QStringList Settings::recentFolders()
+{
+    QStringList folders;
+    for (int i = 1; i <= RecentFolderCount; ++i) {
+        const QString folder = ProgramValue(RecentFolderValue(i));
+        if (!folder.isEmpty())
+            folders.append(folder);
+    }
+    return folders;
+}
+
+void Settings::setRecentFolders(const QStringList &folders)
+{
+    for (int i = 0; i < RecentFolderCount; ++i)
+        SetProgramValue(RecentFolderValue(i + 1), folders.value(i));
+}
