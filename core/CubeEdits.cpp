@@ -48,3 +48,21 @@ void CaptionEdit::undo()
 {
     m_cube.SetCaption(m_before);
 }
+
+ContentEdit::ContentEdit(CubeModel &cube, const CubeContent &content, const QString &text)
+    : QUndoCommand(text)
+    , m_cube(cube)
+    , m_before(cube.Content())
+    , m_after(content)
+{
+}
+
+void ContentEdit::redo()
+{
+    m_cube.SetContent(m_after);
+}
+
+void ContentEdit::undo()
+{
+    m_cube.SetContent(m_before);
+}

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "core/CubeFace.h"
+#include "core/CubeModel.h"
 
 #include <QUndoCommand>
-
-class CubeModel;
 
 // One change to a face, as a step that can be undone: the face takes its
 // new content and the current face moves, and undo gives both back.
@@ -40,4 +38,19 @@ private:
     CubeModel &m_cube;
     QString m_before;
     QString m_after;
+};
+
+// The whole cube taken at once, as when changes are recovered.
+class ContentEdit : public QUndoCommand
+{
+public:
+    ContentEdit(CubeModel &cube, const CubeContent &content, const QString &text);
+
+    void redo() override;
+    void undo() override;
+
+private:
+    CubeModel &m_cube;
+    CubeContent m_before;
+    CubeContent m_after;
 };

@@ -154,5 +154,6 @@ enum : int {
     RecoverCubeQuestion = 161,
     OpenCubeTitle = 162,
     SaveCubeTitle = 163,
+    RecoveredChangesStep = 164,
 };
 } // namespace Msg

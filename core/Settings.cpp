@@ -31,9 +31,22 @@ QString MachineValue(const QString &key, const QString &name)
     return GetRegistryString(HKEY_LOCAL_MACHINE, key, name);
 }
 
-QString RecentFolderValue(int number)
+// A list kept as the values NAME1 to NAMEcount, the latest first.
+QStringList ReadList(const QString &name, int count)
 {
-    return QStringLiteral("RecentFolder%1").arg(number);
+    QStringList entries;
+    for (int i = 1; i <= count; ++i) {
+        const QString entry = ProgramValue(name + QString::number(i));
+        if (!entry.isEmpty())
+            entries.append(entry);
+    }
+    return entries;
+}
+
+void WriteList(const QString &name, int count, const QStringList &entries)
+{
+    for (int i = 0; i < count; ++i)
+        SetProgramValue(name + QString::number(i + 1), entries.value(i));
 }
 } // namespace
 
@@ -145,17 +158,20 @@ void Settings::setPhotoFolder(const QString &folder)
 
 QStringList Settings::recentFolders()
 {
-    QStringList folders;
-    for (int i = 1; i <= RecentFolderCount; ++i) {
-        const QString folder = ProgramValue(RecentFolderValue(i));
-        if (!folder.isEmpty())
-            folders.append(folder);
-    }
-    return folders;
+    return ReadList(QStringLiteral("RecentFolder"), RecentFolderCount);
 }
 
 void Settings::setRecentFolders(const QStringList &folders)
 {
-    for (int i = 0; i < RecentFolderCount; ++i)
-        SetProgramValue(RecentFolderValue(i + 1), folders.value(i));
+    WriteList(QStringLiteral("RecentFolder"), RecentFolderCount, folders);
+}
+
+QStringList Settings::recentCubes()
+{
+    return ReadList(QStringLiteral("RecentCube"), RecentCubeCount);
+}
+
+void Settings::setRecentCubes(const QStringList &documents)
+{
+    WriteList(QStringLiteral("RecentCube"), RecentCubeCount, documents);
 }

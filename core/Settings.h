@@ -27,6 +27,7 @@ class Settings
 {
 public:
     static constexpr int RecentFolderCount = 5;
+    static constexpr int RecentCubeCount = 5;
 
     static Settings &instance();
 
@@ -75,6 +76,10 @@ public:
     // The folders chosen before, the latest first, at most RecentFolderCount.
     static QStringList recentFolders();
     static void setRecentFolders(const QStringList &folders);
+    // The cube documents opened or saved before, the latest first, at most
+    // RecentCubeCount.
+    static QStringList recentCubes();
+    static void setRecentCubes(const QStringList &documents);
 
 private:
     Settings() = default;

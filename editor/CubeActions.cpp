@@ -20,6 +20,14 @@ CubeActions::CubeActions(CubeModel &cube, QUndoStack &undo, QObject *parent)
     Preview = MakeAction(Msg::PreviewCaption);
     Save = MakeAction(Msg::SaveCaption);
     Send = MakeAction(Msg::SendCaption);
+    NewCube = MakeAction(Msg::NewCube);
+    NewCube->setShortcut(QKeySequence::New);
+    OpenCube = MakeAction(Msg::OpenCube);
+    OpenCube->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    SaveCube = MakeAction(Msg::SaveCube);
+    SaveCube->setShortcut(QKeySequence::Save);
+    SaveCubeAs = MakeAction(Msg::SaveCubeAs);
+    SaveCubeAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
 
     Undo = undo.createUndoAction(this, LoadResString(Msg::UndoAction).remove(QLatin1Char('&')));
     Undo->setShortcuts({QKeySequence::Undo});
@@ -34,7 +42,7 @@ CubeActions::CubeActions(CubeModel &cube, QUndoStack &undo, QObject *parent)
 QAction *CubeActions::MakeAction(int textId)
 {
     auto *action = new QAction(LoadResString(textId), this);
-    action->setObjectName(LoadResString(textId));
+    action->setObjectName(LoadResString(textId).remove(QLatin1Char('&')).remove(QChar(0x2026)));
     return action;
 }
 

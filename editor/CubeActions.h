@@ -29,6 +29,10 @@ public:
     QAction *Preview = nullptr;
     QAction *Save = nullptr;
     QAction *Send = nullptr;
+    QAction *NewCube = nullptr;
+    QAction *OpenCube = nullptr;
+    QAction *SaveCube = nullptr;
+    QAction *SaveCubeAs = nullptr;
 
 private:
     QAction *MakeAction(int textId);

@@ -72,6 +72,7 @@ TopForm::TopForm(QWidget *parent)
     setPalette(pal);
     SetWorkDirectory(Startup::WorkDirectory());
     actions = new CubeActions(cube, undoStack, this);
+    document = new CubeDocument(cube, undoStack, this);
     CreateControls();
 }
 
@@ -124,6 +125,26 @@ void TopForm::CreateControls()
     CreateTrayMenu();
     ConnectHandlers();
     ConnectCube();
+    ConnectDocument();
+}
+
+void TopForm::ConnectDocument()
+{
+    connect(actions->NewCube, &QAction::triggered, this, &TopForm::NewCube_Click);
+    connect(actions->OpenCube, &QAction::triggered, this, &TopForm::OpenCube_Click);
+    connect(actions->SaveCube, &QAction::triggered, this, &TopForm::SaveCube_Click);
+    connect(actions->SaveCubeAs, &QAction::triggered, this, &TopForm::SaveCubeAs_Click);
+    connect(document, &CubeDocument::titleChanged, this, &TopForm::ShowTitle);
+    // The keys work in the editor as well as through the frame's menus.
+    addActions({actions->Undo, actions->Redo, actions->NewCube, actions->OpenCube, actions->SaveCube,
+                actions->SaveCubeAs});
+    ShowTitle();
+}
+
+void TopForm::ShowTitle()
+{
+    setWindowTitle(document->DisplayName() + QStringLiteral("[*]"));
+    setWindowModified(document->IsModified());
 }
 
 void TopForm::ConnectCube()
@@ -137,6 +158,7 @@ void TopForm::ConnectCube()
     connect(Caption1, &QPlainTextEdit::textChanged, this, &TopForm::Caption1_Change);
     // The caption's typing is undone with the cube's other steps.
     Caption1->setUndoRedoEnabled(false);
+    Caption1->installEventFilter(this);
 }
 
 void TopForm::ShowFace(int index)
@@ -421,6 +443,15 @@ void TopForm::SlideTray1_OLEDragDrop(const QMimeData *Data)
 
 bool TopForm::eventFilter(QObject *watched, QEvent *event)
 {
+    // The caption box leaves undo and redo to the cube's steps.
+    if (watched == Caption1 && event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        for (QAction *action : {actions->Undo, actions->Redo})
+            if (action->shortcuts().contains(QKeySequence(key->keyCombination()))) {
+                event->ignore();
+                return true;
+            }
+    }
     if (watched != SlideTray1)
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
@@ -516,6 +547,8 @@ void TopForm::Form_Unload()
 void TopForm::closeEvent(QCloseEvent *event)
 {
     if (!m_unloaded) {
+        AskToSaveChanges();
+        CubeDocument::DiscardRecovery();
         Form_QueryUnload();
         Form_Unload();
     }
@@ -603,8 +636,20 @@ void TopForm::Paste_Click()
     faceCommands.PasteFace();
 }
 
+bool TopForm::IsCubeDocument(const QMimeData *data) const
+{
+    return data && data->hasUrls() && !data->urls().isEmpty()
+        && QFileInfo(data->urls().constFirst().toLocalFile()).suffix() == CubeFile::Suffix;
+}
+
 void TopForm::Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect)
 {
+    if (IsCubeDocument(Data)) {
+        Effect = 1;
+        AskToSaveChanges();
+        OpenCubeFile(Data->urls().constFirst().toLocalFile());
+        return;
+    }
     faceCommands.DropFiles(Index, Data, Effect);
     if (Effect == 1)
         ContextButton[Index]->hide();
@@ -684,4 +729,93 @@ void TopForm::EMail_MouseDown()
 void TopForm::Link_MouseDown()
 {
     browser.LaunchBrowser(builder.InWorkDirectory(QStringLiteral("Vexilo.htm")), BrowserLaunch::SupportAddress(), true);
+}
+
+void TopForm::NewCube_Click()
+{
+    AskToSaveChanges();
+    document->New();
+}
+
+void TopForm::OpenCube_Click()
+{
+    QFileDialog chooser(this, LoadResString(Msg::OpenCubeTitle), QFileInfo(document->Path()).path(),
+                        LoadResString(Msg::CubeFileFilter));
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    if (ShowModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    AskToSaveChanges();
+    OpenCubeFile(chooser.selectedFiles().constFirst());
+}
+
+bool TopForm::OpenCubeFile(const QString &path)
+{
+    const CubeFile::Reading reading = document->Open(path);
+    const QString name = QDir::toNativeSeparators(path);
+    switch (reading.status) {
+    case CubeFile::Status::Read:
+        TellGonePhotos(reading.gonePhotos);
+        return true;
+    case CubeFile::Status::TooNew:
+        ShowMessage(Msg::CubeTooNew, {name});
+        return false;
+    case CubeFile::Status::Unreadable:
+    case CubeFile::Status::Damaged:
+        ShowMessage(Msg::CubeDamaged, {name});
+        return false;
+    }
+    return false;
+}
+
+void TopForm::TellGonePhotos(const QStringList &photos)
+{
+    for (const QString &photo : photos)
+        ShowMessage(Msg::CubePhotoGone, {QDir::toNativeSeparators(photo)});
+}
+
+void TopForm::SaveCube_Click()
+{
+    if (document->Path().isEmpty()) {
+        SaveCubeAs_Click();
+        return;
+    }
+    QString reason;
+    if (!document->SaveAs(document->Path(), &reason))
+        ShowMessage(Msg::CubeNotWritten, {QDir::toNativeSeparators(document->Path()), reason});
+}
+
+void TopForm::SaveCubeAs_Click()
+{
+    QFileDialog chooser(this, LoadResString(Msg::SaveCubeTitle), document->Path(), LoadResString(Msg::CubeFileFilter));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setDefaultSuffix(CubeFile::Suffix);
+    if (ShowModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    const QString path = chooser.selectedFiles().constFirst();
+    QString reason;
+    if (!document->SaveAs(path, &reason))
+        ShowMessage(Msg::CubeNotWritten, {QDir::toNativeSeparators(path), reason});
+}
+
+void TopForm::AskToSaveChanges()
+{
+    if (document->IsModified()
+        && ShowMessage(Msg::SaveChangesQuestion, {document->DisplayName()}, MsgButtons::YesNo) == IDYES)
+        SaveCube_Click();
+}
+
+void TopForm::OfferRecovery()
+{
+    if (!CubeDocument::HasRecovery())
+        return;
+    if (ShowMessage(Msg::RecoverCubeQuestion, MsgButtons::YesNo) != IDYES) {
+        CubeDocument::DiscardRecovery();
+        return;
+    }
+    const CubeFile::Reading reading = document->Recover();
+    if (reading.status == CubeFile::Status::Read)
+        TellGonePhotos(reading.gonePhotos);
+    else
+        CubeDocument::DiscardRecovery();
 }

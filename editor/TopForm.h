@@ -4,6 +4,7 @@
 #include "components/pixlet/Pixlet.h"
 #include "core/CubeModel.h"
 #include "editor/CubeActions.h"
+#include "editor/CubeDocument.h"
 #include "editor/FaceCommands.h"
 #include "editor/FaceThumbnails.h"
 #include "editor/FacePicture.h"
@@ -67,6 +68,19 @@ public:
     void EMail_MouseDown();
     void Link_MouseDown();
     void OpenFolder_Click();
+    // The cube documents.
+    void NewCube_Click();
+    void OpenCube_Click();
+    void SaveCube_Click();
+    void SaveCubeAs_Click();
+    // Opens the cube document at path, telling the user of a document that
+    // cannot be opened and of photos that have gone. True when opened.
+    bool OpenCubeFile(const QString &path);
+    // After a crash or a kill: offers the changes that were not saved.
+    void OfferRecovery();
+    // Closing with changes not saved asks whether to save them first; the
+    // close goes on whatever the answer.
+    void AskToSaveChanges();
     void RefreshFolder_Click();
     void SlideTray1_ContextMenu(QPoint pos);
     void SlideTray1_OLEDragDrop(const QMimeData *Data);
@@ -115,6 +129,7 @@ public:
     FaceThumbnails thumbnails;
     FaceCommands faceCommands{cube, undoStack, thumbnails, this};
     CubeActions *actions = nullptr;
+    CubeDocument *document = nullptr;
 
     CubeBuilder builder;
     BrowserLaunch browser;
@@ -138,6 +153,10 @@ private:
     void ShowFace(int index);
     void ShowCaption(const QString &caption);
     void Caption1_Change();
+    void ConnectDocument();
+    void ShowTitle();
+    void TellGonePhotos(const QStringList &photos);
+    bool IsCubeDocument(const QMimeData *data) const;
     void CreateTrayMenu();
     void OpenBrowserSource();
     void ShowPhotoFolder(const QString &folder);

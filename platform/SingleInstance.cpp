@@ -8,7 +8,8 @@
 #include <unistd.h>
 
 namespace {
-const QByteArray kActivate = "activate\n";
+const QByteArray kActivate = "activate";
+const QByteArray kOpen = "open ";
 constexpr int kTimeoutMs = 500;
 } // namespace
 
@@ -24,13 +25,16 @@ QString SingleInstance::serverName()
     return QStringLiteral("vexilo-%1-%2").arg(getuid()).arg(QString::fromLatin1(folder));
 }
 
-bool SingleInstance::activateRunningInstance()
+bool SingleInstance::activateRunningInstance(const QString &document)
 {
     QLocalSocket socket;
     socket.connectToServer(serverName());
     if (!socket.waitForConnected(kTimeoutMs))
         return false;
-    socket.write(kActivate);
+    QByteArray request = kActivate + '\n';
+    if (!document.isEmpty())
+        request += kOpen + document.toUtf8().toPercentEncoding() + '\n';
+    socket.write(request);
     socket.waitForBytesWritten(kTimeoutMs);
     socket.disconnectFromServer();
     return true;
@@ -49,11 +53,19 @@ bool SingleInstance::listen()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *client = m_server->nextPendingConnection()) {
             connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (client->readAll().contains(kActivate.trimmed()))
-                    emit activationRequested();
+                while (client->canReadLine())
+                    Answer(client->readLine().trimmed());
             });
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         }
     });
     return true;
+}
+
+void SingleInstance::Answer(const QByteArray &request)
+{
+    if (request == kActivate)
+        emit activationRequested();
+    else if (request.startsWith(kOpen))
+        emit openRequested(QString::fromUtf8(QByteArray::fromPercentEncoding(request.mid(kOpen.size()))));
 }

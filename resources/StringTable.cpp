@@ -197,6 +197,7 @@ const QHash<int, const char *> &table()
         {161, "Vexilo closed without saving changes to a cube.  Do you want to open them again?"},
         {162, "Open Cube"},
         {163, "Save Cube"},
+        {164, "Recovered Changes"},
     };
     return strings;
 }

@@ -88,6 +88,21 @@ void MDIForm1::activate()
     activateWindow();
 }
 
+void MDIForm1::OpenDocument(const QString &path)
+{
+    if (!m_editor)
+        return;
+    activate();
+    m_editor->AskToSaveChanges();
+    m_editor->OpenCubeFile(path);
+}
+
+void MDIForm1::OfferRecovery()
+{
+    if (m_editor)
+        m_editor->OfferRecovery();
+}
+
 void MDIForm1::MDIForm_Unload()
 {
     qApp->quit();

@@ -21,6 +21,10 @@ public:
     bool MDIForm_Load();
     TopForm *editor() const { return m_editor; }
     void activate();
+    // Opens a cube document in the editor, as File > Open Cube does.
+    void OpenDocument(const QString &path);
+    // Offers the changes a crash or a kill left unsaved.
+    void OfferRecovery();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -7,6 +7,7 @@
 #include "shell/MDIForm1.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char *argv[])
 {
@@ -17,8 +18,13 @@ int main(int argc, char *argv[])
     InitResources();
     StartupTrace::Mark("application made");
 
+    // A cube document named on the command line opens, in the running
+    // instance when there is one.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    const QString document = arguments.isEmpty() ? QString() : QFileInfo(arguments.constFirst()).absoluteFilePath();
+
     SingleInstance instance;
-    if (instance.activateRunningInstance()) {
+    if (instance.activateRunningInstance(document)) {
         // Another instance runs: it has been brought forward; end this one.
         QApplication::setApplicationDisplayName(QStringLiteral("~"));
         return 0;
@@ -28,6 +34,7 @@ int main(int argc, char *argv[])
     MDIForm1 frame;
     StartupTrace::Mark("frame made");
     QObject::connect(&instance, &SingleInstance::activationRequested, &frame, &MDIForm1::activate);
+    QObject::connect(&instance, &SingleInstance::openRequested, &frame, &MDIForm1::OpenDocument);
     UnixSignals signalsToClose;
     QObject::connect(&signalsToClose, &UnixSignals::terminationRequested, &frame, &QWidget::close);
 
@@ -35,5 +42,8 @@ int main(int argc, char *argv[])
         return 1;
     frame.show();
     StartupTrace::Mark("frame shown");
+    frame.OfferRecovery();
+    if (!document.isEmpty())
+        frame.OpenDocument(document);
     return app.exec();
 }

@@ -24,6 +24,7 @@ class XSession:
             HOME=self.path("home"),
             XDG_CONFIG_HOME=self.path("home/.config"),
             XDG_CACHE_HOME=self.path("home/.cache"),
+            XDG_DATA_HOME=self.path("home/.local/share"),
             XDG_RUNTIME_DIR=self.path("runtime"),
             VEXILO_REGISTRY_DIR=self.path("registry"),
             VEXILO_CDROM_ROOTS="",
@@ -65,9 +66,11 @@ class XSession:
             self.xvfb.wait(10)
         raise RuntimeError("no X server could be started")
 
-    def start_program(self):
+    def start_program(self, *arguments):
+        if self.program:
+            self.log.close()
         self.log = open(self.path("program.log"), "wb")
-        self.program = subprocess.Popen([os.path.join(APP_DIR, "vexilo")], env=self.env,
+        self.program = subprocess.Popen([os.path.join(APP_DIR, "vexilo"), *arguments], env=self.env,
                                         stdout=self.log, stderr=subprocess.STDOUT)
         try:
             return self.wait_for_window("Vexilo")
@@ -119,7 +122,8 @@ class XSession:
         the frame's own pixels (the screen may have several per pixel)."""
         def rows(shot):
             scale = shot.size[0] // screen_size[0]
-            x = (screen_size[0] - EDITOR_SIZE[0]) // 4 * scale
+            # Just left of the editor: past the menus' titles.
+            x = ((screen_size[0] - EDITOR_SIZE[0]) // 2 - 10) * scale
             dark = [y for y in range(80 * scale) if sum(shot.getpixel((x, y))) < 250]
             return dark[0] // scale if dark else None
         # Until the menu bar is painted the frame's dark area may reach the

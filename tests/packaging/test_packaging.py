@@ -23,6 +23,21 @@ class DesktopFilesTest(unittest.TestCase):
         result = run("desktop-file-validate", os.path.join(PACKAGING, "vexilo.desktop"))
         self.assertEqual((result.returncode, result.stdout), (0, ""))
 
+    def test_cube_documents_are_their_own_file_type(self):
+        with tempfile.TemporaryDirectory() as data:
+            os.makedirs(os.path.join(data, "mime", "packages"))
+            with open(os.path.join(PACKAGING, "com.norvane.vexilo.xml"), "rb") as source, \
+                    open(os.path.join(data, "mime", "packages", "com.norvane.vexilo.xml"), "wb") as target:
+                target.write(source.read())
+            result = run("update-mime-database", os.path.join(data, "mime"))
+            self.assertEqual(result.returncode, 0, result.stderr)
+            with open(os.path.join(data, "mime", "globs2")) as globs:
+                self.assertIn("application/x-vexilo-cube:*.vexilo", globs.read())
+        with open(os.path.join(PACKAGING, "vexilo.desktop")) as entry:
+            text = entry.read()
+        self.assertIn("MimeType=application/x-vexilo-cube;", text)
+        self.assertIn("Exec=vexilo %f", text)
+
     def test_appstream_metainfo_is_valid(self):
         result = run("appstreamcli", "validate", "--no-net", os.path.join(STAGED, "com.norvane.vexilo.metainfo.xml"))
         self.assertEqual(result.returncode, 0, result.stdout)

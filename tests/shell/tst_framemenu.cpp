@@ -1,4 +1,5 @@
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 #include "editor/AboutBox.h"
 #include "editor/TopForm.h"
 #include "photosource/BrowserState.h"
@@ -10,6 +11,8 @@
 #include "tests/support/TestPictures.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QPlainTextEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -27,6 +30,8 @@ private slots:
     void menusInDesktopOrder();
     void openPhotoFolderWithCtrlO();
     void openRecentListsLastFive();
+    void undoAndRedoKeysNameAndTakeTheStep();
+    void saveCubeAsThenOpenRecentCube();
     void f1OpensTheHelpPage();
     void aboutVexiloOpensAboutBox();
     void quitWithCtrlQClosesFrame();
@@ -66,11 +71,16 @@ void TestFrameMenu::menusInDesktopOrder()
     QStringList titles;
     for (QAction *action : menu()->actions())
         titles << action->text();
-    QCOMPARE(titles, (QStringList{"&File", "&Help"}));
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Help"}));
     QStringList file;
     for (QAction *action : menu()->FileMenu->actions())
         file << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(file, (QStringList{"&Open Photo Folder\u2026", "Open &Recent", "-", "&Quit"}));
+    QCOMPARE(file, (QStringList{"&New Cube", "&Open Cube\u2026", "Recent &Cubes", "&Save Cube", "Save Cube &As\u2026", "-",
+                                "&Open Photo Folder\u2026", "Open &Recent", "-", "&Quit"}));
+    QStringList edit;
+    for (QAction *action : menu()->EditMenu->actions())
+        edit << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(edit, (QStringList{"Undo", "Redo", "-", "C&ut", "&Copy", "&Paste", "&Remove", "-", "Insert"}));
     QCOMPARE(menu()->OpenFolder->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(menu()->Quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     QStringList help;
@@ -94,6 +104,60 @@ void TestFrameMenu::openPhotoFolderWithCtrlO()
     QCOMPARE(chooserShown, 1);
     QTRY_COMPARE(GetItemPath(gBrowserWindow, 0), folder(3) + "/p3.jpg");
     QCOMPARE(PhotoFolderChoice::Recent().value(0), folder(3));
+}
+
+void TestFrameMenu::undoAndRedoKeysNameAndTakeTheStep()
+{
+    TopForm *editor = m_frame->editor();
+    const QString photo = folder(2) + QStringLiteral("/p2.jpg");
+    QVERIFY(editor->faceCommands.PutPhoto(0, photo, 0, Msg::InsertPhotoStep));
+    editor->faceCommands.RemoveFace();
+    QCOMPARE(menu()->EditMenu->actions().at(0)->text(), QStringLiteral("Undo Remove Photo"));
+    QTest::keyClick(m_frame.data(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(editor->cube.FaceSource(0), photo);
+    QCOMPARE(menu()->EditMenu->actions().at(1)->text(), QStringLiteral("Redo Remove Photo"));
+    QTest::keyClick(m_frame.data(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(editor->cube.FaceSource(0), QString());
+    QTest::keyClick(m_frame.data(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(editor->cube.FaceSource(0), QString());
+    QTest::keyClick(m_frame.data(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(m_frame.data(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(editor->cube.FaceSource(0), QString());
+    // Typed in the caption box, Ctrl+Z still takes back the cube's steps.
+    editor->Caption1->setFocus();
+    QTest::keyClicks(editor->Caption1, QStringLiteral("Sun"));
+    QCOMPARE(editor->cube.Caption(), QStringLiteral("Sun"));
+    QTest::keyClick(editor->Caption1, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(editor->cube.Caption(), QString());
+    QCOMPARE(editor->Caption1->toPlainText(), QString());
+}
+
+void TestFrameMenu::saveCubeAsThenOpenRecentCube()
+{
+    TopForm *editor = m_frame->editor();
+    const QString photo = folder(4) + QStringLiteral("/p4.jpg");
+    QVERIFY(editor->faceCommands.PutPhoto(3, photo, 4, Msg::InsertPhotoStep));
+    QVERIFY(editor->windowTitle().startsWith(QStringLiteral("Untitled")));
+    QVERIFY(editor->isWindowModified());
+    const QString document = m_env->path(QStringLiteral("Our cube"));
+    MessageSeam::setDialogHandler([&](QDialog &dialog) {
+        auto *chooser = qobject_cast<QFileDialog *>(&dialog);
+        QVERIFY(chooser);
+        chooser->selectFile(document);
+        dialog.accept();
+    });
+    QTest::keyClick(m_frame.data(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(QFileInfo::exists(document + QStringLiteral(".vexilo")));
+    QCOMPARE(editor->windowTitle(), QStringLiteral("Our cube.vexilo[*]"));
+    QVERIFY(!editor->isWindowModified());
+
+    QTest::keyClick(m_frame.data(), Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(editor->cube.Face(3).isEmpty());
+    emit menu()->FileMenu->aboutToShow();
+    QCOMPARE(menu()->RecentCubesMenu->actions().size(), 1);
+    menu()->RecentCubesMenu->actions().at(0)->trigger();
+    QCOMPARE(editor->cube.FaceSource(3), photo);
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
 }
 
 void TestFrameMenu::openRecentListsLastFive()

@@ -17,6 +17,7 @@ TestEnvironment::TestEnvironment()
     qputenv("HOME", home().toUtf8());
     qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/home/.config")).toUtf8());
     qputenv("XDG_CACHE_HOME", (m_dir.path() + QStringLiteral("/home/.cache")).toUtf8());
+    qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/home/.local/share")).toUtf8());
     qputenv("VEXILO_REGISTRY_DIR", registryDir().toUtf8());
     qputenv("VEXILO_CDROM_ROOTS", QByteArray());
     AppPaths::setProgramDirectory(appDir());

@@ -1,0 +1,99 @@
+"""A cube kept as a document, in the real program under Xvfb: opened from
+the command line, changed, undone, saved, and recovered after a kill."""
+import json
+import os
+import signal
+import sys
+import time
+import unittest
+
+from PIL import Image
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import XSession  # noqa: E402
+
+FACE_1 = (4110, 3135, 1155, 1155)
+
+
+class DocumentTest(unittest.TestCase):
+    def setUp(self):
+        self.x = XSession()
+        self.addCleanup(self.x.stop)
+        self.photos = []
+        for name, colour in (("red beach.jpg", (220, 30, 30)), ("blue sea.jpg", (30, 30, 220))):
+            path = self.x.path(name)
+            Image.new("RGB", (120, 90), colour).save(path)
+            self.photos.append(path)
+        self.document = self.x.path("Holiday cube.vexilo")
+        faces = [{"photo": self.photos[0]}, {}, {"photo": self.photos[1]}, {}, {}, {}]
+        with open(self.document, "w", encoding="utf-8") as f:
+            json.dump({"format": "vexilo-cube", "version": 1, "caption": "Trip", "faces": faces}, f)
+
+    def saved_faces(self):
+        with open(self.document, encoding="utf-8") as f:
+            return [face.get("photo", "") for face in json.load(f)["faces"]]
+
+    def wait_for_saved_faces(self, expected, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            try:
+                if self.saved_faces() == expected:
+                    return
+            except (OSError, ValueError):
+                pass
+            time.sleep(0.1)
+        self.assertEqual(self.saved_faces(), expected)
+
+    def wait_for_face_1(self, is_red):
+        ox, oy = self.x.editor_origin()
+        x, y = ox + round((FACE_1[0] + FACE_1[2] / 2) / 15), oy + round((FACE_1[1] + FACE_1[3] / 2) / 15)
+
+        def red(shot):
+            r, g, b = shot.getpixel((x, y))
+            return r > 180 and g < 80 and b < 80
+
+        shot = self.x.wait_for_screen(lambda s: red(s) == is_red)
+        self.assertEqual(red(shot), is_red)
+
+    def key(self, *keys):
+        self.x.xdotool("key", "--delay", "100", *keys)
+        time.sleep(0.3)
+
+    def test_change_undo_save_and_recover_after_a_kill(self):
+        self.x.start_program(self.document)
+        # Face 1 holds the red photo; Delete takes it off, and Save keeps that.
+        self.wait_for_face_1(True)
+        self.x.click_twips(*FACE_1)
+        self.key("Delete")
+        self.wait_for_face_1(False)
+        self.key("ctrl+s")
+        self.wait_for_saved_faces(["", "", self.photos[1], "", "", ""])
+        # Undo puts it back.
+        self.key("ctrl+z")
+        self.wait_for_face_1(True)
+        self.key("ctrl+s")
+        self.wait_for_saved_faces([self.photos[0], "", self.photos[1], "", "", ""])
+
+        # Changes not saved, then a kill: the next start offers them again.
+        self.key("Delete")
+        recovery = self.x.path("home/.local/share/vexilo/recovery.vexilo")
+        deadline = time.time() + 20
+        while not os.path.exists(recovery) and time.time() < deadline:
+            time.sleep(0.1)
+        self.assertTrue(os.path.exists(recovery))
+        self.x.program.send_signal(signal.SIGKILL)
+        self.x.program.wait(10)
+
+        self.x.start_program()
+        self.x.wait_for_window("Norvane", count=2)
+        self.key("Return")
+        self.wait_for_face_1(False)
+        # The keys go to the window last clicked.
+        self.x.click_twips(*FACE_1)
+        self.key("ctrl+s")
+        self.wait_for_saved_faces(["", "", self.photos[1], "", "", ""])
+        self.assertFalse(os.path.exists(recovery))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
