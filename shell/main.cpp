@@ -1,3 +1,4 @@
+#include "core/MessageBox.h"
 #include "core/StartupTrace.h"
 #include "platform/HeapTuning.h"
 #include "platform/SingleInstance.h"
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("vexilo"));
     QApplication::setStyle(new FrameStyle);
     InitResources();
+    InstallMessageBoxWindows();
     StartupTrace::Mark("application made");
 
     SingleInstance instance;
