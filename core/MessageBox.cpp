@@ -1,12 +1,8 @@
 #include "core/MessageBox.h"
 
-#include "core/Globals.h"
-#include "core/MessageIds.h"
 #include "resources/StringTable.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace {
 struct SeamState
@@ -23,35 +19,19 @@ SeamState &seam()
     return state;
 }
 
-QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
+// With nobody to answer, the answer that changes nothing.
+int answerWithoutWindow(MsgButtons buttons)
 {
     switch (buttons) {
     case MsgButtons::OKCancel:
-        return QMessageBox::Ok | QMessageBox::Cancel;
-    case MsgButtons::YesNo:
-        return QMessageBox::Yes | QMessageBox::No;
     case MsgButtons::RetryCancel:
-        return QMessageBox::Retry | QMessageBox::Cancel;
+        return IDCANCEL;
+    case MsgButtons::YesNo:
+        return IDNO;
     case MsgButtons::OK:
         break;
     }
-    return QMessageBox::Ok;
-}
-
-int answerFor(int button)
-{
-    switch (button) {
-    case QMessageBox::Cancel:
-        return IDCANCEL;
-    case QMessageBox::Yes:
-        return IDYES;
-    case QMessageBox::No:
-        return IDNO;
-    case QMessageBox::Retry:
-        return IDRETRY;
-    default:
-        return IDOK;
-    }
+    return IDOK;
 }
 } // namespace
 
@@ -75,20 +55,8 @@ int ShowMessage(int textId, const QStringList &arguments, MsgButtons buttons)
     seam().texts.append(text);
     if (seam().messageHandler)
         return seam().messageHandler(textId, buttons);
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(gAppTitle.isEmpty() ? LoadResString(Msg::AppTitle) : gAppTitle);
-    box.setText(text);
-    box.setStandardButtons(standardButtons(buttons));
-    return answerFor(box.exec());
-}
-
-int ShowModal(QDialog &dialog)
-{
-    if (seam().dialogHandler) {
-        seam().dialogHandler(dialog);
-        return dialog.result();
-    }
-    return dialog.exec();
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    return answerWithoutWindow(buttons);
 }
 
 namespace MessageSeam {
@@ -99,6 +67,10 @@ void setMessageHandler(MessageHandler handler)
 void setDialogHandler(DialogHandler handler)
 {
     seam().dialogHandler = std::move(handler);
+}
+const DialogHandler &dialogHandler()
+{
+    return seam().dialogHandler;
 }
 void reset()
 {

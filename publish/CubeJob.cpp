@@ -1,32 +1,15 @@
 #include "publish/CubeJob.h"
 
 #include "publish/CubePackage.h"
-#include "publish/Progress.h"
-
-CubeJob::CubeJob(CubeBuilder &builder, const CubeControls &controls, QWidget *window)
-    : m_builder(builder)
-    , m_controls(controls)
-    , m_progress(nullptr)
-    , m_ownsProgressWindow(true)
-    , m_busy(window)
-{
-    m_progress = Progress::showInitializing();
-}
 
 CubeJob::CubeJob(CubeBuilder &builder, const CubeControls &controls, ProgressSink &progress)
     : m_builder(builder)
     , m_controls(controls)
     , m_progress(&progress)
-    , m_ownsProgressWindow(false)
-    , m_busy(nullptr)
 {
 }
 
-CubeJob::~CubeJob()
-{
-    if (m_ownsProgressWindow)
-        Progress::unload();
-}
+CubeJob::~CubeJob() = default;
 
 bool CubeJob::BuildFiles(CubeModel &cube)
 {
@@ -36,4 +19,10 @@ bool CubeJob::BuildFiles(CubeModel &cube)
 bool CubeJob::Package()
 {
     return BuildCubeExe(m_builder.workDirectory(), m_builder.gZipTargets);
+}
+
+void CubeJob::EndBusyPointer()
+{
+    if (m_screen)
+        m_screen->endBusyPointer();
 }

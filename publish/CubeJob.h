@@ -1,10 +1,11 @@
 #pragma once
 
-#include "core/BusyPointer.h"
 #include "publish/CubeBuilder.h"
 #include "publish/ProgressSink.h"
 
 #include <QString>
+
+#include <memory>
 
 class CubeModel;
 class QWidget;
@@ -17,7 +18,8 @@ class CubeJob
 {
 public:
     // On screen: the progress window, "Initializing..." from the start, and
-    // the busy pointer over window.
+    // the busy pointer over window. Made with the windows
+    // (CubeJobOnScreen.cpp).
     CubeJob(CubeBuilder &builder, const CubeControls &controls, QWidget *window);
     // Off screen: progress goes to progress (the command line).
     CubeJob(CubeBuilder &builder, const CubeControls &controls, ProgressSink &progress);
@@ -34,12 +36,21 @@ public:
 
     ProgressSink &progress() { return *m_progress; }
     // The normal pointer again before the job ends, as before a message.
-    void EndBusyPointer() { m_busy.restore(); }
+    void EndBusyPointer();
+
+    // What an on-screen job holds while it runs: the progress window and
+    // the busy pointer, both given back when it goes.
+    class Screen
+    {
+    public:
+        virtual ~Screen() = default;
+        virtual ProgressSink &progress() = 0;
+        virtual void endBusyPointer() = 0;
+    };
 
 private:
     CubeBuilder &m_builder;
     CubeControls m_controls;
+    std::unique_ptr<Screen> m_screen;
     ProgressSink *m_progress;
-    bool m_ownsProgressWindow;
-    BusyPointer m_busy;
 };

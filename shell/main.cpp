@@ -1,3 +1,4 @@
+#include "core/MessageBox.h"
 #include "core/StartupTrace.h"
 #include "platform/HeapTuning.h"
 #include "platform/SingleInstance.h"
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("vexilo"));
     QApplication::setStyle(new FrameStyle);
     InitResources();
+    InstallMessageBoxWindows();
     StartupTrace::Mark("application made");
 
     // A cube document named on the command line opens, in the running
