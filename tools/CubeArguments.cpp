@@ -1,5 +1,6 @@
 #include "tools/CubeArguments.h"
 
+#include "core/CubeFile.h"
 #include "publish/CubeFromFaces.h"
 #include "tools/Command.h"
 
@@ -8,11 +9,14 @@
 #include <QImageReader>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 // Plain literals: the commands ask for the options while they register.
 constexpr auto kFace = QLatin1String("face");
 constexpr auto kCaption = QLatin1String("caption");
+constexpr auto kCube = QLatin1String("cube");
 
 // Why a photo cannot go on a face, as the system or the image reader says it.
 QString Unreadable(const QString &photo)
@@ -29,11 +33,29 @@ void PrintUnreadable(int number, const QString &photo)
     PrintErr(QStringLiteral("vexilo-cube: face %1: %2: %3").arg(number).arg(photo, Unreadable(photo)));
 }
 
+// Why a document gives no cube to build.
+QString DocumentProblem(const CubeFile::Reading &reading)
+{
+    switch (reading.status) {
+    case CubeFile::Status::Unreadable:
+        return reading.reason;
+    case CubeFile::Status::Damaged:
+        return QStringLiteral("not a cube document, or a damaged one");
+    case CubeFile::Status::TooNew:
+        return QStringLiteral("made by a newer version of Vexilo");
+    case CubeFile::Status::Read:
+        break;
+    }
+    return QString();
+}
+
 } // namespace
 
 QList<QCommandLineOption> CubeArguments::Options()
 {
-    return {{kFace, QStringLiteral("put the photo PATH on face N (1 to 6); repeat for more faces"),
+    return {{kCube, QStringLiteral("start from the faces and caption of the cube document FILE (.vexilo)"),
+             QStringLiteral("FILE")},
+            {kFace, QStringLiteral("put the photo PATH on face N (1 to 6); repeat for more faces"),
              QStringLiteral("N=PATH")},
             {kCaption, QStringLiteral("the caption of the cube's page"), QStringLiteral("TEXT")}};
 }
@@ -47,7 +69,11 @@ QString CubeArguments::Read(const QCommandLineParser &parser)
             return QStringLiteral("--face wants N=PATH with N from 1 to 6, not '%1'").arg(value);
         m_faces.append({m.captured(1).toInt(), m.captured(2)});
     }
-    m_caption = parser.value(kCaption);
+    if (parser.isSet(kCube) && parser.value(kCube).isEmpty())
+        return QStringLiteral("--cube wants the FILE of a cube document");
+    m_document = parser.value(kCube);
+    if (parser.isSet(kCaption))
+        m_caption = parser.value(kCaption);
     return QString();
 }
 
@@ -57,14 +83,53 @@ bool CubeArguments::PlaceOn(CubeFromFaces &cube) const
         PrintErr(QStringLiteral("vexilo-cube: no temporary folder for the work directory"));
         return false;
     }
-    cube.SetCaption(m_caption);
-    for (const auto &[number, photo] : m_faces) {
-        if (!cube.SetFace(number, photo)) {
-            PrintUnreadable(number, photo);
+    if (!m_document.isEmpty() && !PlaceDocument(cube))
+        return false;
+    if (m_caption)
+        cube.SetCaption(*m_caption);
+    for (const auto &[number, photo] : m_faces)
+        if (!PlaceFace(cube, number, photo))
             return false;
-        }
+    return true;
+}
+
+bool CubeArguments::PlaceDocument(CubeFromFaces &cube) const
+{
+    const CubeFile::Reading reading = CubeFile::Load(m_document);
+    if (reading.status != CubeFile::Status::Read) {
+        PrintErr(QStringLiteral("vexilo-cube: cannot read the cube %1: %2").arg(m_document, DocumentProblem(reading)));
+        return false;
+    }
+    for (const QString &photo : reading.gonePhotos)
+        PrintErr(QStringLiteral("vexilo-cube: %1: the photo %2 is gone: it is neither at its path nor beside the cube")
+                     .arg(m_document, photo));
+    if (!reading.gonePhotos.isEmpty())
+        return false;
+    cube.SetCaption(reading.content.caption);
+    for (int index = 0; index < FaceCount; ++index) {
+        const CubeFace &face = reading.content.faces[index];
+        // A face given on the command line replaces the document's unread.
+        if (FaceGiven(index + 1))
+            continue;
+        if (face.isPasted())
+            cube.cube().SetFace(index, face);
+        else if (face.isPhoto() && !PlaceFace(cube, index + 1, face.photo()))
+            return false;
     }
     return true;
+}
+
+bool CubeArguments::PlaceFace(CubeFromFaces &cube, int number, const QString &photo) const
+{
+    if (cube.SetFace(number, photo))
+        return true;
+    PrintUnreadable(number, photo);
+    return false;
+}
+
+bool CubeArguments::FaceGiven(int number) const
+{
+    return std::any_of(m_faces.cbegin(), m_faces.cend(), [number](const auto &face) { return face.first == number; });
 }
 
 bool CubeArguments::Build(CubeFromFaces &cube, ProgressSink &progress, bool package) const
@@ -72,11 +137,7 @@ bool CubeArguments::Build(CubeFromFaces &cube, ProgressSink &progress, bool pack
     if (cube.Build(progress, package))
         return true;
     const int number = cube.FaceWithoutPicture();
-    // The last --face of a number is the one on the cube.
-    for (auto face = m_faces.crbegin(); face != m_faces.crend(); ++face)
-        if (face->first == number) {
-            PrintUnreadable(number, face->second);
-            break;
-        }
+    if (number > 0 && cube.cube().Face(number - 1).isPhoto())
+        PrintUnreadable(number, cube.cube().Face(number - 1).photo());
     return false;
 }

@@ -66,7 +66,7 @@ class CompletionTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.TemporaryDirectory()
-        for name in ("beach.jpg", "notes.txt", "key.pem"):
+        for name in ("beach.jpg", "notes.txt", "key.pem", "summer.vexilo"):
             open(os.path.join(cls.folder.name, name), "w").close()
         os.mkdir(os.path.join(cls.folder.name, "cubes"))
 
@@ -96,7 +96,10 @@ printf '%s\\n' "${{COMPREPLY[@]}}"
         cases = [
             ("vexilo-cube ", ["--help", "--version", "build", "catalog", "reg", "regsvr", "send"]),
             ("vexilo-cube se", ["send"]),
-            ("vexilo-cube build --", ["--caption", "--face", "--help", "--out", "--package"]),
+            ("vexilo-cube build --", ["--caption", "--cube", "--face", "--help", "--out", "--package", "--save-cube"]),
+            ("vexilo-cube build --cube ", ["cubes", "summer.vexilo"]),
+            ("vexilo-cube build --save-cube s", ["summer.vexilo"]),
+            ("vexilo-cube send --cu", ["--cube"]),
             ("vexilo-cube send --p", ["--password-file"]),
             ("vexilo-cube send --a", ["--attach-web-page"]),
             ("vexilo-cube catalog --", ["--catalogs", "--disc", "--help"]),

@@ -1,3 +1,4 @@
+#include "core/CubeFile.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
@@ -27,10 +28,18 @@ private slots:
     void outputCannotBeMade();
     void readOnlyOutputLosesNothing();
     void fullDiskLosesNothing();
+    void cubeDocument_data();
+    void cubeDocument();
+    void savedCubeReadsBack();
+    void savedCubeCannotBeWritten();
+    void unusableDocument_data();
+    void unusableDocument();
 
 private:
     QProcess *run(const QStringList &args) const;
     QString photo(const QColor &colour) const;
+    // docs/cube.vexilo: blue photo on face 2, a pasted red picture on face 5.
+    CubeContent saveDocument() const;
 
     TestEnvironment *m_env = nullptr;
 };
@@ -58,6 +67,18 @@ QString TestBuildCommand::photo(const QColor &colour) const
 {
     return WriteFile(m_env->path(QStringLiteral("photos/%1.jpg").arg(colour.name().mid(1))),
                      Encode(Solid(QSize(320, 320), colour), "jpeg"));
+}
+
+CubeContent TestBuildCommand::saveDocument() const
+{
+    CubeContent content;
+    content.caption = QStringLiteral("From the document");
+    content.faces[1] = CubeFace::Photo(photo(Qt::blue));
+    content.faces[4] = CubeFace::Pasted(Solid(QSize(320, 320), Qt::red).convertToFormat(QImage::Format_RGB32));
+    QDir(m_env->root()).mkpath(QStringLiteral("docs"));
+    if (!CubeFile::Save(content, m_env->path(QStringLiteral("docs/cube.vexilo"))))
+        qFatal("cannot write the test's cube document");
+    return content;
 }
 
 void TestBuildCommand::buildsIntoNewFolder()
@@ -112,6 +133,9 @@ void TestBuildCommand::badArguments_data()
     QTest::newRow("empty output") << QStringList{"--out="};
     QTest::newRow("face 7, GNU style") << QStringList{"--face=7=x.jpg", "--out", "o"};
     QTest::newRow("stray argument") << QStringList{"--out", "o", "x.jpg"};
+    QTest::newRow("empty cube document") << QStringList{"--cube=", "--out", "o"};
+    QTest::newRow("cube document without value") << QStringList{"--out", "o", "--cube"};
+    QTest::newRow("empty document to save") << QStringList{"--out", "o", "--save-cube="};
 }
 
 void TestBuildCommand::badArguments()
@@ -202,6 +226,107 @@ void TestBuildCommand::fullDiskLosesNothing()
     QCOMPARE(ReadFile(disk.path() + QStringLiteral("/cubefold.jpg")), QByteArray("earlier fold-out"));
     QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{QStringLiteral(".filler"), QStringLiteral("cubefold.jpg")}));
+}
+
+void TestBuildCommand::cubeDocument_data()
+{
+    QTest::addColumn<QStringList>("given");
+    QTest::addColumn<QColor>("face2");
+    QTest::addColumn<QColor>("face5");
+    QTest::addColumn<QString>("caption");
+    const QString green = QStringLiteral("photos/00ff00.jpg");
+    const QString caption = QStringLiteral("From the document");
+    QTest::newRow("the document's faces and caption") << QStringList{} << QColor(Qt::blue) << QColor(Qt::red)
+                                                      << caption;
+    QTest::newRow("a photo face replaced") << QStringList{"--face", "2=" + green} << QColor(Qt::green)
+                                           << QColor(Qt::red) << caption;
+    QTest::newRow("a pasted face replaced") << QStringList{"--face=5=" + green} << QColor(Qt::blue)
+                                            << QColor(Qt::green) << caption;
+    QTest::newRow("the caption replaced") << QStringList{"--caption", "Given"} << QColor(Qt::blue) << QColor(Qt::red)
+                                          << QStringLiteral("Given");
+    QTest::newRow("the caption emptied") << QStringList{"--caption="} << QColor(Qt::blue) << QColor(Qt::red)
+                                         << QString();
+}
+
+void TestBuildCommand::cubeDocument()
+{
+    QFETCH(QStringList, given);
+    QFETCH(QColor, face2);
+    QFETCH(QColor, face5);
+    QFETCH(QString, caption);
+    saveDocument();
+    photo(Qt::green);
+    QScopedPointer<QProcess> p(run(QStringList{"--cube", "docs/cube.vexilo", "--out", "o"} + given));
+    QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    const QString out = m_env->path(QStringLiteral("o"));
+    QVERIFY(AreaIs(QImage(out + QStringLiteral("/image2.jpg")), QRect(4, 4, 242, 242), face2));
+    QVERIFY(AreaIs(QImage(out + QStringLiteral("/image5.jpg")), QRect(4, 4, 242, 242), face5));
+    // A page without a caption has no heading.
+    const QByteArray page = ReadFile(out + QStringLiteral("/Vexilo.htm"));
+    QVERIFY(caption.isEmpty() ? !page.contains("<h1") : page.contains(">" + caption.toUtf8() + "</h1>"));
+    QCOMPARE(ReadFile(out + QStringLiteral("/image1.jpg")),
+             ReadFile(TestEnvironment::appDir() + QStringLiteral("/Template/image1.jpg")));
+}
+
+// Saved over the document it was built from, with one face and the caption
+// given beside it.
+void TestBuildCommand::savedCubeReadsBack()
+{
+    CubeContent expected = saveDocument();
+    expected.faces[1] = CubeFace::Photo(photo(Qt::green));
+    expected.faces[5] = CubeFace::Photo(photo(Qt::yellow));
+    expected.caption = QStringLiteral("Gr\u00fc\u00dfe");
+    const QString document = m_env->path(QStringLiteral("docs/cube.vexilo"));
+    QScopedPointer<QProcess> p(run({"--cube", document, "--face", "2=photos/00ff00.jpg", "--face",
+                                    "6=" + expected.faces[5].photo(), "--caption", expected.caption, "--out", "o",
+                                    "--save-cube", "docs/cube.vexilo"}));
+    QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    const CubeFile::Reading reading = CubeFile::Load(document);
+    QCOMPARE(int(reading.status), int(CubeFile::Status::Read));
+    QVERIFY(reading.gonePhotos.isEmpty());
+    QVERIFY(reading.content == expected);
+}
+
+void TestBuildCommand::savedCubeCannotBeWritten()
+{
+    WriteFile(m_env->path(QStringLiteral("afile")), "x");
+    QScopedPointer<QProcess> p(run({"--face", "1=" + photo(Qt::red), "--out", "o", "--save-cube", "afile/c.vexilo"}));
+    QCOMPARE(p->exitCode(), 1);
+    const QByteArray err = p->readAllStandardError();
+    QVERIFY2(err.contains("vexilo-cube build: cannot write afile/c.vexilo: "), err.constData());
+    QVERIFY(!err.trimmed().endsWith("c.vexilo:"));
+    QCOMPARE(ReadFile(m_env->path(QStringLiteral("afile"))), QByteArray("x"));
+}
+
+void TestBuildCommand::unusableDocument_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // null: no document at all
+    QTest::addColumn<QByteArray>("message");
+    const QByteArray cannotRead = "vexilo-cube: cannot read the cube docs/cube.vexilo: ";
+    const QByteArray faces = R"("faces": [{}, {}, {}, {}, {}, {}])";
+    QTest::newRow("missing") << QByteArray() << cannotRead + "No such file or directory";
+    QTest::newRow("damaged") << QByteArray("{\"format\": \"vexilo-cube\", \"version\": 1, ")
+                             << cannotRead + "not a cube document, or a damaged one";
+    QTest::newRow("not a cube") << QByteArray("\x89PNG\r\n\x1a\n") << cannotRead + "not a cube document";
+    QTest::newRow("newer version") << R"({"format": "vexilo-cube", "version": 2, )" + faces + "}"
+                                   << cannotRead + "made by a newer version of Vexilo";
+    QTest::newRow("a photo gone")
+        << QByteArray(R"({"format": "vexilo-cube", "version": 1, "faces": [{}, {"photo": "/nowhere/gone 1.jpg", )"
+                      R"("relative": "gone 1.jpg"}, {}, {}, {}, {}]})")
+        << QByteArray("vexilo-cube: docs/cube.vexilo: the photo /nowhere/gone 1.jpg is gone");
+}
+
+void TestBuildCommand::unusableDocument()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, message);
+    if (!bytes.isNull())
+        WriteFile(m_env->path(QStringLiteral("docs/cube.vexilo")), bytes);
+    QScopedPointer<QProcess> p(run({"--cube", "docs/cube.vexilo", "--face", "1=" + photo(Qt::red), "--out", "o"}));
+    QCOMPARE(p->exitCode(), 1);
+    const QByteArray err = p->readAllStandardError();
+    QVERIFY2(err.contains(message), err.constData());
+    QVERIFY(!QFileInfo::exists(m_env->path(QStringLiteral("o"))));
 }
 
 QTEST_GUILESS_MAIN(TestBuildCommand)

@@ -89,9 +89,11 @@ void TestCommandLine::commandHelp_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QStringList>("options");
-    QTest::newRow("build") << "build" << QStringList{"--face N=PATH", "--caption TEXT", "--out DIR", "--package"};
+    QTest::newRow("build") << "build"
+                           << QStringList{"--cube FILE", "--face N=PATH", "--caption TEXT", "--out DIR", "--package",
+                                          "--save-cube FILE"};
     QTest::newRow("send") << "send"
-                          << QStringList{"--face N=PATH",  "--caption TEXT",   "--to LIST",   "--from ADDR",
+                          << QStringList{"--cube FILE", "--face N=PATH",  "--caption TEXT",   "--to LIST",   "--from ADDR",
                                          "--subject TEXT", "--server TEXT",    "--user NAME", "--password-file FILE",
                                          "--cacert FILE",  "--attach-web-page"};
     QTest::newRow("catalog") << "catalog" << QStringList{"--disc ROOT", "--catalogs DIR"};

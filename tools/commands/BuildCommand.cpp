@@ -2,6 +2,7 @@
 #include "tools/CubeArguments.h"
 #include "tools/StderrProgress.h"
 
+#include "core/CubeFile.h"
 #include "publish/CubeFromFaces.h"
 
 #include <QDir>
@@ -11,6 +12,18 @@ namespace {
 
 const QString kOut = QStringLiteral("out");
 const QString kPackage = QStringLiteral("package");
+const QString kSaveCube = QStringLiteral("save-cube");
+
+// Keeps the cube built as a document; false with the file and the reason on
+// standard error.
+bool SaveDocument(CubeFromFaces &cube, const QString &path)
+{
+    QString reason;
+    if (CubeFile::Save(cube.cube().Content(), path, &reason))
+        return true;
+    PrintErr(QStringLiteral("vexilo-cube build: cannot write %1: %2").arg(path, reason));
+    return false;
+}
 
 int RunBuild(const QCommandLineParser &parser)
 {
@@ -19,6 +32,8 @@ int RunBuild(const QCommandLineParser &parser)
         return UsageError(QStringLiteral("build"), problem);
     if (parser.value(kOut).isEmpty())
         return UsageError(QStringLiteral("build"), QStringLiteral("--out DIR is required"));
+    if (parser.isSet(kSaveCube) && parser.value(kSaveCube).isEmpty())
+        return UsageError(QStringLiteral("build"), QStringLiteral("--save-cube wants the FILE to write"));
     // The build changes the current directory.
     const QString out = QFileInfo(parser.value(kOut)).absoluteFilePath();
     CubeFromFaces cube;
@@ -31,6 +46,8 @@ int RunBuild(const QCommandLineParser &parser)
         PrintErr(QStringLiteral("vexilo-cube build: cannot write %1: %2").arg(failure.path, failure.reason));
         return ExitFailed;
     }
+    if (parser.isSet(kSaveCube) && !SaveDocument(cube, parser.value(kSaveCube)))
+        return ExitFailed;
     progress.Finish();
     return ExitDone;
 }
@@ -40,10 +57,14 @@ Command BuildCommand()
     QList<QCommandLineOption> options = CubeArguments::Options();
     options << QCommandLineOption(kOut, QStringLiteral("the folder to write the cube's files into (made when missing)"),
                                   QStringLiteral("DIR"))
-            << QCommandLineOption(kPackage, QStringLiteral("also pack the files into the self-extracting Cube.exe"));
+            << QCommandLineOption(kPackage, QStringLiteral("also pack the files into the self-extracting Cube.exe"))
+            << QCommandLineOption(kSaveCube,
+                                  QStringLiteral("also keep the cube's faces and caption as the cube document FILE"),
+                                  QStringLiteral("FILE"));
     return {QStringLiteral("build"),
             QStringLiteral("build a cube's web page from photos into a folder"),
-            QStringLiteral("--out DIR [--face N=PATH]... [--caption TEXT] [--package]"),
+            QStringLiteral("--out DIR [--cube FILE] [--face N=PATH]... [--caption TEXT] [--package] "
+                           "[--save-cube FILE]"),
             options,
             {},
             RunBuild};
