@@ -195,8 +195,10 @@ void TopForm::ConnectHandlers()
         connect(Image1[i], &FacePicture::oleDragDrop, this, &TopForm::Image1_OLEDragDrop);
         Image1[i]->setCube(&cube);
     }
-    // Only the face pictures take dropped files.
+    // Only the face pictures take dropped photos; the editor takes cube
+    // documents anywhere.
     Caption1->setAcceptDrops(false);
+    setAcceptDrops(true);
     connect(actions->Remove, &QAction::triggered, this, &TopForm::Remove_Click);
     connect(actions->Cut, &QAction::triggered, this, &TopForm::Cut_Click);
     connect(actions->Copy, &QAction::triggered, this, &TopForm::Copy_Click);
@@ -555,6 +557,26 @@ void TopForm::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void TopForm::Form_OLEDragDrop(const QMimeData *Data)
+{
+    AskToSaveChanges();
+    OpenCubeFile(Data->urls().constFirst().toLocalFile());
+}
+
+void TopForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (IsCubeDocument(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void TopForm::dropEvent(QDropEvent *event)
+{
+    if (!IsCubeDocument(event->mimeData()))
+        return;
+    event->acceptProposedAction();
+    Form_OLEDragDrop(event->mimeData());
+}
+
 void TopForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -646,8 +668,7 @@ void TopForm::Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effec
 {
     if (IsCubeDocument(Data)) {
         Effect = 1;
-        AskToSaveChanges();
-        OpenCubeFile(Data->urls().constFirst().toLocalFile());
+        Form_OLEDragDrop(Data);
         return;
     }
     faceCommands.DropFiles(Index, Data, Effect);

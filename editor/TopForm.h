@@ -61,6 +61,8 @@ public:
     void Copy_Click();
     void Paste_Click();
     void Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect);
+    // A cube document dropped anywhere on the editor opens.
+    void Form_OLEDragDrop(const QMimeData *Data);
     void Insert_Click();
     void Preview_Click();
     void Save_Click();
@@ -141,6 +143,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void CreateControls();

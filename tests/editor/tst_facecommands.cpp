@@ -1,5 +1,6 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/CubeFile.h"
 #include "core/MessageIds.h"
 #include "core/Startup.h"
 #include "editor/FaceCommands.h"
@@ -39,7 +40,7 @@ struct DropResult
 };
 
 // The drag enters the face, then drops there, as a file manager's drag does.
-DropResult DropOn(FacePicture *face, const QList<QUrl> &urls)
+DropResult DropOn(QWidget *face, const QList<QUrl> &urls)
 {
     QMimeData data;
     data.setUrls(urls);
@@ -91,6 +92,9 @@ private slots:
     void dropAfterPasteReadsTheFile();
     void unreadableFileIsRefusedSilently();
     void onlyFacePicturesTakeDrops();
+    void cubeDocumentDroppedAnywhereOpens();
+    void openCubeTellsWhatCouldNotBeOpened_data();
+    void openCubeTellsWhatCouldNotBeOpened();
 
 private:
     QString photo(const QString &name, const QColor &color, QSize size = QSize(400, 300));
@@ -460,7 +464,6 @@ void TestFaceCommands::onlyFacePicturesTakeDrops()
         QVERIFY(!m_form->Image1[i + 6]->acceptDrops());
         QVERIFY(!m_form->ContextButton[i]->acceptDrops());
     }
-    QVERIFY(!m_form->acceptDrops());
     QVERIFY(!m_form->Caption1->acceptDrops());
 
     QMimeData text;
@@ -478,6 +481,68 @@ void TestFaceCommands::onlyFacePicturesTakeDrops()
     QDragEnterEvent enterFiles(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(m_form->Image1[0], &enterFiles);
     QVERIFY(enterFiles.isAccepted());
+}
+
+void TestFaceCommands::cubeDocumentDroppedAnywhereOpens()
+{
+    QMimeData photoFile;
+    photoFile.setUrls({QUrl::fromLocalFile(photo(QStringLiteral("a.jpg"), Qt::red))});
+    QDragEnterEvent enterPhoto(QPoint(5, 5), Qt::CopyAction, &photoFile, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form.data(), &enterPhoto);
+    QVERIFY(!enterPhoto.isAccepted());
+
+    CubeContent content;
+    content.faces[4] = CubeFace::Photo(photo(QStringLiteral("b.jpg"), Qt::blue));
+    content.caption = QStringLiteral("Dropped");
+    const QString document = m_env->path(QStringLiteral("dropped cube.vexilo"));
+    QVERIFY(CubeFile::Save(content, document));
+    QVERIFY(DropOn(m_form.data(), {QUrl::fromLocalFile(document)}).accepted);
+    QVERIFY(m_form->cube.Content() == content);
+    QCOMPARE(m_form->Caption1->toPlainText(), QStringLiteral("Dropped"));
+    QVERIFY(Near(PictureOf(m_form->Image1[4]).pixelColor(38, 38), Qt::blue));
+
+    // On a face it opens the document too, rather than taking it as a photo.
+    m_form->faceCommands.RemoveFace();
+    m_form->cube.SetCurrentFace(4);
+    m_form->faceCommands.RemoveFace();
+    // The changes since are asked about first.
+    QVERIFY(DropOn(m_form->Image1[1], {QUrl::fromLocalFile(document)}).accepted);
+    QVERIFY(m_form->cube.Content() == content);
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::SaveChangesQuestion});
+}
+
+void TestFaceCommands::openCubeTellsWhatCouldNotBeOpened_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QList<int>>("messages");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("a photo gone") << QByteArray("{\"format\": \"vexilo-cube\", \"version\": 1, \"caption\": \"Gone\", "
+                                                "\"faces\": [{\"photo\": \"/no/such/photo.jpg\"}, {}, {}, {}, {}, {}]}")
+                                  << QList<int>{Msg::CubePhotoGone} << true;
+    QTest::newRow("damaged") << QByteArray("{\"format\": \"vexilo-cube\", \"vers") << QList<int>{Msg::CubeDamaged}
+                             << false;
+    QTest::newRow("from a newer version")
+        << QByteArray("{\"format\": \"vexilo-cube\", \"version\": 2, \"faces\": []}") << QList<int>{Msg::CubeTooNew}
+        << false;
+}
+
+void TestFaceCommands::openCubeTellsWhatCouldNotBeOpened()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QList<int>, messages);
+    QFETCH(bool, opened);
+    DropOn(m_form->Image1[2], {QUrl::fromLocalFile(photo(QStringLiteral("kept.jpg"), Qt::red))});
+    const CubeContent before = m_form->cube.Content();
+    const QString path = WriteFile(m_env->path(QStringLiteral("cube.vexilo")), document);
+    QCOMPARE(m_form->OpenCubeFile(path), opened);
+    QCOMPARE(MessageSeam::shownMessages(), messages);
+    if (opened) {
+        QCOMPARE(m_form->cube.Caption(), QStringLiteral("Gone"));
+        QVERIFY(m_form->cube.Face(0).isEmpty());
+        QVERIFY(MessageSeam::shownTexts().constFirst().contains(QStringLiteral("/no/such/photo.jpg")));
+    } else {
+        QVERIFY(m_form->cube.Content() == before);
+    }
 }
 
 QTEST_MAIN(TestFaceCommands)

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 // Two real program processes sharing one registry folder.
@@ -13,6 +14,8 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 private slots:
     void secondStartActivatesFirstAndEnds();
+    void secondStartHandsOverItsDocument_data();
+    void secondStartHandsOverItsDocument();
 
 private:
     static bool waitForServer(const QString &name, int timeoutMs);
@@ -63,6 +66,33 @@ void TestSingleInstance::secondStartActivatesFirstAndEnds()
     QVERIFY(first.waitForFinished(5000));
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QVERIFY(!QDir(work).exists());
+}
+
+void TestSingleInstance::secondStartHandsOverItsDocument_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::newRow("none") << QString();
+    QTest::newRow("plain") << QStringLiteral("/home/ann/cube.vexilo");
+    QTest::newRow("blanks, accents, a line break") << QStringLiteral("/home/ann/Sommer Ferien ü\nzwei.vexilo");
+}
+
+void TestSingleInstance::secondStartHandsOverItsDocument()
+{
+    QFETCH(QString, document);
+    TestEnvironment env;
+    SingleInstance first;
+    QVERIFY(first.listen());
+    QSignalSpy activated(&first, &SingleInstance::activationRequested);
+    QSignalSpy opened(&first, &SingleInstance::openRequested);
+    QVERIFY(SingleInstance().activateRunningInstance(document));
+    QTRY_COMPARE(activated.size(), 1);
+    if (document.isEmpty()) {
+        QTest::qWait(100);
+        QCOMPARE(opened.size(), 0);
+    } else {
+        QTRY_COMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toString(), document);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
