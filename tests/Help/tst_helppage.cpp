@@ -160,7 +160,8 @@ void TestHelpPage::wellFormedWithTitleAndLanguage()
 void TestHelpPage::sections_data()
 {
     QTest::addColumn<QString>("id");
-    for (const char *id : {"make", "preview", "save", "print", "send", "mail-server", "settings", "troubleshooting"})
+    for (const char *id : {"make", "documents", "preview", "save", "print", "send", "mail-server", "settings",
+                           "troubleshooting"})
         QTest::newRow(id) << QString::fromLatin1(id);
 }
 
@@ -198,7 +199,8 @@ void TestHelpPage::troubleshootingCoversTheMessages_data()
                    Msg::ServiceNotAvailable, Msg::MessageFormatError, Msg::CertificateRejected,
                    Msg::SecureConnectionUnavailable, Msg::SecureConnectionFailed, Msg::SignInMethodUnsupported,
                    Msg::SignInRefused, Msg::WebSignInRequired, Msg::InsecureSignIn, Msg::AddressNotAscii,
-                   Msg::NoPasswordGiven, Msg::CannotRememberPassword})
+                   Msg::NoPasswordGiven, Msg::CannotRememberPassword, Msg::CubeDamaged, Msg::CubeTooNew,
+                   Msg::CubePhotoGone, Msg::CubeNotWritten})
         QTest::newRow(qPrintable(QString::number(id))) << id;
 }
 
