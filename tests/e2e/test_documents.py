@@ -13,6 +13,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import XSession  # noqa: E402
 
 FACE_1 = (4110, 3135, 1155, 1155)
+FACE_3 = (6795, 3135, 1155, 1155)
 
 
 class DocumentTest(unittest.TestCase):
@@ -44,16 +45,19 @@ class DocumentTest(unittest.TestCase):
             time.sleep(0.1)
         self.assertEqual(self.saved_faces(), expected)
 
-    def wait_for_face_1(self, is_red):
+    def wait_for_face(self, face, colour, shown=True):
+        """Waits until the face shows the photo of that colour, or no longer does."""
         ox, oy = self.x.editor_origin()
-        x, y = ox + round((FACE_1[0] + FACE_1[2] / 2) / 15), oy + round((FACE_1[1] + FACE_1[3] / 2) / 15)
+        x, y = ox + round((face[0] + face[2] / 2) / 15), oy + round((face[1] + face[3] / 2) / 15)
 
-        def red(shot):
-            r, g, b = shot.getpixel((x, y))
-            return r > 180 and g < 80 and b < 80
+        def showing(shot):
+            return all(abs(a - b) < 50 for a, b in zip(shot.getpixel((x, y)), colour))
 
-        shot = self.x.wait_for_screen(lambda s: red(s) == is_red)
-        self.assertEqual(red(shot), is_red)
+        shot = self.x.wait_for_screen(lambda s: showing(s) == shown)
+        self.assertEqual(showing(shot), shown)
+
+    def wait_for_face_1(self, is_red):
+        self.wait_for_face(FACE_1, (220, 30, 30), is_red)
 
     def key(self, *keys):
         self.x.xdotool("key", "--delay", "100", *keys)
@@ -93,6 +97,13 @@ class DocumentTest(unittest.TestCase):
         self.key("ctrl+s")
         self.wait_for_saved_faces(["", "", self.photos[1], "", "", ""])
         self.assertFalse(os.path.exists(recovery))
+
+        # Quit, and start with the document: the cube is as it was saved.
+        self.x.program.terminate()
+        self.assertEqual(self.x.program.wait(10), 0)
+        self.x.start_program(self.document)
+        self.wait_for_face(FACE_3, (30, 30, 220))
+        self.wait_for_face_1(False)
 
 
 if __name__ == "__main__":
