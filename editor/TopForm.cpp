@@ -1,6 +1,5 @@
 #include "editor/TopForm.h"
 
-#include "core/AppPaths.h"
 #include "core/CubeEdits.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
@@ -34,6 +33,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
 #include <QMenu>
