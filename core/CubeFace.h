@@ -25,11 +25,21 @@ public:
     // picture.
     QString Source() const;
 
+    // How far the face's picture is turned clockwise on top of the photo's
+    // own orientation: 0, 90, 180 or 270 degrees.
+    int turn() const { return m_turn; }
+    // The same face turned by degrees more (a multiple of 90; negative turns
+    // the other way).
+    CubeFace Turned(int degrees) const;
+    // The face's picture, made upright and boxed, turned as the face is.
+    QImage Framed(const QImage &boxed) const;
+
     bool operator==(const CubeFace &other) const;
 
 private:
     QString m_photo;
     QImage m_picture;
+    int m_turn = 0;
 };
 
 inline const QString ClipboardSource = QStringLiteral("Clipboard");

@@ -26,6 +26,7 @@ const QString kFaces = QStringLiteral("faces");
 const QString kPhoto = QStringLiteral("photo");
 const QString kRelative = QStringLiteral("relative");
 const QString kPasted = QStringLiteral("pasted");
+const QString kTurn = QStringLiteral("turn");
 
 // Bounds on what a document may make the reader hold: no cube needs more,
 // and a damaged or hostile file must not take the machine's memory.
@@ -57,11 +58,14 @@ QByteArray Png(const QImage &picture)
 
 QJsonObject FaceObject(const CubeFace &face, const QDir &folder)
 {
+    QJsonObject object;
     if (face.isPhoto())
-        return {{kPhoto, face.photo()}, {kRelative, folder.relativeFilePath(face.photo())}};
+        object = {{kPhoto, face.photo()}, {kRelative, folder.relativeFilePath(face.photo())}};
     if (face.isPasted())
-        return {{kPasted, QString::fromLatin1(Png(face.picture()).toBase64())}};
-    return {};
+        object = {{kPasted, QString::fromLatin1(Png(face.picture()).toBase64())}};
+    if (face.turn() != 0)
+        object.insert(kTurn, face.turn());
+    return object;
 }
 
 // ---- Reading
@@ -141,6 +145,17 @@ std::optional<CubeFace> ReadPasted(const QJsonObject &object)
     return CubeFace::Pasted(picture);
 }
 
+// A face's turn: 0 when absent, else 90, 180 or 270; none for anything else.
+std::optional<int> ReadTurn(const QJsonValue &value)
+{
+    if (value.isUndefined())
+        return 0;
+    const int degrees = value.toInt(-1);
+    if (degrees < 0 || degrees >= 360 || degrees % 90 != 0)
+        return std::nullopt;
+    return degrees;
+}
+
 // The face the value describes; none when it is damaged. Keys this version
 // does not know are left for the versions that wrote them.
 std::optional<CubeFace> ReadFace(const QJsonValue &value, const QDir &folder, QStringList &gonePhotos)
@@ -150,13 +165,17 @@ std::optional<CubeFace> ReadFace(const QJsonValue &value, const QDir &folder, QS
     const QJsonObject object = value.toObject();
     const bool photo = object.contains(kPhoto);
     const bool pasted = object.contains(kPasted);
-    if (photo && pasted)
+    const std::optional<int> degrees = ReadTurn(object.value(kTurn));
+    if ((photo && pasted) || !degrees)
         return std::nullopt;
+    std::optional<CubeFace> face = CubeFace();
     if (photo)
-        return ReadPhoto(object, folder, gonePhotos);
+        face = ReadPhoto(object, folder, gonePhotos);
     if (pasted)
-        return ReadPasted(object);
-    return CubeFace();
+        face = ReadPasted(object);
+    if (face && !face->isEmpty())
+        face = face->Turned(*degrees);
+    return face;
 }
 
 // Damaged for anything but a whole number from 1 on.

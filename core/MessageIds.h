@@ -155,5 +155,8 @@ enum : int {
     OpenCubeTitle = 162,
     SaveCubeTitle = 163,
     RecoveredChangesStep = 164,
+    TurnLeft = 166,
+    TurnRight = 167,
+    TurnPhotoStep = 168,
 };
 } // namespace Msg

@@ -17,6 +17,10 @@ CubeActions::CubeActions(CubeModel &cube, QUndoStack &undo, QObject *parent)
     Cut = MakeAction(Msg::CutCaption);
     Copy = MakeAction(Msg::CopyCaption);
     Paste = MakeAction(Msg::PasteCaption);
+    TurnLeft = MakeAction(Msg::TurnLeft);
+    TurnLeft->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    TurnRight = MakeAction(Msg::TurnRight);
+    TurnRight->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     Preview = MakeAction(Msg::PreviewCaption);
     Save = MakeAction(Msg::SaveCaption);
     Send = MakeAction(Msg::SendCaption);
@@ -52,4 +56,6 @@ void CubeActions::UpdateFaceActions()
     Remove->setEnabled(holdsPicture);
     Cut->setEnabled(holdsPicture);
     Copy->setEnabled(holdsPicture);
+    TurnLeft->setEnabled(holdsPicture);
+    TurnRight->setEnabled(holdsPicture);
 }

@@ -24,6 +24,8 @@ public:
     QAction *Cut = nullptr;
     QAction *Copy = nullptr;
     QAction *Paste = nullptr;
+    QAction *TurnLeft = nullptr;
+    QAction *TurnRight = nullptr;
     QAction *Undo = nullptr;
     QAction *Redo = nullptr;
     QAction *Preview = nullptr;

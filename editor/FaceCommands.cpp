@@ -126,6 +126,14 @@ void FaceCommands::PasteFace()
     PushFace(face, pasted, face, Msg::PastePhotoStep);
 }
 
+void FaceCommands::TurnFace(int degrees)
+{
+    const int face = m_cube.CurrentFace();
+    if (m_cube.Face(face).isEmpty())
+        return;
+    PushFace(face, m_cube.Face(face).Turned(degrees), face, Msg::TurnPhotoStep);
+}
+
 // Any picture the program reads is taken, whatever its name says; a file
 // of another kind is refused with the message that names the formats.
 void FaceCommands::DropFiles(int face, const QMimeData *data, qint32 &effect)

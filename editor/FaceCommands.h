@@ -36,6 +36,8 @@ public:
     void CopyFace();
     void CutFace();
     void PasteFace();
+    // Turns the current face's picture by degrees, clockwise for positive.
+    void TurnFace(int degrees);
 
     // A file list dropped on face `face`; effect is 1 when the drop is
     // taken, 0 when it is refused.

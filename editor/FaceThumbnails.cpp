@@ -29,6 +29,7 @@ QImage FaceThumbnails::Make(int index, const CubeFace &face)
     if (m_pixlet.Generate())
         thumbnail.load(ThumbnailFile(index), "jpeg");
     QFile::remove(ThumbnailFile(index));
+    thumbnail = face.Framed(thumbnail);
     if (!thumbnail.isNull()) {
         m_kept.prepend({face, thumbnail});
         if (m_kept.size() > Kept)

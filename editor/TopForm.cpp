@@ -137,7 +137,7 @@ void TopForm::ConnectDocument()
     connect(document, &CubeDocument::titleChanged, this, &TopForm::ShowTitle);
     // The keys work in the editor as well as through the frame's menus.
     addActions({actions->Undo, actions->Redo, actions->NewCube, actions->OpenCube, actions->SaveCube,
-                actions->SaveCubeAs});
+                actions->SaveCubeAs, actions->TurnLeft, actions->TurnRight});
     ShowTitle();
 }
 
@@ -203,6 +203,8 @@ void TopForm::ConnectHandlers()
     connect(actions->Cut, &QAction::triggered, this, &TopForm::Cut_Click);
     connect(actions->Copy, &QAction::triggered, this, &TopForm::Copy_Click);
     connect(actions->Paste, &QAction::triggered, this, &TopForm::Paste_Click);
+    connect(actions->TurnLeft, &QAction::triggered, this, &TopForm::TurnLeft_Click);
+    connect(actions->TurnRight, &QAction::triggered, this, &TopForm::TurnRight_Click);
     connect(actions->Insert, &QAction::triggered, this, &TopForm::Insert_Click);
     connect(actions->Preview, &QAction::triggered, this, &TopForm::Preview_Click);
     connect(actions->Save, &QAction::triggered, this, &TopForm::Save_Click);
@@ -284,6 +286,8 @@ void TopForm::CreateContextMenu()
     ContextMenu->addAction(Remove);
     Sep = ContextMenu->addSeparator();
     ContextMenu->addActions({Cut, Copy, Paste});
+    ContextMenu->addSeparator();
+    ContextMenu->addActions({actions->TurnLeft, actions->TurnRight});
 }
 
 void TopForm::CreateTrayMenu()
@@ -662,6 +666,16 @@ bool TopForm::IsCubeDocument(const QMimeData *data) const
 {
     return data && data->hasUrls() && !data->urls().isEmpty()
         && QFileInfo(data->urls().constFirst().toLocalFile()).suffix() == CubeFile::Suffix;
+}
+
+void TopForm::TurnLeft_Click()
+{
+    faceCommands.TurnFace(-90);
+}
+
+void TopForm::TurnRight_Click()
+{
+    faceCommands.TurnFace(90);
 }
 
 void TopForm::Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect)

@@ -60,6 +60,8 @@ public:
     void Cut_Click();
     void Copy_Click();
     void Paste_Click();
+    void TurnLeft_Click();
+    void TurnRight_Click();
     void Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect);
     // A cube document dropped anywhere on the editor opens.
     void Form_OLEDragDrop(const QMimeData *Data);

@@ -137,9 +137,10 @@ void CubeBuilder::SetBox(Pixlet &pixlet, qint16 box)
     pixlet.setMember11(64);
 }
 
-CubeBuilder::PrintPicture CubeBuilder::Boxed(const Pixlet &pixlet)
+// The face's picture as every output shows it: boxed, then framed.
+CubeBuilder::PrintPicture CubeBuilder::Boxed(const Pixlet &pixlet, const CubeFace &face)
 {
-    const QImage picture = pixlet.BoxedPicture();
+    const QImage picture = face.Framed(pixlet.BoxedPicture());
     return {Pixlet::Jpeg(picture), picture};
 }
 
@@ -181,7 +182,8 @@ void CubeBuilder::StartPrintPictures(const CubeModel &cube, const CubeControls &
         Pixlet pixlet = controls.Pixlet1;
         SetSource(pixlet, now.face);
         SetBox(pixlet, PrintQualityBox);
-        auto task = std::make_shared<std::packaged_task<PrintPicture()>>([pixlet] { return Boxed(pixlet); });
+        auto task = std::make_shared<std::packaged_task<PrintPicture()>>(
+            [pixlet, face = now.face] { return Boxed(pixlet, face); });
         m_printMade[i] = task->get_future();
         m_decoders.start([task] { (*task)(); });
     }

@@ -127,7 +127,7 @@ private:
     static FaceStamp StampOf(const CubeFace &face);
     QImage MakePrintImage(const CubeModel &cube, const CubeControls &controls, int faceIndex);
     void CopyTemplateFile(const QString &name) const;
-    static PrintPicture Boxed(const Pixlet &pixlet);
+    static PrintPicture Boxed(const Pixlet &pixlet, const CubeFace &face);
     static void SetBox(Pixlet &pixlet, qint16 box);
     static void SetSource(Pixlet &pixlet, const CubeFace &face);
     static void MakeWebImage(Pixlet &pixlet, const QImage &printPicture, const QString &file);

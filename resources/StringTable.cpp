@@ -198,6 +198,9 @@ const QHash<int, const char *> &table()
         {162, "Open Cube"},
         {163, "Save Cube"},
         {164, "Recovered Changes"},
+        {166, "Turn &Left"},
+        {167, "Turn R&ight"},
+        {168, "Turn Photo"},
     };
     return strings;
 }

@@ -51,6 +51,8 @@ void FrameMenu::CreateEditMenu()
     EditMenu->addSeparator();
     EditMenu->addActions({actions->Cut, actions->Copy, actions->Paste, actions->Remove});
     EditMenu->addSeparator();
+    EditMenu->addActions({actions->TurnLeft, actions->TurnRight});
+    EditMenu->addSeparator();
     EditMenu->addAction(actions->Insert);
     // Paste follows the clipboard, and the items their current captions.
     connect(EditMenu, &QMenu::aboutToShow, m_editor, &TopForm::PrepareContextMenu);

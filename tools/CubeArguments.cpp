@@ -15,6 +15,7 @@ namespace {
 
 // Plain literals: the commands ask for the options while they register.
 constexpr auto kFace = QLatin1String("face");
+constexpr auto kTurn = QLatin1String("turn");
 constexpr auto kCaption = QLatin1String("caption");
 constexpr auto kCube = QLatin1String("cube");
 
@@ -57,7 +58,9 @@ QList<QCommandLineOption> CubeArguments::Options()
              QStringLiteral("FILE")},
             {kFace, QStringLiteral("put the photo PATH on face N (1 to 6); repeat for more faces"),
              QStringLiteral("N=PATH")},
-            {kCaption, QStringLiteral("the caption of the cube's page"), QStringLiteral("TEXT")}};
+            {kCaption, QStringLiteral("the caption of the cube's page"), QStringLiteral("TEXT")},
+            {kTurn, QStringLiteral("turn face N's picture clockwise by 90, 180 or 270 degrees (0 for upright)"),
+             QStringLiteral("N=DEGREES")}};
 }
 
 QString CubeArguments::Read(const QCommandLineParser &parser)
@@ -68,6 +71,14 @@ QString CubeArguments::Read(const QCommandLineParser &parser)
         if (!m.hasMatch())
             return QStringLiteral("--face wants N=PATH with N from 1 to 6, not '%1'").arg(value);
         m_faces.append({m.captured(1).toInt(), m.captured(2)});
+    }
+    static const QRegularExpression turnArg(QStringLiteral("^([1-6])=(0|90|180|270)$"));
+    for (const QString &value : parser.values(kTurn)) {
+        const QRegularExpressionMatch m = turnArg.match(value);
+        if (!m.hasMatch())
+            return QStringLiteral("--turn wants N=DEGREES with N from 1 to 6 and DEGREES 0, 90, 180 or 270, not '%1'")
+                .arg(value);
+        m_turns.append({m.captured(1).toInt(), m.captured(2).toInt()});
     }
     if (parser.isSet(kCube) && parser.value(kCube).isEmpty())
         return QStringLiteral("--cube wants the FILE of a cube document");
@@ -90,6 +101,19 @@ bool CubeArguments::PlaceOn(CubeFromFaces &cube) const
     for (const auto &[number, photo] : m_faces)
         if (!PlaceFace(cube, number, photo))
             return false;
+    return TurnFaces(cube);
+}
+
+bool CubeArguments::TurnFaces(CubeFromFaces &cube) const
+{
+    for (const auto &[number, degrees] : m_turns) {
+        const CubeFace &face = cube.cube().Face(number - 1);
+        if (face.isEmpty()) {
+            PrintErr(QStringLiteral("vexilo-cube: --turn %1: face %1 holds no photo").arg(number));
+            return false;
+        }
+        cube.cube().SetFace(number - 1, face.Turned(degrees - face.turn()));
+    }
     return true;
 }
 
@@ -111,10 +135,13 @@ bool CubeArguments::PlaceDocument(CubeFromFaces &cube) const
         // A face given on the command line replaces the document's unread.
         if (FaceGiven(index + 1))
             continue;
-        if (face.isPasted())
+        if (face.isPasted()) {
             cube.cube().SetFace(index, face);
-        else if (face.isPhoto() && !PlaceFace(cube, index + 1, face.photo()))
-            return false;
+        } else if (face.isPhoto()) {
+            if (!PlaceFace(cube, index + 1, face.photo()))
+                return false;
+            cube.cube().SetFace(index, cube.cube().Face(index).Turned(face.turn()));
+        }
     }
     return true;
 }

@@ -13,7 +13,8 @@ class QCommandLineParser;
 
 // What build and send put on the cube: the faces and caption of a cube
 // document ("--cube FILE"), then "--face N=PATH" (N from 1 to 6, repeated
-// for each face) and "--caption TEXT" in place of the document's.
+// for each face) and "--caption TEXT" in place of the document's, and
+// "--turn N=DEGREES" for the turn of face N's picture.
 class CubeArguments
 {
 public:
@@ -38,8 +39,10 @@ private:
     bool PlaceDocument(CubeFromFaces &cube) const;
     bool PlaceFace(CubeFromFaces &cube, int number, const QString &photo) const;
     bool FaceGiven(int number) const;
+    bool TurnFaces(CubeFromFaces &cube) const;
 
     QString m_document;
     QList<QPair<int, QString>> m_faces;
+    QList<QPair<int, int>> m_turns;
     std::optional<QString> m_caption;
 };

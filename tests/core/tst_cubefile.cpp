@@ -186,6 +186,10 @@ void TestCubeFile::roundTrip_data()
                                                 QImage::Format_RGB32))},
                                         {4, CubeFace::Photo(photo(QStringLiteral("docs/photos/b.png")))},
                                         {5, CubeFace::Photo(photo(QStringLiteral("docs/a.jpg")))}});
+    QTest::newRow("turned faces")
+        << Cube(QStringLiteral("turned"), {{0, CubeFace::Photo(photo(QStringLiteral("docs/a.jpg"))).Turned(90)},
+                                           {1, CubeFace::Pasted(Noise(QSize(7, 5))).Turned(-90)},
+                                           {2, CubeFace::Photo(photo(QStringLiteral("docs/a.jpg"))).Turned(180)}});
 }
 
 void TestCubeFile::roundTrip()
@@ -339,6 +343,12 @@ void TestCubeFile::status_data()
     QTest::newRow("photo and pasted")
         << Document(ValidDocument(WithFace(EmptyFaces(), 2, With(photo, "pasted", Base64(png))))) << damaged;
     QTest::newRow("pasted PNG") << Document(ValidDocument(WithFace(EmptyFaces(), 2, pasted))) << int(Status::Read);
+    QTest::newRow("pasted, turned") << Document(ValidDocument(WithFace(EmptyFaces(), 2, With(pasted, "turn", 270))))
+                                    << int(Status::Read);
+    for (const auto &[name, turn] : {std::pair{"turn 45", QJsonValue(45)}, std::pair{"turn 360", QJsonValue(360)},
+                                     std::pair{"turn -90", QJsonValue(-90)}, std::pair{"turn 90.5", QJsonValue(90.5)},
+                                     std::pair{"turn as text", QJsonValue("90")}})
+        QTest::newRow(name) << Document(ValidDocument(WithFace(EmptyFaces(), 2, With(pasted, "turn", turn)))) << damaged;
     QTest::newRow("pasted not base64")
         << Document(ValidDocument(WithFace(EmptyFaces(), 2, QJsonObject{{"pasted", "**not base64**"}}))) << damaged;
     QTest::newRow("pasted not a picture")

@@ -98,6 +98,9 @@ void TestCubeUndo::everyCommandUndoesAndRedoes_data()
         qint32 effect = 0;
         c.DropFiles(4, &data, effect);
     }) << "Drop Photo";
+    QTest::newRow("turn") << Command([](FaceCommands &c, CubeModel &, QUndoStack &, const QString &) {
+        c.TurnFace(-90);
+    }) << "Turn Photo";
     QTest::newRow("caption") << Command([](FaceCommands &, CubeModel &cube, QUndoStack &undo, const QString &) {
         undo.push(new CaptionEdit(cube, QStringLiteral("Summer"), QStringLiteral("Type Caption")));
     }) << "Type Caption";

@@ -96,7 +96,8 @@ printf '%s\\n' "${{COMPREPLY[@]}}"
         cases = [
             ("vexilo-cube ", ["--help", "--version", "build", "catalog", "reg", "regsvr", "send"]),
             ("vexilo-cube se", ["send"]),
-            ("vexilo-cube build --", ["--caption", "--cube", "--face", "--help", "--out", "--package", "--save-cube"]),
+            ("vexilo-cube build --", ["--caption", "--cube", "--face", "--help", "--out", "--package", "--save-cube",
+                                      "--turn"]),
             ("vexilo-cube build --cube ", ["cubes", "summer.vexilo"]),
             ("vexilo-cube build --save-cube s", ["summer.vexilo"]),
             ("vexilo-cube send --cu", ["--cube"]),

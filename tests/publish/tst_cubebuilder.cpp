@@ -56,6 +56,7 @@ private slots:
     void foldOutFoldsIntoTheEditorsCube_data();
     void foldOutFoldsIntoTheEditorsCube();
     void turnedFaceDrawnUpsideDown();
+    void faceTurnedByTheUserShowsTurnedEverywhere();
     void printAndSingleFileWrittenEveryBuild();
     void fullDiskKeepsPageAndSingleFile();
     void workDirectoryDeletedBetweenBuilds();
@@ -402,6 +403,30 @@ void TestCubeBuilder::turnedFaceDrawnUpsideDown()
     // The web image stays upright.
     const QImage web(work(QStringLiteral("image1.jpg")));
     QVERIFY(AreaIs(web, QRect(8, 8, 100, 100), Qt::red));
+}
+
+// A face the user turned shows turned on the page and on the fold-out, from
+// the build after the turn on, as from the first build.
+void TestCubeBuilder::faceTurnedByTheUserShowsTurnedEverywhere()
+{
+    const QString photo = WriteFile(m_env->path(QStringLiteral("photos/q.png")), Encode(Quadrants(QSize(400, 400)), "png"));
+    place(2, photo);
+    QVERIFY(build());
+    m_cube.SetFace(2, m_cube.Face(2).Turned(90));
+    QVERIFY(build());
+    const auto quadrant = [](const QRect &square, bool right, bool bottom) {
+        const int h = square.width() / 2;
+        return QRect(square.left() + (right ? h : 0), square.top() + (bottom ? h : 0), h, h).adjusted(8, 8, -8, -8);
+    };
+    // Turned clockwise, the photo's bottom left comes to the top left.
+    const QImage web(work(QStringLiteral("image3.jpg")));
+    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    for (const auto &[picture, square] : {std::pair{web, QRect(0, 0, 250, 250)}, std::pair{foldOut, Cell(2, 0)}}) {
+        QVERIFY(AreaIs(picture, quadrant(square, false, false), Qt::blue));
+        QVERIFY(AreaIs(picture, quadrant(square, true, false), Qt::red));
+        QVERIFY(AreaIs(picture, quadrant(square, true, true), Qt::green));
+        QVERIFY(AreaIs(picture, quadrant(square, false, true), Qt::yellow));
+    }
 }
 
 // Every build writes the print-ready sheet and the single-file cube, also

@@ -80,7 +80,8 @@ void TestFrameMenu::menusInDesktopOrder()
     QStringList edit;
     for (QAction *action : menu()->EditMenu->actions())
         edit << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(edit, (QStringList{"Undo", "Redo", "-", "C&ut", "&Copy", "&Paste", "&Remove", "-", "Insert"}));
+    QCOMPARE(edit, (QStringList{"Undo", "Redo", "-", "C&ut", "&Copy", "&Paste", "&Remove", "-", "Turn &Left",
+                                "Turn R&ight", "-", "Insert"}));
     QCOMPARE(menu()->OpenFolder->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(menu()->Quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     QStringList help;

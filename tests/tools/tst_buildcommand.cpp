@@ -32,6 +32,7 @@ private slots:
     void cubeDocument();
     void savedCubeReadsBack();
     void savedCubeCannotBeWritten();
+    void turnsAreKept();
     void unusableDocument_data();
     void unusableDocument();
 
@@ -136,6 +137,9 @@ void TestBuildCommand::badArguments_data()
     QTest::newRow("empty cube document") << QStringList{"--cube=", "--out", "o"};
     QTest::newRow("cube document without value") << QStringList{"--out", "o", "--cube"};
     QTest::newRow("empty document to save") << QStringList{"--out", "o", "--save-cube="};
+    QTest::newRow("turn 45") << QStringList{"--turn", "1=45", "--out", "o"};
+    QTest::newRow("turn of face 7") << QStringList{"--turn", "7=90", "--out", "o"};
+    QTest::newRow("turn without face") << QStringList{"--turn", "90", "--out", "o"};
 }
 
 void TestBuildCommand::badArguments()
@@ -285,6 +289,24 @@ void TestBuildCommand::savedCubeReadsBack()
     QCOMPARE(int(reading.status), int(CubeFile::Status::Read));
     QVERIFY(reading.gonePhotos.isEmpty());
     QVERIFY(reading.content == expected);
+}
+
+// A turn given on the command line replaces the document's, and a turn of
+// a face without a photo is refused.
+void TestBuildCommand::turnsAreKept()
+{
+    CubeContent expected = saveDocument();
+    const QString document = m_env->path(QStringLiteral("docs/cube.vexilo"));
+    expected.faces[1] = CubeFace::Photo(photo(Qt::green)).Turned(270);
+    QVERIFY(CubeFile::Save(expected, document));
+    expected.faces[1] = expected.faces[1].Turned(-270 + 180);
+    QScopedPointer<QProcess> p(run({"--cube", document, "--turn", "2=180", "--out", "o", "--save-cube", document}));
+    QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    QVERIFY(CubeFile::Load(document).content == expected);
+
+    QScopedPointer<QProcess> empty(run({"--cube", document, "--turn", "4=90", "--out", "o2"}));
+    QCOMPARE(empty->exitCode(), 1);
+    QVERIFY(empty->readAllStandardError().contains("--turn 4: face 4 holds no photo"));
 }
 
 void TestBuildCommand::savedCubeCannotBeWritten()

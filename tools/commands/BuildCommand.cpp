@@ -63,8 +63,8 @@ Command BuildCommand()
                                   QStringLiteral("FILE"));
     return {QStringLiteral("build"),
             QStringLiteral("build a cube's web page from photos into a folder"),
-            QStringLiteral("--out DIR [--cube FILE] [--face N=PATH]... [--caption TEXT] [--package] "
-                           "[--save-cube FILE]"),
+            QStringLiteral("--out DIR [--cube FILE] [--face N=PATH]... [--caption TEXT] [--turn N=DEGREES]... "
+                           "[--package] [--save-cube FILE]"),
             options,
             {},
             RunBuild};

@@ -117,8 +117,9 @@ Command SendCommand()
             << QCommandLineOption(kWebPage, QStringLiteral("attach the cube as one web page, Cube.html, as well"));
     return {kName,
             QStringLiteral("build a cube and mail it as Cube.exe over SMTP"),
-            QStringLiteral("--to LIST --from ADDR [--cube FILE] [--face N=PATH]... [--caption TEXT] [--subject TEXT] [--server TEXT] "
-                           "[--user NAME] [--password-file FILE] [--cacert FILE] [--attach-web-page]"),
+            QStringLiteral("--to LIST --from ADDR [--cube FILE] [--face N=PATH]... [--caption TEXT] "
+                           "[--turn N=DEGREES]... [--subject TEXT] [--server TEXT] [--user NAME] [--password-file FILE] "
+                           "[--cacert FILE] [--attach-web-page]"),
             options,
             {},
             RunSend};
