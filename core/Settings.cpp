@@ -156,6 +156,17 @@ void Settings::setPhotoFolder(const QString &folder)
     SetProgramValue(kPhotoFolder, folder);
 }
 
+namespace {
+// The entry first in the list, once; the oldest fall off the end.
+void PutFirst(const QString &name, int count, const QString &entry)
+{
+    QStringList entries = ReadList(name, count);
+    entries.removeAll(entry);
+    entries.prepend(entry);
+    WriteList(name, count, entries);
+}
+} // namespace
+
 QStringList Settings::recentFolders()
 {
     return ReadList(QStringLiteral("RecentFolder"), RecentFolderCount);
@@ -171,7 +182,12 @@ QStringList Settings::recentCubes()
     return ReadList(QStringLiteral("RecentCube"), RecentCubeCount);
 }
 
-void Settings::setRecentCubes(const QStringList &documents)
+void Settings::addRecentFolder(const QString &folder)
 {
-    WriteList(QStringLiteral("RecentCube"), RecentCubeCount, documents);
+    PutFirst(QStringLiteral("RecentFolder"), RecentFolderCount, folder);
+}
+
+void Settings::addRecentCube(const QString &document)
+{
+    PutFirst(QStringLiteral("RecentCube"), RecentCubeCount, document);
 }

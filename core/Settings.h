@@ -79,7 +79,9 @@ public:
     // The cube documents opened or saved before, the latest first, at most
     // RecentCubeCount.
     static QStringList recentCubes();
-    static void setRecentCubes(const QStringList &documents);
+    // Puts the folder or document first in its list.
+    static void addRecentFolder(const QString &folder);
+    static void addRecentCube(const QString &document);
 
 private:
     Settings() = default;

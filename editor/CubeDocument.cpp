@@ -48,12 +48,18 @@ void CubeDocument::SetPath(const QString &path)
     emit titleChanged();
 }
 
-void CubeDocument::New()
+// The cube takes content as the document at path, with nothing to undo.
+void CubeDocument::Take(const CubeContent &content, const QString &path)
 {
-    m_cube.SetContent({});
+    m_cube.SetContent(content);
     m_cube.SetCurrentFace(0);
     m_undo.clear();
-    SetPath({});
+    SetPath(path);
+}
+
+void CubeDocument::New()
+{
+    Take({}, {});
     DiscardRecovery();
 }
 
@@ -62,11 +68,8 @@ CubeFile::Reading CubeDocument::Open(const QString &path)
     CubeFile::Reading reading = CubeFile::Load(path);
     if (reading.status != CubeFile::Status::Read)
         return reading;
-    m_cube.SetContent(reading.content);
-    m_cube.SetCurrentFace(0);
-    m_undo.clear();
-    SetPath(path);
-    RememberRecent(m_path);
+    Take(reading.content, path);
+    Settings::addRecentCube(m_path);
     DiscardRecovery();
     return reading;
 }
@@ -77,17 +80,9 @@ bool CubeDocument::SaveAs(const QString &path, QString *reason)
         return false;
     m_undo.setClean();
     SetPath(path);
-    RememberRecent(m_path);
+    Settings::addRecentCube(m_path);
     DiscardRecovery();
     return true;
-}
-
-void CubeDocument::RememberRecent(const QString &path)
-{
-    QStringList recent = Settings::recentCubes();
-    recent.removeAll(path);
-    recent.prepend(path);
-    Settings::setRecentCubes(recent.mid(0, Settings::RecentCubeCount));
 }
 
 QString CubeDocument::RecoveryFile()
@@ -130,10 +125,7 @@ CubeFile::Reading CubeDocument::Recover()
     CubeFile::Reading reading = CubeFile::Load(RecoveryFile());
     if (reading.status != CubeFile::Status::Read)
         return reading;
-    m_cube.SetContent({});
-    m_cube.SetCurrentFace(0);
-    m_undo.clear();
-    SetPath(documentPath);
+    Take({}, documentPath);
     // One step holds the recovered changes, so that the cube counts as
     // changed until it is saved.
     m_undo.push(new ContentEdit(m_cube, reading.content, LoadResString(Msg::RecoveredChangesStep)));

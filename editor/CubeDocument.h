@@ -51,7 +51,7 @@ signals:
 
 private:
     void SetPath(const QString &path);
-    void RememberRecent(const QString &path);
+    void Take(const CubeContent &content, const QString &path);
     void ScheduleRecovery();
     void WriteRecovery();
 

@@ -17,7 +17,6 @@ class FaceThumbnails
 {
 public:
     void setWorkDirectory(const QString &directory) { m_work = directory; }
-    Pixlet &generator() { return m_pixlet; }
 
     // The face thumbnail step for face index showing face; a null picture
     // when the photo or picture cannot be read.

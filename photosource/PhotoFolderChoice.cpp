@@ -29,11 +29,8 @@ QString Folder()
 void Remember(const QString &folder)
 {
     const QString path = QDir(folder).absolutePath();
-    QStringList recent = Recent();
-    recent.removeAll(path);
-    recent.prepend(path);
     Settings::setPhotoFolder(path);
-    Settings::setRecentFolders(recent);
+    Settings::addRecentFolder(path);
 }
 
 QStringList Recent()

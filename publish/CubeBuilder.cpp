@@ -174,32 +174,37 @@ CubeBuilder::FaceStamp CubeBuilder::StampOf(const CubeFace &face)
 // on the machine's cores, each by a thumbnail generator of its own.
 void CubeBuilder::StartPrintPictures(const CubeModel &cube, const CubeControls &controls)
 {
-    for (int i = 0; i < FaceCount; ++i) {
-        const FaceStamp now = StampOf(cube.Face(i));
-        if (now.isEmpty() || now == m_print[i].stamp || (m_printMade[i].valid() && m_printStarted[i] == now))
-            continue;
-        m_printStarted[i] = now;
-        Pixlet pixlet = controls.Pixlet1;
-        SetSource(pixlet, now.face);
-        SetBox(pixlet, PrintQualityBox);
-        auto task = std::make_shared<std::packaged_task<PrintPicture()>>(
-            [pixlet, face = now.face] { return Boxed(pixlet, face); });
-        m_printMade[i] = task->get_future();
-        m_decoders.start([task] { (*task)(); });
-    }
+    for (int i = 0; i < FaceCount; ++i)
+        StartPrintPicture(i, StampOf(cube.Face(i)), controls);
+}
+
+// Starts making the face's print picture unless it is made or being made.
+void CubeBuilder::StartPrintPicture(int faceIndex, const FaceStamp &now, const CubeControls &controls)
+{
+    if (now.isEmpty() || now == m_print[faceIndex].stamp
+        || (m_printMade[faceIndex].valid() && m_printStarted[faceIndex] == now))
+        return;
+    m_printStarted[faceIndex] = now;
+    Pixlet pixlet = controls.Pixlet1;
+    SetSource(pixlet, now.face);
+    SetBox(pixlet, PrintQualityBox);
+    auto task =
+        std::make_shared<std::packaged_task<PrintPicture()>>([pixlet, face = now.face] { return Boxed(pixlet, face); });
+    m_printMade[faceIndex] = task->get_future();
+    m_decoders.start([task] { (*task)(); });
 }
 
 // The print-quality picture of a face; made again only when the face has
 // changed since the last build. Null when its photo cannot be read.
-QImage CubeBuilder::MakePrintImage(const CubeModel &cube, const CubeControls &controls, int faceIndex)
+QImage CubeBuilder::MakePrintImage(const CubeFace &face, const CubeControls &controls, int faceIndex)
 {
     PrintMemo &memo = m_print[faceIndex];
-    const FaceStamp now = StampOf(cube.Face(faceIndex));
+    const FaceStamp now = StampOf(face);
     PrintPicture made;
     if (!now.isEmpty() && memo.stamp == now) {
         made.jpeg = memo.jpeg;
     } else if (!now.isEmpty()) {
-        StartPrintPictures(cube, controls);
+        StartPrintPicture(faceIndex, now, controls);
         made = m_printMade[faceIndex].get();
         memo = {now, made.jpeg};
     }
@@ -233,7 +238,7 @@ void CubeBuilder::MakeFacesAndFoldOut(CubeModel &cube, const CubeControls &contr
             // One decode of the photo makes the print picture; the web image
             // and the fold-out's picture are made from it. A face whose photo
             // has gone makes neither and leaves its cell blank.
-            printFaces[i] = MakePrintImage(cube, controls, i);
+            printFaces[i] = MakePrintImage(cube.Face(i), controls, i);
             if (printFaces[i].isNull())
                 m_withoutPicture << i;
             else if (makeWebImage)

@@ -125,7 +125,8 @@ private:
     bool FoldOutIsCurrent(const CubeModel &cube) const;
     void WriteKeptFoldOut(ProgressSink &progress);
     static FaceStamp StampOf(const CubeFace &face);
-    QImage MakePrintImage(const CubeModel &cube, const CubeControls &controls, int faceIndex);
+    void StartPrintPicture(int faceIndex, const FaceStamp &now, const CubeControls &controls);
+    QImage MakePrintImage(const CubeFace &face, const CubeControls &controls, int faceIndex);
     void CopyTemplateFile(const QString &name) const;
     static PrintPicture Boxed(const Pixlet &pixlet, const CubeFace &face);
     static void SetBox(Pixlet &pixlet, qint16 box);
