@@ -1,7 +1,6 @@
 #include "core/CubeFace.h"
 
 #include <QFileInfo>
-#include <QTransform>
 
 CubeFace CubeFace::Photo(const QString &path)
 {
@@ -24,23 +23,16 @@ QString CubeFace::Source() const
     return m_photo;
 }
 
-CubeFace CubeFace::Turned(int degrees) const
+CubeFace CubeFace::Framed(const FaceFraming &framing) const
 {
     CubeFace face = *this;
-    face.m_turn = ((m_turn + degrees) % 360 + 360) % 360;
+    face.m_framing = framing;
     return face;
-}
-
-QImage CubeFace::Framed(const QImage &boxed) const
-{
-    if (m_turn == 0 || boxed.isNull())
-        return boxed;
-    return boxed.transformed(QTransform().rotate(m_turn));
 }
 
 bool CubeFace::operator==(const CubeFace &other) const
 {
-    if (m_photo != other.m_photo || m_turn != other.m_turn || m_picture.isNull() != other.m_picture.isNull())
+    if (m_photo != other.m_photo || !(m_framing == other.m_framing) || m_picture.isNull() != other.m_picture.isNull())
         return false;
     return m_picture.cacheKey() == other.m_picture.cacheKey() || m_picture == other.m_picture;
 }

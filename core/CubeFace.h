@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FaceFraming.h"
+
 #include <QImage>
 #include <QString>
 
@@ -25,21 +27,22 @@ public:
     // picture.
     QString Source() const;
 
+    // How the face shows its picture.
+    const FaceFraming &framing() const { return m_framing; }
+    CubeFace Framed(const FaceFraming &framing) const;
     // How far the face's picture is turned clockwise on top of the photo's
     // own orientation: 0, 90, 180 or 270 degrees.
-    int turn() const { return m_turn; }
+    int turn() const { return m_framing.turn; }
     // The same face turned by degrees more (a multiple of 90; negative turns
     // the other way).
-    CubeFace Turned(int degrees) const;
-    // The face's picture, made upright and boxed, turned as the face is.
-    QImage Framed(const QImage &boxed) const;
+    CubeFace Turned(int degrees) const { return Framed(m_framing.Turned(degrees)); }
 
     bool operator==(const CubeFace &other) const;
 
 private:
     QString m_photo;
     QImage m_picture;
-    int m_turn = 0;
+    FaceFraming m_framing;
 };
 
 inline const QString ClipboardSource = QStringLiteral("Clipboard");

@@ -27,6 +27,13 @@ const QString kPhoto = QStringLiteral("photo");
 const QString kRelative = QStringLiteral("relative");
 const QString kPasted = QStringLiteral("pasted");
 const QString kTurn = QStringLiteral("turn");
+const QString kFraming = QStringLiteral("framing");
+const QString kFill = QStringLiteral("fill");
+const QString kBackdrop = QStringLiteral("backdrop");
+const QString kBlurred = QStringLiteral("blurred");
+const QString kSquare = QStringLiteral("square");
+// No photo a decoder takes is wider or taller than this.
+constexpr int MaxPictureEdge = 1 << 20;
 
 // Bounds on what a document may make the reader hold: no cube needs more,
 // and a damaged or hostile file must not take the machine's memory.
@@ -56,6 +63,19 @@ QByteArray Png(const QImage &picture)
     return bytes;
 }
 
+// Only what differs from the default framing is written.
+void InsertFraming(QJsonObject &object, const FaceFraming &framing)
+{
+    if (framing.mode == FaceFraming::Mode::Fill)
+        object.insert(kFraming, kFill);
+    if (framing.backdrop == FaceFraming::Backdrop::Blurred)
+        object.insert(kBackdrop, kBlurred);
+    if (!framing.square.isEmpty())
+        object.insert(kSquare, QJsonArray{framing.square.left(), framing.square.top(), framing.square.width()});
+    if (framing.turn != 0)
+        object.insert(kTurn, framing.turn);
+}
+
 QJsonObject FaceObject(const CubeFace &face, const QDir &folder)
 {
     QJsonObject object;
@@ -63,10 +83,11 @@ QJsonObject FaceObject(const CubeFace &face, const QDir &folder)
         object = {{kPhoto, face.photo()}, {kRelative, folder.relativeFilePath(face.photo())}};
     if (face.isPasted())
         object = {{kPasted, QString::fromLatin1(Png(face.picture()).toBase64())}};
-    if (face.turn() != 0)
-        object.insert(kTurn, face.turn());
+    if (!face.isEmpty())
+        InsertFraming(object, face.framing());
     return object;
 }
+
 
 // ---- Reading
 
@@ -156,6 +177,52 @@ std::optional<int> ReadTurn(const QJsonValue &value)
     return degrees;
 }
 
+// One of the words a key may hold: the index of the word, 0 when absent;
+// none for anything else.
+std::optional<int> ReadWord(const QJsonValue &value, const QStringList &words)
+{
+    if (value.isUndefined())
+        return 0;
+    const qsizetype at = value.isString() ? words.indexOf(value.toString()) : -1;
+    return at < 0 ? std::nullopt : std::optional<int>(int(at));
+}
+
+// A square as left, top and edge in the photo's pixels: empty when absent;
+// none for anything else.
+std::optional<QRect> ReadSquare(const QJsonValue &value)
+{
+    if (value.isUndefined())
+        return QRect();
+    const QJsonArray numbers = value.toArray();
+    if (!value.isArray() || numbers.size() != 3)
+        return std::nullopt;
+    int at[3];
+    for (int i = 0; i < 3; ++i) {
+        at[i] = numbers[i].toInt(-1);
+        if (at[i] < 0 || at[i] > MaxPictureEdge || numbers[i].toDouble() != at[i])
+            return std::nullopt;
+    }
+    if (at[2] < 1)
+        return std::nullopt;
+    return QRect(at[0], at[1], at[2], at[2]);
+}
+
+std::optional<FaceFraming> ReadFraming(const QJsonObject &object)
+{
+    const auto mode = ReadWord(object.value(kFraming), {QStringLiteral("fit"), kFill});
+    const auto backdrop = ReadWord(object.value(kBackdrop), {QStringLiteral("white"), kBlurred});
+    const auto square = ReadSquare(object.value(kSquare));
+    const auto turn = ReadTurn(object.value(kTurn));
+    if (!mode || !backdrop || !square || !turn)
+        return std::nullopt;
+    FaceFraming framing;
+    framing.mode = FaceFraming::Mode(*mode);
+    framing.backdrop = FaceFraming::Backdrop(*backdrop);
+    framing.square = *square;
+    framing.turn = *turn;
+    return framing;
+}
+
 // The face the value describes; none when it is damaged. Keys this version
 // does not know are left for the versions that wrote them.
 std::optional<CubeFace> ReadFace(const QJsonValue &value, const QDir &folder, QStringList &gonePhotos)
@@ -165,8 +232,8 @@ std::optional<CubeFace> ReadFace(const QJsonValue &value, const QDir &folder, QS
     const QJsonObject object = value.toObject();
     const bool photo = object.contains(kPhoto);
     const bool pasted = object.contains(kPasted);
-    const std::optional<int> degrees = ReadTurn(object.value(kTurn));
-    if ((photo && pasted) || !degrees)
+    const std::optional<FaceFraming> framing = ReadFraming(object);
+    if ((photo && pasted) || !framing)
         return std::nullopt;
     std::optional<CubeFace> face = CubeFace();
     if (photo)
@@ -174,7 +241,7 @@ std::optional<CubeFace> ReadFace(const QJsonValue &value, const QDir &folder, QS
     if (pasted)
         face = ReadPasted(object);
     if (face && !face->isEmpty())
-        face = face->Turned(*degrees);
+        face = face->Framed(*framing);
     return face;
 }
 

@@ -2,11 +2,11 @@
 
 #include "core/AppPaths.h"
 #include "core/CubeModel.h"
+#include "core/FramedPicture.h"
 
 #include <QFile>
 
 namespace {
-constexpr qint16 ThumbnailEdge = 77;
 constexpr qint16 ThumbnailMode = 2;
 } // namespace
 
@@ -21,27 +21,40 @@ QImage FaceThumbnails::Make(int index, const CubeFace &face)
         m_pixlet.setSourcePicture(face.picture());
     else
         m_pixlet.setSourceFile(face.photo());
-    m_pixlet.setBoxWidth(ThumbnailEdge);
-    m_pixlet.setBoxHeight(ThumbnailEdge);
+    const FramedPicture::Made framed = FramedPicture::FromSource(m_pixlet, face.framing(), Edge);
+    m_pixlet.setSourcePicture(framed.picture);
+    m_pixlet.setBoxWidth(Edge);
+    m_pixlet.setBoxHeight(Edge);
     m_pixlet.setDestinationFile(ThumbnailFile(index));
     m_pixlet.setMember11(ThumbnailMode);
     QImage thumbnail;
-    if (m_pixlet.Generate())
+    if (!framed.picture.isNull() && m_pixlet.Generate())
         thumbnail.load(ThumbnailFile(index), "jpeg");
     QFile::remove(ThumbnailFile(index));
-    thumbnail = face.Framed(thumbnail);
     if (!thumbnail.isNull()) {
-        m_kept.prepend({face, thumbnail});
+        m_kept.prepend({face, thumbnail, framed.upright});
         if (m_kept.size() > Kept)
             m_kept.removeLast();
     }
     return thumbnail;
 }
 
+const FaceThumbnails::Thumbnail *FaceThumbnails::KeptOf(const CubeFace &face) const
+{
+    for (const Thumbnail &kept : m_kept)
+        if (kept.face == face)
+            return &kept;
+    return nullptr;
+}
+
 QImage FaceThumbnails::Of(int index, const CubeFace &face)
 {
-    for (const auto &[kept, thumbnail] : std::as_const(m_kept))
-        if (kept == face)
-            return thumbnail;
-    return Make(index, face);
+    const Thumbnail *kept = KeptOf(face);
+    return kept ? kept->picture : Make(index, face);
+}
+
+QSize FaceThumbnails::UprightSizeOf(const CubeFace &face) const
+{
+    const Thumbnail *kept = KeptOf(face);
+    return kept ? kept->upright : QSize();
 }

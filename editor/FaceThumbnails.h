@@ -5,17 +5,19 @@
 
 #include <QImage>
 #include <QList>
-#include <QPair>
+#include <QSize>
 #include <QString>
 
 // The 77 x 77 pictures the editor shows on its faces, made by the face
-// thumbnail step: the thumbnail generator writes thumbN.jpg in the work
-// directory, the picture is loaded from it and the file deleted. The last
-// few are kept, so that undo and redo show a face again without decoding
-// its photo.
+// thumbnail step: the face's framed picture is made, the thumbnail
+// generator writes it as thumbN.jpg in the work directory, the picture is
+// loaded from it and the file deleted. The last few are kept, so that undo
+// and redo show a face again without decoding its photo.
 class FaceThumbnails
 {
 public:
+    static constexpr int Edge = 77;
+
     void setWorkDirectory(const QString &directory) { m_work = directory; }
 
     // The face thumbnail step for face index showing face; a null picture
@@ -23,6 +25,9 @@ public:
     QImage Make(int index, const CubeFace &face);
     // The thumbnail last made of face, made again when none is kept.
     QImage Of(int index, const CubeFace &face);
+    // The full upright size of the face's photo, as read for its last
+    // thumbnail; invalid when none is kept.
+    QSize UprightSizeOf(const CubeFace &face) const;
 
     // The thumbnail file of face index in the work directory.
     QString ThumbnailFile(int index) const;
@@ -30,7 +35,15 @@ public:
 private:
     static constexpr int Kept = 24;
 
+    struct Thumbnail
+    {
+        CubeFace face;
+        QImage picture;
+        QSize upright;
+    };
+    const Thumbnail *KeptOf(const CubeFace &face) const;
+
     QString m_work;
     Pixlet m_pixlet;
-    QList<QPair<CubeFace, QImage>> m_kept;
+    QList<Thumbnail> m_kept;
 };

@@ -4,6 +4,7 @@
 #include "components/pixlet/Pixlet.h"
 #include "core/AppPaths.h"
 #include "core/CubeModel.h"
+#include "core/FramedPicture.h"
 #include "core/FileCommit.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
@@ -137,10 +138,10 @@ void CubeBuilder::SetBox(Pixlet &pixlet, qint16 box)
     pixlet.setMember11(64);
 }
 
-// The face's picture as every output shows it: boxed, then framed.
+// The face's picture as every output shows it, framed at print quality.
 CubeBuilder::PrintPicture CubeBuilder::Boxed(const Pixlet &pixlet, const CubeFace &face)
 {
-    const QImage picture = face.Framed(pixlet.BoxedPicture());
+    const QImage picture = FramedPicture::FromSource(pixlet, face.framing(), PrintQualityBox).picture;
     return {Pixlet::Jpeg(picture), picture};
 }
 

@@ -81,7 +81,7 @@ public:
     static int FoldOutCellOf(int faceIndex);
 
     // Edge of the print-quality face picture: 60 mm at 300 pixels per inch.
-    static constexpr int PrintQualityBox = 720;
+    static constexpr int PrintQualityBox = FaceFraming::PrintEdge;
 
 private:
     // A face as it is now: what it holds and, for a photo, the file's size

@@ -15,7 +15,6 @@ namespace {
 
 // Plain literals: the commands ask for the options while they register.
 constexpr auto kFace = QLatin1String("face");
-constexpr auto kTurn = QLatin1String("turn");
 constexpr auto kCaption = QLatin1String("caption");
 constexpr auto kCube = QLatin1String("cube");
 
@@ -54,13 +53,13 @@ QString DocumentProblem(const CubeFile::Reading &reading)
 
 QList<QCommandLineOption> CubeArguments::Options()
 {
-    return {{kCube, QStringLiteral("start from the faces and caption of the cube document FILE (.vexilo)"),
+    return QList<QCommandLineOption>{
+               {kCube, QStringLiteral("start from the faces and caption of the cube document FILE (.vexilo)"),
              QStringLiteral("FILE")},
             {kFace, QStringLiteral("put the photo PATH on face N (1 to 6); repeat for more faces"),
              QStringLiteral("N=PATH")},
-            {kCaption, QStringLiteral("the caption of the cube's page"), QStringLiteral("TEXT")},
-            {kTurn, QStringLiteral("turn face N's picture clockwise by 90, 180 or 270 degrees (0 for upright)"),
-             QStringLiteral("N=DEGREES")}};
+            {kCaption, QStringLiteral("the caption of the cube's page"), QStringLiteral("TEXT")}}
+           + FramingArguments::Options();
 }
 
 QString CubeArguments::Read(const QCommandLineParser &parser)
@@ -72,14 +71,8 @@ QString CubeArguments::Read(const QCommandLineParser &parser)
             return QStringLiteral("--face wants N=PATH with N from 1 to 6, not '%1'").arg(value);
         m_faces.append({m.captured(1).toInt(), m.captured(2)});
     }
-    static const QRegularExpression turnArg(QStringLiteral("^([1-6])=(0|90|180|270)$"));
-    for (const QString &value : parser.values(kTurn)) {
-        const QRegularExpressionMatch m = turnArg.match(value);
-        if (!m.hasMatch())
-            return QStringLiteral("--turn wants N=DEGREES with N from 1 to 6 and DEGREES 0, 90, 180 or 270, not '%1'")
-                .arg(value);
-        m_turns.append({m.captured(1).toInt(), m.captured(2).toInt()});
-    }
+    if (const QString problem = m_framing.Read(parser); !problem.isEmpty())
+        return problem;
     if (parser.isSet(kCube) && parser.value(kCube).isEmpty())
         return QStringLiteral("--cube wants the FILE of a cube document");
     m_document = parser.value(kCube);
@@ -88,33 +81,20 @@ QString CubeArguments::Read(const QCommandLineParser &parser)
     return QString();
 }
 
-bool CubeArguments::PlaceOn(CubeFromFaces &cube) const
+int CubeArguments::PlaceOn(CubeFromFaces &cube) const
 {
     if (!cube.isValid()) {
         PrintErr(QStringLiteral("vexilo-cube: no temporary folder for the work directory"));
-        return false;
+        return ExitFailed;
     }
     if (!m_document.isEmpty() && !PlaceDocument(cube))
-        return false;
+        return ExitFailed;
     if (m_caption)
         cube.SetCaption(*m_caption);
     for (const auto &[number, photo] : m_faces)
         if (!PlaceFace(cube, number, photo))
-            return false;
-    return TurnFaces(cube);
-}
-
-bool CubeArguments::TurnFaces(CubeFromFaces &cube) const
-{
-    for (const auto &[number, degrees] : m_turns) {
-        const CubeFace &face = cube.cube().Face(number - 1);
-        if (face.isEmpty()) {
-            PrintErr(QStringLiteral("vexilo-cube: --turn %1: face %1 holds no photo").arg(number));
-            return false;
-        }
-        cube.cube().SetFace(number - 1, face.Turned(degrees - face.turn()));
-    }
-    return true;
+            return ExitFailed;
+    return m_framing.FrameFaces(cube.cube());
 }
 
 bool CubeArguments::PlaceDocument(CubeFromFaces &cube) const
@@ -140,7 +120,7 @@ bool CubeArguments::PlaceDocument(CubeFromFaces &cube) const
         } else if (face.isPhoto()) {
             if (!PlaceFace(cube, index + 1, face.photo()))
                 return false;
-            cube.cube().SetFace(index, cube.cube().Face(index).Turned(face.turn()));
+            cube.cube().SetFace(index, cube.cube().Face(index).Framed(face.framing()));
         }
     }
     return true;

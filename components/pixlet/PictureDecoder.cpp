@@ -115,7 +115,8 @@ QSize DeclaredSize(QImageReader &reader, const QByteArray &format, int limitMB)
     return stored;
 }
 
-QImage DecodeWithQt(QBuffer &buffer, const QByteArray &format, QSize box, int limitMB)
+PictureDecoder::Decoded DecodeWithQt(QBuffer &buffer, const QByteArray &format, const PictureDecoder::BoxRule &boxFor,
+                                     int limitMB)
 {
     QImageReader reader(&buffer, format);
     const QSize stored = DeclaredSize(reader, format, limitMB);
@@ -124,13 +125,19 @@ QImage DecodeWithQt(QBuffer &buffer, const QByteArray &format, QSize box, int li
     QImageIOHandler::Transformations transformation = reader.transformation();
     if (transformation == QImageIOHandler::TransformationNone && OrientedByExifBlock(format))
         transformation = ExifBlock::Read(buffer.data()).transformation();
+    const bool transposed = transformation & QImageIOHandler::TransformationRotate90;
+    const QSize upright = transposed ? stored.transposed() : stored;
+    QSize box = boxFor(upright);
     if (box.isValid()) {
-        if (transformation & QImageIOHandler::TransformationRotate90)
+        if (transposed)
             box.transpose();
         reader.setScaledSize(PictureDecoder::FitInto(stored, box));
     }
     reader.setAutoTransform(false);
-    return Transformed(reader.read(), transformation);
+    const QImage picture = Transformed(reader.read(), transformation);
+    if (picture.isNull())
+        return {};
+    return {picture, upright};
 }
 
 bool IsHeifData(const QByteArray &data, const QByteArray &nameFormat)
@@ -200,17 +207,26 @@ QByteArray FormatOfName(const QString &path)
     return {};
 }
 
-QImage Decode(const QByteArray &data, const QByteArray &nameFormat, QSize box, int limitMB)
+Decoded DecodeFor(const QByteArray &data, const QByteArray &nameFormat, const BoxRule &boxFor, int limitMB)
 {
-    if (IsHeifData(data, nameFormat))
-        return Scaled(HeifDecoder::Decode(data, limitMB), box);
+    if (IsHeifData(data, nameFormat)) {
+        const QImage whole = HeifDecoder::Decode(data, limitMB);
+        if (whole.isNull())
+            return {};
+        return {Scaled(whole, boxFor(whole.size())), whole.size()};
+    }
     QByteArray bytes = data;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     // Read from memory, the reader has no name to guess from: the format
     // found here is the one it decodes with.
     const QByteArray format = CheckedFormat(buffer, nameFormat);
-    return format.isEmpty() ? QImage() : DecodeWithQt(buffer, format, box, limitMB);
+    return format.isEmpty() ? Decoded() : DecodeWithQt(buffer, format, boxFor, limitMB);
+}
+
+QImage Decode(const QByteArray &data, const QByteArray &nameFormat, QSize box, int limitMB)
+{
+    return DecodeFor(data, nameFormat, [box](QSize) { return box; }, limitMB).picture;
 }
 
 bool Probe(const QByteArray &data, const QByteArray &nameFormat, int limitMB)
@@ -225,10 +241,15 @@ bool Probe(const QByteArray &data, const QByteArray &nameFormat, int limitMB)
     return !format.isEmpty() && DeclaredSize(reader, format, limitMB).isValid();
 }
 
-QImage DecodeFile(const QString &path, QSize box, int limitMB)
+Decoded DecodeFileFor(const QString &path, const BoxRule &boxFor, int limitMB)
 {
     const std::optional<QByteArray> data = ReadPictureFile(path, limitMB);
-    return data ? Decode(*data, FormatOfName(path), box, limitMB) : QImage();
+    return data ? DecodeFor(*data, FormatOfName(path), boxFor, limitMB) : Decoded();
+}
+
+QImage DecodeFile(const QString &path, QSize box, int limitMB)
+{
+    return DecodeFileFor(path, [box](QSize) { return box; }, limitMB).picture;
 }
 
 bool ProbeFile(const QString &path, int limitMB)

@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 // Reads picture files the one way every reader of photos and thumbnails
 // uses: the format is the one the name's ending says (JPEG, PNG, BMP, GIF,
 // WebP, TIFF through Qt's readers; HEIC, HEIF and AVIF through libheif),
@@ -31,6 +33,22 @@ inline bool IsPictureName(const QString &path)
 // The picture, scaled to fit the box keeping its aspect ratio (full size for
 // an empty box) and turned upright; null when it cannot be read safely.
 QImage DecodeFile(const QString &path, QSize box = {}, int limitMB = DefaultLimitMB);
+
+// A picture decoded upright, with the size it has upright at full size.
+struct Decoded
+{
+    QImage picture;
+    QSize upright;
+};
+// The box to fit a picture into, chosen from its full upright size (an
+// empty box for the full size).
+using BoxRule = std::function<QSize(QSize upright)>;
+// The picture scaled to fit the box the rule gives, turned upright; a null
+// picture when it cannot be read safely. A JPEG is decoded at a reduced
+// size where the box allows, as with DecodeFile.
+Decoded DecodeFileFor(const QString &path, const BoxRule &boxFor, int limitMB = DefaultLimitMB);
+Decoded DecodeFor(const QByteArray &data, const QByteArray &nameFormat, const BoxRule &boxFor,
+                  int limitMB = DefaultLimitMB);
 // The EXIF preview of a JPEG file (only the file's head is read) or the
 // thumbnail a HEIC, HEIF or AVIF file stores, upright and fitted into the
 // box, when it is at least as large as the fitted picture; null otherwise.

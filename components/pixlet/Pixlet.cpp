@@ -19,8 +19,8 @@ constexpr int JpegQuality = 90;
 
 QImage Fitted(const QImage &picture, QSize box)
 {
-    if (picture.isNull())
-        return {};
+    if (picture.isNull() || !box.isValid())
+        return picture;
     return picture.scaled(PictureDecoder::FitInto(picture.size(), box), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
@@ -59,20 +59,26 @@ void Pixlet::setSourcePicture(const QImage &picture)
     m_fromClipboard = false;
 }
 
+PictureDecoder::Decoded Pixlet::DecodedPicture(const PictureDecoder::BoxRule &boxFor) const
+{
+    if (!m_fromClipboard && m_sourcePicture.isNull())
+        return PictureDecoder::DecodeFileFor(m_sourceFile, boxFor);
+    const QImage picture = m_fromClipboard ? QGuiApplication::clipboard()->image() : m_sourcePicture;
+    if (picture.isNull())
+        return {};
+    return {Fitted(picture, boxFor(picture.size())), picture.size()};
+}
+
 QImage Pixlet::FittedPicture() const
 {
     if (m_box.width() < 1 || m_box.height() < 1 || m_box.width() > MaxBoxEdge || m_box.height() > MaxBoxEdge)
         return {};
-    if (m_fromClipboard)
-        return Fitted(QGuiApplication::clipboard()->image(), m_box);
-    if (!m_sourcePicture.isNull())
-        return Fitted(m_sourcePicture, m_box);
-    if (m_useEmbeddedPreview) {
+    if (m_useEmbeddedPreview && !m_fromClipboard && m_sourcePicture.isNull()) {
         const QImage preview = PictureDecoder::DecodePreviewFile(m_sourceFile, m_box);
         if (!preview.isNull())
             return preview;
     }
-    return PictureDecoder::DecodeFile(m_sourceFile, m_box);
+    return DecodedPicture([box = m_box](QSize) { return box; }).picture;
 }
 
 QImage Pixlet::BoxedPicture() const

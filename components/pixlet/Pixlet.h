@@ -1,5 +1,7 @@
 #pragma once
 
+#include "components/pixlet/PictureDecoder.h"
+
 #include <QColor>
 #include <QImage>
 #include <QSize>
@@ -64,6 +66,10 @@ public:
     // The box-sized picture that Generate writes, without writing it; null
     // when the source cannot be read. Safe on any thread for a file source.
     QImage BoxedPicture() const;
+    // The source picture, upright, fitted into the box the rule gives for
+    // its full upright size; null when the source cannot be read. Safe on
+    // any thread for a file source.
+    PictureDecoder::Decoded DecodedPicture(const PictureDecoder::BoxRule &boxFor) const;
     // The picture as the JPEG Generate writes; empty for a null picture.
     static QByteArray Jpeg(const QImage &picture);
 

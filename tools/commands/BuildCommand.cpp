@@ -37,8 +37,8 @@ int RunBuild(const QCommandLineParser &parser)
     // The build changes the current directory.
     const QString out = QFileInfo(parser.value(kOut)).absoluteFilePath();
     CubeFromFaces cube;
-    if (!arguments.PlaceOn(cube))
-        return ExitFailed;
+    if (const int exit = arguments.PlaceOn(cube); exit != ExitDone)
+        return exit;
     StderrProgress progress;
     if (!arguments.Build(cube, progress, parser.isSet(kPackage)))
         return ExitFailed;
@@ -63,7 +63,7 @@ Command BuildCommand()
                                   QStringLiteral("FILE"));
     return {QStringLiteral("build"),
             QStringLiteral("build a cube's web page from photos into a folder"),
-            QStringLiteral("--out DIR [--cube FILE] [--face N=PATH]... [--caption TEXT] [--turn N=DEGREES]... "
+            QStringLiteral("--out DIR [--cube FILE] [--face N=PATH]... [--caption TEXT] [--fit N]... [--fill N]... [--crop N=X,Y,SIZE]... [--turn N=DEGREES]... "
                            "[--package] [--save-cube FILE]"),
             options,
             {},

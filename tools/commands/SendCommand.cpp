@@ -59,8 +59,8 @@ int RunSend(const QCommandLineParser &parser)
     const QString subject = parser.isSet(kSubject) ? parser.value(kSubject) : LoadResString(Msg::DefaultSubject);
     const QString server = parser.value(kServer);
     CubeFromFaces cube;
-    if (!arguments.PlaceOn(cube))
-        return ExitFailed;
+    if (const int exit = arguments.PlaceOn(cube); exit != ExitDone)
+        return exit;
     StderrProgress progress;
     if (!arguments.Build(cube, progress, true))
         return ExitFailed;
@@ -118,7 +118,7 @@ Command SendCommand()
     return {kName,
             QStringLiteral("build a cube and mail it as Cube.exe over SMTP"),
             QStringLiteral("--to LIST --from ADDR [--cube FILE] [--face N=PATH]... [--caption TEXT] "
-                           "[--turn N=DEGREES]... [--subject TEXT] [--server TEXT] [--user NAME] [--password-file FILE] "
+                           "[--fit N]... [--fill N]... [--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--subject TEXT] [--server TEXT] [--user NAME] [--password-file FILE] "
                            "[--cacert FILE] [--attach-web-page]"),
             options,
             {},
