@@ -91,22 +91,30 @@ int FramingArguments::FrameFaces(CubeModel &cube) const
     return ExitDone;
 }
 
-// "all" frames the faces that hold a picture and passes over the others.
+// "all" frames the faces that hold a picture and passes over the others;
+// a face named by its number is framed after them, as named.
 int FramingArguments::FitAndFill(CubeModel &cube) const
 {
-    for (const auto &[numbers, option] : {std::pair{&m_fit, kFit}, std::pair{&m_fill, kFill}}) {
-        for (const int number : *numbers) {
-            if (number != AllFaces && cube.Face(number - 1).isEmpty())
-                return NoPhoto(option, number);
-            for (int index = 0; index < FaceCount; ++index) {
-                const CubeFace &face = cube.Face(index);
-                if ((number == AllFaces || number == index + 1) && !face.isEmpty())
-                    cube.SetFace(index, face.Framed(option == kFit ? face.framing().Fitted(FaceFraming::Backdrop::White)
-                                                                   : face.framing().Filled()));
+    for (const bool named : {false, true}) {
+        for (const auto &[numbers, option] : {std::pair{&m_fit, kFit}, std::pair{&m_fill, kFill}}) {
+            for (const int number : *numbers) {
+                if ((number != AllFaces) != named)
+                    continue;
+                if (named && cube.Face(number - 1).isEmpty())
+                    return NoPhoto(option, number);
+                for (int index = 0; index < FaceCount; ++index)
+                    if ((!named || number == index + 1) && !cube.Face(index).isEmpty())
+                        FitOrFill(cube, index, option == kFit);
             }
         }
     }
     return ExitDone;
+}
+
+void FramingArguments::FitOrFill(CubeModel &cube, int index, bool fit)
+{
+    const CubeFace &face = cube.Face(index);
+    cube.SetFace(index, face.Framed(fit ? face.framing().Fitted(FaceFraming::Backdrop::White) : face.framing().Filled()));
 }
 
 int FramingArguments::CropFaces(CubeModel &cube) const

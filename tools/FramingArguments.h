@@ -11,7 +11,8 @@ class QCommandLineParser;
 // How build and send frame the faces: "--fit N" and "--fill N" (N a face
 // from 1 to 6, or "all"), "--crop N=X,Y,SIZE" for the square of the upright
 // photo that face N shows, and "--turn N=DEGREES". They are applied in
-// that order, after the faces are placed.
+// that order, after the faces are placed; a face named by its number is
+// fitted or filled after "all".
 class FramingArguments
 {
 public:
@@ -38,6 +39,7 @@ private:
     };
 
     int FitAndFill(CubeModel &cube) const;
+    static void FitOrFill(CubeModel &cube, int index, bool fit);
     int CropFaces(CubeModel &cube) const;
     int TurnFaces(CubeModel &cube) const;
 

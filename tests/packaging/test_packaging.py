@@ -96,8 +96,11 @@ printf '%s\\n' "${{COMPREPLY[@]}}"
         cases = [
             ("vexilo-cube ", ["--help", "--version", "build", "catalog", "reg", "regsvr", "send"]),
             ("vexilo-cube se", ["send"]),
-            ("vexilo-cube build --", ["--caption", "--cube", "--face", "--help", "--out", "--package", "--save-cube",
-                                      "--turn"]),
+            ("vexilo-cube build --", ["--caption", "--crop", "--cube", "--face", "--fill", "--fit", "--help", "--out",
+                                      "--package", "--save-cube", "--turn"]),
+            ("vexilo-cube build --fill ", ["1", "2", "3", "4", "5", "6", "all"]),
+            ("vexilo-cube send --fit a", ["all"]),
+            ("vexilo-cube build --turn 3=", ["3=0", "3=180", "3=270", "3=90"]),
             ("vexilo-cube build --cube ", ["cubes", "summer.vexilo"]),
             ("vexilo-cube build --save-cube s", ["summer.vexilo"]),
             ("vexilo-cube send --cu", ["--cube"]),

@@ -17,11 +17,14 @@
 #include <QMimeData>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <optional>
 
 using namespace TestPictures;
+
+Q_DECLARE_METATYPE(FaceFraming)
 
 namespace {
 // Writes down what the builder reports, in order.
@@ -56,7 +59,8 @@ private slots:
     void foldOutFoldsIntoTheEditorsCube_data();
     void foldOutFoldsIntoTheEditorsCube();
     void turnedFaceDrawnUpsideDown();
-    void faceTurnedByTheUserShowsTurnedEverywhere();
+    void framedFaceShowsAlikeEverywhere_data();
+    void framedFaceShowsAlikeEverywhere();
     void printAndSingleFileWrittenEveryBuild();
     void fullDiskKeepsPageAndSingleFile();
     void workDirectoryDeletedBetweenBuilds();
@@ -407,26 +411,82 @@ void TestCubeBuilder::turnedFaceDrawnUpsideDown()
 
 // A face the user turned shows turned on the page and on the fold-out, from
 // the build after the turn on, as from the first build.
-void TestCubeBuilder::faceTurnedByTheUserShowsTurnedEverywhere()
+namespace {
+// What a framed face shows at five points: near the top edge's left, and
+// the middles of its four quarters (top left, top right, bottom right,
+// bottom left). A null colour is any colour but white.
+using Probes = QList<QColor>;
+const QPointF kProbePoints[5] = {{0.25, 0.02}, {0.25, 0.25}, {0.75, 0.25}, {0.75, 0.75}, {0.25, 0.75}};
+
+bool ShowsProbes(const QImage &picture, const QRect &square, const Probes &expected)
 {
-    const QString photo = WriteFile(m_env->path(QStringLiteral("photos/q.png")), Encode(Quadrants(QSize(400, 400)), "png"));
+    for (int i = 0; i < 5; ++i) {
+        const QColor seen = picture.pixelColor(square.left() + int(kProbePoints[i].x() * square.width()),
+                                               square.top() + int(kProbePoints[i].y() * square.height()));
+        const bool matches = expected[i].isValid() ? Near(seen, expected[i]) : !Near(seen, Qt::white);
+        if (!matches) {
+            qWarning() << "probe" << i << "shows" << seen.name() << "not" << expected[i].name();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The pictures the fold-out's PDF holds, decoded.
+QList<QImage> PdfPictures(const QString &pdf, const QString &folder)
+{
+    QDir().mkpath(folder);
+    QProcess pdfImages;
+    pdfImages.start(QStringLiteral("pdfimages"), {QStringLiteral("-png"), pdf, folder + QStringLiteral("/face")});
+    pdfImages.waitForFinished();
+    QList<QImage> pictures;
+    for (const QString &name : QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name))
+        pictures << QImage(folder + QLatin1Char('/') + name);
+    return pictures;
+}
+} // namespace
+
+void TestCubeBuilder::framedFaceShowsAlikeEverywhere_data()
+{
+    QTest::addColumn<QSize>("photoSize");
+    QTest::addColumn<FaceFraming>("framing");
+    QTest::addColumn<Probes>("probes");
+    const QColor white(Qt::white), red(Qt::red), green(Qt::green), blue(Qt::blue), yellow(Qt::yellow), notWhite;
+    const FaceFraming fit, fill = fit.Filled(), blurred = fit.Fitted(FaceFraming::Backdrop::Blurred);
+    QTest::newRow("landscape fit on white") << QSize(1200, 800) << fit << Probes{white, red, green, yellow, blue};
+    QTest::newRow("landscape fit on blurred") << QSize(1200, 800) << blurred << Probes{notWhite, red, green, yellow, blue};
+    QTest::newRow("landscape fill") << QSize(1200, 800) << fill << Probes{red, red, green, yellow, blue};
+    QTest::newRow("portrait fill") << QSize(800, 1200) << fill << Probes{red, red, green, yellow, blue};
+    QTest::newRow("panorama fill") << QSize(4000, 1000) << fill << Probes{red, red, green, yellow, blue};
+    QTest::newRow("square fit") << QSize(800, 800) << fit << Probes{red, red, green, yellow, blue};
+    // Turned clockwise, the photo's bottom left comes to the top left.
+    QTest::newRow("square turned") << QSize(400, 400) << fit.Turned(90) << Probes{blue, blue, red, green, yellow};
+    QTest::newRow("portrait fill turned") << QSize(800, 1200) << fill.Turned(270)
+                                          << Probes{green, green, yellow, blue, red};
+    QTest::newRow("crop of the top left") << QSize(2400, 1600) << fit.Filled(QRect(100, 50, 720, 720))
+                                          << Probes{red, red, red, red, red};
+    QTest::newRow("crop of the bottom right, turned") << QSize(2400, 1600) << fit.Filled(QRect(1300, 850, 900, 900)).Turned(180)
+                                                      << Probes{yellow, yellow, yellow, yellow, yellow};
+}
+
+// The web image, the fold-out's cell and the PDF's picture of a framed face
+// all show the same square turned the same way.
+void TestCubeBuilder::framedFaceShowsAlikeEverywhere()
+{
+    QFETCH(QSize, photoSize);
+    QFETCH(FaceFraming, framing);
+    QFETCH(Probes, probes);
+    const QString photo = WriteFile(m_env->path(QStringLiteral("photos/q.png")), Encode(Quadrants(photoSize), "png"));
     place(2, photo);
     QVERIFY(build());
-    m_cube.SetFace(2, m_cube.Face(2).Turned(90));
+    m_cube.SetFace(2, m_cube.Face(2).Framed(framing));
     QVERIFY(build());
-    const auto quadrant = [](const QRect &square, bool right, bool bottom) {
-        const int h = square.width() / 2;
-        return QRect(square.left() + (right ? h : 0), square.top() + (bottom ? h : 0), h, h).adjusted(8, 8, -8, -8);
-    };
-    // Turned clockwise, the photo's bottom left comes to the top left.
-    const QImage web(work(QStringLiteral("image3.jpg")));
-    const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
-    for (const auto &[picture, square] : {std::pair{web, QRect(0, 0, 250, 250)}, std::pair{foldOut, Cell(2, 0)}}) {
-        QVERIFY(AreaIs(picture, quadrant(square, false, false), Qt::blue));
-        QVERIFY(AreaIs(picture, quadrant(square, true, false), Qt::red));
-        QVERIFY(AreaIs(picture, quadrant(square, true, true), Qt::green));
-        QVERIFY(AreaIs(picture, quadrant(square, false, true), Qt::yellow));
-    }
+    QVERIFY(ShowsProbes(QImage(work(QStringLiteral("image3.jpg"))), QRect(0, 0, 250, 250), probes));
+    QVERIFY(ShowsProbes(QImage(work(QStringLiteral("cubefold.jpg"))), Cell(2, 0), probes));
+    const QList<QImage> printed = PdfPictures(work(QStringLiteral("cubefold.pdf")), m_env->path(QStringLiteral("pdf")));
+    QCOMPARE(printed.size(), 1);
+    QCOMPARE(printed[0].size(), QSize(CubeBuilder::PrintQualityBox, CubeBuilder::PrintQualityBox));
+    QVERIFY(ShowsProbes(printed[0], printed[0].rect(), probes));
 }
 
 // Every build writes the print-ready sheet and the single-file cube, also

@@ -33,6 +33,9 @@ private slots:
     void savedCubeReadsBack();
     void savedCubeCannotBeWritten();
     void turnsAreKept();
+    void framingOptions();
+    void cropOutsideThePhoto_data();
+    void cropOutsideThePhoto();
     void unusableDocument_data();
     void unusableDocument();
 
@@ -140,6 +143,11 @@ void TestBuildCommand::badArguments_data()
     QTest::newRow("turn 45") << QStringList{"--turn", "1=45", "--out", "o"};
     QTest::newRow("turn of face 7") << QStringList{"--turn", "7=90", "--out", "o"};
     QTest::newRow("turn without face") << QStringList{"--turn", "90", "--out", "o"};
+    QTest::newRow("fill of face 7") << QStringList{"--fill", "7", "--out", "o"};
+    QTest::newRow("fit of no face") << QStringList{"--fit", "every", "--out", "o"};
+    QTest::newRow("crop without size") << QStringList{"--crop", "1=0,0", "--out", "o"};
+    QTest::newRow("crop of size 0") << QStringList{"--crop", "1=0,0,0", "--out", "o"};
+    QTest::newRow("crop left of the photo") << QStringList{"--crop", "1=-5,0,800", "--out", "o"};
 }
 
 void TestBuildCommand::badArguments()
@@ -307,6 +315,67 @@ void TestBuildCommand::turnsAreKept()
     QScopedPointer<QProcess> empty(run({"--cube", document, "--turn", "4=90", "--out", "o2"}));
     QCOMPARE(empty->exitCode(), 1);
     QVERIFY(empty->readAllStandardError().contains("--turn 4: face 4 holds no photo"));
+}
+
+namespace {
+// 2400 x 1200 in three upright bands: red, blue, green.
+QImage Bands()
+{
+    QImage bands = Solid(QSize(2400, 1200), Qt::blue);
+    for (int y = 0; y < 1200; ++y)
+        for (int x = 0; x < 2400; ++x)
+            if (x < 800 || x >= 1600)
+                bands.setPixelColor(x, y, x < 800 ? Qt::red : Qt::green);
+    return bands;
+}
+} // namespace
+
+// The framing given shows on the built faces and is what the saved document
+// keeps; "all" passes over the faces without a photo.
+void TestBuildCommand::framingOptions()
+{
+    const QString bands = WriteFile(m_env->path(QStringLiteral("photos/bands.png")), Encode(Bands(), "png"));
+    const QString document = m_env->path(QStringLiteral("framed.vexilo"));
+    QScopedPointer<QProcess> p(run({"--face", "1=" + bands, "--face", "2=" + bands, "--face", "3=" + bands, "--fill",
+                                    "all", "--fit", "3", "--crop", "2=1600,100,800", "--turn", "2=90", "--out", "o",
+                                    "--save-cube", document}));
+    QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    const QString out = m_env->path(QStringLiteral("o"));
+    const QImage filled(out + QStringLiteral("/image1.jpg"));
+    QVERIFY(AreaIs(filled, QRect(4, 4, 30, 242), Qt::red));
+    QVERIFY(AreaIs(filled, QRect(50, 4, 150, 242), Qt::blue));
+    QVERIFY(AreaIs(filled, QRect(216, 4, 30, 242), Qt::green));
+    QVERIFY(AreaIs(QImage(out + QStringLiteral("/image2.jpg")), QRect(4, 4, 242, 242), Qt::green));
+    const QImage fitted(out + QStringLiteral("/image3.jpg"));
+    QVERIFY(AreaIs(fitted, QRect(4, 4, 242, 50), Qt::white));
+    QVERIFY(AreaIs(fitted, QRect(100, 70, 50, 110), Qt::blue));
+
+    const CubeContent saved = CubeFile::Load(document).content;
+    QCOMPARE(saved.faces[0].framing(), FaceFraming().Filled());
+    QCOMPARE(saved.faces[1].framing(), FaceFraming().Filled(QRect(1600, 100, 800, 800)).Turned(90));
+    QCOMPARE(saved.faces[2].framing(), FaceFraming());
+    QVERIFY(saved.faces[3].isEmpty());
+}
+
+void TestBuildCommand::cropOutsideThePhoto_data()
+{
+    QTest::addColumn<QString>("crop");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("past the right edge") << "1=2000,0,800" << "not inside face 1's photo, which is 2400 x 1200 pixels";
+    QTest::newRow("past the bottom") << "1=0,500,800" << "not inside face 1's photo, which is 2400 x 1200 pixels";
+    QTest::newRow("beyond the zoom") << "1=0,0,500" << "SIZE must be at least 720 pixels";
+}
+
+void TestBuildCommand::cropOutsideThePhoto()
+{
+    QFETCH(QString, crop);
+    QFETCH(QString, reason);
+    const QString bands = WriteFile(m_env->path(QStringLiteral("photos/bands.png")), Encode(Bands(), "png"));
+    QScopedPointer<QProcess> p(run({"--face", "1=" + bands, "--crop", crop, "--out", "o"}));
+    QCOMPARE(p->exitCode(), 2);
+    const QByteArray err = p->readAllStandardError();
+    QVERIFY2(err.contains(reason.toUtf8()), err.constData());
+    QVERIFY(!QFileInfo::exists(m_env->path(QStringLiteral("o"))));
 }
 
 void TestBuildCommand::savedCubeCannotBeWritten()
