@@ -13,6 +13,7 @@ const QString kProgramKey = QStringLiteral("Software\\Norvane\\Vexilo");
 const QString kSmtpServer = QStringLiteral("SMTPServer");
 const QString kFromAddress = QStringLiteral("FromAddress");
 const QString kAttachWebPage = QStringLiteral("AttachWebPage");
+const QString kNewPhotosFill = QStringLiteral("NewPhotosFill");
 const QString kCaCertFile = QStringLiteral("CACertFile");
 const QString kPhotoFolder = QStringLiteral("PhotoFolder");
 
@@ -139,6 +140,16 @@ bool Settings::attachWebPage()
 void Settings::setAttachWebPage(bool wanted)
 {
     SetProgramValue(kAttachWebPage, wanted ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool Settings::newPhotosFill()
+{
+    return ProgramValue(kNewPhotosFill) == QLatin1String("1");
+}
+
+void Settings::setNewPhotosFill(bool fill)
+{
+    SetProgramValue(kNewPhotosFill, fill ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 QString Settings::caCertificateFile()

@@ -66,6 +66,10 @@ public:
     // Whether Cube.html goes with Cube.exe; off unless set.
     static bool attachWebPage();
     static void setAttachWebPage(bool wanted);
+    // Whether a new photo fills its face (else it fits inside it); off
+    // unless set.
+    static bool newPhotosFill();
+    static void setNewPhotosFill(bool fill);
     // Authorities trusted instead of the system's, for testing; empty for
     // the system's own.
     static QString caCertificateFile();

@@ -2,6 +2,7 @@
 
 #include "core/CubeModel.h"
 #include "core/MessageIds.h"
+#include "core/Settings.h"
 #include "resources/StringTable.h"
 
 #include <QAction>
@@ -21,6 +22,21 @@ CubeActions::CubeActions(CubeModel &cube, QUndoStack &undo, QObject *parent)
     TurnLeft->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     TurnRight = MakeAction(Msg::TurnRight);
     TurnRight->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    FillFace = MakeAction(Msg::FillFace);
+    FillFace->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    FitFace = MakeAction(Msg::FitFace);
+    FitFace->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    BlurredBackdrop = MakeAction(Msg::BlurredBackdrop);
+    BlurredBackdrop->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
+    BlurredBackdrop->setCheckable(true);
+    ResetFraming = MakeAction(Msg::ResetFraming);
+    ResetFraming->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+    FramePhoto = MakeAction(Msg::FramePhoto);
+    FramePhoto->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    NewPhotosFill = MakeAction(Msg::NewPhotosFill);
+    NewPhotosFill->setCheckable(true);
+    NewPhotosFill->setChecked(Settings::newPhotosFill());
+    connect(NewPhotosFill, &QAction::toggled, this, &Settings::setNewPhotosFill);
     Preview = MakeAction(Msg::PreviewCaption);
     Save = MakeAction(Msg::SaveCaption);
     Send = MakeAction(Msg::SendCaption);
@@ -53,9 +69,10 @@ QAction *CubeActions::MakeAction(int textId)
 void CubeActions::UpdateFaceActions()
 {
     const bool holdsPicture = !m_cube.Face(m_cube.CurrentFace()).isEmpty();
-    Remove->setEnabled(holdsPicture);
-    Cut->setEnabled(holdsPicture);
-    Copy->setEnabled(holdsPicture);
-    TurnLeft->setEnabled(holdsPicture);
-    TurnRight->setEnabled(holdsPicture);
+    for (QAction *action :
+         {Remove, Cut, Copy, TurnLeft, TurnRight, FillFace, FitFace, BlurredBackdrop, ResetFraming, FramePhoto})
+        action->setEnabled(holdsPicture);
+    const FaceFraming &framing = m_cube.Face(m_cube.CurrentFace()).framing();
+    BlurredBackdrop->setChecked(holdsPicture && framing.mode == FaceFraming::Mode::Fit
+                                && framing.backdrop == FaceFraming::Backdrop::Blurred);
 }

@@ -15,8 +15,8 @@ class CubeActions : public QObject
 public:
     CubeActions(CubeModel &cube, QUndoStack &undo, QObject *parent = nullptr);
 
-    // The face commands follow the current face: Remove, Cut and Copy only
-    // on a face that holds a picture.
+    // The face commands follow the current face: Remove, Cut, Copy and the
+    // framing only on a face that holds a picture.
     void UpdateFaceActions();
 
     QAction *Insert = nullptr;
@@ -26,6 +26,14 @@ public:
     QAction *Paste = nullptr;
     QAction *TurnLeft = nullptr;
     QAction *TurnRight = nullptr;
+    QAction *FillFace = nullptr;
+    QAction *FitFace = nullptr;
+    // Checked while the current face fits its photo on a blurred copy of it.
+    QAction *BlurredBackdrop = nullptr;
+    QAction *ResetFraming = nullptr;
+    QAction *FramePhoto = nullptr;
+    // The remembered choice whether a new photo fills its face.
+    QAction *NewPhotosFill = nullptr;
     QAction *Undo = nullptr;
     QAction *Redo = nullptr;
     QAction *Preview = nullptr;

@@ -5,6 +5,7 @@
 #include "core/CubeEdits.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "core/Settings.h"
 #include "resources/StringTable.h"
 
 #include <QFile>
@@ -57,7 +58,9 @@ void FaceCommands::PushFace(int face, const CubeFace &content, int currentAfter,
 
 bool FaceCommands::PutPhoto(int face, const QString &path, int currentAfter, int textId)
 {
-    const CubeFace photo = CubeFace::Photo(path);
+    CubeFace photo = CubeFace::Photo(path);
+    if (Settings::newPhotosFill())
+        photo = photo.Framed(NewPhotoFraming(photo));
     if (m_thumbnails.Make(face, photo).isNull())
         return false;
     PushFace(face, photo, currentAfter, textId);
@@ -131,7 +134,71 @@ void FaceCommands::TurnFace(int degrees)
     const int face = m_cube.CurrentFace();
     if (m_cube.Face(face).isEmpty())
         return;
-    PushFace(face, m_cube.Face(face).Turned(degrees), face, Msg::TurnPhotoStep);
+    FrameFace(m_cube.Face(face).framing().Turned(degrees), Msg::TurnPhotoStep);
+}
+
+bool FaceCommands::TakeForFraming()
+{
+    const CubeFace &face = m_cube.Face(m_cube.CurrentFace());
+    if (face.isEmpty())
+        return false;
+    const BusyPointer busy(m_busyOver);
+    if (framer.Take(face))
+        return true;
+    ShowMessage(Msg::DroppedPhotoFailed);
+    return false;
+}
+
+void FaceCommands::FrameFace(const FaceFraming &framing, int textId)
+{
+    const int index = m_cube.CurrentFace();
+    const CubeFace &face = m_cube.Face(index);
+    if (face.isEmpty() || face.framing() == framing)
+        return;
+    const CubeFace framed = face.Framed(framing);
+    if (framer.Take(face))
+        m_thumbnails.Make(index, framed, {framer.Picture(framing, FaceThumbnails::Edge), framer.upright()});
+    PushFace(index, framed, index, textId);
+}
+
+QRect FaceCommands::SquareOnWhatMatters() const
+{
+    return {};
+}
+
+FaceFraming FaceCommands::NewPhotoFraming(const CubeFace &photo)
+{
+    if (!Settings::newPhotosFill() || !framer.Take(photo))
+        return {};
+    return FaceFraming().Filled(SquareOnWhatMatters());
+}
+
+void FaceCommands::FillFace()
+{
+    if (!TakeForFraming())
+        return;
+    const FaceFraming &framing = m_cube.Face(m_cube.CurrentFace()).framing();
+    FrameFace(framing.Filled(SquareOnWhatMatters()), Msg::FillFaceStep);
+}
+
+void FaceCommands::FitFace()
+{
+    const FaceFraming &framing = m_cube.Face(m_cube.CurrentFace()).framing();
+    FrameFace(framing.Fitted(framing.backdrop), Msg::FitFaceStep);
+}
+
+void FaceCommands::SetBlurredBackdrop(bool blurred)
+{
+    const FaceFraming &framing = m_cube.Face(m_cube.CurrentFace()).framing();
+    FrameFace(framing.Fitted(blurred ? FaceFraming::Backdrop::Blurred : FaceFraming::Backdrop::White),
+              Msg::BackdropStep);
+}
+
+void FaceCommands::ResetFraming()
+{
+    const CubeFace &face = m_cube.Face(m_cube.CurrentFace());
+    if (!face.isEmpty())
+        FrameFace(NewPhotoFraming(face), Msg::ResetFramingStep);
 }
 
 // Any picture the program reads is taken, whatever its name says; a file

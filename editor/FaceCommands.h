@@ -2,6 +2,7 @@
 
 #include "components/imaging/LeadImage.h"
 #include "core/CubeModel.h"
+#include "editor/FaceFramer.h"
 #include "editor/FacePicture.h"
 #include "editor/FaceThumbnails.h"
 
@@ -39,6 +40,23 @@ public:
     // Turns the current face's picture by degrees, clockwise for positive.
     void TurnFace(int degrees);
 
+    // The framing of the current face, each one step: Fill on what matters
+    // in the photo, Fit on the backdrop it had, Fit on white or on a blurred
+    // copy, and back to the framing a new photo gets.
+    void FillFace();
+    void FitFace();
+    void SetBlurredBackdrop(bool blurred);
+    void ResetFraming();
+    // Gives the current face the framing as the step named textId; its
+    // thumbnail is drawn from the picture the framer keeps.
+    void FrameFace(const FaceFraming &framing, int textId);
+    // Keeps a picture of the current face's photo in the framer; false (the
+    // user told) when it cannot be read.
+    bool TakeForFraming();
+    // The framing a new photo gets: Fit on white, or Fill on what matters in
+    // it when the user chose so.
+    FaceFraming NewPhotoFraming(const CubeFace &photo);
+
     // A file list dropped on face `face`; effect is 1 when the drop is
     // taken, 0 when it is refused.
     void DropFiles(int face, const QMimeData *data, qint32 &effect);
@@ -48,12 +66,17 @@ public:
     // or off the arrow's line.
     static int NeighbourFace(int face, FacePicture::KeyCommand arrow);
 
+    // Moves and zooms the current face's photo.
+    FaceFramer framer;
+
     // One imaging control per face for clipboard transfers.
     LeadImage LEAD1[FaceCount];
 
 private:
     void PushFace(int face, const CubeFace &content, int currentAfter, int textId);
     void CopyToClipboard();
+    // The square of the framer's photo that shows what matters in it.
+    QRect SquareOnWhatMatters() const;
 
     CubeModel &m_cube;
     QUndoStack &m_undo;

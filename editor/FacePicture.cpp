@@ -1,9 +1,14 @@
 #include "editor/FacePicture.h"
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include <cmath>
 
 FacePicture::FacePicture(int index, QWidget *parent)
     : QLabel(parent)
@@ -56,16 +61,55 @@ std::optional<FacePicture::KeyCommand> FacePicture::CommandForKey(const QKeyEven
 void FacePicture::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = true;
+    m_pressedAt = event->position().toPoint();
+    m_dragging = false;
     event->accept();
+}
+
+void FacePicture::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_pressed || !m_cube || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint by = event->position().toPoint() - m_pressedAt;
+    m_dragging = m_dragging || by.manhattanLength() >= QApplication::startDragDistance();
+    if (m_dragging)
+        emit dragged(m_index, by, false);
 }
 
 void FacePicture::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && rect().contains(event->position().toPoint());
+    const bool click = m_pressed && !m_dragging && rect().contains(event->position().toPoint());
     m_pressed = false;
+    if (m_dragging) {
+        m_dragging = false;
+        emit dragged(m_index, event->position().toPoint() - m_pressedAt, true);
+    }
     emit mouseUp(m_index, event->button(), event->modifiers(), event->position().toPoint());
     if (click)
         emit clicked(m_index);
+}
+
+// A notch of the wheel (120 eighths of a degree) zooms by a fifth.
+void FacePicture::wheelEvent(QWheelEvent *event)
+{
+    if (!m_cube || event->angleDelta().y() == 0) {
+        QLabel::wheelEvent(event);
+        return;
+    }
+    emit zoomed(m_index, event->position(), std::pow(1.2, event->angleDelta().y() / 120.0));
+    event->accept();
+}
+
+bool FacePicture::event(QEvent *event)
+{
+    if (m_cube && event->type() == QEvent::NativeGesture) {
+        const auto *gesture = static_cast<QNativeGestureEvent *>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+            emit zoomed(m_index, gesture->position(), 1.0 + gesture->value());
+            return true;
+        }
+    }
+    return QLabel::event(event);
 }
 
 void FacePicture::dragEnterEvent(QDragEnterEvent *event)

@@ -51,10 +51,18 @@ signals:
     // when it takes the drop, 0 when it refuses it.
     void oleDragDrop(int index, const QMimeData *data, qint32 &effect);
     void keyCommand(int index, FacePicture::KeyCommand command);
+    // A drag with the left button on a face of the cube: by is the distance
+    // from where it started; finished on the button's release.
+    void dragged(int index, QPoint by, bool finished);
+    // The wheel or a pinch on a face of the cube: zoom by factor about at.
+    void zoomed(int index, QPointF at, double factor);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    bool event(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -64,6 +72,8 @@ protected:
 private:
     int m_index;
     bool m_pressed = false;
+    QPoint m_pressedAt;
+    bool m_dragging = false;
     bool m_keyboardFace = false;
     const CubeModel *m_cube = nullptr;
 };

@@ -5,6 +5,9 @@
 #include "core/FramedPicture.h"
 
 #include <QFile>
+#include <QPainter>
+
+#include <algorithm>
 
 namespace {
 constexpr qint16 ThumbnailMode = 2;
@@ -21,7 +24,11 @@ QImage FaceThumbnails::Make(int index, const CubeFace &face)
         m_pixlet.setSourcePicture(face.picture());
     else
         m_pixlet.setSourceFile(face.photo());
-    const FramedPicture::Made framed = FramedPicture::FromSource(m_pixlet, face.framing(), Edge);
+    return Make(index, face, FramedPicture::FromSource(m_pixlet, face.framing(), Edge));
+}
+
+QImage FaceThumbnails::Make(int index, const CubeFace &face, const FramedPicture::Made &framed)
+{
     m_pixlet.setSourcePicture(framed.picture);
     m_pixlet.setBoxWidth(Edge);
     m_pixlet.setBoxHeight(Edge);
@@ -57,4 +64,31 @@ QSize FaceThumbnails::UprightSizeOf(const CubeFace &face) const
 {
     const Thumbnail *kept = KeptOf(face);
     return kept ? kept->upright : QSize();
+}
+
+int FaceThumbnails::LowPrintPpi(const CubeFace &face) const
+{
+    const QSize upright = UprightSizeOf(face);
+    const double ppi = face.framing().PrintPpi(upright);
+    return upright.isValid() && ppi < FaceFraming::LowResolutionPpi ? std::max(1, int(ppi)) : 0;
+}
+
+// A warning sign in the bottom right corner, dark on yellow, that reads on
+// any photo.
+QImage FaceThumbnails::WithLowResolutionNote(const QImage &thumbnail)
+{
+    QImage marked = thumbnail.convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&marked);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF sign(marked.width() - 22, marked.height() - 21, 19, 17);
+    const QPolygonF triangle{QPointF(sign.center().x(), sign.top()), sign.bottomRight(), sign.bottomLeft()};
+    painter.setPen(QPen(QColor(40, 30, 0), 1.5));
+    painter.setBrush(QColor(255, 200, 0));
+    painter.drawPolygon(triangle);
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(sign.adjusted(0, 3, 0, 0), Qt::AlignCenter, QStringLiteral("!"));
+    return marked;
 }

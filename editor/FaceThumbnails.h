@@ -2,6 +2,7 @@
 
 #include "components/pixlet/Pixlet.h"
 #include "core/CubeFace.h"
+#include "core/FramedPicture.h"
 
 #include <QImage>
 #include <QList>
@@ -23,11 +24,19 @@ public:
     // The face thumbnail step for face index showing face; a null picture
     // when the photo or picture cannot be read.
     QImage Make(int index, const CubeFace &face);
+    // The same step for a face picture made already, Edge pixels square.
+    QImage Make(int index, const CubeFace &face, const FramedPicture::Made &framed);
     // The thumbnail last made of face, made again when none is kept.
     QImage Of(int index, const CubeFace &face);
     // The full upright size of the face's photo, as read for its last
     // thumbnail; invalid when none is kept.
     QSize UprightSizeOf(const CubeFace &face) const;
+
+    // The pixels per inch the face prints at when below the sharp
+    // minimum, as its last thumbnail found; 0 when sharp or not known.
+    int LowPrintPpi(const CubeFace &face) const;
+    // The thumbnail with a mark that its face prints soft.
+    static QImage WithLowResolutionNote(const QImage &thumbnail);
 
     // The thumbnail file of face index in the work directory.
     QString ThumbnailFile(int index) const;

@@ -11,6 +11,7 @@
 #include "editor/ControlSite.h"
 #include "editor/FaceAccessible.h"
 #include "editor/FacePicture.h"
+#include "editor/FramingDialog.h"
 #include "editor/InsertCommand.h"
 #include "mail/MailCube.h"
 #include "photosource/BrowserState.h"
@@ -137,7 +138,8 @@ void TopForm::ConnectDocument()
     connect(document, &CubeDocument::titleChanged, this, &TopForm::ShowTitle);
     // The keys work in the editor as well as through the frame's menus.
     addActions({actions->Undo, actions->Redo, actions->NewCube, actions->OpenCube, actions->SaveCube,
-                actions->SaveCubeAs, actions->TurnLeft, actions->TurnRight});
+                actions->SaveCubeAs, actions->TurnLeft, actions->TurnRight, actions->FillFace, actions->FitFace,
+                actions->BlurredBackdrop, actions->ResetFraming, actions->FramePhoto});
     ShowTitle();
 }
 
@@ -164,10 +166,18 @@ void TopForm::ConnectCube()
 void TopForm::ShowFace(int index)
 {
     const CubeFace &face = cube.Face(index);
-    if (face.isEmpty())
+    QString tip = LoadResString(Msg::FaceTip);
+    if (face.isEmpty()) {
         Image1[index]->setPixmap(Image1[index + 6]->pixmap());
-    else
-        Image1[index]->setPixmap(QPixmap::fromImage(thumbnails.Of(index, face)));
+    } else {
+        QImage thumbnail = thumbnails.Of(index, face);
+        if (const int ppi = thumbnails.LowPrintPpi(face)) {
+            thumbnail = FaceThumbnails::WithLowResolutionNote(thumbnail);
+            tip += QLatin1Char('\n') + LoadResString(Msg::LowResolutionNote).arg(ppi);
+        }
+        Image1[index]->setPixmap(QPixmap::fromImage(thumbnail));
+    }
+    Image1[index]->setToolTip(tip);
     AnnounceFaces();
 }
 
@@ -189,6 +199,8 @@ void TopForm::ConnectHandlers()
     for (int i = 0; i < FaceCount; ++i) {
         connect(Image1[i], &FacePicture::mouseUp, this, &TopForm::Image1_MouseUp);
         connect(Image1[i], &FacePicture::clicked, this, &TopForm::Image1_Click);
+        connect(Image1[i], &FacePicture::dragged, this, &TopForm::Image1_Drag);
+        connect(Image1[i], &FacePicture::zoomed, this, &TopForm::Image1_Zoom);
         connect(Image1[i], &FacePicture::keyCommand, this, &TopForm::Image1_KeyDown);
         connect(ContextButton[i], &FacePicture::clicked, this, &TopForm::ContextButton_Click);
         Image1[i]->setAcceptDrops(true);
@@ -205,6 +217,11 @@ void TopForm::ConnectHandlers()
     connect(actions->Paste, &QAction::triggered, this, &TopForm::Paste_Click);
     connect(actions->TurnLeft, &QAction::triggered, this, &TopForm::TurnLeft_Click);
     connect(actions->TurnRight, &QAction::triggered, this, &TopForm::TurnRight_Click);
+    connect(actions->FillFace, &QAction::triggered, this, &TopForm::FillFace_Click);
+    connect(actions->FitFace, &QAction::triggered, this, &TopForm::FitFace_Click);
+    connect(actions->BlurredBackdrop, &QAction::triggered, this, &TopForm::BlurredBackdrop_Click);
+    connect(actions->ResetFraming, &QAction::triggered, this, &TopForm::ResetFraming_Click);
+    connect(actions->FramePhoto, &QAction::triggered, this, &TopForm::FramePhoto_Click);
     connect(actions->Insert, &QAction::triggered, this, &TopForm::Insert_Click);
     connect(actions->Preview, &QAction::triggered, this, &TopForm::Preview_Click);
     connect(actions->Save, &QAction::triggered, this, &TopForm::Save_Click);
@@ -287,7 +304,8 @@ void TopForm::CreateContextMenu()
     Sep = ContextMenu->addSeparator();
     ContextMenu->addActions({Cut, Copy, Paste});
     ContextMenu->addSeparator();
-    ContextMenu->addActions({actions->TurnLeft, actions->TurnRight});
+    ContextMenu->addActions({actions->TurnLeft, actions->TurnRight, actions->FillFace, actions->FitFace,
+                             actions->BlurredBackdrop, actions->ResetFraming, actions->FramePhoto});
 }
 
 void TopForm::CreateTrayMenu()
@@ -671,6 +689,84 @@ bool TopForm::IsCubeDocument(const QMimeData *data) const
 void TopForm::TurnLeft_Click()
 {
     faceCommands.TurnFace(-90);
+}
+
+void TopForm::FillFace_Click()
+{
+    faceCommands.FillFace();
+}
+
+void TopForm::FitFace_Click()
+{
+    faceCommands.FitFace();
+}
+
+void TopForm::BlurredBackdrop_Click()
+{
+    faceCommands.SetBlurredBackdrop(actions->BlurredBackdrop->isChecked());
+}
+
+void TopForm::ResetFraming_Click()
+{
+    faceCommands.ResetFraming();
+}
+
+void TopForm::FramePhoto_Click()
+{
+    if (!faceCommands.TakeForFraming())
+        return;
+    const CubeFace &face = cube.Face(cube.CurrentFace());
+    FramingDialog dialog(faceCommands.framer, face.framing(), faceCommands.NewPhotoFraming(face), this);
+    if (dialog.exec() == QDialog::Accepted)
+        faceCommands.FrameFace(dialog.framing(), Msg::FramePhotoStep);
+}
+
+// A drag on the current face moves its photo: each step is drawn from the
+// framer's picture, and the drag's end is one step to undo.
+void TopForm::Image1_Drag(int Index, QPoint By, bool Finished)
+{
+    if (Index != cube.CurrentFace() || cube.Face(Index).isEmpty())
+        return;
+    if (!gesture && !BeginGesture(Index))
+        return;
+    const FaceFraming moved = faceCommands.framer.Moved(gesture->framing, By, Image1[Index]->width());
+    Image1[Index]->setPixmap(QPixmap::fromImage(faceCommands.framer.Picture(moved, Image1[Index]->width())));
+    if (Finished)
+        EndGesture(moved, Msg::MovePhotoStep);
+}
+
+// The wheel or a pinch on the current face zooms about the pointer; a run
+// of zooms is one step, ended when the wheel rests.
+void TopForm::Image1_Zoom(int Index, QPointF At, double Factor)
+{
+    if (Index != cube.CurrentFace() || cube.Face(Index).isEmpty())
+        return;
+    if (!gesture && !BeginGesture(Index))
+        return;
+    gesture->framing = faceCommands.framer.Zoomed(gesture->framing, Factor, At, Image1[Index]->width());
+    Image1[Index]->setPixmap(QPixmap::fromImage(faceCommands.framer.Picture(gesture->framing, Image1[Index]->width())));
+    gesture->zoomRest.start(ZoomRestMs, this);
+}
+
+bool TopForm::BeginGesture(int index)
+{
+    if (!faceCommands.TakeForFraming())
+        return false;
+    gesture.emplace();
+    gesture->framing = cube.Face(index).framing();
+    return true;
+}
+
+void TopForm::EndGesture(const FaceFraming &framing, int textId)
+{
+    gesture.reset();
+    faceCommands.FrameFace(framing, textId);
+}
+
+void TopForm::timerEvent(QTimerEvent *event)
+{
+    if (gesture && event->timerId() == gesture->zoomRest.timerId())
+        EndGesture(gesture->framing, Msg::ZoomPhotoStep);
 }
 
 void TopForm::TurnRight_Click()

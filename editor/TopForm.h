@@ -12,8 +12,11 @@
 #include "publish/CubeBuilder.h"
 #include "resources/Resources.h"
 
+#include <QBasicTimer>
 #include <QUndoStack>
 #include <QWidget>
+
+#include <optional>
 
 class FolderSource;
 class QAction;
@@ -62,6 +65,15 @@ public:
     void Paste_Click();
     void TurnLeft_Click();
     void TurnRight_Click();
+    void FillFace_Click();
+    void FitFace_Click();
+    void BlurredBackdrop_Click();
+    void ResetFraming_Click();
+    void FramePhoto_Click();
+    // Framing the current face where it is: a drag moves its photo, the
+    // wheel or a pinch zooms it.
+    void Image1_Drag(int Index, QPoint By, bool Finished);
+    void Image1_Zoom(int Index, QPointF At, double Factor);
     void Image1_OLEDragDrop(int Index, const QMimeData *Data, qint32 &Effect);
     // A cube document dropped anywhere on the editor opens.
     void Form_OLEDragDrop(const QMimeData *Data);
@@ -147,8 +159,20 @@ protected:
     void showEvent(QShowEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
+    // A move or zoom of the current face's photo under way.
+    struct FramingGesture
+    {
+        FaceFraming framing;
+        QBasicTimer zoomRest;
+    };
+    // How long the wheel rests before its zooms become one step.
+    static constexpr int ZoomRestMs = 400;
+    bool BeginGesture(int index);
+    void EndGesture(const FaceFraming &framing, int textId);
+
     void CreateControls();
     void CreateFaces();
     void CreateButtons();
@@ -177,6 +201,7 @@ private:
     void Form_Activate();
 
     bool m_unloaded = false;
+    std::optional<FramingGesture> gesture;
     // The background and the photo browser's frame, read while the controls
     // are made and loaded.
     ArtworkReading m_backPicture{QStringLiteral("background.png")};

@@ -201,6 +201,22 @@ const QHash<int, const char *> &table()
         {166, "Turn &Left"},
         {167, "Turn R&ight"},
         {168, "Turn Photo"},
+        {169, "&Fill Face"},
+        {170, "Fit F&ace"},
+        {171, "&Blurred Backdrop"},
+        {172, "Reset Fra&ming"},
+        {173, "Frame P&hoto\u2026"},
+        {174, "New Photos Fi&ll Their Face"},
+        {175, "Fill Face"},
+        {176, "Fit Face"},
+        {177, "Change Backdrop"},
+        {178, "Reset Framing"},
+        {179, "Move Photo"},
+        {180, "Zoom Photo"},
+        {181, "Frame Photo"},
+        {182, "Low resolution: this face prints at %1 pixels per inch.  It prints sharp from 200."},
+        {183, "Drag the square to choose what the face shows.  The wheel or + and - zoom, the arrow keys move it."},
+        {184, "The photo, with the square its face shows"},
     };
     return strings;
 }

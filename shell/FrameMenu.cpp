@@ -51,7 +51,10 @@ void FrameMenu::CreateEditMenu()
     EditMenu->addSeparator();
     EditMenu->addActions({actions->Cut, actions->Copy, actions->Paste, actions->Remove});
     EditMenu->addSeparator();
-    EditMenu->addActions({actions->TurnLeft, actions->TurnRight});
+    EditMenu->addActions({actions->TurnLeft, actions->TurnRight, actions->FillFace, actions->FitFace,
+                          actions->BlurredBackdrop, actions->ResetFraming, actions->FramePhoto});
+    EditMenu->addSeparator();
+    EditMenu->addAction(actions->NewPhotosFill);
     EditMenu->addSeparator();
     EditMenu->addAction(actions->Insert);
     // Paste follows the clipboard, and the items their current captions.

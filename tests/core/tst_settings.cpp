@@ -73,6 +73,7 @@ void TestSettings::defaultsWhenAbsent()
     QCOMPARE(Settings::baseDirectory(), m_env->path(QStringLiteral("home/.cache/vexilo")));
     QCOMPARE(Settings::workDirectory(), m_env->path(QStringLiteral("home/.cache/vexilo/CubeTemp")));
     QCOMPARE(Settings::attachWebPage(), false);
+    QCOMPARE(Settings::newPhotosFill(), false);
     QCOMPARE(Settings::caCertificateFile(), QString());
     QCOMPARE(Settings::photoFolder(), QString());
     QCOMPARE(Settings::recentFolders(), QStringList());
@@ -168,6 +169,8 @@ void TestSettings::roundTrips_data()
     QTest::newRow("sender emptied") << "FromAddress" << QString() << QString() << QString();
     QTest::newRow("web page wanted") << "AttachWebPage" << "yes" << "1" << "yes";
     QTest::newRow("web page not wanted") << "AttachWebPage" << "no" << "0" << "no";
+    QTest::newRow("new photos fill") << "NewPhotosFill" << "yes" << "1" << "yes";
+    QTest::newRow("new photos fit") << "NewPhotosFill" << "no" << "0" << "no";
     QTest::newRow("photo folder") << "PhotoFolder" << "/srv/photos/2001" << "/srv/photos/2001"
                                   << "/srv/photos/2001";
     QTest::newRow("photo folder emptied") << "PhotoFolder" << QString() << QString() << QString();
@@ -191,6 +194,9 @@ void TestSettings::roundTrips()
     } else if (valueName == QLatin1String("AttachWebPage")) {
         Settings::setAttachWebPage(written == QLatin1String("yes"));
         read = Settings::attachWebPage() ? QStringLiteral("yes") : QStringLiteral("no");
+    } else if (valueName == QLatin1String("NewPhotosFill")) {
+        Settings::setNewPhotosFill(written == QLatin1String("yes"));
+        read = Settings::newPhotosFill() ? QStringLiteral("yes") : QStringLiteral("no");
     } else {
         Settings::setPhotoFolder(written);
         read = Settings::photoFolder();

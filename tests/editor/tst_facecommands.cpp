@@ -6,6 +6,7 @@
 #include "editor/FaceCommands.h"
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
+#include "tests/support/MenuPosition.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -195,12 +196,12 @@ void TestFaceCommands::contextMenu()
     QCOMPARE(m_form->Paste->text(), QStringLiteral("&Paste"));
     const QList<QAction *> items = m_form->ContextMenu->actions();
     QCOMPARE(items.mid(0, 5), (QList<QAction *>{m_form->Remove, m_form->Sep, m_form->Cut, m_form->Copy, m_form->Paste}));
-    QCOMPARE(items.mid(6), (QList<QAction *>{m_form->actions->TurnLeft, m_form->actions->TurnRight}));
+    const CubeActions *actions = m_form->actions;
+    QCOMPARE(items.mid(6), (QList<QAction *>{actions->TurnLeft, actions->TurnRight, actions->FillFace, actions->FitFace,
+                                             actions->BlurredBackdrop, actions->ResetFraming, actions->FramePhoto}));
     QCOMPARE(m_form->actions->TurnLeft->isEnabled(), facePhoto);
     QVERIFY(m_form->Sep->isSeparator());
-    // At the context button's right edge, level with its top.
-    const QRect button = m_form->ContextButton[face]->geometry();
-    QCOMPARE(m_form->ContextMenu->pos(), m_form->mapToGlobal(QPoint(button.x() + button.width(), button.y())));
+    QCOMPARE(m_form->ContextMenu->pos(), FaceMenuPosition(*m_form->ContextButton[face], *m_form->ContextMenu));
     m_form->ContextMenu->hide();
 }
 

@@ -5,6 +5,7 @@
 #include "core/Startup.h"
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
+#include "tests/support/MenuPosition.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
 
@@ -398,8 +399,7 @@ void TestTopForm::keysOpenTheMenuAtTheFace()
     editor.press(editor.form.Image1[3], Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QTRY_VERIFY(editor.form.ContextMenu->isVisible());
     QCOMPARE(editor.form.cube.CurrentFace(), 3);
-    const QRect button = editor.form.ContextButton[3]->geometry();
-    QCOMPARE(editor.form.ContextMenu->pos(), editor.form.mapToGlobal(QPoint(button.x() + button.width(), button.y())));
+    QCOMPARE(editor.form.ContextMenu->pos(), FaceMenuPosition(*editor.form.ContextButton[3], *editor.form.ContextMenu));
     // An empty face: only Paste could be enabled, and the clipboard is empty.
     QVERIFY(!editor.form.Remove->isEnabled());
     QVERIFY(!editor.form.Paste->isEnabled());

@@ -81,7 +81,8 @@ void TestFrameMenu::menusInDesktopOrder()
     for (QAction *action : menu()->EditMenu->actions())
         edit << (action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(edit, (QStringList{"Undo", "Redo", "-", "C&ut", "&Copy", "&Paste", "&Remove", "-", "Turn &Left",
-                                "Turn R&ight", "-", "Insert"}));
+                                "Turn R&ight", "&Fill Face", "Fit F&ace", "&Blurred Backdrop", "Reset Fra&ming",
+                                "Frame P&hoto\u2026", "-", "New Photos Fi&ll Their Face", "-", "Insert"}));
     QCOMPARE(menu()->OpenFolder->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(menu()->Quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     QStringList help;
