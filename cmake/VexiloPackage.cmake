@@ -16,6 +16,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VEXILO_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The face detector's model, for filling a face on the people in a photo.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "opencv-data")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "www-browser, gnome-keyring | kwalletmanager")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

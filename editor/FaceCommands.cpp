@@ -6,6 +6,7 @@
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "core/Settings.h"
+#include "core/SmartCrop.h"
 #include "resources/StringTable.h"
 
 #include <QFile>
@@ -163,7 +164,14 @@ void FaceCommands::FrameFace(const FaceFraming &framing, int textId)
 
 QRect FaceCommands::SquareOnWhatMatters() const
 {
-    return {};
+    const QImage &picture = framer.picture();
+    const QRect square = SmartCrop::Square(picture);
+    if (square.isEmpty())
+        return {};
+    const double scale = double(framer.upright().width()) / picture.width();
+    const int edge = FaceFraming::LargestSquare(framer.upright());
+    const QRect inPhoto(qRound(square.left() * scale), qRound(square.top() * scale), edge, edge);
+    return FaceFraming().Filled(inPhoto).SquareIn(framer.upright());
 }
 
 FaceFraming FaceCommands::NewPhotoFraming(const CubeFace &photo)

@@ -3,6 +3,7 @@
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "core/Settings.h"
+#include "core/SmartCrop.h"
 #include "core/Startup.h"
 #include "editor/FaceFramer.h"
 #include "editor/FramingDialog.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QPainter>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -59,6 +61,7 @@ private slots:
     void wheelOnTheFaceIsOneStep();
     void commandsAreStepsAndKept();
     void newPhotosFollowTheRememberedChoice();
+    void fillCentresOnTheFace();
     void dialogByKeyboard();
 
 private:
@@ -225,7 +228,9 @@ void TestFaceFraming::commandsAreStepsAndKept()
     for (const auto &command : commands) {
         QVERIFY(command.action->isEnabled());
         command.action->trigger();
-        QCOMPARE(framingOf(0), command.framing);
+        // Fill places its square on what matters in the photo.
+        QCOMPARE(framingOf(0).Filled(), command.framing.Filled());
+        QCOMPARE(framingOf(0).mode, command.framing.mode);
         QCOMPARE(m_form->undoStack.undoText(), command.step);
     }
     QVERIFY(!m_form->actions->BlurredBackdrop->isChecked());
@@ -247,6 +252,26 @@ void TestFaceFraming::newPhotosFollowTheRememberedChoice()
     QCOMPARE(framingOf(1).mode, FaceFraming::Mode::Fill);
     m_form->actions->NewPhotosFill->trigger();
     QVERIFY(!Settings::newPhotosFill());
+}
+
+// A photo whose person stands at its right end fills its face with the
+// square that holds the face, not the middle one.
+void TestFaceFraming::fillCentresOnTheFace()
+{
+    const QImage face(TestEnvironment::sourceDir() + QStringLiteral("/tests/core/data/messi.jpg"));
+    QVERIFY(!face.isNull());
+    QImage wide = Solid(QSize(1800, 600), QColor(90, 110, 90)).convertToFormat(QImage::Format_RGB32);
+    QPainter(&wide).drawImage(QRect(1200, 0, 600, 600), face);
+    const QString path = WriteFile(m_env->path(QStringLiteral("photos/person.jpg")), Encode(wide, "jpeg"));
+    const QList<QRect> found = SmartCrop::Faces(wide);
+    QVERIFY(!found.isEmpty());
+    QVERIFY(m_form->faceCommands.PutPhoto(3, path, 3, Msg::InsertPhotoStep));
+    m_form->actions->FillFace->trigger();
+    const QRect square = framingOf(3).square;
+    QCOMPARE(square.size(), QSize(600, 600));
+    for (const QRect &person : found)
+        QVERIFY2(square.contains(person), qPrintable(QStringLiteral("%1 not in %2").arg(person.x()).arg(square.x())));
+    QCOMPARE(square.left(), 1200);
 }
 
 // Every control of the dialog is reached by keys: the view moves and zooms
