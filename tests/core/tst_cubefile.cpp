@@ -190,6 +190,14 @@ void TestCubeFile::roundTrip_data()
         << Cube(QStringLiteral("turned"), {{0, CubeFace::Photo(photo(QStringLiteral("docs/a.jpg"))).Turned(90)},
                                            {1, CubeFace::Pasted(Noise(QSize(7, 5))).Turned(-90)},
                                            {2, CubeFace::Photo(photo(QStringLiteral("docs/a.jpg"))).Turned(180)}});
+    const FaceFraming fit;
+    QTest::newRow("framed faces")
+        << Cube(QStringLiteral("framed"),
+                {{0, CubeFace::Photo(photo(QStringLiteral("docs/a.jpg"))).Framed(fit.Filled())},
+                 {1, CubeFace::Pasted(Noise(QSize(7, 5))).Framed(fit.Fitted(FaceFraming::Backdrop::Blurred))},
+                 {2, CubeFace::Photo(photo(QStringLiteral("docs/a.jpg"))).Framed(fit.Filled(QRect(3, 1, 2, 2)).Turned(90))},
+                 {3, CubeFace::Photo(photo(QStringLiteral("docs/a.jpg"))).Framed(
+                         fit.Fitted(FaceFraming::Backdrop::Blurred).Turned(270))}});
 }
 
 void TestCubeFile::roundTrip()
@@ -349,6 +357,23 @@ void TestCubeFile::status_data()
                                      std::pair{"turn -90", QJsonValue(-90)}, std::pair{"turn 90.5", QJsonValue(90.5)},
                                      std::pair{"turn as text", QJsonValue("90")}})
         QTest::newRow(name) << Document(ValidDocument(WithFace(EmptyFaces(), 2, With(pasted, "turn", turn)))) << damaged;
+    QTest::newRow("pasted, filled with a square")
+        << Document(ValidDocument(WithFace(EmptyFaces(), 2,
+                                           With(With(pasted, "framing", "fill"), "square", QJsonArray{0, 0, 1}))))
+        << int(Status::Read);
+    const QList<std::pair<const char *, QJsonObject>> badFramings = {
+        {"framing unknown", With(pasted, "framing", "stretch")},
+        {"framing a number", With(pasted, "framing", 1)},
+        {"backdrop unknown", With(pasted, "backdrop", "black")},
+        {"square of two numbers", With(pasted, "square", QJsonArray{0, 0})},
+        {"square negative", With(pasted, "square", QJsonArray{-1, 0, 100})},
+        {"square of edge 0", With(pasted, "square", QJsonArray{0, 0, 0})},
+        {"square of fractions", With(pasted, "square", QJsonArray{0.5, 0, 100})},
+        {"square beyond any photo", With(pasted, "square", QJsonArray{0, 0, 1e12})},
+        {"square a text", With(pasted, "square", "0,0,100")},
+    };
+    for (const auto &[name, face] : badFramings)
+        QTest::newRow(name) << Document(ValidDocument(WithFace(EmptyFaces(), 2, face))) << damaged;
     QTest::newRow("pasted not base64")
         << Document(ValidDocument(WithFace(EmptyFaces(), 2, QJsonObject{{"pasted", "**not base64**"}}))) << damaged;
     QTest::newRow("pasted not a picture")
