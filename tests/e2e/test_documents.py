@@ -106,5 +106,67 @@ class DocumentTest(unittest.TestCase):
         self.wait_for_face_1(False)
 
 
+    def saved_face_1(self):
+        with open(self.document, encoding="utf-8") as f:
+            return json.load(f)["faces"][0]
+
+    def wait_for_saved_face_1(self, condition, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            try:
+                if condition(self.saved_face_1()):
+                    return
+            except (OSError, ValueError):
+                pass
+            time.sleep(0.1)
+        self.fail(f"face 1 saved as {self.saved_face_1()}")
+
+    def test_frame_a_face_by_keys_and_by_dragging(self):
+        # A 2:1 photo in three bands, red, green and blue, on face 1.
+        bands = Image.new("RGB", (1600, 800), (220, 30, 30))
+        bands.paste((30, 200, 30), (533, 0, 1066, 800))
+        bands.paste((30, 30, 220), (1066, 0, 1600, 800))
+        bands.save(self.photos[0])
+        self.x.start_program(self.document)
+        ox, oy = self.x.editor_origin()
+        centre = (ox + round((FACE_1[0] + FACE_1[2] / 2) / 15), oy + round((FACE_1[1] + FACE_1[3] / 2) / 15))
+        near_top = (centre[0], oy + round((FACE_1[1] + FACE_1[3] * 0.1) / 15))
+        green = (30, 200, 30)
+
+        def shows(shot, at, colour):
+            return all(abs(a - b) < 60 for a, b in zip(shot.getpixel(at), colour))
+
+        # Fitted, the face is white above the photo; filled, the photo covers it.
+        self.x.wait_for_screen(lambda shot: shows(shot, centre, green))
+        self.assertTrue(shows(self.x.screenshot(), near_top, (255, 255, 255)))
+        self.x.click_twips(*FACE_1)
+        self.key("ctrl+shift+f")
+        self.x.wait_for_screen(lambda shot: shows(shot, near_top, green))
+        self.key("ctrl+s")
+        self.wait_for_saved_face_1(lambda face: face.get("framing") == "fill")
+
+        # Fill places the square on what stands out; dragged to the left,
+        # the photo shows more of its right side.
+        filled = self.saved_face_1()
+        left = filled.get("square", [400])[0]
+        self.x.xdotool("mousemove", str(centre[0]), str(centre[1]))
+        self.x.xdotool("mousedown", "1")
+        for step in range(1, 7):
+            self.x.xdotool("mousemove", str(centre[0] - 5 * step), str(centre[1]))
+            time.sleep(0.05)
+        self.x.xdotool("mouseup", "1")
+        self.key("ctrl+s")
+        self.wait_for_saved_face_1(lambda face: face.get("square", [0])[0] >= min(800, left + 200))
+        self.assertEqual(self.saved_face_1()["square"][1:], [0, 800])
+
+        # One undo takes the drag back, the next the fill.
+        self.key("ctrl+z")
+        self.key("ctrl+s")
+        self.wait_for_saved_face_1(lambda face: face == filled)
+        self.key("ctrl+z")
+        self.key("ctrl+s")
+        self.wait_for_saved_face_1(lambda face: "framing" not in face)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)
