@@ -60,10 +60,16 @@ void FaceCommands::PushFace(int face, const CubeFace &content, int currentAfter,
 bool FaceCommands::PutPhoto(int face, const QString &path, int currentAfter, int textId)
 {
     CubeFace photo = CubeFace::Photo(path);
-    if (Settings::newPhotosFill())
+    if (Settings::newPhotosFill()) {
+        // The framer's one decode places the square and draws the thumbnail.
+        if (!framer.Take(photo))
+            return false;
         photo = photo.Framed(NewPhotoFraming(photo));
-    if (m_thumbnails.Make(face, photo).isNull())
+        if (!MakeThumbnailFromFramer(face, photo))
+            return false;
+    } else if (m_thumbnails.Make(face, photo).isNull()) {
         return false;
+    }
     PushFace(face, photo, currentAfter, textId);
     return true;
 }
@@ -157,9 +163,15 @@ void FaceCommands::FrameFace(const FaceFraming &framing, int textId)
     if (face.isEmpty() || face.framing() == framing)
         return;
     const CubeFace framed = face.Framed(framing);
-    if (framer.Take(face))
-        m_thumbnails.Make(index, framed, {framer.Picture(framing, FaceThumbnails::Edge), framer.upright()});
+    MakeThumbnailFromFramer(index, framed);
     PushFace(index, framed, index, textId);
+}
+
+bool FaceCommands::MakeThumbnailFromFramer(int index, const CubeFace &face)
+{
+    return framer.Take(face)
+           && !m_thumbnails.Make(index, face, {framer.Picture(face.framing(), FaceThumbnails::Edge), framer.upright()})
+                   .isNull();
 }
 
 QRect FaceCommands::SquareOnWhatMatters() const

@@ -75,6 +75,9 @@ public:
 private:
     void PushFace(int face, const CubeFace &content, int currentAfter, int textId);
     void CopyToClipboard();
+    // The face's thumbnail drawn from the framer's picture of its photo;
+    // false when the photo cannot be read.
+    bool MakeThumbnailFromFramer(int index, const CubeFace &face);
     // The square of the framer's photo that shows what matters in it.
     QRect SquareOnWhatMatters() const;
 

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr qint16 ThumbnailMode = 2;
@@ -70,7 +71,7 @@ int FaceThumbnails::LowPrintPpi(const CubeFace &face) const
 {
     const QSize upright = UprightSizeOf(face);
     const double ppi = face.framing().PrintPpi(upright);
-    return upright.isValid() && ppi < FaceFraming::LowResolutionPpi ? std::max(1, int(ppi)) : 0;
+    return upright.isValid() && ppi < FaceFraming::LowResolutionPpi ? std::max(1, int(std::lround(ppi))) : 0;
 }
 
 // A warning sign in the bottom right corner, dark on yellow, that reads on

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QNativeGestureEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <QTest>
@@ -62,6 +63,8 @@ private slots:
     void commandsAreStepsAndKept();
     void newPhotosFollowTheRememberedChoice();
     void fillCentresOnTheFace();
+    void pinchZooms();
+    void lowResolutionIsMarked();
     void dialogByKeyboard();
 
 private:
@@ -272,6 +275,32 @@ void TestFaceFraming::fillCentresOnTheFace()
     for (const QRect &person : found)
         QVERIFY2(square.contains(person), qPrintable(QStringLiteral("%1 not in %2").arg(person.x()).arg(square.x())));
     QCOMPARE(square.left(), 1200);
+}
+
+void TestFaceFraming::pinchZooms()
+{
+    QVERIFY(m_form->faceCommands.PutPhoto(4, photo(QSize(1600, 1200)), 4, Msg::InsertPhotoStep));
+    FacePicture *face = m_form->Image1[4];
+    QNativeGestureEvent pinch(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 2, QPointF(0, 0),
+                              QPointF(0, 0), face->mapToGlobal(QPointF(0, 0)), 0.44, QPointF(), 0);
+    QCoreApplication::sendEvent(face, &pinch);
+    QTRY_COMPARE(m_form->undoStack.undoText(), QStringLiteral("Zoom Photo"));
+    QCOMPARE(framingOf(4).square, QRect(200, 0, 833, 833));
+}
+
+// A face whose photo prints below 200 pixels per inch carries a sign, and
+// its tip and accessible description tell the resolution.
+void TestFaceFraming::lowResolutionIsMarked()
+{
+    QVERIFY(m_form->faceCommands.PutPhoto(0, photo(QSize(1600, 1200)), 0, Msg::InsertPhotoStep));
+    QVERIFY(!m_form->Image1[0]->toolTip().contains(QStringLiteral("pixels per inch")));
+    QVERIFY(m_form->faceCommands.PutPhoto(0, photo(QSize(400, 300)), 0, Msg::InsertPhotoStep));
+    QVERIFY(m_form->Image1[0]->toolTip().endsWith(
+        QStringLiteral("\nLow resolution: this face prints at 169 pixels per inch.  It prints sharp from 200.")));
+    const QImage shown = m_form->Image1[0]->pixmap().toImage();
+    QVERIFY(Near(shown.pixelColor(shown.width() - 13, shown.height() - 6), QColor(255, 200, 0), 60));
+    m_form->actions->FillFace->trigger();
+    QVERIFY(m_form->Image1[0]->toolTip().contains(QStringLiteral("at 127 pixels per inch")));
 }
 
 // Every control of the dialog is reached by keys: the view moves and zooms
