@@ -174,5 +174,6 @@ enum : int {
     LowResolutionNote = 182,
     FramingHint = 183,
     FramingViewName = 184,
+    SecureConnectionNotStarted = 185,
 };
 } // namespace Msg

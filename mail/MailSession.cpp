@@ -221,6 +221,8 @@ int MailSession::MailErrorMessage(int errorNumber)
         return Msg::SecureConnectionUnavailable;
     case MMail::SecureConnectionFailed:
         return Msg::SecureConnectionFailed;
+    case MMail::SecureConnectionNotStarted:
+        return Msg::SecureConnectionNotStarted;
     case MMail::SignInMethodUnsupported:
         return Msg::SignInMethodUnsupported;
     case MMail::SignInRefused:

@@ -217,6 +217,9 @@ const QHash<int, const char *> &table()
         {182, "Low resolution: this face prints at %1 pixels per inch.  It prints sharp from 200."},
         {183, "Drag the square to choose what the face shows.  The wheel or + and - zoom, the arrow keys move it."},
         {184, "The photo, with the square its face shows"},
+        {185,
+         "A secure connection to the mail server %1 could not be started: it refused the greeting that asks for one "
+         "(%2).  Nothing was sent.  Check the server name and port by clicking \"Advanced...\"."},
     };
     return strings;
 }

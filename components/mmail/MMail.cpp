@@ -698,6 +698,10 @@ void MMail::handleReply(int code, const QStringList &lines)
     case Phase::Ehlo:
         if (isPositive(code))
             return afterEhlo(lines);
+        // Without EHLO there is no STARTTLS: a connection that must be
+        // secure ends here rather than go on in plain text.
+        if (code >= 500 && !m_tlsActive && m_endpoint.security != SmtpEndpoint::Security::StartTlsWhenOffered)
+            return fail(SecureConnectionNotStarted, text);
         if (code >= 500)
             return sendCommand("HELO " + ehloName(m_socket->localAddress()), Phase::Helo);
         return fail(ServiceRefused, text);

@@ -69,6 +69,7 @@ public:
         AddressNotAscii = 20108, // an address mail servers cannot take
         AddressTooLong = 20109, // an address longer than mail servers take
         AttachmentUnreadable = 20110, // a part's file could not be read, or changed, while sending
+        SecureConnectionNotStarted = 20111, // TLS required, and EHLO (the only way to ask for it) refused
     };
 
     explicit MMail(QObject *parent = nullptr);

@@ -197,7 +197,8 @@ void TestHelpPage::troubleshootingCoversTheMessages_data()
                    Msg::NoBrowserFound, Msg::BrowserNotLaunched, Msg::RecipientMissing, Msg::SenderMissing,
                    Msg::ServerNameMissing, Msg::ServiceUnavailable, Msg::CommunicationError, Msg::SlowNetwork,
                    Msg::ServiceNotAvailable, Msg::MessageFormatError, Msg::CertificateRejected,
-                   Msg::SecureConnectionUnavailable, Msg::SecureConnectionFailed, Msg::SignInMethodUnsupported,
+                   Msg::SecureConnectionUnavailable, Msg::SecureConnectionFailed, Msg::SecureConnectionNotStarted,
+                   Msg::SignInMethodUnsupported,
                    Msg::SignInRefused, Msg::WebSignInRequired, Msg::InsecureSignIn, Msg::AddressNotAscii,
                    Msg::NoPasswordGiven, Msg::CannotRememberPassword, Msg::CubeDamaged, Msg::CubeTooNew,
                    Msg::CubePhotoGone, Msg::CubeNotWritten})

@@ -425,6 +425,7 @@ void TestMMail::faults_data()
     QTest::newRow("100 KB reply line") << int(ScriptedPeer::HugeReplyLine) << QString() << 10025;
     QTest::newRow("replies byte by byte") << int(ScriptedPeer::ByteByByte) << QString() << 0;
     QTest::newRow("replies over many lines") << int(ScriptedPeer::ManyLines) << QString() << 0;
+    QTest::newRow("EHLO refused by a plain relay") << int(ScriptedPeer::EhloRefused) << QString() << 0;
 }
 
 void TestMMail::faults()
@@ -728,6 +729,8 @@ void TestMMail::secureConnectionFaults_data()
     QTest::newRow("TLS on connect to a plain server") << -1 << "smtps" << int(MMail::SecureConnectionFailed);
     QTest::newRow("STARTTLS refused with 454")
         << int(ScriptedPeer::StartTlsRefused) << "smtp" << int(MMail::SecureConnectionUnavailable);
+    QTest::newRow("EHLO refused, STARTTLS required")
+        << int(ScriptedPeer::EhloRefused) << "smtp" << int(MMail::SecureConnectionNotStarted);
     QTest::newRow("hang-up in the handshake")
         << int(ScriptedPeer::HangUpInHandshake) << "smtp" << int(MMail::SecureConnectionFailed);
 }
@@ -748,8 +751,10 @@ void TestMMail::secureConnectionFaults()
     QCOMPARE(t.error, error);
     if (sink)
         QCOMPARE(sink->messageCount(), 0);
-    if (peer)
+    if (peer) {
         QVERIFY(!peer->commands().contains(QStringLiteral("MAIL FROM:<sender@example.org>")));
+        QVERIFY(peer->commands().filter(QStringLiteral("HELO")).isEmpty());
+    }
 }
 
 void TestMMail::signInFaults_data()

@@ -84,7 +84,9 @@ QByteArray ScriptedPeer::ehloReply() const
 void ScriptedPeer::answer(const QByteArray &line)
 {
     const QByteArray verb = line.left(4).toUpper();
-    if (verb == "EHLO")
+    if (verb == "EHLO" && m_fault == EhloRefused)
+        reply("502 5.5.1 EHLO not implemented\r\n");
+    else if (verb == "EHLO")
         reply(ehloReply());
     else if (verb == "HELO")
         reply("250 peer\r\n");

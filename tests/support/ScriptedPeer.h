@@ -29,7 +29,8 @@ public:
         HangUpInHandshake, // STARTTLS accepted, then the line goes
         WebSignInRequired, // AUTH answered 534
         OnlyCramAndOAuth, // AUTH CRAM-MD5 XOAUTH2
-        SignInAskedFor // AUTH PLAIN LOGIN offered; MAIL answered 530 until signed in
+        SignInAskedFor, // AUTH PLAIN LOGIN offered; MAIL answered 530 until signed in
+        EhloRefused // EHLO answered 502, HELO taken
     };
     Q_ENUM(Fault)
 
