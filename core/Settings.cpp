@@ -19,6 +19,13 @@ const QString kPhotoFolder = QStringLiteral("PhotoFolder");
 
 QString ProgramValue(const QString &name)
 {
+    return GetRegistryText(HKEY_CURRENT_USER, kProgramKey, name);
+}
+
+// The mail server and the sender are read as they always were, through the
+// 255-byte buffer.
+QString BufferedProgramValue(const QString &name)
+{
     return GetRegistryString(HKEY_CURRENT_USER, kProgramKey, name);
 }
 
@@ -66,12 +73,12 @@ Settings &Settings::instance()
 
 void Settings::ReadMailServer()
 {
-    m_mailServer = MailServerChoice::FromSetting(ProgramValue(kSmtpServer), defaultMailServer());
+    m_mailServer = MailServerChoice::FromSetting(BufferedProgramValue(kSmtpServer), defaultMailServer());
 }
 
 void Settings::ReadFromAddress()
 {
-    m_fromAddress = ProgramValue(kFromAddress);
+    m_fromAddress = BufferedProgramValue(kFromAddress);
 }
 
 void Settings::ReadCatalogDirectory()

@@ -1,30 +1,47 @@
 #include "platform/registry/RegEdit.h"
 
+#include <optional>
+#include <utility>
+
 namespace {
 // The value buffer holds 255 bytes, terminating NUL included.
 constexpr int kValueBufferSize = 255;
 } // namespace
 
-QString GetRegistryString(HKEY hive, const QString &key, const QString &valueName)
+namespace {
+// The value's text and the bytes its data takes, terminating NUL included;
+// none when it is missing or holds no text.
+std::optional<std::pair<QString, qsizetype>> ValueText(HKEY hive, const QString &key, const QString &valueName)
 {
     if (!Registry::isPredefinedRoot(hive))
-        return QString();
+        return std::nullopt;
     const std::optional<RegistryValue> value = Registry::readValue(hive, key, valueName);
     if (!value)
-        return QString();
+        return std::nullopt;
     switch (value->type) {
     case RegistryValue::DWord:
-        return QStringLiteral("%1").arg(value->number, 3, 10, QLatin1Char('0'));
-    case RegistryValue::String: {
-        const QByteArray data = value->text.toUtf8();
-        return data.size() + 1 > kValueBufferSize ? QString() : value->text;
-    }
+        return std::pair{QStringLiteral("%1").arg(value->number, 3, 10, QLatin1Char('0')), qsizetype(4)};
+    case RegistryValue::String:
+        return std::pair{value->text, value->text.toUtf8().size() + 1};
     case RegistryValue::Binary:
-        if (value->bytes.isEmpty() || value->bytes.size() > kValueBufferSize)
-            return QString();
-        return QString::fromUtf8(value->bytes.left(value->bytes.size() - 1));
+        if (value->bytes.isEmpty())
+            return std::nullopt;
+        return std::pair{QString::fromUtf8(value->bytes.left(value->bytes.size() - 1)), value->bytes.size()};
     }
-    return QString();
+    return std::nullopt;
+}
+} // namespace
+
+QString GetRegistryString(HKEY hive, const QString &key, const QString &valueName)
+{
+    const auto text = ValueText(hive, key, valueName);
+    return text && text->second <= kValueBufferSize ? text->first : QString();
+}
+
+QString GetRegistryText(HKEY hive, const QString &key, const QString &valueName)
+{
+    const auto text = ValueText(hive, key, valueName);
+    return text ? text->first : QString();
 }
 
 void SetRegistryString(HKEY hive, const QString &key, const QString &valueName, const QString &value)

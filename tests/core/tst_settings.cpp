@@ -12,7 +12,7 @@ const QString kMediaBrowser = QStringLiteral("Software\\Adobe\\Media Browser");
 
 QString StoredProgramValue(const QString &name)
 {
-    return GetRegistryString(HKEY_CURRENT_USER, kProgramKey, name);
+    return GetRegistryText(HKEY_CURRENT_USER, kProgramKey, name);
 }
 
 // Reads every value start-up keeps for the run.
@@ -174,6 +174,12 @@ void TestSettings::roundTrips_data()
     QTest::newRow("photo folder") << "PhotoFolder" << "/srv/photos/2001" << "/srv/photos/2001"
                                   << "/srv/photos/2001";
     QTest::newRow("photo folder emptied") << "PhotoFolder" << QString() << QString() << QString();
+    // The program's own settings read back whole; the sender is read through
+    // a buffer of 255 bytes, as it always was.
+    const QString longPath = QStringLiteral("/srv/") + QString(300, QLatin1Char('p'));
+    QTest::newRow("photo folder of 305 bytes") << "PhotoFolder" << longPath << longPath << longPath;
+    const QString longSender = QString(300, QLatin1Char('s')) + QStringLiteral("@example.org");
+    QTest::newRow("sender of 312 bytes") << "FromAddress" << longSender << longSender << QString();
 }
 
 void TestSettings::roundTrips()

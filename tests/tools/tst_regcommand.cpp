@@ -65,6 +65,12 @@ void TestRegCommand::setThenGetThenDelete()
     QCOMPARE(set->exitCode(), 0);
     QScopedPointer<QProcess> get(run({"reg", "get", "HKLM", key, "catalogpath"}));
     QCOMPARE(get->readAllStandardOutput(), QByteArray("/media/cd catalogs/\n"));
+    // A value of any length reads back whole.
+    const QString longPath = QStringLiteral("/media/") + QString(400, QLatin1Char('p'));
+    QScopedPointer<QProcess> setLong(run({"reg", "set", "HKLM", key, "CatalogPath", longPath}));
+    QCOMPARE(setLong->exitCode(), 0);
+    QScopedPointer<QProcess> getLong(run({"reg", "get", "HKLM", key, "CatalogPath"}));
+    QCOMPARE(getLong->readAllStandardOutput(), longPath.toUtf8() + '\n');
     QScopedPointer<QProcess> del(run({"reg", "delete", "HKLM", key, "CatalogPath"}));
     QCOMPARE(del->exitCode(), 0);
     QScopedPointer<QProcess> again(run({"reg", "get", "HKLM", key, "CatalogPath"}));

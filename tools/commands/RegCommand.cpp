@@ -27,7 +27,7 @@ int RunReg(const QCommandLineParser &parser)
     const QString &key = args.at(2);
     const QString &name = args.at(3);
     if (verb == QLatin1String("get") && args.size() == 4) {
-        PrintOut(GetRegistryString(*hive, key, name));
+        PrintOut(GetRegistryText(*hive, key, name));
         return ExitDone;
     }
     if (verb == QLatin1String("set") && args.size() == 5)
