@@ -100,11 +100,33 @@ void FolderCatalog::List(const std::atomic<bool> *cancel)
         m_photos.append({path, ThumbnailName(QFileInfo(path))});
 }
 
+namespace {
+// A link where the cache expects its own file or folder is taken away, not
+// followed: what the cache writes stays inside it.
+void RemoveLink(const QString &path)
+{
+    if (QFileInfo(path).isSymLink())
+        QFile::remove(path);
+}
+
+// A folder of the cache, made when missing, and made readable by its owner
+// alone where the user may change that.
+bool PrivateFolder(const QString &path)
+{
+    RemoveLink(path);
+    if (!QDir().mkpath(path))
+        return false;
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return true;
+}
+} // namespace
+
 bool FolderCatalog::Write()
 {
     const QDir folder(catalogFolder());
-    if (!folder.mkpath(kThumbnailFolder))
+    if (!PrivateFolder(m_root) || !PrivateFolder(folder.path()) || !PrivateFolder(folder.filePath(kThumbnailFolder)))
         return false;
+    RemoveLink(catalogFile());
     const QStringList made = QDir(folder.filePath(kThumbnailFolder)).entryList(QDir::Files);
     const QSet<QString> existing(made.begin(), made.end());
     QSet<QString> needed;

@@ -70,6 +70,7 @@ private slots:
     void photoRemovedBeforeItsThumbnail();
     void cacheThatCannotBeWritten();
     void fullCacheKeepsCatalog();
+    void cacheFollowsNoLink();
 
 private:
     QString photo(const QString &name) const { return m_folder + QLatin1Char('/') + name; }
@@ -273,6 +274,34 @@ void TestFolderCatalog::fullCacheKeepsCatalog()
     QVERIFY(!again.Update());
     QCOMPARE(ReadFile(catalog.catalogFile()), written);
     QVERIFY(!again.MakeThumbnail(0));
+}
+
+// A catalog, or a catalog's folder, that is a link to a file or folder
+// outside the cache is replaced by a file of the cache's own; what the link
+// pointed to stays as it was, and the cache's folders are the user's alone.
+void TestFolderCatalog::cacheFollowsNoLink()
+{
+    FolderCatalog catalog(m_folder, m_root);
+    QVERIFY(catalog.Update());
+    const QString outside = WriteFile(m_env->path("outside/precious.txt"), "keep me");
+    QFile::remove(catalog.catalogFile());
+    QVERIFY(QFile::link(outside, catalog.catalogFile()));
+    WriteFile(photo("later.jpg"), Jpeg(Qt::cyan));
+    QVERIFY(FolderCatalog(m_folder, m_root).Update());
+    QCOMPARE(ReadFile(outside), QByteArray("keep me"));
+    QVERIFY(!QFileInfo(catalog.catalogFile()).isSymLink());
+    QCOMPARE(CatalogFile::read(catalog.catalogFile())->size(), 6);
+
+    const QString entry = QFileInfo(catalog.catalogFile()).absolutePath();
+    const QString elsewhere = m_env->path("elsewhere");
+    QDir().mkpath(elsewhere);
+    QVERIFY(QDir(entry).removeRecursively());
+    QVERIFY(QFile::link(elsewhere, entry));
+    QVERIFY(FolderCatalog(m_folder, m_root).MakeOrRefresh());
+    QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QVERIFY(!QFileInfo(entry).isSymLink());
+    for (const QString &folder : {m_root, entry})
+        QCOMPARE(QFileInfo(folder).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 QTEST_MAIN(TestFolderCatalog)
