@@ -85,6 +85,21 @@ bool FitsInMemory(QSize size, int limitMB)
     return qint64(size.width()) * size.height() * 4 <= (qint64(limitMB) << 20);
 }
 
+// JPEG's reader scales in the decoder, WebP's through libwebp; the others
+// would scale by dropping pixels, and 1-bit and palette pictures into noise:
+// they are decoded whole and scaled here.
+bool ReaderScales(const QByteArray &format)
+{
+    return format == "jpeg" || format == "webp";
+}
+
+// 1-bit, palette and 16-bit pictures in the 32-bit form smooth scaling and
+// the thumbnails' JPEG take, transparency kept.
+QImage TrueColour(const QImage &image)
+{
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+}
+
 QImage Scaled(const QImage &image, QSize box)
 {
     if (image.isNull() || !box.isValid())
@@ -127,17 +142,14 @@ PictureDecoder::Decoded DecodeWithQt(QBuffer &buffer, const QByteArray &format, 
         transformation = ExifBlock::Read(buffer.data()).transformation();
     const bool transposed = transformation & QImageIOHandler::TransformationRotate90;
     const QSize upright = transposed ? stored.transposed() : stored;
-    QSize box = boxFor(upright);
-    if (box.isValid()) {
-        if (transposed)
-            box.transpose();
-        reader.setScaledSize(PictureDecoder::FitInto(stored, box));
-    }
+    const QSize box = boxFor(upright);
+    if (box.isValid() && ReaderScales(format))
+        reader.setScaledSize(PictureDecoder::FitInto(stored, transposed ? box.transposed() : box));
     reader.setAutoTransform(false);
     const QImage picture = Transformed(reader.read(), transformation);
     if (picture.isNull())
         return {};
-    return {picture, upright};
+    return {ReaderScales(format) ? picture : Scaled(TrueColour(picture), box), upright};
 }
 
 bool IsHeifData(const QByteArray &data, const QByteArray &nameFormat)

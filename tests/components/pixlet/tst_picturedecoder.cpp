@@ -46,6 +46,8 @@ private slots:
     void formatsUpright_data();
     void formatsUpright();
     void firstFrameOfAnimation();
+    void everyDepthScaled_data();
+    void everyDepthScaled();
     void scaledIntoBoxTurned_data();
     void scaledIntoBoxTurned();
     void refused_data();
@@ -104,6 +106,44 @@ void TestPictureDecoder::firstFrameOfAnimation()
     const QImage image = PictureDecoder::DecodeFile(WriteFile(m_env->path(QStringLiteral("a.gif")), gif));
     QCOMPARE(image.size(), kUpright);
     QVERIFY(AreaIs(image, image.rect(), Qt::red));
+}
+
+namespace {
+// 80 x 40: red on the left, blue on the right, in the given form.
+QImage RedAndBlue(QImage::Format format)
+{
+    QImage picture(80, 40, QImage::Format_Indexed8);
+    picture.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x)
+            picture.setPixel(x, y, x < 40 ? 0 : 1);
+    return format == QImage::Format_Mono ? picture.convertToFormat(format, picture.colorTable())
+                                          : picture.convertToFormat(format);
+}
+} // namespace
+
+void TestPictureDecoder::everyDepthScaled_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("1-bit palette png") << "a.png" << Encode(RedAndBlue(QImage::Format_Mono), "png");
+    QTest::newRow("palette png") << "b.png" << Encode(RedAndBlue(QImage::Format_Indexed8), "png");
+    QTest::newRow("16-bit png") << "c.png" << Encode(RedAndBlue(QImage::Format_RGBA64), "png");
+    QTest::newRow("palette gif") << "d.gif" << Converted({RedAndBlue(QImage::Format_Indexed8)}, QStringLiteral("gif"));
+    QTest::newRow("palette bmp") << "e.bmp" << Encode(RedAndBlue(QImage::Format_Indexed8), "bmp");
+    QTest::newRow("16-bit tiff") << "f.tif" << Encode(RedAndBlue(QImage::Format_RGBA64), "tiff");
+}
+
+// Scaled into a box, every depth and palette shows its colours, not noise.
+void TestPictureDecoder::everyDepthScaled()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!bytes.isEmpty());
+    const QImage image = PictureDecoder::DecodeFile(WriteFile(m_env->path(name), bytes), QSize(20, 20));
+    QCOMPARE(image.size(), QSize(20, 10));
+    QVERIFY(AreaIs(image, QRect(1, 1, 7, 8), Qt::red, 50));
+    QVERIFY(AreaIs(image, QRect(12, 1, 7, 8), Qt::blue, 50));
 }
 
 void TestPictureDecoder::scaledIntoBoxTurned_data()
