@@ -6,6 +6,8 @@
 
 #include <QLibrary>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -127,8 +129,10 @@ Handle PrimaryImage(const Context &context, const QByteArray &data, int limitMB)
     if (!context)
         return {};
     const Heif *heif = Library();
+    // libheif's limit is on each side: any side a picture within the limit
+    // can have passes it, and the size in bytes is checked below.
     const qint64 pixels = (qint64(limitMB) << 20) / kBytesPerPixel;
-    heif->context_set_maximum_image_size_limit(context.get(), int(std::sqrt(double(pixels))));
+    heif->context_set_maximum_image_size_limit(context.get(), int(std::min<qint64>(pixels, INT_MAX)));
     if (heif->context_read_from_memory_without_copy(context.get(), data.constData(), size_t(data.size()), nullptr).code
         != heif_error_Ok)
         return {};

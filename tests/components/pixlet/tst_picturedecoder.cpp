@@ -48,6 +48,7 @@ private slots:
     void firstFrameOfAnimation();
     void everyDepthScaled_data();
     void everyDepthScaled();
+    void longHeifPanorama();
     void scaledIntoBoxTurned_data();
     void scaledIntoBoxTurned();
     void refused_data();
@@ -144,6 +145,18 @@ void TestPictureDecoder::everyDepthScaled()
     QCOMPARE(image.size(), QSize(20, 10));
     QVERIFY(AreaIs(image, QRect(1, 1, 7, 8), Qt::red, 50));
     QVERIFY(AreaIs(image, QRect(12, 1, 7, 8), Qt::blue, 50));
+}
+
+// A panorama's long side is not held against it: only its size in bytes is.
+void TestPictureDecoder::longHeifPanorama()
+{
+    const QString path = WriteFile(m_env->path(QStringLiteral("pano.heic")), HeifEnc(Quadrants(QSize(6000, 1000)), false));
+    const QImage image = PictureDecoder::DecodeFile(path, QSize(600, 600));
+    QCOMPARE(image.size(), QSize(600, 100));
+    QVERIFY(AreaIs(image, QRect(10, 10, 280, 30), Qt::red, 60));
+    // 24 MB decoded.
+    QVERIFY(!PictureDecoder::DecodeFile(path, QSize(600, 600), 24).isNull());
+    QVERIFY(PictureDecoder::DecodeFile(path, QSize(600, 600), 22).isNull());
 }
 
 void TestPictureDecoder::scaledIntoBoxTurned_data()
