@@ -1,12 +1,18 @@
 // The thumbnail generator on a 24-megapixel JPEG made here: in-process time
 // per output size, then whole-process time and peak memory per size, beside
-// vipsthumbnail making the same 250-pixel thumbnail.
+// vipsthumbnail making the same 250-pixel thumbnail. Then the squares a Fill
+// face shows, decoded alone by JpegRegion, beside Qt's reader decoding the
+// whole photo at 1/8 and the same squares at full size.
 #include "bench/support/BenchSupport.h"
+#include "components/pixlet/JpegRegion.h"
 #include "components/pixlet/Pixlet.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
+#include <QImageReader>
 
 #include <cstring>
 #include <vector>
@@ -74,6 +80,77 @@ void ProcessRuns(benchmark::internal::Benchmark *b)
 
 BENCHMARK(BM_PixletProcess)->Arg(77)->Arg(208)->Arg(250)->Apply(ProcessRuns);
 BENCHMARK(BM_VipsthumbnailProcess)->Arg(250)->Apply(ProcessRuns);
+
+const QByteArray &PhotoBytes()
+{
+    static const QByteArray bytes = [] {
+        QFile file(SourcePhoto());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    return bytes;
+}
+
+// Squares of the 6000 x 4000 photo at the smallest scale that gives a
+// 720-pixel face at least: 1200 pixels at 5/8 near the top and at the
+// bottom, where every row above must still be Huffman-decoded, and the
+// largest square at 2/8.
+const struct
+{
+    QRect square;
+    int scale;
+    const char *label;
+} kSquares[] = {
+    {QRect(3000, 1000, 1200, 1200), 5, "1200 px at (3000,1000)"},
+    {QRect(4800, 2800, 1200, 1200), 5, "1200 px at (4800,2800)"},
+    {QRect(1000, 0, 4000, 4000), 2, "4000 px at (1000,0)"},
+};
+
+QImage ReadWithQt(QSize scaledSize, const QRect &clip)
+{
+    QBuffer buffer;
+    buffer.setData(PhotoBytes());
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    if (scaledSize.isValid())
+        reader.setScaledSize(scaledSize);
+    if (clip.isValid())
+        reader.setClipRect(clip);
+    return reader.read();
+}
+
+void BM_QtWholeAtEighth(benchmark::State &state)
+{
+    for (auto _ : state)
+        if (ReadWithQt(QSize(750, 500), {}).isNull())
+            state.SkipWithError("decoding failed");
+}
+
+void BM_JpegRegionSquare(benchmark::State &state)
+{
+    const auto &square = kSquares[state.range(0)];
+    state.SetLabel(QStringLiteral("%1 at %2/8").arg(QLatin1String(square.label)).arg(square.scale).toStdString());
+    for (auto _ : state)
+        if (JpegRegion::Decode(PhotoBytes(), square.square, square.scale).picture.isNull())
+            state.SkipWithError("decoding failed");
+}
+
+void BM_QtClipRectSquare(benchmark::State &state)
+{
+    const auto &square = kSquares[state.range(0)];
+    state.SetLabel(std::string(square.label) + " at full size");
+    for (auto _ : state)
+        if (ReadWithQt({}, square.square).isNull())
+            state.SkipWithError("decoding failed");
+}
+
+void Repeated(benchmark::internal::Benchmark *b)
+{
+    b->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(BM_QtWholeAtEighth)->Apply(Repeated);
+BENCHMARK(BM_JpegRegionSquare)->DenseRange(0, 2)->Apply(Repeated);
+BENCHMARK(BM_QtClipRectSquare)->DenseRange(0, 2)->Apply(Repeated);
 
 } // namespace
 
