@@ -21,11 +21,12 @@ QImage Square(const QImage &picture, const QRect &square, int edge)
     return picture.copy(square).scaled(edge, edge, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-// The framing's square, in the pixels of the picture decoded at its scale.
-QRect ScaledSquare(const QImage &picture, QSize upright, const FaceFraming &framing)
+// The framing's square, in the pixels of the picture that shows part of the
+// upright photo at its scale.
+QRect ScaledSquare(const QImage &picture, QSize upright, const FaceFraming &framing, const QRect &part)
 {
-    const QRect square = framing.SquareIn(upright);
-    const double scale = double(picture.width()) / upright.width();
+    const QRect square = framing.SquareIn(upright).translated(-part.topLeft());
+    const double scale = double(picture.width()) / part.width();
     const int edge = std::max(1, int(std::lround(square.width() * scale)));
     const int left = std::clamp(int(std::lround(square.left() * scale)), 0, std::max(0, picture.width() - edge));
     const int top = std::clamp(int(std::lround(square.top() * scale)), 0, std::max(0, picture.height() - edge));
@@ -70,28 +71,26 @@ QImage Turned(const QImage &face, int turn)
 
 namespace FramedPicture {
 
-QSize DecodeBox(QSize upright, const FaceFraming &framing, int edge)
-{
-    if (framing.mode == FaceFraming::Mode::Fit)
-        return {edge, edge};
-    const double scale = std::min(1.0, double(edge) / framing.SquareIn(upright).width());
-    return {int(std::ceil(upright.width() * scale)), int(std::ceil(upright.height() * scale))};
-}
-
-QImage Make(const QImage &picture, QSize upright, const FaceFraming &framing, int edge)
+QImage Make(const QImage &picture, QSize upright, const FaceFraming &framing, int edge, const QRect &part)
 {
     if (picture.isNull() || upright.isEmpty())
         return {};
+    const QRect shown = part.isEmpty() ? QRect(QPoint(), upright) : part;
     const QImage face = framing.mode == FaceFraming::Mode::Fill
-                            ? Square(picture, ScaledSquare(picture, upright, framing), edge).convertToFormat(QImage::Format_RGB32)
+                            ? Square(picture, ScaledSquare(picture, upright, framing, shown), edge)
+                                  .convertToFormat(QImage::Format_RGB32)
                             : Fitted(picture, framing.backdrop, edge);
     return Turned(face, framing.turn);
 }
 
 Made FromSource(const Pixlet &source, const FaceFraming &framing, int edge)
 {
-    const PictureDecoder::Decoded decoded =
-        source.DecodedPicture([&](QSize upright) { return DecodeBox(upright, framing, edge); });
+    if (framing.mode == FaceFraming::Mode::Fill) {
+        const PictureDecoder::DecodedPart square =
+            source.DecodedPart([&](QSize upright) { return framing.SquareIn(upright); }, edge);
+        return {Make(square.picture, square.upright, framing, edge, square.part), square.upright};
+    }
+    const PictureDecoder::Decoded decoded = source.DecodedPicture([edge](QSize) { return QSize(edge, edge); });
     return {Make(decoded.picture, decoded.upright, framing, edge), decoded.upright};
 }
 

@@ -3,11 +3,16 @@
 #include "components/pixlet/ExifBlock.h"
 #include "components/pixlet/HeifDecoder.h"
 #include "components/pixlet/JpegHeader.h"
+#include "components/pixlet/JpegRegion.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
 
 #include <optional>
 
@@ -201,6 +206,56 @@ bool ProbeJpegEnds(const QString &path, const QByteArray &nameFormat, int limitM
     return DeclaredSize(reader, "jpeg", limitMB).isValid();
 }
 
+
+// Where a point of the stored picture lands once it is turned upright as
+// Transformed turns it: mirrored or flipped first, then turned clockwise.
+QTransform StoredToUpright(QSize stored, QImageIOHandler::Transformations transformation)
+{
+    const bool mirror = transformation & QImageIOHandler::TransformationMirror;
+    const bool flip = transformation & QImageIOHandler::TransformationFlip;
+    const QTransform mirrored(mirror ? -1 : 1, 0, 0, flip ? -1 : 1, mirror ? stored.width() : 0,
+                              flip ? stored.height() : 0);
+    if (!(transformation & QImageIOHandler::TransformationRotate90))
+        return mirrored;
+    return mirrored * QTransform(0, 1, -1, 0, stored.height(), 0);
+}
+
+// The smallest of libjpeg's scales (in eighths) at which a part this wide
+// is at least edge pixels across; full size when none is.
+int EighthsFor(int partWidth, int edge)
+{
+    for (int eighths = 1; eighths < 8; ++eighths)
+        if (qint64(partWidth) * eighths >= qint64(edge) * 8)
+            return eighths;
+    return 8;
+}
+
+// The part of a JPEG, decoded alone and turned upright; a null picture when
+// the file is not a JPEG that can be decoded so.
+PictureDecoder::DecodedPart DecodeJpegPart(const QByteArray &data, const PictureDecoder::PartRule &partFor, int edge,
+                                            int limitMB)
+{
+    QByteArray bytes = data;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    const QSize stored = DeclaredSize(reader, "jpeg", limitMB);
+    if (!stored.isValid())
+        return {};
+    const QImageIOHandler::Transformations transformation = reader.transformation();
+    const QTransform toUpright = StoredToUpright(stored, transformation);
+    const QSize upright = toUpright.mapRect(QRectF(QPointF(), stored)).size().toSize();
+    const QRect part = partFor(upright) & QRect(QPoint(), upright);
+    if (part.isEmpty())
+        return {};
+    const QRect wanted = toUpright.inverted().mapRect(QRectF(part)).toAlignedRect() & QRect(QPoint(), stored);
+    const JpegRegion::Part decoded = JpegRegion::Decode(data, wanted, EighthsFor(part.width(), edge));
+    if (decoded.picture.isNull())
+        return {};
+    return {Transformed(decoded.picture, transformation), upright,
+            toUpright.mapRect(QRectF(decoded.covered)).toAlignedRect()};
+}
+
 } // namespace
 
 namespace PictureDecoder {
@@ -257,6 +312,29 @@ Decoded DecodeFileFor(const QString &path, const BoxRule &boxFor, int limitMB)
 {
     const std::optional<QByteArray> data = ReadPictureFile(path, limitMB);
     return data ? DecodeFor(*data, FormatOfName(path), boxFor, limitMB) : Decoded();
+}
+
+DecodedPart DecodeFilePart(const QString &path, const PartRule &partFor, int edge, int limitMB)
+{
+    const std::optional<QByteArray> data = ReadPictureFile(path, limitMB);
+    if (!data)
+        return {};
+    const QByteArray nameFormat = FormatOfName(path);
+    if (nameFormat == "jpeg" || (nameFormat.isEmpty() && data->startsWith("\xFF\xD8"))) {
+        DecodedPart part = DecodeJpegPart(*data, partFor, edge, limitMB);
+        if (!part.picture.isNull())
+            return part;
+    }
+    // Anything else is decoded whole, scaled so that the part is edge
+    // pixels across.
+    const Decoded whole = DecodeFor(
+        *data, nameFormat,
+        [&](QSize upright) {
+            const double scale = std::min(1.0, double(edge) / std::max(1, partFor(upright).width()));
+            return QSize(int(std::ceil(upright.width() * scale)), int(std::ceil(upright.height() * scale)));
+        },
+        limitMB);
+    return {whole.picture, whole.upright, QRect(QPoint(), whole.upright)};
 }
 
 QImage DecodeFile(const QString &path, QSize box, int limitMB)

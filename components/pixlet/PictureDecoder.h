@@ -34,6 +34,23 @@ inline bool IsPictureName(const QString &path)
 // an empty box) and turned upright; null when it cannot be read safely.
 QImage DecodeFile(const QString &path, QSize box = {}, int limitMB = DefaultLimitMB);
 
+// A part of a picture decoded upright: the picture shows `part` of the
+// upright picture at full size, which is `upright` big.
+struct DecodedPart
+{
+    QImage picture;
+    QSize upright;
+    QRect part;
+};
+// The part of the upright picture to decode, chosen from its full size.
+using PartRule = std::function<QRect(QSize upright)>;
+// The part the rule chooses, decoded upright with edge pixels across it
+// where the picture has them. A JPEG decodes that part alone (its blocks
+// around it), at the smallest of the decoder's scales that gives them;
+// anything else is decoded whole, scaled alike, and shows its whole
+// picture. A null picture when the file cannot be read safely.
+DecodedPart DecodeFilePart(const QString &path, const PartRule &partFor, int edge, int limitMB = DefaultLimitMB);
+
 // A picture decoded upright, with the size it has upright at full size.
 struct Decoded
 {

@@ -69,6 +69,14 @@ PictureDecoder::Decoded Pixlet::DecodedPicture(const PictureDecoder::BoxRule &bo
     return {Fitted(picture, boxFor(picture.size())), picture.size()};
 }
 
+PictureDecoder::DecodedPart Pixlet::DecodedPart(const PictureDecoder::PartRule &partFor, int edge) const
+{
+    if (!m_fromClipboard && m_sourcePicture.isNull())
+        return PictureDecoder::DecodeFilePart(m_sourceFile, partFor, edge);
+    const PictureDecoder::Decoded whole = DecodedPicture([](QSize) { return QSize(); });
+    return {whole.picture, whole.upright, QRect(QPoint(), whole.upright)};
+}
+
 QImage Pixlet::FittedPicture() const
 {
     if (m_box.width() < 1 || m_box.height() < 1 || m_box.width() > MaxBoxEdge || m_box.height() > MaxBoxEdge)

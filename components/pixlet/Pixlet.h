@@ -70,6 +70,10 @@ public:
     // its full upright size; null when the source cannot be read. Safe on
     // any thread for a file source.
     PictureDecoder::Decoded DecodedPicture(const PictureDecoder::BoxRule &boxFor) const;
+    // The part of the source picture the rule chooses, upright, with edge
+    // pixels across it where the source has them (see
+    // PictureDecoder::DecodeFilePart); a picture in memory shows whole.
+    PictureDecoder::DecodedPart DecodedPart(const PictureDecoder::PartRule &partFor, int edge) const;
     // The picture as the JPEG Generate writes; empty for a null picture.
     static QByteArray Jpeg(const QImage &picture);
 

@@ -55,7 +55,8 @@ private slots:
     void cameraOrientations();
     void squareKeptInsideAndWithinZoom_data();
     void squareKeptInsideAndWithinZoom();
-    void decodedOnceAtTheSizeNeeded();
+    void squareDecodedAlone_data();
+    void squareDecodedAlone();
     void printResolution_data();
     void printResolution();
     void anyScaleGivesTheSameFace();
@@ -119,15 +120,46 @@ void TestFramedPicture::squareKeptInsideAndWithinZoom()
     QCOMPARE(FaceFraming().Filled(square).SquareIn(upright), shown);
 }
 
-// A 24-megapixel photo filled on the 720-pixel face is decoded at the size
-// whose square is 720 pixels, not at full size; a fit, into the face.
-void TestFramedPicture::decodedOnceAtTheSizeNeeded()
+void TestFramedPicture::squareDecodedAlone_data()
 {
-    const QSize photo(6000, 4000);
-    QCOMPARE(FramedPicture::DecodeBox(photo, FaceFraming(), 720), QSize(720, 720));
-    QCOMPARE(FramedPicture::DecodeBox(photo, FaceFraming().Filled(), 720), QSize(1080, 720));
-    QCOMPARE(FramedPicture::DecodeBox(photo, FaceFraming().Filled(QRect(0, 0, 1000, 1000)), 720), QSize(4320, 2880));
-    QCOMPARE(FramedPicture::DecodeBox(QSize(600, 400), FaceFraming().Filled(), 720), QSize(600, 400));
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QRect>("square");
+    QTest::addColumn<int>("widest");
+    // The middle square, 1600 pixels, needs half of them for 720: the part
+    // of a JPEG is decoded at 4/8, its blocks around it; a PNG whole.
+    QTest::newRow("jpeg, middle square") << "a.jpg" << 1 << QRect() << 820;
+    QTest::newRow("jpeg turned, middle square") << "b.jpg" << 6 << QRect() << 820;
+    QTest::newRow("jpeg, zoomed all the way") << "c.jpg" << 1 << QRect(1300, 100, 720, 720) << 740;
+    QTest::newRow("jpeg mirrored, zoomed") << "d.jpg" << 2 << QRect(100, 800, 750, 750) << 770;
+    QTest::newRow("png, middle square") << "e.png" << 1 << QRect() << 1080;
+}
+
+// Filling a face decodes the photo's square and little more: the face is
+// made from the square alone, the same as from the whole photo.
+void TestFramedPicture::squareDecodedAlone()
+{
+    QFETCH(QString, name);
+    QFETCH(int, orientation);
+    QFETCH(QRect, square);
+    QFETCH(int, widest);
+    TestEnvironment env;
+    const QImage upright = Quadrants(QSize(2400, 1600));
+    const QImage stored = StoredFor(upright, orientation);
+    const QByteArray bytes = name.endsWith(QLatin1String(".png"))
+                                 ? Encode(stored, "png")
+                                 : WithExifOrientation(Encode(stored, "jpeg"), orientation);
+    Pixlet source;
+    source.setSourceFile(WriteFile(env.path(name), bytes));
+    const FaceFraming framing = FaceFraming().Filled(square);
+    const PictureDecoder::DecodedPart part =
+        source.DecodedPart([&](QSize size) { return framing.SquareIn(size); }, FaceFraming::PrintEdge);
+    QCOMPARE(part.upright, upright.size());
+    QVERIFY(part.part.contains(framing.SquareIn(upright.size())));
+    QVERIFY2(part.picture.width() <= widest, qPrintable(QString::number(part.picture.width())));
+    const QImage made = FramedPicture::FromSource(source, framing, FaceFraming::PrintEdge).picture;
+    const QImage expected = FramedPicture::Make(upright, upright.size(), framing, FaceFraming::PrintEdge);
+    QVERIFY(Shows(made, Quarters(expected)));
 }
 
 void TestFramedPicture::printResolution_data()
