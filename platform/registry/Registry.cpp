@@ -1,15 +1,18 @@
 #include "platform/registry/Registry.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QThread>
 #include <cerrno>
 #include <ctime>
 #include <mutex>
+#include <fcntl.h>
 #include <sys/file.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -113,18 +116,42 @@ std::mutex &CacheMutex()
     return mutex;
 }
 
-// A writer that died between creating its lock file and writing its process
-// id into it leaves an empty lock that names nobody, which would otherwise
-// block every write until it ages. A live writer holds an flock on its lock
-// from the start, so an empty lock that can be flocked is abandoned.
-void RemoveAbandonedLock(const QString &lockPath)
+// The writers of a hive take turns through an exclusive flock on its lock
+// file. The file is made once and never removed, so that no writer can take
+// away a lock another has just made; the kernel lets go of the lock of a
+// writer that dies. Waits up to timeoutMs; false when another still holds it.
+class HiveLock
 {
-    QFile lock(lockPath);
-    if (lock.size() != 0 || !lock.open(QIODevice::ReadOnly))
-        return;
-    if (::flock(lock.handle(), LOCK_EX | LOCK_NB) == 0)
-        QFile::remove(lockPath);
-}
+public:
+    explicit HiveLock(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
+    {
+    }
+    ~HiveLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    HiveLock(const HiveLock &) = delete;
+    HiveLock &operator=(const HiveLock &) = delete;
+
+    bool Take(int timeoutMs)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return false;
+            if (waited.elapsed() > timeoutMs)
+                return false;
+            QThread::msleep(5);
+        }
+        return m_fd >= 0;
+    }
+
+private:
+    int m_fd;
+};
 
 // Replaces the hive file as a whole, or leaves it untouched: the final flush
 // is checked before the commit, which would otherwise rename a short file
@@ -266,9 +293,8 @@ bool Registry::modifyHive(const Location &where, const std::function<bool(Regist
     if (!QDir().mkpath(dir))
         return Fail(QStringLiteral("The registry folder %1 cannot be created").arg(dir));
     const QString lockPath = dir + QLatin1Char('/') + where.file + QStringLiteral(".lock");
-    RemoveAbandonedLock(lockPath);
-    QLockFile lock(lockPath);
-    if (!lock.tryLock(5000))
+    HiveLock lock(lockPath);
+    if (!lock.Take(5000))
         return Fail(QStringLiteral("%1 is locked by another program").arg(where.file));
     std::optional<RegistryHive> hive = loadHive(where.file);
     if (!hive)

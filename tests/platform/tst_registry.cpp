@@ -5,13 +5,30 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <QTest>
 
+#include <sys/file.h>
+
 namespace {
 const QString kKey = QStringLiteral("Software\\Norvane\\Vexilo");
-}
+
+// Another writer's hold on a hive's lock file.
+class OtherWriter
+{
+public:
+    explicit OtherWriter(const QString &lockPath)
+        : m_file(lockPath)
+    {
+        m_held = m_file.open(QIODevice::ReadWrite) && ::flock(m_file.handle(), LOCK_EX | LOCK_NB) == 0;
+    }
+    bool held() const { return m_held; }
+
+private:
+    QFile m_file;
+    bool m_held = false;
+};
+} // namespace
 
 class TestRegistry : public QObject
 {
@@ -37,6 +54,7 @@ private slots:
     void emptyOrHeaderlessHiveIsNeverWritten();
     void abandonedEmptyLockIsTakenOver();
     void lockOfLiveWriterIsRespected();
+    void writersAtOnceLoseNothing();
     void fileSizeLimitKeepsOldHive();
     void manyKeysRoundTrip();
     void readsFollowChangesToSettledHives_data();
@@ -177,9 +195,8 @@ void TestRegistry::failedWriteLeavesOldFile()
     SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("old@example.org"));
     const QByteArray before = env.readHive(QStringLiteral("user.reg"));
     // A lock held by someone else: the write gives up and the file stays whole.
-    QLockFile other(env.registryDir() + QStringLiteral("/user.reg.lock"));
-    QVERIFY(other.tryLock(0));
-    other.setStaleLockTime(0);
+    const OtherWriter other(env.registryDir() + QStringLiteral("/user.reg.lock"));
+    QVERIFY(other.held());
     SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("new@example.org"));
     QCOMPARE(env.readHive(QStringLiteral("user.reg")), before);
 }
@@ -301,11 +318,50 @@ void TestRegistry::abandonedEmptyLockIsTakenOver()
 void TestRegistry::lockOfLiveWriterIsRespected()
 {
     TestEnvironment env;
-    QLockFile other(env.registryDir() + QStringLiteral("/user.reg.lock"));
-    QVERIFY(other.tryLock(0));
+    const OtherWriter other(env.registryDir() + QStringLiteral("/user.reg.lock"));
+    QVERIFY(other.held());
     QVERIFY(
         !WriteRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("FromAddress"), QStringLiteral("me@example.org")));
     QVERIFY(Registry::lastError().contains(QStringLiteral("locked")));
+}
+
+namespace {
+constexpr int WritesEach = 150;
+const char *const WriterVariable = "TST_REGISTRY_WRITER";
+const QStringList WriterNames = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+
+// A writer process: WritesEach values of its own, one write at a time.
+int WriteValues(const QString &writer)
+{
+    for (int i = 0; i < WritesEach; ++i)
+        if (!WriteRegistryString(HKEY_CURRENT_USER, kKey, writer + QString::number(i), QString::number(i)))
+            return 1;
+    return 0;
+}
+} // namespace
+
+// Writers in processes of their own, at once: every value each wrote is
+// there afterwards, and none was refused.
+void TestRegistry::writersAtOnceLoseNothing()
+{
+    TestEnvironment env;
+    QList<QProcess *> writers;
+    for (const QString &name : WriterNames) {
+        auto *writer = new QProcess(this);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(WriterVariable), name);
+        environment.insert(QStringLiteral("VEXILO_REGISTRY_DIR"), env.registryDir());
+        writer->setProcessEnvironment(environment);
+        writer->start(QCoreApplication::applicationFilePath(), {});
+        writers << writer;
+    }
+    for (QProcess *writer : writers) {
+        QVERIFY(writer->waitForFinished(120000));
+        QCOMPARE(writer->exitCode(), 0);
+    }
+    for (const QString &name : WriterNames)
+        for (int i = 0; i < WritesEach; ++i)
+            QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, name + QString::number(i)), QString::number(i));
 }
 
 void TestRegistry::fileSizeLimitKeepsOldHive()
@@ -323,9 +379,9 @@ void TestRegistry::fileSizeLimitKeepsOldHive()
     QVERIFY(!written);
     QVERIFY(!Registry::lastError().isEmpty());
     QCOMPARE(env.readHive(QStringLiteral("user.reg")), before);
-    // Neither the temporary file nor the lock is left behind.
+    // No temporary file is left behind; the lock file stays for the next writer.
     QCOMPARE(QDir(env.registryDir()).entryList({QStringLiteral("user.reg?*")}, QDir::Files | QDir::Hidden),
-             QStringList());
+             QStringList{QStringLiteral("user.reg.lock")});
 }
 
 void TestRegistry::manyKeysRoundTrip()
@@ -389,5 +445,12 @@ void TestRegistry::readsFollowChangesToSettledHives()
     QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("SMTPServer")), QStringLiteral("bbbb"));
 }
 
-QTEST_GUILESS_MAIN(TestRegistry)
+int main(int argc, char **argv)
+{
+    if (const QString writer = qEnvironmentVariable(WriterVariable); !writer.isEmpty())
+        return WriteValues(writer);
+    QCoreApplication app(argc, argv);
+    TestRegistry test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_registry.moc"
