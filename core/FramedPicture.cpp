@@ -50,10 +50,9 @@ QImage BlurredBackdrop(const QImage &picture, int edge)
 
 QImage Fitted(const QImage &picture, FaceFraming::Backdrop backdrop, int edge)
 {
-    QImage face(edge, edge, QImage::Format_RGB32);
-    if (backdrop == FaceFraming::Backdrop::Blurred)
-        face = BlurredBackdrop(picture, edge);
-    else
+    QImage face = backdrop == FaceFraming::Backdrop::Blurred ? BlurredBackdrop(picture, edge)
+                                                             : QImage(edge, edge, QImage::Format_RGB32);
+    if (backdrop == FaceFraming::Backdrop::White)
         face.fill(Qt::white);
     const QImage fitted = picture.scaled(PictureDecoder::FitInto(picture.size(), face.size()), Qt::IgnoreAspectRatio,
                                          Qt::SmoothTransformation);
@@ -92,6 +91,14 @@ Made FromSource(const Pixlet &source, const FaceFraming &framing, int edge)
     }
     const PictureDecoder::Decoded decoded = source.DecodedPicture([edge](QSize) { return QSize(edge, edge); });
     return {Make(decoded.picture, decoded.upright, framing, edge), decoded.upright};
+}
+
+void SetSource(Pixlet &pixlet, const CubeFace &face)
+{
+    if (face.isPasted())
+        pixlet.setSourcePicture(face.picture());
+    else
+        pixlet.setSourceFile(face.photo());
 }
 
 QSize UprightSizeOf(const CubeFace &face)

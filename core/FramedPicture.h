@@ -30,6 +30,10 @@ struct Made
 // it); null when the source cannot be read.
 Made FromSource(const Pixlet &source, const FaceFraming &framing, int edge);
 
+// Sets the thumbnail generator's source to what the face holds: its photo
+// file or its picture in memory.
+void SetSource(Pixlet &pixlet, const CubeFace &face);
+
 // The full upright size of the face's photo or picture; invalid when it
 // cannot be read.
 QSize UprightSizeOf(const CubeFace &face);

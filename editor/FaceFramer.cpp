@@ -40,10 +40,7 @@ bool FaceFramer::Take(const CubeFace &face)
     if (!m_picture.isNull() && face.photo() == m_photo && face.picture().cacheKey() == m_pasted.cacheKey())
         return true;
     Pixlet source;
-    if (face.isPasted())
-        source.setSourcePicture(face.picture());
-    else
-        source.setSourceFile(face.photo());
+    FramedPicture::SetSource(source, face);
     const PictureDecoder::Decoded decoded = source.DecodedPicture([this](QSize) { return QSize(m_keptEdge, m_keptEdge); });
     m_picture = decoded.picture;
     m_upright = decoded.upright;

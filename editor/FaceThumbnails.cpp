@@ -21,10 +21,7 @@ QString FaceThumbnails::ThumbnailFile(int index) const
 
 QImage FaceThumbnails::Make(int index, const CubeFace &face)
 {
-    if (face.isPasted())
-        m_pixlet.setSourcePicture(face.picture());
-    else
-        m_pixlet.setSourceFile(face.photo());
+    FramedPicture::SetSource(m_pixlet, face);
     return Make(index, face, FramedPicture::FromSource(m_pixlet, face.framing(), Edge));
 }
 

@@ -145,14 +145,6 @@ CubeBuilder::PrintPicture CubeBuilder::Boxed(const Pixlet &pixlet, const CubeFac
     return {Pixlet::Jpeg(picture), picture};
 }
 
-void CubeBuilder::SetSource(Pixlet &pixlet, const CubeFace &face)
-{
-    if (face.isPasted())
-        pixlet.setSourcePicture(face.picture());
-    else
-        pixlet.setSourceFile(face.photo());
-}
-
 void CubeBuilder::MakeWebImage(Pixlet &pixlet, const QImage &printPicture, const QString &file)
 {
     pixlet.setSourcePicture(printPicture);
@@ -187,7 +179,7 @@ void CubeBuilder::StartPrintPicture(int faceIndex, const FaceStamp &now, const C
         return;
     m_printStarted[faceIndex] = now;
     Pixlet pixlet = controls.Pixlet1;
-    SetSource(pixlet, now.face);
+    FramedPicture::SetSource(pixlet, now.face);
     SetBox(pixlet, PrintQualityBox);
     auto task =
         std::make_shared<std::packaged_task<PrintPicture()>>([pixlet, face = now.face] { return Boxed(pixlet, face); });

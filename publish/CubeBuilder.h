@@ -130,7 +130,6 @@ private:
     void CopyTemplateFile(const QString &name) const;
     static PrintPicture Boxed(const Pixlet &pixlet, const CubeFace &face);
     static void SetBox(Pixlet &pixlet, qint16 box);
-    static void SetSource(Pixlet &pixlet, const CubeFace &face);
     static void MakeWebImage(Pixlet &pixlet, const QImage &printPicture, const QString &file);
     static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture);
     void WritePages(const CubeModel &cube) const;
