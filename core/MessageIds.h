@@ -181,5 +181,6 @@ enum : int {
     OneFolderUnreadable = 193,
     FoldersUnreadable = 194,
     NoPhotosInFolder = 195,
+    PhotoNameUnusable = 196,
 };
 } // namespace Msg

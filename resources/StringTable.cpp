@@ -228,6 +228,8 @@ const QHash<int, const char *> &table()
         {194, "%1 folders are unreadable."},
         {195, "There are no photos in this folder.  Open a photo folder with File > Open Photo Folder\u2026 (Ctrl+O), "
               "or drop a folder here."},
+        {196, "The photo %1 cannot be put on the cube: its name is not written in UTF-8.  Rename it in your file "
+              "manager, then choose Refresh from the right-click menu of Your Photos."},
     };
     return strings;
 }

@@ -24,10 +24,12 @@
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <unistd.h>
 
@@ -90,6 +92,7 @@ private slots:
     void unreadableFolderTold();
     void emptyFolderSaysWhatToDo_data();
     void emptyFolderSaysWhatToDo();
+    void photoNameNotUtf8Told();
 
 private:
     void load(bool discInDrive = false);
@@ -497,6 +500,32 @@ void TestFolderSource::emptyFolderSaysWhatToDo()
     m_form->OpenPhotoFolder(m_folder);
     QTRY_COMPARE(rows(), kColours.size());
     QVERIFY(!emptyNote());
+}
+
+void TestFolderSource::photoNameNotUtf8Told()
+{
+    const QByteArray file = QFile::encodeName(m_folder) + "/caf\xe9.jpg";
+    const QByteArray jpeg = Encode(Solid(QSize(320, 240), Qt::magenta), "jpeg");
+    const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    // Qt's removal of the test's folder passes over such a name.
+    const auto remove = qScopeGuard([&] { ::unlink(file.constData()); });
+    QCOMPARE(::write(fd, jpeg.constData(), jpeg.size()), jpeg.size());
+    QCOMPARE(::close(fd), 0);
+    load();
+    QCOMPARE(rows(), kColours.size() + 1);
+    const int item = kColours.size(); // "c" sorts after "P"
+    QCOMPARE(GetItemPath(gBrowserWindow, item), m_folder + QStringLiteral("/caf\uFFFD.jpg"));
+    waitForThumbnails();
+    select(item);
+    m_form->Insert_Click();
+    QCOMPARE(MessageSeam::shownMessages(), (QList<int>{Msg::PhotoNameUnusable, Msg::PhotoNameUnusable}));
+    QVERIFY(
+        MessageSeam::shownTexts().constLast().startsWith("The photo " + m_folder + QStringLiteral("/caf\uFFFD.jpg")));
+    QVERIFY(m_form->cube.FaceSource(0).isEmpty());
+    // Not taken for a photo that has gone.
+    QTest::qWait(50);
+    QCOMPARE(rows(), kColours.size() + 1);
 }
 
 QTEST_MAIN(TestFolderSource)
