@@ -175,5 +175,12 @@ enum : int {
     FramingHint = 183,
     FramingViewName = 184,
     SecureConnectionNotStarted = 185,
+    PhotoFolderUnreadable = 190,
+    OnePhotoUnreadable = 191,
+    PhotosUnreadable = 192,
+    OneFolderUnreadable = 193,
+    FoldersUnreadable = 194,
+    NoPhotosInFolder = 195,
+    PhotoNameUnusable = 196,
 };
 } // namespace Msg

@@ -35,7 +35,7 @@ int InsertCommand::PutSelectedPhoto()
     const QString path = GetItemPath(gBrowserWindow, item);
     if (path.isEmpty())
         return Msg::PhotoFailedToLoad;
-    if (PhotoReachable(path))
+    if (ItemNameUsable(gBrowserWindow, item) && PhotoReachable(path))
         PutOnCurrentFace(path);
     return 0;
 }

@@ -109,6 +109,14 @@ void TopForm::CreateControls()
     QPalette trayPalette = SlideTray1->palette();
     trayPalette.setColor(QPalette::Window, QColor(189, 190, 185));
     SlideTray1->setPalette(trayPalette);
+    EmptyTrayNote = new QLabel(SlideTray1);
+    EmptyTrayNote->setGeometry(SlideTray1->rect().adjusted(12, 12, -12, -12));
+    EmptyTrayNote->setAlignment(Qt::AlignCenter);
+    EmptyTrayNote->setWordWrap(true);
+    EmptyTrayNote->setFont(QFont(QStringLiteral("Arial"), 9));
+    // Right clicks and drops reach the tray below.
+    EmptyTrayNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    EmptyTrayNote->hide();
 
     Label3 = TwipsLabel(this, 4200, 345, 3975, 255);
     Caption1 = new QPlainTextEdit(this);
@@ -415,22 +423,55 @@ void TopForm::ShowPhotoFolder(const QString &folder)
     ShowPhotoSource();
 }
 
+namespace {
+// What the open folder leaves out, and why; empty when nothing is.
+QString LeftOut(const FolderSource &folder)
+{
+    QStringList notes;
+    if (folder.unreadable() > 0)
+        notes << (folder.unreadable() == 1
+                      ? LoadResString(Msg::OnePhotoUnreadable)
+                      : MessageText(Msg::PhotosUnreadable, {QString::number(folder.unreadable())}));
+    if (folder.skippedFolders() > 0)
+        notes << (folder.skippedFolders() == 1
+                      ? LoadResString(Msg::OneFolderUnreadable)
+                      : MessageText(Msg::FoldersUnreadable, {QString::number(folder.skippedFolders())}));
+    return notes.join(QStringLiteral("  "));
+}
+} // namespace
+
 void TopForm::ShowPhotoSource()
 {
     QString text = LoadResString(Msg::YourPhotos);
     QString source;
+    QString leftOut;
+    const bool folderShown = CatalogLabel->text().isEmpty() && photoFolder && !photoFolder->folder().isEmpty();
     if (!CatalogLabel->text().isEmpty()) {
         source = LoadResString(Msg::PictureCd).arg(DiscLine(CatalogLabel->text()));
-    } else if (photoFolder && !photoFolder->folder().isEmpty()) {
+    } else if (folderShown) {
         source = QDir::toNativeSeparators(photoFolder->folder());
         const int made = photoFolder->made(), missing = photoFolder->missing();
         if (made < missing)
             source = MessageText(Msg::ThumbnailsMade, {source, QString::number(made), QString::number(missing)});
+        leftOut = LeftOut(*photoFolder);
     }
-    if (!source.isEmpty())
-        text += QLatin1Char(' ') + source;
-    Label4->setToolTip(source);
-    Label4->setText(Label4->fontMetrics().elidedText(text, Qt::ElideMiddle, Label4->width()));
+    // The line is short: what was left out takes the place of the folder's
+    // path, which the tip still names.
+    const QString shown = leftOut.isEmpty() ? source : leftOut;
+    if (!shown.isEmpty())
+        text += QLatin1Char(' ') + shown;
+    Label4->setToolTip(leftOut.isEmpty() ? source : source + QStringLiteral("  ") + leftOut);
+    Label4->setText(Label4->fontMetrics().elidedText(text, leftOut.isEmpty() ? Qt::ElideMiddle : Qt::ElideRight,
+                                                     Label4->width()));
+    ShowEmptyTrayNote(folderShown && gBrowserWindow != 0 && photoFolder->photoCount() == 0);
+}
+
+void TopForm::ShowEmptyTrayNote(bool shown)
+{
+    EmptyTrayNote->setText(LoadResString(Msg::NoPhotosInFolder));
+    EmptyTrayNote->setVisible(shown);
+    // The browser's window is made after the note, and would cover it.
+    EmptyTrayNote->raise();
 }
 
 void TopForm::OpenFolder_Click()

@@ -110,6 +110,8 @@ public:
     QLabel *CatalogLabel = nullptr;
     QPlainTextEdit *Caption1 = nullptr;
     QWidget *SlideTray1 = nullptr;
+    // Over the photo browser when the open folder shows no photos.
+    QLabel *EmptyTrayNote = nullptr;
     FacePicture *Image1[12] = {};
     QLabel *SelectionBox[FaceCount] = {};
     FacePicture *ContextButton[FaceCount] = {};
@@ -193,6 +195,7 @@ private:
     // The label above the browser: which folder or disc it shows, and how
     // many thumbnails are still being made.
     void ShowPhotoSource();
+    void ShowEmptyTrayNote(bool shown);
     CubeControls Controls();
     void ConnectHandlers();
     void SetTabOrder();

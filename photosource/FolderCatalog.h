@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,7 +11,8 @@
 // format: ROOT/NAME/NAME.sac and ROOT/NAME/thumbs, ROOT being the cache
 // folder $XDG_CACHE_HOME/vexilo/folders and NAME made from the folder's path.
 // It lists every photo of the folder and its subfolders (hidden ones left
-// out), sorted by path.
+// out), sorted by path, whatever bytes their names are made of; the
+// subfolders that cannot be opened are counted, not listed.
 // Each thumbnail's name is made from its photo's path, size and modification
 // time, so a catalog is brought up to date by listing the folder: a photo
 // whose thumbnail of that name is there needs nothing, any other gets a new
@@ -20,9 +22,12 @@ class FolderCatalog
 public:
     struct Photo
     {
+        // As shown: a name that is not UTF-8 has its stray bytes shown as
+        // U+FFFD, and only the file's own bytes open it.
         QString path;
         QString thumbnail; // relative to the catalog's folder
         bool thumbnailMade = false;
+        QByteArray file; // the path's own bytes
     };
 
     explicit FolderCatalog(QString folder, QString root = DefaultRoot());
@@ -50,6 +55,10 @@ public:
     void MoveTo(QString root) { m_root = std::move(root); }
 
     const QList<Photo> &photos() const { return m_photos; }
+    // Whether the listing could open the folder itself.
+    bool folderOpened() const { return m_folderOpened; }
+    // The subfolders the listing could not open, so left out.
+    const QStringList &skippedFolders() const { return m_skippedFolders; }
     // The rows whose thumbnails are still to be made, in browser order.
     QList<int> Pending() const;
 
@@ -63,13 +72,20 @@ public:
     // when the catalog could not be written.
     std::optional<QStringList> MakeOrRefresh();
 
+    // A picture file found below the folder.
+    struct Found;
+
 private:
     QString catalogFolder() const;
     // The picture files below the folder, not through links to folders (so
-    // a link loop ends nowhere), sorted by path.
-    QStringList PhotoFiles(const std::atomic<bool> *cancel) const;
+    // a link loop ends nowhere), not sorted; false when the folder cannot be
+    // opened.
+    bool FindPhotos(const QByteArray &folder, const QByteArray &cache, QList<Found> &found,
+                    const std::atomic<bool> *cancel);
 
     QString m_folder;
     QString m_root;
     QList<Photo> m_photos;
+    bool m_folderOpened = false;
+    QStringList m_skippedFolders;
 };

@@ -39,6 +39,7 @@ struct FolderSource::Run
     const int generation;
     std::atomic<int> next{0};
     std::atomic<int> made{0};
+    std::atomic<int> unreadable{0};
     std::atomic<bool> cancel{false};
 };
 
@@ -114,6 +115,7 @@ void FolderSource::Open(const QString &folder)
     m_folder = QDir(folder).absolutePath();
     m_made = 0;
     m_missing = 0;
+    m_unreadable = 0;
     StartListing();
 }
 
@@ -134,6 +136,8 @@ void FolderSource::Listed(const std::shared_ptr<Listing> &listing)
     if (listing->madeSpareRoot)
         m_spareRoot = std::move(listing->madeSpareRoot);
     m_catalog = std::make_unique<FolderCatalog>(std::move(listing->catalog));
+    if (!m_catalog->folderOpened())
+        ShowMessage(Msg::PhotoFolderUnreadable, {QDir::toNativeSeparators(m_folder)});
     const bool shown = listing->written && Show();
     if (!shown)
         m_catalog.reset();
@@ -149,6 +153,16 @@ bool FolderSource::Show()
     }
     StartThumbnails();
     return true;
+}
+
+int FolderSource::photoCount() const
+{
+    return m_catalog ? int(m_catalog->photos().size()) : 0;
+}
+
+int FolderSource::skippedFolders() const
+{
+    return m_catalog ? int(m_catalog->skippedFolders().size()) : 0;
 }
 
 void FolderSource::Refresh()
@@ -170,6 +184,7 @@ void FolderSource::StartThumbnails()
     const int total = int(pending.size());
     m_made = 0;
     m_missing = total;
+    m_unreadable = 0;
     emit progress(0, total);
     if (pending.isEmpty())
         return;
@@ -177,23 +192,29 @@ void FolderSource::StartThumbnails()
     for (int worker = 0; worker < m_pool.maxThreadCount(); ++worker)
         m_pool.start([this, run = m_run, total] {
             for (int i = run->next++; i < total && !run->cancel; i = run->next++) {
-                run->catalog.MakeThumbnail(run->pending.at(i));
+                if (!run->catalog.MakeThumbnail(run->pending.at(i)))
+                    ++run->unreadable;
+                // Counted after the photo's outcome: the last one made sees
+                // every photo that could not be read.
                 const int made = ++run->made;
                 if (Announced(made, total))
                     QMetaObject::invokeMethod(
                         this,
-                        [this, generation = run->generation, made, total] { ThumbnailsMade(generation, made, total); },
+                        [this, generation = run->generation, made, unreadable = run->unreadable.load(), total] {
+                            ThumbnailsMade(generation, made, unreadable, total);
+                        },
                         Qt::QueuedConnection);
             }
         });
 }
 
-void FolderSource::ThumbnailsMade(int generation, int made, int total)
+void FolderSource::ThumbnailsMade(int generation, int made, int unreadable, int total)
 {
     if (generation != m_generation || gBrowserWindow == 0)
         return;
     Tb().TbRefreshWindow(gBrowserWindow, TB_REFRESH_THUMBNAILS);
     // Two workers' reports may arrive out of order.
     m_made = qMax(m_made, made);
+    m_unreadable = qMax(m_unreadable, unreadable);
     emit progress(m_made, total);
 }

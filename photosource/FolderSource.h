@@ -25,7 +25,8 @@ public:
     ~FolderSource() override;
 
     // Starts listing the folder; the browser shows it once it is listed
-    // (opened), the window shown until then stays.
+    // (opened), the window shown until then stays. A folder that cannot be
+    // opened is told to the user and shows no photos.
     void Open(const QString &folder);
     // The open folder again, as it is now.
     void Refresh();
@@ -33,6 +34,11 @@ public:
     // Of the thumbnails missing when the folder opened, those made so far.
     int made() const { return m_made; }
     int missing() const { return m_missing; }
+    // Of those, the photos that could not be read.
+    int unreadable() const { return m_unreadable; }
+    // What the open folder shows and leaves out; nothing before it is listed.
+    int photoCount() const;
+    int skippedFolders() const;
 
     // Tells the user which photo has gone, then shows the folder without it
     // once the browser's current notification is over.
@@ -54,7 +60,7 @@ private:
     void Listed(const std::shared_ptr<Listing> &listing);
     bool Show();
     void StartThumbnails();
-    void ThumbnailsMade(int generation, int made, int total);
+    void ThumbnailsMade(int generation, int made, int unreadable, int total);
 
     QWidget *m_tray;
     quintptr m_palette;
@@ -69,4 +75,5 @@ private:
     int m_generation = 0;
     int m_made = 0;
     int m_missing = 0;
+    int m_unreadable = 0;
 };

@@ -1,7 +1,10 @@
 #include "photosource/PhotoBrowser.h"
 
+#include "components/tbrowser/FileUrl.h"
 #include "core/BusyPointer.h"
 #include "core/Globals.h"
+#include "core/MessageBox.h"
+#include "core/MessageIds.h"
 #include "core/Settings.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogSearch.h"
@@ -88,7 +91,7 @@ int32_t OnSelection(int32_t window)
     if (item < 0)
         return False;
     const QString path = GetItemPath(window, item);
-    if (!path.isEmpty())
+    if (!path.isEmpty() && ItemNameUsable(window, item))
         PhotoReachable(path);
     return False;
 }
@@ -101,6 +104,8 @@ int32_t OnDoubleClick(int32_t window)
     const QString path = GetItemPath(window, item);
     if (path.isEmpty())
         return False;
+    if (!ItemNameUsable(window, item))
+        return True;
     // A folder's photo may have gone; a disc's shows up as a failed load.
     if (host().photoGone && !PhotoReachable(path))
         return True;
@@ -193,6 +198,15 @@ QString GetItemPath(int32_t window, int32_t item)
     const QByteArray path = CallForText(
         [&](char *buffer, int32_t *length) { return Tb().TbURLToDOSPath(url.constData(), buffer, length); });
     return QFile::decodeName(QByteArray(path.constData())); // up to the first NUL
+}
+
+bool ItemNameUsable(int32_t window, int32_t item)
+{
+    const QByteArray file = FileUrl::toPath(GetItemURL(window, item).toLatin1()).value_or(QByteArray());
+    if (QFile::encodeName(QFile::decodeName(file)) == file)
+        return true;
+    ShowMessage(Msg::PhotoNameUnusable, {QFile::decodeName(file)});
+    return false;
 }
 
 bool PhotoReachable(const QString &path)

@@ -37,6 +37,9 @@ int32_t MyNotifyProc(int32_t window, int32_t code, int32_t parameter);
 int32_t SelectedItem(int32_t window);
 QString GetItemURL(int32_t window, int32_t item);
 QString GetItemPath(int32_t window, int32_t item);
+// Whether the item's file has a name a QString can hold (one in UTF-8): no
+// other can be opened for a face. Tells the user when it has not.
+bool ItemNameUsable(int32_t window, int32_t item);
 
 // True when the photo file can be read: it is there, or its disc was put in
 // when asked for. A photo gone from a photo folder is reported as gone.

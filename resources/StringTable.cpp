@@ -220,6 +220,16 @@ const QHash<int, const char *> &table()
         {185,
          "A secure connection to the mail server %1 could not be started: it refused the greeting that asks for one "
          "(%2).  Nothing was sent.  Check the server name and port by clicking \"Advanced...\"."},
+        {190, "The photo folder %1 could not be opened.  Check that it is still there and that you may read it, or "
+              "open another folder with File > Open Photo Folder\u2026 (Ctrl+O)."},
+        {191, "1 photo is unreadable."},
+        {192, "%1 photos are unreadable."},
+        {193, "1 folder is unreadable."},
+        {194, "%1 folders are unreadable."},
+        {195, "There are no photos in this folder.  Open a photo folder with File > Open Photo Folder\u2026 (Ctrl+O), "
+              "or drop a folder here."},
+        {196, "The photo %1 cannot be put on the cube: its name is not written in UTF-8.  Rename it in your file "
+              "manager, then choose Refresh from the right-click menu of Your Photos."},
     };
     return strings;
 }

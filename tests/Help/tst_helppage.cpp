@@ -201,7 +201,7 @@ void TestHelpPage::troubleshootingCoversTheMessages_data()
                    Msg::SignInMethodUnsupported,
                    Msg::SignInRefused, Msg::WebSignInRequired, Msg::InsecureSignIn, Msg::AddressNotAscii,
                    Msg::NoPasswordGiven, Msg::CannotRememberPassword, Msg::CubeDamaged, Msg::CubeTooNew,
-                   Msg::CubePhotoGone, Msg::CubeNotWritten})
+                   Msg::CubePhotoGone, Msg::CubeNotWritten, Msg::PhotoFolderUnreadable, Msg::PhotoNameUnusable})
         QTest::newRow(qPrintable(QString::number(id))) << id;
 }
 

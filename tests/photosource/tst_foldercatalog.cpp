@@ -12,7 +12,10 @@
 #include <QImage>
 #include <QTest>
 
+#include <algorithm>
+#include <fcntl.h>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace TestPictures;
@@ -48,6 +51,35 @@ QByteArray Jpeg(const QColor &colour, QSize size = QSize(320, 240))
     return Encode(Solid(size, colour), "jpeg");
 }
 
+// A file named by bytes that need not be UTF-8, in folders made alike, and
+// taken away again: Qt's removal of the test's folder passes over such names.
+class RawFile
+{
+public:
+    RawFile(const QByteArray &path, const QByteArray &content)
+        : m_path(path)
+    {
+        for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
+            if (::mkdir(path.left(slash).constData(), 0755) == 0)
+                m_folders.prepend(path.left(slash));
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        m_written = fd >= 0 && ::write(fd, content.constData(), content.size()) == content.size();
+        m_written = fd >= 0 && ::close(fd) == 0 && m_written;
+    }
+    ~RawFile()
+    {
+        ::unlink(m_path.constData());
+        for (const QByteArray &folder : m_folders)
+            ::rmdir(folder.constData());
+    }
+    bool written() const { return m_written; }
+
+private:
+    QByteArray m_path;
+    QList<QByteArray> m_folders; // made for the file, innermost first
+    bool m_written = false;
+};
+
 } // namespace
 
 // A photo folder's catalog through its life: made, brought up to date,
@@ -65,7 +97,10 @@ private slots:
     void cameraPreviewStandsIn();
     void namesOfFolders();
     void linkLoopEnds();
-    void unreadableSubfolderIsLeftOut();
+    void unreadableFoldersAreCounted_data();
+    void unreadableFoldersAreCounted();
+    void namesThatAreNotUtf8_data();
+    void namesThatAreNotUtf8();
     void manyFiles();
     void photoRemovedBeforeItsThumbnail();
     void cacheThatCannotBeWritten();
@@ -210,11 +245,28 @@ void TestFolderCatalog::linkLoopEnds()
     QVERIFY(loop.photos().isEmpty());
 }
 
-void TestFolderCatalog::unreadableSubfolderIsLeftOut()
+void TestFolderCatalog::unreadableFoldersAreCounted_data()
 {
-    QVERIFY(QFile::setPermissions(photo("trip"), {}));
-    // The super-user reads every folder; look through another user's eyes,
-    // with a cache that user may write.
+    QTest::addColumn<QStringList>("locked");
+    QTest::addColumn<bool>("folderOpened");
+    QTest::addColumn<QStringList>("skipped");
+    QTest::addColumn<int>("photos");
+    QTest::newRow("subfolder") << QStringList{"trip"} << true << QStringList{"trip"} << 4;
+    QTest::newRow("two subfolders, one inside the other")
+        << QStringList{"trip/deeper", "x/y"} << true << QStringList{"trip/deeper", "x/y"} << 5;
+    QTest::newRow("the folder itself") << QStringList{""} << false << QStringList{} << 0;
+}
+
+void TestFolderCatalog::unreadableFoldersAreCounted()
+{
+    QFETCH(QStringList, locked);
+    QFETCH(bool, folderOpened);
+    QFETCH(QStringList, skipped);
+    QFETCH(int, photos);
+    WriteFile(photo("trip/deeper/e.jpg"), Jpeg(Qt::red));
+    WriteFile(photo("x/y/f.jpg"), Jpeg(Qt::red));
+    for (const QString &folder : locked)
+        QVERIFY(QFile::setPermissions(photo(folder), {}));
     QFile::setPermissions(m_env->root(), QFileDevice::Permissions(0x7777));
     QDir().mkpath(m_root);
     QFile::setPermissions(m_root, QFileDevice::Permissions(0x7777));
@@ -222,9 +274,46 @@ void TestFolderCatalog::unreadableSubfolderIsLeftOut()
     FolderCatalog catalog(m_folder, m_root);
     const bool updated = catalog.Update();
     setfsuid(before);
-    QFile::setPermissions(photo("trip"), QFileDevice::Permissions(0x7700));
+    for (const QString &folder : locked)
+        QFile::setPermissions(photo(folder), QFileDevice::Permissions(0x7700));
     QVERIFY(updated);
-    QCOMPARE(Paths(catalog), (QStringList{photo("a.png"), photo("b.jpg"), photo("fake.jpg")}));
+    QCOMPARE(catalog.folderOpened(), folderOpened);
+    QStringList skippedPaths;
+    for (const QString &folder : skipped)
+        skippedPaths << photo(folder);
+    QCOMPARE(catalog.skippedFolders(), skippedPaths);
+    QCOMPARE(catalog.photos().size(), photos);
+}
+
+void TestFolderCatalog::namesThatAreNotUtf8_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("Latin-1 photo") << QByteArray("caf\xe9.jpg");
+    QTest::newRow("photo in a Latin-1 folder") << QByteArray("\xe9t\xe9/plage.jpg");
+    QTest::newRow("byte that begins no character") << QByteArray("\xff\xfe.png");
+}
+
+void TestFolderCatalog::namesThatAreNotUtf8()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray file = QFile::encodeName(m_folder) + '/' + name;
+    const RawFile raw(file, Encode(Solid(QSize(200, 100), Qt::magenta), name.endsWith(".png") ? "png" : "jpeg"));
+    QVERIFY(raw.written());
+    FolderCatalog catalog(m_folder, m_root);
+    const std::optional<QStringList> unreadable = catalog.MakeOrRefresh();
+    QVERIFY(unreadable);
+    QCOMPARE(*unreadable, QStringList{photo("fake.jpg")});
+    QCOMPARE(catalog.photos().size(), 6);
+    const auto found = std::find_if(catalog.photos().cbegin(), catalog.photos().cend(),
+                                    [&](const FolderCatalog::Photo &photo) { return photo.file == file; });
+    QVERIFY(found != catalog.photos().cend());
+    const int row = int(found - catalog.photos().cbegin());
+    const auto listed = CatalogFile::read(catalog.catalogFile());
+    QVERIFY(listed);
+    QCOMPARE(*FileUrl::toPath(listed->at(row).url), file);
+    const QImage thumbnail(thumbnailOf(catalog, row));
+    QCOMPARE(thumbnail.size(), QSize(160, 160));
+    QVERIFY(Near(thumbnail.pixelColor(80, 80), Qt::magenta, 50));
 }
 
 void TestFolderCatalog::manyFiles()

@@ -11,26 +11,57 @@
 #include "photosource/PhotoFolderChoice.h"
 #include "photosource/TBrowserLibrary.h"
 #include "platform/registry/RegEdit.h"
+#include "resources/StringTable.h"
 #include "tests/support/EditorLoading.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestFormats.h"
 #include "tests/support/TestPictures.h"
 
 #include <QAbstractItemModel>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 using namespace TestPictures;
 
 namespace {
 const QString kCatalog = QStringLiteral("2003_07_04-09_15_00-0815");
 const QList<QColor> kColours{Qt::red, Qt::green, Qt::blue, Qt::yellow};
+
+// The super-user opens every folder: while this lasts, the test and the
+// threads it starts look through another user's eyes, to whom everything
+// below the root is open but the locked folders.
+class AsAnotherUser
+{
+public:
+    AsAnotherUser(const QString &root, const QStringList &locked)
+    {
+        const auto all = QFileDevice::Permissions(0x7777);
+        QFile::setPermissions(root, all);
+        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            QFile::setPermissions(it.next(), all);
+        for (const QString &folder : locked)
+            QFile::setPermissions(folder, {});
+        m_before = setfsuid(geteuid() == 0 ? 65534 : geteuid());
+    }
+    ~AsAnotherUser() { setfsuid(m_before); }
+
+private:
+    uid_t m_before;
+};
 } // namespace
 
 // A photo folder in the real editor window's browser, when no Picture CD is
@@ -55,6 +86,13 @@ private slots:
     void unwritableCacheStillShowsFolder();
     void manyFilesListedWhileEditorRuns();
     void closingWhileListingStops();
+    void leftOutToldOverBrowser_data();
+    void leftOutToldOverBrowser();
+    void unreadableFolderTold_data();
+    void unreadableFolderTold();
+    void emptyFolderSaysWhatToDo_data();
+    void emptyFolderSaysWhatToDo();
+    void photoNameNotUtf8Told();
 
 private:
     void load(bool discInDrive = false);
@@ -75,6 +113,8 @@ private:
     void waitForThumbnails();
     // 20,000 empty files, one in four a photo by its name, in 20 subfolders.
     QString makeManyFiles();
+    // The note over the browser when a folder shows no photos, if it shows.
+    QLabel *emptyNote() const;
 
     QScopedPointer<TestEnvironment> m_env;
     QScopedPointer<TopForm> m_form;
@@ -358,6 +398,134 @@ void TestFolderSource::closingWhileListingStops()
     QCOMPARE(gBrowserWindow, 0);
     QCoreApplication::processEvents();
     QVERIFY(opened.isEmpty());
+}
+
+void TestFolderSource::leftOutToldOverBrowser_data()
+{
+    QTest::addColumn<QStringList>("damaged");
+    QTest::addColumn<QStringList>("locked");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("a photo") << QStringList{"broken.jpg"} << QStringList{} << "1 photo is unreadable.";
+    QTest::newRow("a folder") << QStringList{} << QStringList{"locked"} << "1 folder is unreadable.";
+    QTest::newRow("photos and folders") << QStringList{"broken.jpg", "trip/empty.png"}
+                                        << QStringList{"locked", "trip/locked"}
+                                        << "2 photos are unreadable.  2 folders are unreadable.";
+}
+
+void TestFolderSource::leftOutToldOverBrowser()
+{
+    QFETCH(QStringList, damaged);
+    QFETCH(QStringList, locked);
+    QFETCH(QString, note);
+    for (const QString &name : damaged)
+        WriteFile(m_folder + "/" + name, "not a picture");
+    QStringList lockedPaths;
+    for (const QString &folder : locked) {
+        lockedPaths << m_folder + "/" + folder;
+        WriteFile(lockedPaths.constLast() + "/kept.jpg", Encode(Solid(QSize(50, 50), Qt::white), "jpeg"));
+    }
+    const AsAnotherUser other(m_env->root(), lockedPaths);
+    load();
+    QCOMPARE(rows(), kColours.size() + damaged.size());
+    QTRY_COMPARE(m_form->Label4->toolTip(), QDir::toNativeSeparators(m_folder) + "  " + note);
+    // The line is too short for the folder's path and more: the first reason
+    // takes its place.
+    QVERIFY2(m_form->Label4->text().startsWith("Your Photos: " + note.section("  ", 0, 0)),
+             qPrintable(m_form->Label4->text()));
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+}
+
+void TestFolderSource::unreadableFolderTold_data()
+{
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("no permission") << true;
+    QTest::newRow("gone") << false;
+}
+
+void TestFolderSource::unreadableFolderTold()
+{
+    QFETCH(bool, locked);
+    const QString folder = m_env->path("elsewhere");
+    if (locked)
+        WriteFile(folder + "/x.jpg", Encode(Solid(QSize(50, 50), Qt::white), "jpeg"));
+    const AsAnotherUser other(m_env->root(), locked ? QStringList{folder} : QStringList{});
+    load();
+    QSignalSpy opened(m_form->findChild<FolderSource *>(), &FolderSource::opened);
+    m_form->OpenPhotoFolder(folder);
+    QVERIFY(opened.wait());
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{Msg::PhotoFolderUnreadable});
+    QVERIFY(MessageSeam::shownTexts().constLast().startsWith("The photo folder " + folder + " could not be opened."));
+    QCOMPARE(rows(), 0);
+}
+
+QLabel *TestFolderSource::emptyNote() const
+{
+    for (QLabel *label : m_form->SlideTray1->findChildren<QLabel *>())
+        if (label->isVisibleTo(m_form.data()) && label->text() == LoadResString(Msg::NoPhotosInFolder))
+            return label;
+    return nullptr;
+}
+
+void TestFolderSource::emptyFolderSaysWhatToDo_data()
+{
+    QTest::addColumn<bool>("atStart");
+    QTest::newRow("remembered folder at start") << true;
+    QTest::newRow("folder opened") << false;
+}
+
+void TestFolderSource::emptyFolderSaysWhatToDo()
+{
+    QFETCH(bool, atStart);
+    const QString empty = m_env->path("empty");
+    QDir().mkpath(empty);
+    WriteFile(empty + "/readme.txt", "not a photo");
+    if (atStart)
+        PhotoFolderChoice::Remember(empty);
+    load();
+    if (!atStart)
+        m_form->OpenPhotoFolder(empty);
+    QTRY_VERIFY(emptyNote());
+    QCOMPARE(rows(), 0);
+    QCOMPARE(emptyNote()->text(), QStringLiteral("There are no photos in this folder.  Open a photo folder with File > "
+                                                 "Open Photo Folder\u2026 (Ctrl+O), or drop a folder here."));
+    // The note is drawn over the browser's window, not hidden below it.
+    const QImage tray = m_form->SlideTray1->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < tray.height(); ++y)
+        for (int x = 0; x < tray.width(); ++x)
+            dark += qGray(tray.pixel(x, y)) < 80;
+    QVERIFY2(dark > 50, qPrintable(QString::number(dark)));
+    QVERIFY(MessageSeam::shownMessages().isEmpty());
+
+    m_form->OpenPhotoFolder(m_folder);
+    QTRY_COMPARE(rows(), kColours.size());
+    QVERIFY(!emptyNote());
+}
+
+void TestFolderSource::photoNameNotUtf8Told()
+{
+    const QByteArray file = QFile::encodeName(m_folder) + "/caf\xe9.jpg";
+    const QByteArray jpeg = Encode(Solid(QSize(320, 240), Qt::magenta), "jpeg");
+    const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    // Qt's removal of the test's folder passes over such a name.
+    const auto remove = qScopeGuard([&] { ::unlink(file.constData()); });
+    QCOMPARE(::write(fd, jpeg.constData(), jpeg.size()), jpeg.size());
+    QCOMPARE(::close(fd), 0);
+    load();
+    QCOMPARE(rows(), kColours.size() + 1);
+    const int item = kColours.size(); // "c" sorts after "P"
+    QCOMPARE(GetItemPath(gBrowserWindow, item), m_folder + QStringLiteral("/caf\uFFFD.jpg"));
+    waitForThumbnails();
+    select(item);
+    m_form->Insert_Click();
+    QCOMPARE(MessageSeam::shownMessages(), (QList<int>{Msg::PhotoNameUnusable, Msg::PhotoNameUnusable}));
+    QVERIFY(
+        MessageSeam::shownTexts().constLast().startsWith("The photo " + m_folder + QStringLiteral("/caf\uFFFD.jpg")));
+    QVERIFY(m_form->cube.FaceSource(0).isEmpty());
+    // Not taken for a photo that has gone.
+    QTest::qWait(50);
+    QCOMPARE(rows(), kColours.size() + 1);
 }
 
 QTEST_MAIN(TestFolderSource)

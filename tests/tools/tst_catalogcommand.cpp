@@ -6,9 +6,13 @@
 #include "tests/support/TestPictures.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QImage>
 #include <QProcess>
 #include <QTest>
+
+#include <grp.h>
+#include <unistd.h>
 
 using namespace TestPictures;
 
@@ -26,9 +30,14 @@ private slots:
     void makesAndRefreshesFolderCatalog();
     void refusesFolder_data();
     void refusesFolder();
+    void unreadableFoldersReported_data();
+    void unreadableFoldersReported();
 
 private:
     QProcess *run(const QStringList &args);
+    // Run as another user than the super-user, who opens every folder; all
+    // of the test's files are open to that user but the locked folders.
+    QProcess *runAsAnotherUser(const QStringList &args, const QStringList &locked);
     QScopedPointer<TestEnvironment> m_env;
     QString m_disc;
 };
@@ -48,6 +57,37 @@ void TestCatalogCommand::cleanup()
 QProcess *TestCatalogCommand::run(const QStringList &args)
 {
     auto *p = new QProcess;
+    p->start(TestEnvironment::appDir() + QStringLiteral("/vexilo-cube"), QStringList{"catalog"} + args);
+    p->waitForFinished(60000);
+    return p;
+}
+
+QProcess *TestCatalogCommand::runAsAnotherUser(const QStringList &args, const QStringList &locked)
+{
+    const auto all = QFileDevice::Permissions(0x7777);
+    QFile::setPermissions(m_env->root(), all);
+    QDirIterator it(m_env->root(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        QFile::setPermissions(it.next(), all);
+    for (const QString &folder : locked)
+        QFile::setPermissions(folder, {});
+    auto *p = new QProcess;
+    if (geteuid() == 0) {
+        // That user's own runtime folder, as Qt wants it, inside the test's.
+        const QString runtime = m_env->path("runtime-nobody");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (::chown(QFile::encodeName(runtime).constData(), 65534, 65534) != 0)
+            return p;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        p->setProcessEnvironment(environment);
+        p->setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(127);
+        });
+    }
     p->start(TestEnvironment::appDir() + QStringLiteral("/vexilo-cube"), QStringList{"catalog"} + args);
     p->waitForFinished(60000);
     return p;
@@ -170,6 +210,29 @@ void TestCatalogCommand::refusesFolder()
     QCOMPARE(p->exitCode(), 1);
     QCOMPARE(p->readAllStandardOutput(), QByteArray());
     QVERIFY(p->readAllStandardError().contains("is not a folder"));
+}
+
+void TestCatalogCommand::unreadableFoldersReported_data()
+{
+    QTest::addColumn<QString>("locked");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("subfolder") << "photos/locked" << 0 << "skipped %1/locked: cannot open the folder";
+    QTest::newRow("the folder itself") << "photos" << 1 << "cannot open %1";
+}
+
+void TestCatalogCommand::unreadableFoldersReported()
+{
+    QFETCH(QString, locked);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    const QString folder = m_env->path("photos");
+    WriteFile(folder + "/a.jpg", Encode(Solid(QSize(80, 40), Qt::red), "jpeg"));
+    WriteFile(folder + "/locked/b.jpg", Encode(Solid(QSize(80, 40), Qt::red), "jpeg"));
+    QScopedPointer<QProcess> p(runAsAnotherUser({"--folder", folder}, {m_env->path(locked)}));
+    QCOMPARE(p->exitCode(), exitCode);
+    const QByteArray err = p->readAllStandardError();
+    QVERIFY2(err.contains(message.arg(folder).toUtf8()), err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCatalogCommand)

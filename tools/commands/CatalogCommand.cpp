@@ -30,6 +30,12 @@ int RunFolderCatalog(const QString &folder)
         PrintErr(QStringLiteral("vexilo-cube catalog: cannot write %1").arg(catalog.catalogFile()));
         return ExitFailed;
     }
+    if (!catalog.folderOpened()) {
+        PrintErr(QStringLiteral("vexilo-cube catalog: cannot open %1").arg(folder));
+        return ExitFailed;
+    }
+    for (const QString &subfolder : catalog.skippedFolders())
+        PrintErr(QStringLiteral("vexilo-cube catalog: skipped %1: cannot open the folder").arg(subfolder));
     ReportSkipped(*unreadable);
     PrintOut(catalog.name());
     return ExitDone;
