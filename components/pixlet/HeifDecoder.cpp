@@ -1,5 +1,6 @@
 #include "components/pixlet/HeifDecoder.h"
 
+#include "components/pixlet/HeifContainer.h"
 #include "components/pixlet/PictureDecoder.h"
 
 #include <libheif/heif.h>
@@ -15,8 +16,18 @@
 
 namespace {
 
-// The limit is on the decoded RGBA picture, as for the other formats.
+// The limit is on the decoded RGBA picture, as for the other formats, but
+// twice as high: libheif cannot decode a picture at a reduced size, and a
+// phone's panorama (16384 x 4096) takes 256 MB.
 constexpr qint64 kBytesPerPixel = 4;
+constexpr int kLimitFactor = 2;
+
+// What a file may declare before libheif parses it. A phone's largest
+// pictures are grids of a few hundred tiles; a grid, its tiles and the
+// auxiliary pictures (alpha, depth) declare a few times the picture's size.
+constexpr qint64 kMaxItems = 1024;
+constexpr qint64 kMaxReferences = 2 * kMaxItems;
+constexpr qint64 kMaxDeclaredPictures = 4;
 
 // libheif and the codecs it links take milliseconds to load and set up, so
 // it is loaded on the first HEIF or AVIF picture rather than with the program.
@@ -105,9 +116,24 @@ using Context = std::unique_ptr<heif_context, ContextFree>;
 using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
 using Image = std::unique_ptr<heif_image, ImageRelease>;
 
+qint64 PixelLimit(int limitMB)
+{
+    return (qint64(limitMB) << 20) * kLimitFactor / kBytesPerPixel;
+}
+
 bool Fits(qint64 width, qint64 height, int limitMB)
 {
-    return width > 0 && height > 0 && width * height * kBytesPerPixel <= (qint64(limitMB) << 20);
+    return width > 0 && height > 0 && width * height <= PixelLimit(limitMB);
+}
+
+// Whether libheif may be given the file: few enough items and references
+// for its parser, and sizes that fit the limit.
+bool WithinLimits(const HeifContainer &container, int limitMB)
+{
+    return container.items <= kMaxItems && container.references <= kMaxReferences
+        && container.declaredPixels <= kMaxDeclaredPictures * PixelLimit(limitMB)
+        && (!container.primarySize.isValid()
+            || Fits(container.primarySize.width(), container.primarySize.height(), limitMB));
 }
 
 // Every HEIF and AVIF file begins with its file type box.
@@ -126,13 +152,13 @@ Context NewContext()
 // size fits the limit; null otherwise. The context must outlive the handle.
 Handle PrimaryImage(const Context &context, const QByteArray &data, int limitMB)
 {
-    if (!context)
+    const std::optional<HeifContainer> container = HeifContainer::Read(data);
+    if (!context || !container || !WithinLimits(*container, limitMB))
         return {};
     const Heif *heif = Library();
     // libheif's limit is on each side: any side a picture within the limit
-    // can have passes it, and the size in bytes is checked below.
-    const qint64 pixels = (qint64(limitMB) << 20) / kBytesPerPixel;
-    heif->context_set_maximum_image_size_limit(context.get(), int(std::min<qint64>(pixels, INT_MAX)));
+    // can have passes it, and the size in pixels is checked below.
+    heif->context_set_maximum_image_size_limit(context.get(), int(std::min<qint64>(PixelLimit(limitMB), INT_MAX)));
     if (heif->context_read_from_memory_without_copy(context.get(), data.constData(), size_t(data.size()), nullptr).code
         != heif_error_Ok)
         return {};
@@ -195,7 +221,11 @@ QImage DecodeHandle(const heif_image_handle *handle, int limitMB)
     const int height = heif->image_get_height(rawImage, heif_channel_interleaved);
     if (!plane || !Fits(width, height, limitMB))
         return {};
-    return QImage(plane, width, height, stride, QImage::Format_RGBA8888).copy();
+    // The picture keeps libheif's pixels rather than a copy of them, which
+    // for a panorama would double the memory taken.
+    return QImage(
+        plane, width, height, stride, QImage::Format_RGBA8888,
+        [](void *decoded) { ImageRelease()(static_cast<heif_image *>(decoded)); }, image.release());
 }
 
 } // namespace
@@ -210,6 +240,12 @@ bool IsHeif(const QByteArray &data)
     const int length = int(qMin<qsizetype>(data.size(), 64));
     const heif_filetype_result type = heif->check_filetype(reinterpret_cast<const uint8_t *>(data.constData()), length);
     return type == heif_filetype_yes_supported || type == heif_filetype_maybe;
+}
+
+bool TooLarge(const QByteArray &data, int limitMB)
+{
+    const std::optional<HeifContainer> container = HeifContainer::Read(data);
+    return container && !WithinLimits(*container, limitMB);
 }
 
 bool Probe(const QByteArray &data, int limitMB)

@@ -342,6 +342,28 @@ QImage DecodeFile(const QString &path, QSize box, int limitMB)
     return DecodeFileFor(path, [box](QSize) { return box; }, limitMB).picture;
 }
 
+bool TooLargeFile(const QString &path, int limitMB)
+{
+    QFile file(path);
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() > (qint64(limitMB) << 20))
+        return true;
+    const QByteArray data = file.readAll();
+    const QByteArray nameFormat = FormatOfName(path);
+    if (IsHeifData(data, nameFormat))
+        return HeifDecoder::TooLarge(data, limitMB);
+    const JpegHeader jpeg = JpegHeader::Read(data);
+    if (jpeg.valid())
+        return jpeg.coefficientBytes() > CoefficientLimit;
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, nameFormat);
+    const QSize declared = reader.size();
+    return declared.isValid() && !FitsInMemory(declared, limitMB);
+}
+
 bool ProbeFile(const QString &path, int limitMB)
 {
     const QByteArray nameFormat = FormatOfName(path);

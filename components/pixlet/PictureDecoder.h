@@ -77,4 +77,8 @@ QImage Decode(const QByteArray &data, const QByteArray &nameFormat, QSize box = 
 // decoded, so a file damaged further in can still fail to decode.
 bool ProbeFile(const QString &path, int limitMB = DefaultLimitMB);
 bool Probe(const QByteArray &data, const QByteArray &nameFormat, int limitMB = DefaultLimitMB);
+// Whether a file that cannot be read is refused for its size alone: the
+// file, the size its header declares or, for HEIF and AVIF, the number of
+// its parts is over what a decode may take.
+bool TooLargeFile(const QString &path, int limitMB = DefaultLimitMB);
 } // namespace PictureDecoder

@@ -46,6 +46,92 @@ QByteArray RiffChunk(const QByteArray &fourcc, const QByteArray &data)
     return chunk;
 }
 
+void Put16(QByteArray &out, quint32 v)
+{
+    out += char(v >> 8);
+    out += char(v);
+}
+
+QByteArray IsoBox(const QByteArray &type, const QByteArray &contents)
+{
+    QByteArray box;
+    Put32(box, quint32(8 + contents.size()), true);
+    return box + type + contents;
+}
+
+QByteArray FullBox(const QByteArray &type, int version, const QByteArray &contents)
+{
+    QByteArray header;
+    Put32(header, quint32(version) << 24, true);
+    return IsoBox(type, header + contents);
+}
+
+// A box copied whole out of a file, found by its type.
+QByteArray BoxOf(const QByteArray &file, const QByteArray &type)
+{
+    const qsizetype at = file.indexOf(type);
+    if (at < 4)
+        return {};
+    quint32 size = 0;
+    for (int i = 0; i < 4; ++i)
+        size = size << 8 | quint8(file.at(at - 4 + i));
+    return file.mid(at - 4, size);
+}
+
+QByteArray Ispe(QSize size)
+{
+    QByteArray contents;
+    Put32(contents, quint32(size.width()), true);
+    Put32(contents, quint32(size.height()), true);
+    return FullBox("ispe", 0, contents);
+}
+
+// The meta box of a grid of `tiles` items, each placed at `tileAt`, and the
+// grid's own description at `gridAt`.
+QByteArray GridMeta(const QByteArray &hvcC, QSize tile, QSize grid, int tiles, quint32 tileAt, quint32 tileLength,
+                    quint32 gridAt)
+{
+    QByteArray handler(4, '\0');
+    handler += "pict" + QByteArray(13, '\0');
+    QByteArray primary;
+    Put16(primary, 1);
+    QByteArray infos, locations, references, associations;
+    Put16(infos, quint32(tiles + 1));
+    locations += char(0x44);
+    locations += char(0);
+    Put16(locations, quint32(tiles + 1));
+    Put16(references, 1);
+    Put16(references, quint32(tiles));
+    Put32(associations, quint32(tiles + 1), true);
+    for (int item = 1; item <= tiles + 1; ++item) {
+        QByteArray info;
+        Put16(info, quint32(item));
+        Put16(info, 0);
+        infos += FullBox("infe", 2, info + (item == 1 ? "grid" : "hvc1") + '\0');
+        Put16(locations, quint32(item));
+        Put16(locations, 0);
+        Put16(locations, 1);
+        Put32(locations, item == 1 ? gridAt : tileAt, true);
+        Put32(locations, item == 1 ? 8 : tileLength, true);
+        if (item > 1)
+            Put16(references, quint32(item));
+        Put16(associations, quint32(item));
+        if (item == 1) {
+            associations += char(1);
+            associations += char(3);
+        } else {
+            associations += char(2);
+            associations += char(0x81);
+            associations += char(2);
+        }
+    }
+    const QByteArray properties = IsoBox("ipco", hvcC + Ispe(tile) + Ispe(grid));
+    return FullBox("meta", 0,
+                   FullBox("hdlr", 0, handler) + FullBox("pitm", 0, primary) + FullBox("iinf", 0, infos)
+                       + FullBox("iref", 0, IsoBox("dimg", references)) + FullBox("iloc", 0, locations)
+                       + IsoBox("iprp", properties + FullBox("ipma", 0, associations)));
+}
+
 heif_error WriteToArray(heif_context *, const void *data, size_t size, void *userdata)
 {
     static_cast<QByteArray *>(userdata)->append(static_cast<const char *>(data), qsizetype(size));
@@ -176,6 +262,33 @@ QByteArray HeifClaiming(QByteArray heif, int width, int height)
     Put32(size, quint32(width), true);
     Put32(size, quint32(height), true);
     return heif.replace(at + 8, 8, size);
+}
+
+QByteArray HeifTileGrid(const QImage &tile, int columns, int rows)
+{
+    const QByteArray single = HeifOriented(tile, false, 1);
+    const QByteArray hvcC = BoxOf(single, "hvcC");
+    const QByteArray tileData = BoxOf(single, "mdat").mid(8);
+    if (hvcC.isEmpty() || tileData.isEmpty())
+        return {};
+    const QSize grid(tile.width() * columns, tile.height() * rows);
+    QByteArray layout;
+    layout += char(0);
+    layout += char(0);
+    layout += char(rows - 1);
+    layout += char(columns - 1);
+    Put16(layout, quint32(grid.width()));
+    Put16(layout, quint32(grid.height()));
+    QByteArray brands("heic");
+    Put32(brands, 0, true);
+    const QByteArray fileType = IsoBox("ftyp", brands + "mif1heic");
+    const int tiles = columns * rows;
+    // The meta box's size does not depend on the offsets it holds.
+    const qsizetype metaSize = GridMeta(hvcC, tile.size(), grid, tiles, 0, 0, 0).size();
+    const quint32 tileAt = quint32(fileType.size() + metaSize + 8);
+    const quint32 gridAt = tileAt + quint32(tileData.size());
+    return fileType + GridMeta(hvcC, tile.size(), grid, tiles, tileAt, quint32(tileData.size()), gridAt)
+        + IsoBox("mdat", tileData + layout);
 }
 
 QByteArray Converted(const QList<QImage> &frames, const QString &suffix)

@@ -21,6 +21,11 @@ QByteArray HeifOriented(const QImage &image, bool avif, int orientation);
 QByteArray HeifWithThumbnail(const QImage &image, const QImage &thumbnail, int thumbnailEdge, bool avif,
                              int orientation);
 
+// A HEIC grid of columns x rows tiles that all share the one tile's coded
+// data, as a phone stores its large pictures (and as a file can make
+// libheif parse thousands of items from a few bytes each).
+QByteArray HeifTileGrid(const QImage &tile, int columns, int rows);
+
 // A PNG with an eXIf chunk carrying the orientation.
 QByteArray PngWithExif(const QImage &image, int orientation);
 

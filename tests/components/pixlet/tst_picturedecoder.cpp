@@ -49,6 +49,8 @@ private slots:
     void everyDepthScaled_data();
     void everyDepthScaled();
     void longHeifPanorama();
+    void heifTileGrids_data();
+    void heifTileGrids();
     void scaledIntoBoxTurned_data();
     void scaledIntoBoxTurned();
     void refused_data();
@@ -154,9 +156,47 @@ void TestPictureDecoder::longHeifPanorama()
     const QImage image = PictureDecoder::DecodeFile(path, QSize(600, 600));
     QCOMPARE(image.size(), QSize(600, 100));
     QVERIFY(AreaIs(image, QRect(10, 10, 280, 30), Qt::red, 60));
-    // 24 MB decoded.
-    QVERIFY(!PictureDecoder::DecodeFile(path, QSize(600, 600), 24).isNull());
-    QVERIFY(PictureDecoder::DecodeFile(path, QSize(600, 600), 22).isNull());
+    // 24 MB decoded, which HEIF may take within twice the limit.
+    QVERIFY(!PictureDecoder::DecodeFile(path, QSize(600, 600), 12).isNull());
+    QVERIFY(PictureDecoder::DecodeFile(path, QSize(600, 600), 11).isNull());
+    QVERIFY(PictureDecoder::TooLargeFile(path, 11));
+    QVERIFY(!PictureDecoder::TooLargeFile(path, 12));
+}
+
+// Large HEIF pictures are grids of tiles: a phone's panorama is read, and a
+// file of thousands of tiles is refused for their number before libheif
+// parses them, whatever the size of its picture.
+void TestPictureDecoder::heifTileGrids_data()
+{
+    QTest::addColumn<int>("tileEdge");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("camera grid of 8 tiles") << 256 << 4 << 2 << true;
+    QTest::newRow("16384 x 4096 panorama") << 512 << 32 << 8 << true;
+    QTest::newRow("2000 tiles of 64 pixels") << 64 << 50 << 40 << false;
+}
+
+void TestPictureDecoder::heifTileGrids()
+{
+    QFETCH(int, tileEdge);
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    QFETCH(bool, read);
+    QImage tile(tileEdge, tileEdge, QImage::Format_RGB32);
+    tile.fill(Qt::blue);
+    const QByteArray grid = HeifTileGrid(tile, columns, rows);
+    QVERIFY(!grid.isEmpty());
+    const QString path = WriteFile(m_env->path(QStringLiteral("grid.heic")), grid);
+    const QImage image = PictureDecoder::DecodeFile(path, QSize(600, 600));
+    QCOMPARE(PictureDecoder::TooLargeFile(path), !read);
+    if (!read) {
+        QVERIFY(image.isNull());
+        QVERIFY(!PictureDecoder::ProbeFile(path));
+        return;
+    }
+    QCOMPARE(image.size(), PictureDecoder::FitInto(QSize(tileEdge * columns, tileEdge * rows), QSize(600, 600)));
+    QVERIFY(AreaIs(image, image.rect().adjusted(2, 2, -2, -2), Qt::blue, 40));
 }
 
 void TestPictureDecoder::scaledIntoBoxTurned_data()
@@ -209,25 +249,33 @@ void TestPictureDecoder::refused()
 }
 
 // Files whose headers already show that they cannot be decoded safely.
+// Files whose headers already show that they cannot be decoded safely, and
+// whether that is for their size alone.
 void TestPictureDecoder::refusedByHeader_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("tooLarge");
     const QImage picture = Quadrants(QSize(400, 300));
-    QTest::newRow("png claiming 30000 square") << "huge.png" << PngClaiming(picture, 30000, 30000);
-    QTest::newRow("heic claiming 30000 square") << "huge.heic" << HeifClaiming(HeifEnc(picture, false), 30000, 30000);
-    QTest::newRow("truncated jpeg") << "cut.jpg" << Half(Encode(picture, "jpeg"));
-    QTest::newRow("truncated gif") << "cut.gif" << Half(Converted({picture}, QStringLiteral("gif")));
-    QTest::newRow("text named heic") << "text.heic" << QByteArray("not a picture at all\n");
-    QTest::newRow("text without a known ending") << "notes" << QByteArray("not a picture at all\n");
-    QTest::newRow("heic named jpg") << "heic.jpg" << HeifEnc(picture, false);
+    QTest::newRow("png claiming 30000 square") << "huge.png" << PngClaiming(picture, 30000, 30000) << true;
+    QTest::newRow("heic claiming 30000 square")
+        << "huge.heic" << HeifClaiming(HeifEnc(picture, false), 30000, 30000) << true;
+    QTest::newRow("jpeg claiming 60000 square") << "huge.jpg" << JpegHeaderOnly(60000, 60000, 0xC2, 4096, true) << true;
+    QTest::newRow("truncated jpeg") << "cut.jpg" << Half(Encode(picture, "jpeg")) << false;
+    QTest::newRow("truncated gif") << "cut.gif" << Half(Converted({picture}, QStringLiteral("gif"))) << false;
+    QTest::newRow("text named heic") << "text.heic" << QByteArray("not a picture at all\n") << false;
+    QTest::newRow("text without a known ending") << "notes" << QByteArray("not a picture at all\n") << false;
+    QTest::newRow("heic named jpg") << "heic.jpg" << HeifEnc(picture, false) << false;
 }
 
 void TestPictureDecoder::refusedByHeader()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
-    QVERIFY(!PictureDecoder::ProbeFile(WriteFile(m_env->path(name), bytes)));
+    QFETCH(bool, tooLarge);
+    const QString path = WriteFile(m_env->path(name), bytes);
+    QVERIFY(!PictureDecoder::ProbeFile(path));
+    QCOMPARE(PictureDecoder::TooLargeFile(path), tooLarge);
 }
 
 // A large JPEG is checked on its first and last bytes, and on the whole file
