@@ -175,6 +175,7 @@ enum : int {
     FramingHint = 183,
     FramingViewName = 184,
     SecureConnectionNotStarted = 185,
+    PhotoTooLarge = 186,
     PhotoFolderUnreadable = 190,
     OnePhotoUnreadable = 191,
     PhotosUnreadable = 192,

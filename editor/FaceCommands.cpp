@@ -9,6 +9,7 @@
 #include "core/SmartCrop.h"
 #include "resources/StringTable.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
@@ -237,10 +238,18 @@ void FaceCommands::DropFiles(int face, const QMimeData *data, qint32 &effect)
     }
     if (!PictureDecoder::ProbeFile(path)) {
         effect = 0;
-        ShowMessage(Msg::DroppedTypeRefused);
+        ShowRefused(path, Msg::DroppedTypeRefused);
         return;
     }
     const BusyPointer busy(m_busyOver);
     if (!PutPhoto(face, path, face, Msg::DropPhotoStep))
-        ShowMessage(Msg::DroppedPhotoFailed);
+        ShowRefused(path, Msg::DroppedPhotoFailed);
+}
+
+void FaceCommands::ShowRefused(const QString &path, int otherwise)
+{
+    if (PictureDecoder::TooLargeFile(path))
+        ShowMessage(Msg::PhotoTooLarge, {QDir::toNativeSeparators(path)});
+    else
+        ShowMessage(otherwise);
 }

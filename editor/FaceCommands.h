@@ -27,6 +27,9 @@ public:
     // `currentAfter` the current face. False when the photo could not be
     // read; the cube is then unchanged and the caller tells the user.
     bool PutPhoto(int face, const QString &path, int currentAfter, int textId);
+    // Tells why a photo could not be put on a face: its size when that is
+    // the reason, else the given message.
+    static void ShowRefused(const QString &path, int otherwise);
 
     // Clicking a face: it becomes current.
     void SelectFace(int face);

@@ -43,7 +43,7 @@ int InsertCommand::PutSelectedPhoto()
 bool InsertCommand::PutOnCurrentFace(const QString &path)
 {
     if (!m_commands.PutPhoto(m_cube.CurrentFace(), path, m_cube.NextFace(), Msg::InsertPhotoStep)) {
-        ShowMessage(Msg::PhotoFailedToLoad);
+        FaceCommands::ShowRefused(path, Msg::PhotoFailedToLoad);
         return false;
     }
     return true;

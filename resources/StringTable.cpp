@@ -220,6 +220,8 @@ const QHash<int, const char *> &table()
         {185,
          "A secure connection to the mail server %1 could not be started: it refused the greeting that asks for one "
          "(%2).  Nothing was sent.  Check the server name and port by clicking \"Advanced...\"."},
+        {186, "The photo %1 is too large to open: it has more pixels, or more parts, than Vexilo can safely read.  "
+              "Save a smaller copy of it with your photo program and use that."},
         {190, "The photo folder %1 could not be opened.  Check that it is still there and that you may read it, or "
               "open another folder with File > Open Photo Folder\u2026 (Ctrl+O)."},
         {191, "1 photo is unreadable."},

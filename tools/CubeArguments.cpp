@@ -1,6 +1,9 @@
 #include "tools/CubeArguments.h"
 
+#include "components/pixlet/PictureDecoder.h"
 #include "core/CubeFile.h"
+#include "core/MessageIds.h"
+#include "resources/StringTable.h"
 #include "publish/CubeFromFaces.h"
 #include "tools/Command.h"
 
@@ -30,6 +33,10 @@ QString Unreadable(const QString &photo)
 
 void PrintUnreadable(int number, const QString &photo)
 {
+    if (PictureDecoder::TooLargeFile(photo)) {
+        PrintErr(QStringLiteral("vexilo-cube: face %1: %2").arg(number).arg(LoadResString(Msg::PhotoTooLarge).arg(photo)));
+        return;
+    }
     PrintErr(QStringLiteral("vexilo-cube: face %1: %2: %3").arg(number).arg(photo, Unreadable(photo)));
 }
 

@@ -201,7 +201,8 @@ void TestHelpPage::troubleshootingCoversTheMessages_data()
                    Msg::SignInMethodUnsupported,
                    Msg::SignInRefused, Msg::WebSignInRequired, Msg::InsecureSignIn, Msg::AddressNotAscii,
                    Msg::NoPasswordGiven, Msg::CannotRememberPassword, Msg::CubeDamaged, Msg::CubeTooNew,
-                   Msg::CubePhotoGone, Msg::CubeNotWritten, Msg::PhotoFolderUnreadable, Msg::PhotoNameUnusable})
+                   Msg::CubePhotoGone, Msg::CubeNotWritten, Msg::PhotoFolderUnreadable, Msg::PhotoNameUnusable,
+                   Msg::PhotoTooLarge})
         QTest::newRow(qPrintable(QString::number(id))) << id;
 }
 

@@ -8,6 +8,7 @@
 #include "editor/TopForm.h"
 #include "tests/support/MenuPosition.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFormats.h"
 #include "tests/support/TestPictures.h"
 
 #include <QAction>
@@ -31,7 +32,8 @@ enum Outcome {
     Taken,
     RefusedSilently,
     Message15,
-    Message16
+    Message16,
+    Message186, // too large
 };
 
 struct DropResult
@@ -375,6 +377,8 @@ void TestFaceCommands::drop_data()
     QTest::newRow("png named jpg") << "png.jpg" << Encode(Solid(QSize(20, 20), Qt::blue), "png") << int(Message16);
     QTest::newRow("30000 square header") << "huge.jpg" << JpegHeaderOnly(30000, 30000, 0xC0, 100, true)
                                          << int(Message16);
+    QTest::newRow("png claiming 30000 square") << "huge.png" << TestFormats::PngClaiming(Solid(QSize(20, 20), Qt::blue), 30000, 30000)
+                                               << int(Message186);
     QTest::newRow("vanished file") << "" << QByteArray() << int(RefusedSilently);
     QTest::newRow("folder") << "folder.jpg/" << QByteArray() << int(RefusedSilently);
 }
@@ -399,14 +403,15 @@ void TestFaceCommands::drop()
     }
     const DropResult result = DropOn(m_form->Image1[face], {QUrl::fromLocalFile(path)});
 
-    const QList<int> expectedMessages = outcome == Message15   ? QList<int>{15}
-                                        : outcome == Message16 ? QList<int>{16}
-                                                               : QList<int>{};
+    const QList<int> expectedMessages = outcome == Message15    ? QList<int>{15}
+                                        : outcome == Message16  ? QList<int>{16}
+                                        : outcome == Message186 ? QList<int>{186}
+                                                                : QList<int>{};
     QCOMPARE(MessageSeam::shownMessages(), expectedMessages);
-    // Message 15 comes under the hourglass; message 16 before it is set.
+    // Message 15 comes under the hourglass; messages 16 and 186 before it is set.
     if (outcome == Message15)
         QCOMPARE(m_cursorAtMessage, QList<Qt::CursorShape>{Qt::WaitCursor});
-    if (outcome == Message16)
+    if (outcome == Message16 || outcome == Message186)
         QCOMPARE(m_cursorAtMessage, QList<Qt::CursorShape>{Qt::ArrowCursor});
     QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(result.accepted, outcome == Taken || outcome == Message15);

@@ -1,6 +1,7 @@
 #include "core/CubeFile.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestFormats.h"
 #include "tests/support/TestPictures.h"
 
 #include <QDir>
@@ -171,6 +172,8 @@ void TestBuildCommand::unreadablePhoto_data()
     const QByteArray png = Encode(Solid(QSize(320, 320), Qt::red), "png");
     QTest::newRow("text named jpg") << "notes.jpg" << QByteArray("just text") << false << QByteArray("notes.jpg: ");
     QTest::newRow("gone") << "" << QByteArray() << false << QByteArray("gone.jpg: No such file or directory");
+    QTest::newRow("png claiming 30000 square") << "huge.png" << TestFormats::PngClaiming(Solid(QSize(20, 20), Qt::red), 30000, 30000)
+                                               << false << QByteArray("huge.png is too large to open");
     // Its header is whole: only the build's decode finds the damage.
     QTest::newRow("truncated png") << "cut.png" << png.left(png.size() - 200) << false
                                    << QByteArray("cut.png: not a picture that can be read");
