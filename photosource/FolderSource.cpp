@@ -7,7 +7,10 @@
 #include "photosource/PhotoBrowser.h"
 #include "photosource/TBrowserLibrary.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QPointer>
+#include <QThreadPool>
 #include <QThread>
 #include <QTimer>
 
@@ -20,6 +23,31 @@ constexpr int kBatch = 25;
 bool Announced(int made, int total)
 {
     return made <= kOneByOne || made % kBatch == 0 || made == total;
+}
+
+// The workers of every source. Leaving a folder or closing the window does
+// not wait for them: a worker still decoding a photo finishes it on its own
+// and its report goes to nobody. The application waits for them as it ends.
+QThreadPool &Workers()
+{
+    static QThreadPool *const pool = [] {
+        auto *workers = new QThreadPool(QCoreApplication::instance());
+        workers->setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
+        // Idle threads end at once: a folder's work runs in threads made when
+        // it was asked for, with the file-system identity the program has
+        // then (which tests change), not an earlier folder's.
+        workers->setExpiryTimeout(0);
+        return workers;
+    }();
+    return *pool;
+}
+
+// Where a worker's reports are delivered, on the interface thread. It stays
+// until the last worker holding it is done, which may be after its source
+// is gone.
+std::shared_ptr<QObject> NewMailbox()
+{
+    return std::shared_ptr<QObject>(new QObject, [](QObject *mailbox) { mailbox->deleteLater(); });
 }
 } // namespace
 
@@ -86,8 +114,8 @@ FolderSource::FolderSource(QWidget *tray, quintptr palette, QString catalogsRoot
     : m_tray(tray)
     , m_palette(palette)
     , m_root(std::move(catalogsRoot))
+    , m_mailbox(NewMailbox())
 {
-    m_pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
 }
 
 FolderSource::~FolderSource()
@@ -102,7 +130,6 @@ void FolderSource::Stop()
     m_listing.reset();
     if (m_run)
         m_run->cancel = true;
-    m_pool.waitForDone();
     m_run.reset();
     ++m_generation;
 }
@@ -122,9 +149,17 @@ void FolderSource::Open(const QString &folder)
 void FolderSource::StartListing()
 {
     m_listing = std::make_shared<Listing>(m_folder, m_root, m_spareRoot ? m_spareRoot->path() : QString());
-    m_pool.start([this, listing = m_listing] {
+    Workers().start([mailbox = m_mailbox, source = QPointer<FolderSource>(this), listing = m_listing] {
         listing->ListAndWrite();
-        QMetaObject::invokeMethod(this, [this, listing] { Listed(listing); }, Qt::QueuedConnection);
+        if (listing->cancel)
+            return;
+        QMetaObject::invokeMethod(
+            mailbox.get(),
+            [source, listing] {
+                if (source)
+                    source->Listed(listing);
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -189,19 +224,21 @@ void FolderSource::StartThumbnails()
     if (pending.isEmpty())
         return;
     m_run = std::make_shared<Run>(*m_catalog, pending, m_generation);
-    for (int worker = 0; worker < m_pool.maxThreadCount(); ++worker)
-        m_pool.start([this, run = m_run, total] {
+    const QPointer<FolderSource> source(this);
+    for (int worker = 0; worker < Workers().maxThreadCount(); ++worker)
+        Workers().start([mailbox = m_mailbox, source, run = m_run, total] {
             for (int i = run->next++; i < total && !run->cancel; i = run->next++) {
                 if (!run->catalog.MakeThumbnail(run->pending.at(i)))
                     ++run->unreadable;
                 // Counted after the photo's outcome: the last one made sees
                 // every photo that could not be read.
                 const int made = ++run->made;
-                if (Announced(made, total))
+                if (Announced(made, total) && !run->cancel)
                     QMetaObject::invokeMethod(
-                        this,
-                        [this, generation = run->generation, made, unreadable = run->unreadable.load(), total] {
-                            ThumbnailsMade(generation, made, unreadable, total);
+                        mailbox.get(),
+                        [source, generation = run->generation, made, unreadable = run->unreadable.load(), total] {
+                            if (source)
+                                source->ThumbnailsMade(generation, made, unreadable, total);
                         },
                         Qt::QueuedConnection);
             }

@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QTemporaryDir>
-#include <QThreadPool>
 
 #include <atomic>
 #include <memory>
@@ -44,7 +43,8 @@ public:
     // once the browser's current notification is over.
     void DropGonePhoto(const QString &path);
 
-    // Waits for the workers to stop after their current thumbnails.
+    // Tells the workers to stop after their current thumbnails, without
+    // waiting for them; nothing they do after this reaches the browser.
     void Stop();
 
 signals:
@@ -68,7 +68,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_spareRoot; // when the cache cannot be written
     QString m_folder;
     std::unique_ptr<FolderCatalog> m_catalog;
-    QThreadPool m_pool;
+    std::shared_ptr<QObject> m_mailbox;
     std::shared_ptr<Listing> m_listing;
     struct Run;
     std::shared_ptr<Run> m_run;

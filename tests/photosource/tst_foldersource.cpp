@@ -83,6 +83,7 @@ private slots:
     void folderDroppedOnBrowser();
     void heicAndAvifReachFaces();
     void closingStopsWork();
+    void closingLeavesWorkerToFinish();
     void unwritableCacheStillShowsFolder();
     void manyFilesListedWhileEditorRuns();
     void closingWhileListingStops();
@@ -331,6 +332,30 @@ void TestFolderSource::closingStopsWork()
     m_form->close();
     m_form.reset();
     QCOMPARE(gBrowserWindow, 0);
+}
+
+// Workers decoding large photos when the window closes are not waited for:
+// they finish those photos on their own after the window has gone.
+void TestFolderSource::closingLeavesWorkerToFinish()
+{
+    const QString panoramas = m_env->path("panoramas");
+    QImage tile(512, 512, QImage::Format_RGB32);
+    tile.fill(Qt::green);
+    const QByteArray panorama = TestFormats::HeifTileGrid(tile, 32, 8);
+    for (int i = 0; i < 6; ++i)
+        WriteFile(QStringLiteral("%1/pano%2.heic").arg(panoramas).arg(i), panorama);
+    PhotoFolderChoice::Remember(panoramas);
+    load();
+    const QDir thumbnails(QFileInfo(gCatalogFile).dir().filePath(QStringLiteral("thumbs")));
+    // Once one is made, the workers are on the next ones.
+    const FolderSource *source = m_form->findChild<FolderSource *>();
+    QTRY_VERIFY_WITH_TIMEOUT(source->made() >= 1, 120000);
+    m_form->close();
+    m_form.reset();
+    QCOMPARE(gBrowserWindow, 0);
+    const qsizetype madeAtClose = thumbnails.entryList(QDir::Files).size();
+    QVERIFY(madeAtClose < 6);
+    QTRY_VERIFY_WITH_TIMEOUT(thumbnails.entryList(QDir::Files).size() > madeAtClose, 120000);
 }
 
 void TestFolderSource::unwritableCacheStillShowsFolder()
