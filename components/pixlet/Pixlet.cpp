@@ -97,7 +97,13 @@ QImage Pixlet::BoxedPicture() const
     QImage canvas(m_box, QImage::Format_RGB32);
     canvas.fill(m_backColor);
     QPainter painter(&canvas);
-    painter.drawImage((m_box.width() - picture.width()) / 2, (m_box.height() - picture.height()) / 2, picture);
+    const QRect where(QPoint((m_box.width() - picture.width()) / 2, (m_box.height() - picture.height()) / 2),
+                      picture.size());
+    // A picture's transparent parts show on white, as on the cube's faces;
+    // only the box around it takes the back colour.
+    if (picture.hasAlphaChannel())
+        painter.fillRect(where, Qt::white);
+    painter.drawImage(where.topLeft(), picture);
     painter.end();
     return canvas;
 }

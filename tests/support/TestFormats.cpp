@@ -291,7 +291,7 @@ QByteArray HeifTileGrid(const QImage &tile, int columns, int rows)
         + IsoBox("mdat", tileData + layout);
 }
 
-QByteArray Converted(const QList<QImage> &frames, const QString &suffix)
+QByteArray Converted(const QList<QImage> &frames, const QString &suffix, const QStringList &options)
 {
     QTemporaryDir dir;
     QStringList arguments;
@@ -301,7 +301,7 @@ QByteArray Converted(const QList<QImage> &frames, const QString &suffix)
             return {};
     }
     const QString out = dir.filePath(QStringLiteral("out.") + suffix);
-    if (QProcess::execute(QStringLiteral("convert"), arguments << out) != 0)
+    if (QProcess::execute(QStringLiteral("convert"), arguments << options << out) != 0)
         return {};
     QFile file(out);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

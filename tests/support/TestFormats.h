@@ -39,8 +39,9 @@ QByteArray PngClaiming(const QImage &image, int width, int height);
 QByteArray HeifClaiming(QByteArray heif, int width, int height);
 
 // The pictures through ImageMagick's convert, as one file of the suffix's
-// format (several pictures make an animation); empty when convert failed.
-QByteArray Converted(const QList<QImage> &frames, const QString &suffix);
+// format (several pictures make an animation), with convert's options
+// applied to the output; empty when convert failed.
+QByteArray Converted(const QList<QImage> &frames, const QString &suffix, const QStringList &options = {});
 
 // A TIFF whose orientation tag is the given one.
 QByteArray TiffOriented(const QImage &image, int orientation);

@@ -48,6 +48,7 @@ private slots:
     void firstFrameOfAnimation();
     void everyDepthScaled_data();
     void everyDepthScaled();
+    void grayscaleJpegScaled();
     void longHeifPanorama();
     void heifTileGrids_data();
     void heifTileGrids();
@@ -135,6 +136,28 @@ void TestPictureDecoder::everyDepthScaled_data()
     QTest::newRow("palette gif") << "d.gif" << Converted({RedAndBlue(QImage::Format_Indexed8)}, QStringLiteral("gif"));
     QTest::newRow("palette bmp") << "e.bmp" << Encode(RedAndBlue(QImage::Format_Indexed8), "bmp");
     QTest::newRow("16-bit tiff") << "f.tif" << Encode(RedAndBlue(QImage::Format_RGBA64), "tiff");
+    QTest::newRow("cmyk jpeg") << "g.jpg"
+                               << Converted({RedAndBlue(QImage::Format_RGB32)}, QStringLiteral("jpg"),
+                                            {QStringLiteral("-colorspace"), QStringLiteral("CMYK")});
+    QTest::newRow("animated webp") << "h.webp"
+                                   << Converted({RedAndBlue(QImage::Format_RGB32), Solid(QSize(80, 40), Qt::green)},
+                                                QStringLiteral("webp"));
+}
+
+// A grayscale JPEG keeps its greys, scaled as a photo is.
+void TestPictureDecoder::grayscaleJpegScaled()
+{
+    QImage picture(80, 40, QImage::Format_Grayscale8);
+    picture.fill(Qt::black);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 40; x < 80; ++x)
+            picture.setPixel(x, y, qRgb(255, 255, 255));
+    const QByteArray jpeg = Encode(picture, "jpeg");
+    QVERIFY(jpeg.size() > 0);
+    const QImage image = PictureDecoder::DecodeFile(WriteFile(m_env->path(QStringLiteral("gray.jpg")), jpeg), QSize(20, 20));
+    QCOMPARE(image.size(), QSize(20, 10));
+    QVERIFY(AreaIs(image, QRect(1, 1, 7, 8), Qt::black, 30));
+    QVERIFY(AreaIs(image, QRect(12, 1, 7, 8), Qt::white, 30));
 }
 
 // Scaled into a box, every depth and palette shows its colours, not noise.

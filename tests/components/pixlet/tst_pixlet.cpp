@@ -61,6 +61,7 @@ private slots:
     void exifOrientation();
     void lastSourceSetWins();
     void clipboardPicture();
+    void transparencyOnWhite();
     void badSource_data();
     void badSource();
     void fullDiskKeepsDestination();
@@ -214,6 +215,24 @@ void TestPixlet::clipboardPicture()
     QCOMPARE(out.size(), QSize(77, 77));
     QVERIFY(AreaIs(out, QRect(30, 5, 17, 67), Qt::green));
     QVERIFY(AreaIs(out, QRect(0, 0, 20, 77), Qt::black));
+}
+
+// A transparent PNG's clear half is white in its thumbnail, whatever the
+// colour of the box around it.
+void TestPixlet::transparencyOnWhite()
+{
+    QImage picture(200, 100, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 100; x < 200; ++x)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    Pixlet pixlet;
+    pixlet.setBackColor(QColor(189, 189, 181));
+    pixlet.setSourceFile(source(QStringLiteral("clear.png"), Encode(picture, "png")));
+    const QImage out = generate(pixlet, 100);
+    QVERIFY(AreaIs(out, QRect(5, 30, 40, 40), Qt::white));
+    QVERIFY(AreaIs(out, QRect(55, 30, 40, 40), Qt::blue));
+    QVERIFY(AreaIs(out, QRect(5, 2, 90, 20), QColor(189, 189, 181)));
 }
 
 void TestPixlet::badSource_data()
