@@ -1,0 +1,163 @@
+#include "core/CubeRenderer.h"
+
+#include <QPainter>
+#include <QRadialGradient>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The eye's distance from the page's plane, in cube edges.
+constexpr double kPerspective = 3.6;
+
+struct Vec
+{
+    double x, y, z;
+};
+
+// Turns as CSS's rotateX and rotateY do, in the page's axes (y down, z
+// towards the viewer).
+Vec RotateX(Vec p, double degrees)
+{
+    const double a = qDegreesToRadians(degrees);
+    return {p.x, p.y * std::cos(a) - p.z * std::sin(a), p.y * std::sin(a) + p.z * std::cos(a)};
+}
+
+Vec RotateY(Vec p, double degrees)
+{
+    const double a = qDegreesToRadians(degrees);
+    return {p.x * std::cos(a) + p.z * std::sin(a), p.y, -p.x * std::sin(a) + p.z * std::cos(a)};
+}
+
+// Each face's own turn before it is pushed out half an edge, as the page
+// places faces 1 to 6.
+enum class Axis { None, X, Y };
+const struct
+{
+    Axis axis;
+    double degrees;
+} kFacePlacement[6] = {
+    {Axis::Y, 180}, {Axis::Y, -90}, {Axis::None, 0}, {Axis::X, 90}, {Axis::Y, 90}, {Axis::X, -90},
+};
+
+// A point of face index's picture, (u, v) from its centre in edges, where
+// the page shows it: the face pushed out and turned, then the cube turned
+// and pushed back half an edge.
+Vec Place(int index, double u, double v, CubeAttitude attitude)
+{
+    Vec p{u, v, 0.5};
+    const auto &placement = kFacePlacement[index];
+    if (placement.axis == Axis::X)
+        p = RotateX(p, placement.degrees);
+    else if (placement.axis == Axis::Y)
+        p = RotateY(p, placement.degrees);
+    p = RotateX(RotateY(p, attitude.y), attitude.x);
+    p.z -= 0.5;
+    return p;
+}
+
+QPointF Projected(Vec p, double edge)
+{
+    const double scale = kPerspective / (kPerspective - p.z);
+    return QPointF(p.x * scale * edge, p.y * scale * edge);
+}
+
+// Twice the polygon's area, positive when its corners run clockwise on the
+// screen (y down).
+double SignedArea(const QPolygonF &corners)
+{
+    double sum = 0;
+    for (int i = 0; i < corners.size(); ++i) {
+        const QPointF a = corners.at(i), b = corners.at((i + 1) % corners.size());
+        sum += a.x() * b.y() - b.x() * a.y();
+    }
+    return sum;
+}
+
+void PaintShadow(QPainter &painter, double edge)
+{
+    painter.save();
+    painter.translate(0, 0.8 * edge);
+    painter.scale(1, 0.16);
+    QRadialGradient gradient(QPointF(0, 0), 0.8 * edge);
+    gradient.setColorAt(0, QColor(0, 0, 0, 90));
+    gradient.setColorAt(1, QColor(0, 0, 0, 0));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(gradient);
+    painter.drawEllipse(QPointF(0, 0), 0.8 * edge, 0.8 * edge);
+    painter.restore();
+}
+
+QImage WhiteFace()
+{
+    QImage white(8, 8, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    return white;
+}
+
+} // namespace
+
+CubeRenderer::CubeRenderer(std::array<QImage, 6> faces)
+    : m_faces(std::move(faces))
+{
+}
+
+void CubeRenderer::setFace(int index, const QImage &picture)
+{
+    m_faces.at(index) = picture;
+}
+
+CubeRenderer::Projection CubeRenderer::Project(int index, CubeAttitude attitude, double edge)
+{
+    Projection projection;
+    for (const QPointF corner : {QPointF(-0.5, -0.5), QPointF(0.5, -0.5), QPointF(0.5, 0.5), QPointF(-0.5, 0.5)})
+        projection.corners << Projected(Place(index, corner.x(), corner.y(), attitude), edge);
+    projection.visible = SignedArea(projection.corners) > 0;
+    projection.depth = Place(index, 0, 0, attitude).z;
+    return projection;
+}
+
+double CubeRenderer::EdgeFor(double side)
+{
+    // A corner is at most 0.97 edges from the centre once projected; the
+    // rest is room for the shadow.
+    return side / 2.05;
+}
+
+void CubeRenderer::Paint(QPainter &painter, const QRectF &area, CubeAttitude attitude, bool shadow) const
+{
+    const double edge = EdgeFor(std::min(area.width(), area.height()));
+    painter.save();
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    painter.translate(area.center());
+    if (shadow)
+        PaintShadow(painter, edge);
+    const QTransform centred = painter.transform();
+    static const QImage white = WhiteFace();
+    for (int index = 0; index < 6; ++index) {
+        const Projection projection = Project(index, attitude, edge);
+        if (!projection.visible)
+            continue;
+        const QImage &picture = m_faces.at(index).isNull() ? white : m_faces.at(index);
+        QTransform toFace;
+        const QRectF source(picture.rect());
+        const QPolygonF corners{source.topLeft(), source.topRight(), source.bottomRight(), source.bottomLeft()};
+        if (!QTransform::quadToQuad(corners, projection.corners, toFace))
+            continue;
+        painter.setTransform(toFace * centred);
+        painter.drawImage(QPointF(0, 0), picture);
+    }
+    painter.restore();
+}
+
+QImage CubeRenderer::Render(QSize size, CubeAttitude attitude, const Style &style) const
+{
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(style.background);
+    QPainter painter(&picture);
+    Paint(painter, QRectF(QPointF(0, 0), QSizeF(size)), attitude, style.shadow);
+    painter.end();
+    return picture;
+}
