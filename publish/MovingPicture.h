@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/CubeRenderer.h"
+
+#include <QString>
+
+#include <functional>
+
+// A seamless loop of the cube making one full turn, with a gentle tilt so
+// that its top and bottom show, written as a video file that messaging
+// apps, browsers and mail readers play: MP4 (H.264, yuv420p, its index at
+// the front so that it plays while it downloads) or WebM (VP9). The file is
+// written whole: until the last frame is in and on the disk it has another
+// name, removed on any failure or cancel.
+class MovingPicture
+{
+public:
+    enum class Format { Mp4, WebM };
+
+    struct Options
+    {
+        Format format = Format::Mp4;
+        int edge = 720; // the picture is square
+        double seconds = 6;
+        int framesPerSecond = 30;
+    };
+
+    struct Result
+    {
+        bool written = false;
+        bool cancelled = false;
+        QString error; // why it was not written, when it was not cancelled
+    };
+
+    // Told after each frame; false cancels.
+    using Progress = std::function<bool(int frame, int frames)>;
+
+    static Result Write(const CubeRenderer &cube, const Options &options, const QString &path,
+                        const Progress &progress = {});
+
+    // The attitude of frame `frame` of `frames`: one full turn about the
+    // vertical axis from the showing attitude, the tilt going from showing
+    // the top to showing the bottom and back.
+    static CubeAttitude AttitudeAt(int frame, int frames);
+    static int FrameCount(const Options &options);
+    // The name's ending for the format: "mp4" or "webm".
+    static QString Suffix(Format format);
+};

@@ -1,0 +1,192 @@
+#include "publish/MovingPicture.h"
+#include "tests/support/SmallDisk.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+using namespace TestPictures;
+
+namespace {
+
+const QColor kFaceColours[6] = {QColor(200, 30, 30),  QColor(30, 160, 40), QColor(30, 60, 200),
+                                QColor(230, 200, 20), QColor(20, 190, 200), QColor(180, 40, 190)};
+
+CubeRenderer ColouredCube()
+{
+    std::array<QImage, 6> faces;
+    for (int i = 0; i < 6; ++i)
+        faces[i] = Solid(QSize(240, 240), kFaceColours[i]);
+    return CubeRenderer(faces);
+}
+
+// What ffprobe says of the file's video stream and container.
+QJsonObject Probe(const QString &path)
+{
+    QProcess ffprobe;
+    ffprobe.start(QStringLiteral("ffprobe"),
+                  {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                   "stream=codec_name,pix_fmt,width,height,nb_read_frames:format=duration,format_name", "-of", "json",
+                   path});
+    if (!ffprobe.waitForFinished(60000))
+        return {};
+    const QJsonObject all = QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
+    QJsonObject found = all.value("streams").toArray().at(0).toObject();
+    const QJsonObject format = all.value("format").toObject();
+    for (auto it = format.begin(); it != format.end(); ++it)
+        found.insert(it.key(), it.value());
+    return found;
+}
+
+// The file's frame as a picture, decoded by ffmpeg.
+QImage DecodedFrame(const QString &path, int frame, const QString &folder)
+{
+    const QString out = folder + QStringLiteral("/frame.png");
+    QFile::remove(out);
+    const int code = QProcess::execute(QStringLiteral("ffmpeg"),
+                                       {"-v", "error", "-i", path, "-vf", QStringLiteral("select=eq(n\\,%1)").arg(frame),
+                                        "-frames:v", "1", out});
+    return code == 0 ? QImage(out) : QImage();
+}
+
+// The top-level boxes of an MP4 file, in their order.
+QList<QByteArray> TopLevelBoxes(const QString &path)
+{
+    QFile file(path);
+    QList<QByteArray> boxes;
+    if (!file.open(QIODevice::ReadOnly))
+        return boxes;
+    const QByteArray bytes = file.readAll();
+    qsizetype at = 0;
+    while (at + 8 <= bytes.size()) {
+        const quint32 size = quint32(quint8(bytes[at])) << 24 | quint32(quint8(bytes[at + 1])) << 16
+            | quint32(quint8(bytes[at + 2])) << 8 | quint8(bytes[at + 3]);
+        boxes << bytes.mid(at + 4, 4);
+        if (size < 8)
+            break;
+        at += size;
+    }
+    return boxes;
+}
+
+QStringList FilesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+// Moving pictures of the cube, checked by ffprobe and by their decoded frames.
+class TestMovingPicture : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_env.reset(new TestEnvironment); }
+    void formats_data();
+    void formats();
+    void loopIsSeamless();
+    void cancelLeavesNoFile();
+    void fullDiskLeavesNoFile();
+
+private:
+    QScopedPointer<TestEnvironment> m_env;
+};
+
+void TestMovingPicture::formats_data()
+{
+    QTest::addColumn<MovingPicture::Format>("format");
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<QString>("container");
+    QTest::newRow("mp4") << MovingPicture::Format::Mp4 << "h264" << "mov,mp4,m4a,3gp,3g2,mj2";
+    QTest::newRow("webm") << MovingPicture::Format::WebM << "vp9" << "matroska,webm";
+}
+
+void TestMovingPicture::formats()
+{
+    QFETCH(MovingPicture::Format, format);
+    QFETCH(QString, codec);
+    QFETCH(QString, container);
+    const MovingPicture::Options options{format, 240, 2, 15};
+    const QString path = m_env->path(QStringLiteral("cube.") + MovingPicture::Suffix(format));
+    QList<int> told;
+    const MovingPicture::Result result = MovingPicture::Write(ColouredCube(), options, path, [&](int frame, int frames) {
+        told << frame;
+        return frames == 30;
+    });
+    QVERIFY2(result.written, qPrintable(result.error));
+    QCOMPARE(told.size(), 30);
+    QCOMPARE(told.constLast(), 30);
+    const QJsonObject probe = Probe(path);
+    QCOMPARE(probe.value("codec_name").toString(), codec);
+    QCOMPARE(probe.value("pix_fmt").toString(), QStringLiteral("yuv420p"));
+    QCOMPARE(probe.value("width").toInt(), 240);
+    QCOMPARE(probe.value("height").toInt(), 240);
+    QCOMPARE(probe.value("nb_read_frames").toString(), QStringLiteral("30"));
+    QCOMPARE(probe.value("format_name").toString(), container);
+    QVERIFY(qAbs(probe.value("duration").toString().toDouble() - 2.0) < 0.1);
+    if (format == MovingPicture::Format::Mp4) {
+        const QList<QByteArray> boxes = TopLevelBoxes(path);
+        QVERIFY2(boxes.indexOf("moov") >= 0 && boxes.indexOf("moov") < boxes.indexOf("mdat"),
+                 boxes.join(' ').constData());
+    }
+    // The first frame shows the cube at its showing attitude: faces 3, 4
+    // and 5 where the renderer draws them.
+    const QImage first = DecodedFrame(path, 0, m_env->root());
+    const QImage expected = ColouredCube().Render(QSize(240, 240), MovingPicture::AttitudeAt(0, 30));
+    QCOMPARE(first.size(), QSize(240, 240));
+    for (int face : {2, 3, 4}) {
+        const CubeRenderer::Projection p = CubeRenderer::Project(face, MovingPicture::AttitudeAt(0, 30),
+                                                                 CubeRenderer::EdgeFor(240));
+        const QPoint centre = ((p.corners[0] + p.corners[2]) / 2 + QPointF(120, 120)).toPoint();
+        QVERIFY2(Near(first.pixelColor(centre), kFaceColours[face], 24), qPrintable(QString::number(face + 1)));
+        QVERIFY(Near(first.pixelColor(centre), expected.pixelColor(centre), 24));
+    }
+    QCOMPARE(FilesIn(m_env->root()).filter(QStringLiteral("cube.")).size(), 1);
+}
+
+// The frame after the last is the first: one full turn, the tilt back where
+// it began.
+void TestMovingPicture::loopIsSeamless()
+{
+    const CubeAttitude first = MovingPicture::AttitudeAt(0, 180);
+    const CubeAttitude afterLast = MovingPicture::AttitudeAt(180, 180);
+    QCOMPARE(first.x, CubeAttitude::Showing().x);
+    QCOMPARE(first.y, CubeAttitude::Showing().y);
+    QVERIFY(qAbs(afterLast.x - first.x) < 1e-9);
+    QVERIFY(qAbs(afterLast.y - first.y - 360) < 1e-9);
+    // Halfway, the cube is tilted the other way: its bottom shows.
+    QVERIFY(MovingPicture::AttitudeAt(90, 180).x > 0);
+}
+
+void TestMovingPicture::cancelLeavesNoFile()
+{
+    const QString folder = m_env->path(QStringLiteral("out"));
+    QDir().mkpath(folder);
+    const MovingPicture::Result result = MovingPicture::Write(
+        ColouredCube(), {MovingPicture::Format::Mp4, 240, 2, 15}, folder + QStringLiteral("/cube.mp4"),
+        [](int frame, int) { return frame < 10; });
+    QVERIFY(result.cancelled);
+    QVERIFY(!result.written);
+    QCOMPARE(FilesIn(folder), QStringList());
+}
+
+void TestMovingPicture::fullDiskLeavesNoFile()
+{
+    const SmallDisk disk(m_env->path(QStringLiteral("small")), 64);
+    if (!disk.isMounted())
+        QSKIP("mounting a small disk needs root");
+    const MovingPicture::Result result =
+        MovingPicture::Write(ColouredCube(), {MovingPicture::Format::Mp4, 480, 4, 30}, disk.path() + "/cube.mp4");
+    QVERIFY(!result.written);
+    QVERIFY(!result.cancelled);
+    QVERIFY(!result.error.isEmpty());
+    QCOMPARE(FilesIn(disk.path()), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestMovingPicture)
+#include "tst_movingpicture.moc"
