@@ -1,5 +1,9 @@
 #include "core/CubeRenderer.h"
 
+#include "components/pixlet/Pixlet.h"
+#include "core/CubeModel.h"
+#include "core/FramedPicture.h"
+
 #include <QPainter>
 #include <QRadialGradient>
 #include <QTransform>
@@ -102,6 +106,20 @@ QImage WhiteFace()
 CubeRenderer::CubeRenderer(std::array<QImage, 6> faces)
     : m_faces(std::move(faces))
 {
+}
+
+CubeRenderer CubeRenderer::Of(const CubeContent &content, int edge)
+{
+    std::array<QImage, 6> faces;
+    for (int index = 0; index < 6; ++index) {
+        const CubeFace &face = content.faces[index];
+        if (face.isEmpty())
+            continue;
+        Pixlet source;
+        FramedPicture::SetSource(source, face);
+        faces[index] = FramedPicture::FromSource(source, face.framing(), edge).picture;
+    }
+    return CubeRenderer(faces);
 }
 
 void CubeRenderer::setFace(int index, const QImage &picture)

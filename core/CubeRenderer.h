@@ -7,6 +7,7 @@
 #include <array>
 
 class QPainter;
+struct CubeContent;
 
 // How the cube is turned, in degrees, as the cube page turns it: first
 // about the vertical axis (y, positive turns the front face to the right),
@@ -37,6 +38,9 @@ public:
 
     // Faces are indexed 0 to 5 for faces 1 to 6; an empty face shows white.
     explicit CubeRenderer(std::array<QImage, 6> faces);
+    // The cube's faces as the build makes them, edge pixels across, each
+    // photo framed as its face says.
+    static CubeRenderer Of(const CubeContent &content, int edge);
 
     void setFace(int index, const QImage &picture);
     const QImage &face(int index) const { return m_faces.at(index); }

@@ -15,6 +15,7 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <memory>
 #include <unistd.h>
 
@@ -187,6 +188,15 @@ private:
     AVStream *m_stream = nullptr;
 };
 
+// The mode a new file gets: read and write for all, less the user's mask.
+// A temporary file is made for its owner alone.
+bool MadeShareable(const QString &path)
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return ::chmod(QFile::encodeName(path).constData(), 0666 & ~mask) == 0;
+}
+
 // The file's bytes on the disk, not only in the system's cache.
 bool Synced(const QString &path)
 {
@@ -219,6 +229,8 @@ QString MovingPicture::Suffix(Format format)
 MovingPicture::Result MovingPicture::Write(const CubeRenderer &cube, const Options &options, const QString &path,
                                            const Progress &progress)
 {
+    // The encoders' own reports are for their developers.
+    av_log_set_level(AV_LOG_ERROR);
     const QFileInfo target(path);
     QTemporaryFile partial(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
     if (!partial.open())
@@ -235,7 +247,7 @@ MovingPicture::Result MovingPicture::Write(const CubeRenderer &cube, const Optio
     }
     if (error.isEmpty())
         error = encoder.Finish();
-    if (error.isEmpty() && !Synced(partial.fileName()))
+    if (error.isEmpty() && (!MadeShareable(partial.fileName()) || !Synced(partial.fileName())))
         error = QStringLiteral("the file could not be written to the disk");
     if (!error.isEmpty())
         return {false, false, error};

@@ -82,7 +82,7 @@ void TestCommandLine::helpListsEveryCommandOnOneLine()
         QVERIFY2(m.hasMatch(), lines.at(i).constData());
         names << m.captured(1);
     }
-    QCOMPARE(names, QStringList({"build", "catalog", "reg", "regsvr", "send"}));
+    QCOMPARE(names, QStringList({"build", "catalog", "reg", "regsvr", "send", "video"}));
 }
 
 void TestCommandLine::commandHelp_data()

@@ -1,0 +1,91 @@
+#include "tools/Command.h"
+#include "tools/CubeArguments.h"
+#include "tools/StderrProgress.h"
+
+#include "core/FaceFraming.h"
+#include "publish/CubeFromFaces.h"
+#include "publish/MovingPicture.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kOut = QStringLiteral("out");
+const QString kFormat = QStringLiteral("format");
+const QString kSize = QStringLiteral("size");
+const QString kSeconds = QStringLiteral("seconds");
+
+// The options' values, or the problem with them.
+QString ReadOptions(const QCommandLineParser &parser, MovingPicture::Options &options)
+{
+    const QString format = parser.value(kFormat).isEmpty() ? QStringLiteral("mp4") : parser.value(kFormat);
+    if (format != QLatin1String("mp4") && format != QLatin1String("webm"))
+        return QStringLiteral("--format is mp4 or webm");
+    options.format = format == QLatin1String("webm") ? MovingPicture::Format::WebM : MovingPicture::Format::Mp4;
+    if (parser.isSet(kSize)) {
+        options.edge = parser.value(kSize).toInt();
+        if (options.edge != 480 && options.edge != 720 && options.edge != 1080)
+            return QStringLiteral("--size is 480, 720 or 1080");
+    }
+    if (parser.isSet(kSeconds)) {
+        bool number = false;
+        options.seconds = parser.value(kSeconds).toDouble(&number);
+        if (!number || options.seconds < 1 || options.seconds > 60)
+            return QStringLiteral("--seconds is a number from 1 to 60");
+    }
+    return {};
+}
+
+int RunVideo(const QCommandLineParser &parser)
+{
+    CubeArguments arguments;
+    if (const QString problem = arguments.Read(parser); !problem.isEmpty())
+        return UsageError(QStringLiteral("video"), problem);
+    if (parser.value(kOut).isEmpty())
+        return UsageError(QStringLiteral("video"), QStringLiteral("--out FILE is required"));
+    MovingPicture::Options options;
+    if (const QString problem = ReadOptions(parser, options); !problem.isEmpty())
+        return UsageError(QStringLiteral("video"), problem);
+    CubeFromFaces cube;
+    if (const int exit = arguments.PlaceOn(cube); exit != ExitDone)
+        return exit;
+    const QString out = QFileInfo(parser.value(kOut)).absoluteFilePath();
+    StderrProgress progress;
+    int shown = 0;
+    const MovingPicture::Result result = MovingPicture::Write(
+        CubeRenderer::Of(cube.cube().Content(), FaceFraming::PrintEdge), options, out, [&](int frame, int frames) {
+            // Tenths of the frames as the steps, the last one once the file is whole.
+            if (const int step = frame * 10 / frames; step > shown && step < 10)
+                progress.showStep(shown = step);
+            return true;
+        });
+    if (!result.written) {
+        PrintErr(QStringLiteral("vexilo-cube video: cannot write %1: %2").arg(out, result.error));
+        return ExitFailed;
+    }
+    progress.Finish();
+    return ExitDone;
+}
+
+Command VideoCommand()
+{
+    QList<QCommandLineOption> options = CubeArguments::Options();
+    options << QCommandLineOption(kOut, QStringLiteral("the video file to write"), QStringLiteral("FILE"))
+            << QCommandLineOption(kFormat, QStringLiteral("mp4 (H.264, the default) or webm (VP9)"),
+                                  QStringLiteral("FORMAT"))
+            << QCommandLineOption(kSize, QStringLiteral("the picture's side in pixels: 480, 720 (the default) or 1080"),
+                                  QStringLiteral("PIXELS"))
+            << QCommandLineOption(kSeconds, QStringLiteral("how long one full turn takes (6 by default)"),
+                                  QStringLiteral("SECONDS"));
+    return {QStringLiteral("video"),
+            QStringLiteral("make a looping video of the cube turning"),
+            QStringLiteral("--out FILE [--cube FILE] [--face N=PATH]... [--caption TEXT] [--fit N]... [--fill N]... "
+                           "[--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--format mp4|webm] [--size PIXELS] "
+                           "[--seconds SECONDS]"),
+            options,
+            {},
+            RunVideo};
+}
+
+const Command::Registrar video(VideoCommand());
+} // namespace
