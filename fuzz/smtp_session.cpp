@@ -123,9 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Compose(mail);
     const QString address = QStringLiteral("127.0.0.1:") + QString::number(peer.port());
     mail.setServer(tlsRequired ? QStringLiteral("smtp://") + address : address);
-    mail.setConnectTimeout(500);
-    mail.setReplyTimeout(200);
-    mail.setOperationDeadline(1000);
+    mail.setConnectTimeout(200);
+    mail.setReplyTimeout(50);
+    mail.setOperationDeadline(400);
     QEventLoop loop;
     int done = 0;
     bool sent = false;
@@ -148,8 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         else
             Abandon(mail, loop);
     });
-    // Three operations of a second at most each: a session that outlives
-    // them is a hang.
+    // Three operations of 0.4 seconds at most each: a session that
+    // outlives them is a hang.
     bool hung = false;
     QTimer::singleShot(5000, &loop, [&] {
         hung = true;

@@ -94,7 +94,7 @@ printf '%s\\n' "${{COMPREPLY[@]}}"
 
     def test_cases(self):
         cases = [
-            ("vexilo-cube ", ["--help", "--version", "build", "catalog", "reg", "regsvr", "send"]),
+            ("vexilo-cube ", ["--help", "--version", "build", "catalog", "reg", "regsvr", "send", "video"]),
             ("vexilo-cube se", ["send"]),
             ("vexilo-cube build --", ["--caption", "--crop", "--cube", "--face", "--fill", "--fit", "--help", "--out",
                                       "--package", "--save-cube", "--turn"]),
@@ -116,6 +116,9 @@ printf '%s\\n' "${{COMPREPLY[@]}}"
             ("vexilo-cube regsvr --", ["--help", "--unregister"]),
             ("vexilo-cube send --caption ", []),
             ("vexilo-cube frobnicate --", []),
+            ("vexilo-cube video --f", ["--face", "--fill", "--fit", "--format"]),
+            ("vexilo-cube video --format ", ["mp4", "webm"]),
+            ("vexilo-cube video --size ", ["1080", "480", "720"]),
         ]
         for line, offered in cases:
             with self.subTest(line=line):
