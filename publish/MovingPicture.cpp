@@ -2,8 +2,12 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -46,6 +50,11 @@ struct ScalerFree
 {
     void operator()(SwsContext *scaler) const { sws_freeContext(scaler); }
 };
+struct GraphFree
+{
+    void operator()(AVFilterGraph *graph) const { avfilter_graph_free(&graph); }
+};
+using FramePointer = std::unique_ptr<AVFrame, FrameFree>;
 
 QString AvError(int code)
 {
@@ -58,6 +67,7 @@ struct Codec
 {
     const char *muxer;
     const char *encoder;
+    AVPixelFormat pixels; // what the encoder takes
     // The encoder's options: a quality, not a bit rate, so that a still
     // cube takes few bytes and a busy one keeps its detail.
     std::vector<std::pair<const char *, const char *>> settings;
@@ -65,12 +75,89 @@ struct Codec
 
 Codec CodecFor(MovingPicture::Format format)
 {
-    if (format == MovingPicture::Format::WebM)
-        return {"webm", "libvpx-vp9", {{"crf", "33"}, {"b", "0"}, {"deadline", "good"}, {"cpu-used", "4"}, {"row-mt", "1"}}};
-    return {"mp4", "libx264", {{"preset", "medium"}, {"crf", "23"}, {"profile", "high"}}};
+    switch (format) {
+    case MovingPicture::Format::WebM:
+        return {"webm", "libvpx-vp9", AV_PIX_FMT_YUV420P,
+                {{"crf", "33"}, {"b", "0"}, {"deadline", "good"}, {"cpu-used", "4"}, {"row-mt", "1"}}};
+    case MovingPicture::Format::WebP:
+        return {"webp", "libwebp_anim", AV_PIX_FMT_YUV420P, {{"quality", "70"}, {"compression_level", "4"}}};
+    case MovingPicture::Format::Gif:
+        // Each frame stores only the rectangle that changed.
+        return {"gif", "gif", AV_PIX_FMT_PAL8, {{"gifflags", "+offsetting+transdiff"}}};
+    case MovingPicture::Format::Mp4:
+        break;
+    }
+    return {"mp4", "libx264", AV_PIX_FMT_YUV420P, {{"preset", "medium"}, {"crf", "23"}, {"profile", "high"}}};
 }
 
-// One encoding: the frames go in one by one, the packets out to the file.
+// The rendered picture as a frame of 32-bit colour.
+FramePointer ColourFrame(const QImage &picture, int index)
+{
+    FramePointer frame(av_frame_alloc());
+    const QImage bgra = picture.convertToFormat(QImage::Format_ARGB32);
+    frame->format = AV_PIX_FMT_BGRA;
+    frame->width = bgra.width();
+    frame->height = bgra.height();
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return {};
+    for (int y = 0; y < bgra.height(); ++y)
+        memcpy(frame->data[0] + y * frame->linesize[0], bgra.constScanLine(y), size_t(bgra.bytesPerLine()));
+    frame->pts = index;
+    return frame;
+}
+
+// A filter graph with named sources ("buffer@NAME") and one sink
+// ("buffersink@out"), made from FFmpeg's filter description.
+class FilterGraph
+{
+public:
+    QString Open(const QString &description)
+    {
+        m_graph.reset(avfilter_graph_alloc());
+        if (!m_graph)
+            return QStringLiteral("out of memory");
+        AVFilterInOut *inputs = nullptr;
+        AVFilterInOut *outputs = nullptr;
+        int error = avfilter_graph_parse2(m_graph.get(), description.toUtf8().constData(), &inputs, &outputs);
+        avfilter_inout_free(&inputs);
+        avfilter_inout_free(&outputs);
+        if (error >= 0)
+            error = avfilter_graph_config(m_graph.get(), nullptr);
+        return error < 0 ? AvError(error) : QString();
+    }
+
+    // A frame into the source; a null frame ends it.
+    QString Push(const char *source, AVFrame *frame)
+    {
+        AVFilterContext *buffer = avfilter_graph_get_filter(m_graph.get(), source);
+        const int error = buffer ? av_buffersrc_add_frame_flags(buffer, frame, AV_BUFFERSRC_FLAG_KEEP_REF) : -1;
+        return error < 0 ? AvError(error) : QString();
+    }
+
+    // The next frame out, if one is ready.
+    FramePointer Pull()
+    {
+        FramePointer frame(av_frame_alloc());
+        AVFilterContext *sink = avfilter_graph_get_filter(m_graph.get(), "buffersink@out");
+        return sink && av_buffersink_get_frame(sink, frame.get()) >= 0 ? std::move(frame) : FramePointer();
+    }
+
+private:
+    std::unique_ptr<AVFilterGraph, GraphFree> m_graph;
+};
+
+QString FramesSource(const char *name, int width, int height, int format, int framesPerSecond)
+{
+    return QStringLiteral("buffer@%1=video_size=%2x%3:pix_fmt=%4:time_base=1/%5:pixel_aspect=1/1")
+        .arg(QLatin1String(name))
+        .arg(width)
+        .arg(height)
+        .arg(QLatin1String(av_get_pix_fmt_name(AVPixelFormat(format))))
+        .arg(framesPerSecond);
+}
+
+// One encoding: frames in the encoder's pixel format go in one by one, the
+// packets out to the file.
 class Encoder
 {
 public:
@@ -87,12 +174,13 @@ public:
             return QStringLiteral("no %1 encoder").arg(QLatin1String(codec.encoder));
         m_stream = avformat_new_stream(m_format.get(), nullptr);
         m_codec.reset(avcodec_alloc_context3(encoder));
-        if (!m_stream || !m_codec)
+        m_packet.reset(av_packet_alloc());
+        if (!m_stream || !m_codec || !m_packet)
             return QStringLiteral("out of memory");
         AVCodecContext *c = m_codec.get();
         c->width = options.edge;
         c->height = options.edge;
-        c->pix_fmt = AV_PIX_FMT_YUV420P;
+        c->pix_fmt = codec.pixels;
         c->time_base = AVRational{1, options.framesPerSecond};
         c->framerate = AVRational{options.framesPerSecond, 1};
         c->gop_size = options.framesPerSecond * 2;
@@ -112,58 +200,32 @@ public:
         AVDictionary *muxing = nullptr;
         if (options.format == MovingPicture::Format::Mp4)
             av_dict_set(&muxing, "movflags", "+faststart", 0);
+        else if (options.format != MovingPicture::Format::WebM)
+            av_dict_set(&muxing, "loop", "0", 0); // for ever
         error = avformat_write_header(m_format.get(), &muxing);
         av_dict_free(&muxing);
-        if (error < 0)
-            return AvError(error);
-        return PrepareFrames(options.edge);
+        return error < 0 ? AvError(error) : QString();
     }
 
-    QString Add(const QImage &picture, int index)
+    QString Send(AVFrame *frame)
     {
-        int error = av_frame_make_writable(m_frame.get());
-        if (error < 0)
-            return AvError(error);
-        const QImage bgra = picture.convertToFormat(QImage::Format_ARGB32);
-        const uint8_t *planes[1] = {bgra.constBits()};
-        const int strides[1] = {int(bgra.bytesPerLine())};
-        sws_scale(m_scaler.get(), planes, strides, 0, bgra.height(), m_frame->data, m_frame->linesize);
-        m_frame->pts = index;
-        error = avcodec_send_frame(m_codec.get(), m_frame.get());
+        const int error = avcodec_send_frame(m_codec.get(), frame);
         return error < 0 ? AvError(error) : WritePackets();
     }
 
     // The encoder's last packets and the file's index; the file is closed.
     QString Finish()
     {
-        int error = avcodec_send_frame(m_codec.get(), nullptr);
-        if (error < 0)
-            return AvError(error);
-        const QString written = WritePackets();
-        if (!written.isEmpty())
-            return written;
-        error = av_write_trailer(m_format.get());
+        const QString sent = Send(nullptr);
+        if (!sent.isEmpty())
+            return sent;
+        int error = av_write_trailer(m_format.get());
         if (error >= 0)
             error = avio_closep(&m_format->pb);
         return error < 0 ? AvError(error) : QString();
     }
 
 private:
-    QString PrepareFrames(int edge)
-    {
-        m_frame.reset(av_frame_alloc());
-        m_packet.reset(av_packet_alloc());
-        m_scaler.reset(sws_getContext(edge, edge, AV_PIX_FMT_BGRA, edge, edge, AV_PIX_FMT_YUV420P, SWS_BICUBIC,
-                                      nullptr, nullptr, nullptr));
-        if (!m_frame || !m_packet || !m_scaler)
-            return QStringLiteral("out of memory");
-        m_frame->format = AV_PIX_FMT_YUV420P;
-        m_frame->width = edge;
-        m_frame->height = edge;
-        const int error = av_frame_get_buffer(m_frame.get(), 0);
-        return error < 0 ? AvError(error) : QString();
-    }
-
     QString WritePackets()
     {
         for (;;) {
@@ -182,11 +244,82 @@ private:
 
     std::unique_ptr<AVFormatContext, FormatContextFree> m_format;
     std::unique_ptr<AVCodecContext, CodecContextFree> m_codec;
-    std::unique_ptr<AVFrame, FrameFree> m_frame;
     std::unique_ptr<AVPacket, PacketFree> m_packet;
-    std::unique_ptr<SwsContext, ScalerFree> m_scaler;
     AVStream *m_stream = nullptr;
 };
+
+using Render = std::function<QImage(int frame)>;
+using Progress = MovingPicture::Progress;
+
+// The frames turned to the video codecs' 4:2:0 colour, one by one.
+MovingPicture::Result EncodeVideo(Encoder &encoder, const Render &render, int edge, int frames,
+                                  const Progress &progress)
+{
+    const std::unique_ptr<SwsContext, ScalerFree> scaler(sws_getContext(
+        edge, edge, AV_PIX_FMT_BGRA, edge, edge, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    const FramePointer yuv(av_frame_alloc());
+    if (!scaler || !yuv)
+        return {false, false, QStringLiteral("out of memory")};
+    yuv->format = AV_PIX_FMT_YUV420P;
+    yuv->width = edge;
+    yuv->height = edge;
+    if (const int error = av_frame_get_buffer(yuv.get(), 0); error < 0)
+        return {false, false, AvError(error)};
+    for (int frame = 0; frame < frames; ++frame) {
+        const FramePointer colour = ColourFrame(render(frame), frame);
+        if (!colour || av_frame_make_writable(yuv.get()) < 0)
+            return {false, false, QStringLiteral("out of memory")};
+        sws_scale(scaler.get(), colour->data, colour->linesize, 0, edge, yuv->data, yuv->linesize);
+        yuv->pts = frame;
+        if (const QString error = encoder.Send(yuv.get()); !error.isEmpty())
+            return {false, false, error};
+        if (progress && !progress(frame + 1, frames))
+            return {false, true, {}};
+    }
+    return {true, false, {}};
+}
+
+// A GIF's 256 colours chosen once for the whole loop, from every frame, so
+// that a colour keeps its index from frame to frame; the frames are then
+// mapped to it with error diffusion. The frames are drawn twice, once for
+// each pass, rather than kept.
+MovingPicture::Result EncodeGif(Encoder &encoder, const Render &render, const MovingPicture::Options &options,
+                                int frames, const Progress &progress)
+{
+    const int edge = options.edge, fps = options.framesPerSecond;
+    const auto told = [&](int step) { return !progress || progress(step, 2 * frames); };
+    FilterGraph statistics;
+    QString error = statistics.Open(FramesSource("frames", edge, edge, AV_PIX_FMT_BGRA, fps)
+                                    + QStringLiteral(",palettegen=stats_mode=full,buffersink@out"));
+    for (int frame = 0; frame < frames && error.isEmpty(); ++frame) {
+        const FramePointer colour = ColourFrame(render(frame), frame);
+        error = colour ? statistics.Push("buffer@frames", colour.get()) : QStringLiteral("out of memory");
+        if (error.isEmpty() && !told(frame + 1))
+            return {false, true, {}};
+    }
+    if (error.isEmpty())
+        error = statistics.Push("buffer@frames", nullptr);
+    const FramePointer palette = error.isEmpty() ? statistics.Pull() : FramePointer();
+    if (!palette)
+        return {false, false, error.isEmpty() ? QStringLiteral("no palette") : error};
+    FilterGraph mapping;
+    error = mapping.Open(FramesSource("frames", edge, edge, AV_PIX_FMT_BGRA, fps) + QStringLiteral("[f];")
+                         + FramesSource("palette", palette->width, palette->height, palette->format, fps)
+                         + QStringLiteral("[p];[f][p]paletteuse=dither=sierra2_4a:diff_mode=rectangle,buffersink@out"));
+    if (error.isEmpty())
+        error = mapping.Push("buffer@palette", palette.get());
+    if (error.isEmpty())
+        error = mapping.Push("buffer@palette", nullptr);
+    for (int frame = 0; frame <= frames && error.isEmpty(); ++frame) {
+        const FramePointer colour = frame < frames ? ColourFrame(render(frame), frame) : FramePointer();
+        error = mapping.Push("buffer@frames", colour.get());
+        for (FramePointer mapped = mapping.Pull(); mapped && error.isEmpty(); mapped = mapping.Pull())
+            error = encoder.Send(mapped.get());
+        if (error.isEmpty() && frame < frames && !told(frames + frame + 1))
+            return {false, true, {}};
+    }
+    return error.isEmpty() ? MovingPicture::Result{true, false, {}} : MovingPicture::Result{false, false, error};
+}
 
 // The mode a new file gets: read and write for all, less the user's mask.
 // A temporary file is made for its owner alone.
@@ -223,7 +356,17 @@ int MovingPicture::FrameCount(const Options &options)
 
 QString MovingPicture::Suffix(Format format)
 {
-    return format == Format::WebM ? QStringLiteral("webm") : QStringLiteral("mp4");
+    switch (format) {
+    case Format::WebM:
+        return QStringLiteral("webm");
+    case Format::WebP:
+        return QStringLiteral("webp");
+    case Format::Gif:
+        return QStringLiteral("gif");
+    case Format::Mp4:
+        break;
+    }
+    return QStringLiteral("mp4");
 }
 
 MovingPicture::Result MovingPicture::Write(const CubeRenderer &cube, const Options &options, const QString &path,
@@ -237,16 +380,16 @@ MovingPicture::Result MovingPicture::Write(const CubeRenderer &cube, const Optio
         return {false, false, partial.errorString()};
     partial.close();
     Encoder encoder;
-    QString error = encoder.Open(options, partial.fileName());
+    if (const QString error = encoder.Open(options, partial.fileName()); !error.isEmpty())
+        return {false, false, error};
     const int frames = FrameCount(options);
     const QSize size(options.edge, options.edge);
-    for (int frame = 0; frame < frames && error.isEmpty(); ++frame) {
-        error = encoder.Add(cube.Render(size, AttitudeAt(frame, frames)), frame);
-        if (error.isEmpty() && progress && !progress(frame + 1, frames))
-            return {false, true, {}};
-    }
-    if (error.isEmpty())
-        error = encoder.Finish();
+    const Render render = [&](int frame) { return cube.Render(size, AttitudeAt(frame, frames)); };
+    const Result encoded = options.format == Format::Gif ? EncodeGif(encoder, render, options, frames, progress)
+                                                         : EncodeVideo(encoder, render, options.edge, frames, progress);
+    if (!encoded.written)
+        return encoded;
+    QString error = encoder.Finish();
     if (error.isEmpty() && (!MadeShareable(partial.fileName()) || !Synced(partial.fileName())))
         error = QStringLiteral("the file could not be written to the disk");
     if (!error.isEmpty())

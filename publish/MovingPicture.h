@@ -7,15 +7,16 @@
 #include <functional>
 
 // A seamless loop of the cube making one full turn, with a gentle tilt so
-// that its top and bottom show, written as a video file that messaging
-// apps, browsers and mail readers play: MP4 (H.264, yuv420p, its index at
-// the front so that it plays while it downloads) or WebM (VP9). The file is
-// written whole: until the last frame is in and on the disk it has another
-// name, removed on any failure or cancel.
+// that its top and bottom show, written as a file that messaging apps,
+// browsers and mail readers play: MP4 (H.264, yuv420p, its index at the
+// front so that it plays while it downloads), WebM (VP9), animated WebP, or
+// GIF (one palette for the loop, dithered; for mail). The file is written
+// whole: until the last frame is in and on the disk it has another name,
+// removed on any failure or cancel.
 class MovingPicture
 {
 public:
-    enum class Format { Mp4, WebM };
+    enum class Format { Mp4, WebM, WebP, Gif };
 
     struct Options
     {
@@ -32,7 +33,8 @@ public:
         QString error; // why it was not written, when it was not cancelled
     };
 
-    // Told after each frame; false cancels.
+    // Told after each frame (a GIF's frames are drawn twice, and told as
+    // twice as many); false cancels.
     using Progress = std::function<bool(int frame, int frames)>;
 
     static Result Write(const CubeRenderer &cube, const Options &options, const QString &path,
@@ -43,6 +45,6 @@ public:
     // the top to showing the bottom and back.
     static CubeAttitude AttitudeAt(int frame, int frames);
     static int FrameCount(const Options &options);
-    // The name's ending for the format: "mp4" or "webm".
+    // The name's ending for the format: "mp4", "webm", "webp" or "gif".
     static QString Suffix(Format format);
 };

@@ -117,7 +117,7 @@ printf '%s\\n' "${{COMPREPLY[@]}}"
             ("vexilo-cube send --caption ", []),
             ("vexilo-cube frobnicate --", []),
             ("vexilo-cube video --f", ["--face", "--fill", "--fit", "--format"]),
-            ("vexilo-cube video --format ", ["mp4", "webm"]),
+            ("vexilo-cube video --format ", ["gif", "mp4", "webm", "webp"]),
             ("vexilo-cube video --size ", ["1080", "480", "720"]),
         ]
         for line, offered in cases:

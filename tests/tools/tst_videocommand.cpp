@@ -49,6 +49,8 @@ void TestVideoCommand::writesVideo_data()
                                     << "h264,480,480,60";
     QTest::newRow("webm") << QStringList{"--format", "webm", "--seconds", "1", "--size", "480"} << "cube.webm"
                           << "vp9,480,480,30";
+    QTest::newRow("gif") << QStringList{"--format", "gif", "--seconds", "1", "--size", "480"} << "cube.gif"
+                         << "gif,480,480,30";
 }
 
 void TestVideoCommand::writesVideo()
@@ -72,7 +74,7 @@ void TestVideoCommand::badArguments_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("problem");
     QTest::newRow("no output") << QStringList{} << "--out FILE is required";
-    QTest::newRow("gif") << QStringList{"--out", "a.gif", "--format", "gif"} << "--format is mp4 or webm";
+    QTest::newRow("png") << QStringList{"--out", "a.png", "--format", "png"} << "--format is mp4, webm, webp or gif";
     QTest::newRow("odd size") << QStringList{"--out", "a.mp4", "--size", "500"} << "--size is 480, 720 or 1080";
     QTest::newRow("no seconds") << QStringList{"--out", "a.mp4", "--seconds", "0"}
                                 << "--seconds is a number from 1 to 60";

@@ -8,20 +8,26 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString kOut = QStringLiteral("out");
 const QString kFormat = QStringLiteral("format");
 const QString kSize = QStringLiteral("size");
 const QString kSeconds = QStringLiteral("seconds");
+const MovingPicture::Format kFormats[] = {MovingPicture::Format::Mp4, MovingPicture::Format::WebM,
+                                          MovingPicture::Format::WebP, MovingPicture::Format::Gif};
 
 // The options' values, or the problem with them.
 QString ReadOptions(const QCommandLineParser &parser, MovingPicture::Options &options)
 {
     const QString format = parser.value(kFormat).isEmpty() ? QStringLiteral("mp4") : parser.value(kFormat);
-    if (format != QLatin1String("mp4") && format != QLatin1String("webm"))
-        return QStringLiteral("--format is mp4 or webm");
-    options.format = format == QLatin1String("webm") ? MovingPicture::Format::WebM : MovingPicture::Format::Mp4;
+    const auto known = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                    [&](MovingPicture::Format f) { return MovingPicture::Suffix(f) == format; });
+    if (known == std::end(kFormats))
+        return QStringLiteral("--format is mp4, webm, webp or gif");
+    options.format = *known;
     if (parser.isSet(kSize)) {
         options.edge = parser.value(kSize).toInt();
         if (options.edge != 480 && options.edge != 720 && options.edge != 1080)
@@ -71,16 +77,16 @@ Command VideoCommand()
 {
     QList<QCommandLineOption> options = CubeArguments::Options();
     options << QCommandLineOption(kOut, QStringLiteral("the video file to write"), QStringLiteral("FILE"))
-            << QCommandLineOption(kFormat, QStringLiteral("mp4 (H.264, the default) or webm (VP9)"),
+            << QCommandLineOption(kFormat, QStringLiteral("mp4 (H.264, the default), webm (VP9), webp (animated) or gif"),
                                   QStringLiteral("FORMAT"))
             << QCommandLineOption(kSize, QStringLiteral("the picture's side in pixels: 480, 720 (the default) or 1080"),
                                   QStringLiteral("PIXELS"))
             << QCommandLineOption(kSeconds, QStringLiteral("how long one full turn takes (6 by default)"),
                                   QStringLiteral("SECONDS"));
     return {QStringLiteral("video"),
-            QStringLiteral("make a looping video of the cube turning"),
+            QStringLiteral("make a looping video or animated picture of the cube turning"),
             QStringLiteral("--out FILE [--cube FILE] [--face N=PATH]... [--caption TEXT] [--fit N]... [--fill N]... "
-                           "[--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--format mp4|webm] [--size PIXELS] "
+                           "[--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--format mp4|webm|webp|gif] [--size PIXELS] "
                            "[--seconds SECONDS]"),
             options,
             {},
