@@ -6,10 +6,13 @@
 
 #include <QPainter>
 #include <QRadialGradient>
+#include <QThread>
 #include <QTransform>
 
 #include <algorithm>
 #include <cmath>
+#include <future>
+#include <semaphore>
 
 namespace {
 
@@ -110,15 +113,24 @@ CubeRenderer::CubeRenderer(std::array<QImage, 6> faces)
 
 CubeRenderer CubeRenderer::Of(const CubeContent &content, int edge)
 {
+    // The photos are decoded side by side, one a core: a large photo's
+    // decode takes tens of megabytes while it runs.
+    std::counting_semaphore<6> cores(qBound(1, QThread::idealThreadCount(), 6));
+    std::array<std::future<QImage>, 6> decoding;
+    for (int index = 0; index < 6; ++index)
+        decoding[index] = std::async(std::launch::async, [&face = content.faces[index], edge, &cores] {
+            if (face.isEmpty())
+                return QImage();
+            Pixlet source;
+            FramedPicture::SetSource(source, face);
+            cores.acquire();
+            QImage picture = FramedPicture::FromSource(source, face.framing(), edge).picture;
+            cores.release();
+            return picture;
+        });
     std::array<QImage, 6> faces;
-    for (int index = 0; index < 6; ++index) {
-        const CubeFace &face = content.faces[index];
-        if (face.isEmpty())
-            continue;
-        Pixlet source;
-        FramedPicture::SetSource(source, face);
-        faces[index] = FramedPicture::FromSource(source, face.framing(), edge).picture;
-    }
+    for (int index = 0; index < 6; ++index)
+        faces[index] = decoding[index].get();
     return CubeRenderer(faces);
 }
 

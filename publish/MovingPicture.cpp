@@ -20,6 +20,7 @@ extern "C" {
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <future>
 #include <memory>
 #include <unistd.h>
 
@@ -183,7 +184,6 @@ public:
         c->pix_fmt = codec.pixels;
         c->time_base = AVRational{1, options.framesPerSecond};
         c->framerate = AVRational{options.framesPerSecond, 1};
-        c->gop_size = options.framesPerSecond * 2;
         c->thread_count = 0;
         if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
             c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -251,6 +251,37 @@ private:
 using Render = std::function<QImage(int frame)>;
 using Progress = MovingPicture::Progress;
 
+// The frames in turn, each drawn on another thread while the one before is
+// encoded.
+class FramesAhead
+{
+public:
+    FramesAhead(const Render &render, int frames)
+        : m_render(render)
+        , m_frames(frames)
+    {
+        Start(0);
+    }
+
+    QImage Take(int frame)
+    {
+        QImage picture = m_next.get();
+        Start(frame + 1);
+        return picture;
+    }
+
+private:
+    void Start(int frame)
+    {
+        if (frame < m_frames)
+            m_next = std::async(std::launch::async, m_render, frame);
+    }
+
+    const Render &m_render;
+    const int m_frames;
+    std::future<QImage> m_next;
+};
+
 // The frames turned to the video codecs' 4:2:0 colour, one by one.
 MovingPicture::Result EncodeVideo(Encoder &encoder, const Render &render, int edge, int frames,
                                   const Progress &progress)
@@ -265,8 +296,9 @@ MovingPicture::Result EncodeVideo(Encoder &encoder, const Render &render, int ed
     yuv->height = edge;
     if (const int error = av_frame_get_buffer(yuv.get(), 0); error < 0)
         return {false, false, AvError(error)};
+    FramesAhead pictures(render, frames);
     for (int frame = 0; frame < frames; ++frame) {
-        const FramePointer colour = ColourFrame(render(frame), frame);
+        const FramePointer colour = ColourFrame(pictures.Take(frame), frame);
         if (!colour || av_frame_make_writable(yuv.get()) < 0)
             return {false, false, QStringLiteral("out of memory")};
         sws_scale(scaler.get(), colour->data, colour->linesize, 0, edge, yuv->data, yuv->linesize);
@@ -291,8 +323,9 @@ MovingPicture::Result EncodeGif(Encoder &encoder, const Render &render, const Mo
     FilterGraph statistics;
     QString error = statistics.Open(FramesSource("frames", edge, edge, AV_PIX_FMT_BGRA, fps)
                                     + QStringLiteral(",palettegen=stats_mode=full,buffersink@out"));
+    FramesAhead firstPass(render, frames);
     for (int frame = 0; frame < frames && error.isEmpty(); ++frame) {
-        const FramePointer colour = ColourFrame(render(frame), frame);
+        const FramePointer colour = ColourFrame(firstPass.Take(frame), frame);
         error = colour ? statistics.Push("buffer@frames", colour.get()) : QStringLiteral("out of memory");
         if (error.isEmpty() && !told(frame + 1))
             return {false, true, {}};
@@ -310,8 +343,9 @@ MovingPicture::Result EncodeGif(Encoder &encoder, const Render &render, const Mo
         error = mapping.Push("buffer@palette", palette.get());
     if (error.isEmpty())
         error = mapping.Push("buffer@palette", nullptr);
+    FramesAhead secondPass(render, frames);
     for (int frame = 0; frame <= frames && error.isEmpty(); ++frame) {
-        const FramePointer colour = frame < frames ? ColourFrame(render(frame), frame) : FramePointer();
+        const FramePointer colour = frame < frames ? ColourFrame(secondPass.Take(frame), frame) : FramePointer();
         error = mapping.Push("buffer@frames", colour.get());
         for (FramePointer mapped = mapping.Pull(); mapped && error.isEmpty(); mapped = mapping.Pull())
             error = encoder.Send(mapped.get());
