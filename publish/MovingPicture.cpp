@@ -338,7 +338,7 @@ MovingPicture::Result EncodeGif(Encoder &encoder, const Render &render, const Mo
     FilterGraph mapping;
     error = mapping.Open(FramesSource("frames", edge, edge, AV_PIX_FMT_BGRA, fps) + QStringLiteral("[f];")
                          + FramesSource("palette", palette->width, palette->height, palette->format, fps)
-                         + QStringLiteral("[p];[f][p]paletteuse=dither=sierra2_4a:diff_mode=rectangle,buffersink@out"));
+                         + QStringLiteral("[p];[f][p]paletteuse=dither=bayer:bayer_scale=5:diff_mode=rectangle,buffersink@out"));
     if (error.isEmpty())
         error = mapping.Push("buffer@palette", palette.get());
     if (error.isEmpty())

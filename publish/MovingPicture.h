@@ -24,6 +24,17 @@ public:
         int edge = 720; // the picture is square
         double seconds = 6;
         int framesPerSecond = 30;
+
+        // A GIF's delays are whole hundredths of a second: 20 frames a
+        // second is the nearest rate they keep exactly, and keeps the file
+        // small enough for mail.
+        static Options For(Format format)
+        {
+            Options options;
+            options.format = format;
+            options.framesPerSecond = format == Format::Gif ? 20 : 30;
+            return options;
+        }
     };
 
     struct Result

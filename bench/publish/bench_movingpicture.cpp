@@ -39,9 +39,10 @@ std::vector<std::string> VideoCommand(const QString &format, int edge, const QSt
 }
 
 // The renderer's own frames, as the command draws them, raw BGRA.
-QString RawFrames(int edge)
+QString RawFrames(int edge, MovingPicture::Format format)
 {
-    const QString path = WorkFile(QStringLiteral("frames%1.bgra").arg(edge));
+    const MovingPicture::Options options = MovingPicture::Options::For(format);
+    const QString path = WorkFile(QStringLiteral("frames%1-%2.bgra").arg(edge).arg(options.framesPerSecond));
     if (QFileInfo::exists(path))
         return path;
     CubeContent content;
@@ -51,7 +52,7 @@ QString RawFrames(int edge)
     const CubeRenderer cube = CubeRenderer::Of(content, FaceFraming::PrintEdge);
     QFile raw(path);
     raw.open(QIODevice::WriteOnly);
-    const int frames = MovingPicture::FrameCount({});
+    const int frames = MovingPicture::FrameCount(options);
     for (int frame = 0; frame < frames; ++frame) {
         const QImage picture = cube.Render(QSize(edge, edge), MovingPicture::AttitudeAt(frame, frames))
                                    .convertToFormat(QImage::Format_ARGB32);
@@ -60,18 +61,18 @@ QString RawFrames(int edge)
     return path;
 }
 
-QStringList RawInput(int edge)
+QStringList RawInput(int edge, MovingPicture::Format format)
 {
-    return {"-f", "rawvideo", "-pix_fmt", "bgra", "-s", QStringLiteral("%1x%1").arg(edge), "-r", "30", "-i",
-            RawFrames(edge)};
+    return {"-f", "rawvideo", "-pix_fmt", "bgra", "-s", QStringLiteral("%1x%1").arg(edge), "-r",
+            QString::number(MovingPicture::Options::For(format).framesPerSecond), "-i", RawFrames(edge, format)};
 }
 
 // ffmpeg's SSIM of the file's frames against the raw ones ("All:" of its
 // summary).
-double Ssim(const QString &file, int edge)
+double Ssim(const QString &file, int edge, MovingPicture::Format format)
 {
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{"-v", "info", "-i", file} + RawInput(edge)
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{"-v", "info", "-i", file} + RawInput(edge, format)
                                                + QStringList{"-lavfi", "[0:v][1:v]ssim", "-f", "null", "-"});
     ffmpeg.waitForFinished(-1);
     const QRegularExpressionMatch all =
@@ -79,35 +80,35 @@ double Ssim(const QString &file, int edge)
     return all.hasMatch() ? all.captured(1).toDouble() : 0;
 }
 
-void Report(benchmark::State &state, const QString &file, int edge)
+void Report(benchmark::State &state, const QString &file, int edge, MovingPicture::Format format)
 {
     state.counters["size_MB"] = double(QFileInfo(file).size()) / (1 << 20);
-    state.counters["ssim"] = Ssim(file, edge);
+    state.counters["ssim"] = Ssim(file, edge, format);
 }
 
 void BM_VexiloMp4(benchmark::State &state)
 {
     const QString out = WorkFile(QStringLiteral("cube.mp4"));
     RunProcesses(state, {VideoCommand(QStringLiteral("mp4"), 720, out)});
-    Report(state, out, 720);
+    Report(state, out, 720, MovingPicture::Format::Mp4);
 }
 
 void BM_FfmpegMp4SameFrames(benchmark::State &state)
 {
     const QString out = WorkFile(QStringLiteral("ffmpeg.mp4"));
     std::vector<std::string> command{"ffmpeg", "-v", "error", "-y"};
-    for (const QString &argument : RawInput(720) + QStringList{"-c:v", "libx264", "-preset", "medium", "-crf", "23",
+    for (const QString &argument : RawInput(720, MovingPicture::Format::Mp4) + QStringList{"-c:v", "libx264", "-preset", "medium", "-crf", "23",
                                                                "-pix_fmt", "yuv420p", "-movflags", "+faststart", out})
         command.push_back(argument.toStdString());
     RunProcesses(state, {command});
-    Report(state, out, 720);
+    Report(state, out, 720, MovingPicture::Format::Mp4);
 }
 
 void BM_VexiloGif(benchmark::State &state)
 {
     const QString out = WorkFile(QStringLiteral("cube.gif"));
     RunProcesses(state, {VideoCommand(QStringLiteral("gif"), 480, out)});
-    Report(state, out, 480);
+    Report(state, out, 480, MovingPicture::Format::Gif);
 }
 
 BENCHMARK(BM_VexiloMp4)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
@@ -121,8 +122,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    RawFrames(720);
-    RawFrames(480);
+    RawFrames(720, MovingPicture::Format::Mp4);
+    RawFrames(480, MovingPicture::Format::Gif);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -50,7 +50,7 @@ void TestVideoCommand::writesVideo_data()
     QTest::newRow("webm") << QStringList{"--format", "webm", "--seconds", "1", "--size", "480"} << "cube.webm"
                           << "vp9,480,480,30";
     QTest::newRow("gif") << QStringList{"--format", "gif", "--seconds", "1", "--size", "480"} << "cube.gif"
-                         << "gif,480,480,30";
+                         << "gif,480,480,20";
 }
 
 void TestVideoCommand::writesVideo()

@@ -27,7 +27,7 @@ QString ReadOptions(const QCommandLineParser &parser, MovingPicture::Options &op
                                     [&](MovingPicture::Format f) { return MovingPicture::Suffix(f) == format; });
     if (known == std::end(kFormats))
         return QStringLiteral("--format is mp4, webm, webp or gif");
-    options.format = *known;
+    options = MovingPicture::Options::For(*known);
     if (parser.isSet(kSize)) {
         options.edge = parser.value(kSize).toInt();
         if (options.edge != 480 && options.edge != 720 && options.edge != 1080)
