@@ -48,6 +48,8 @@ CubeActions::CubeActions(CubeModel &cube, QUndoStack &undo, QObject *parent)
     SaveCube->setShortcut(QKeySequence::Save);
     SaveCubeAs = MakeAction(Msg::SaveCubeAs);
     SaveCubeAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    ExportMovingPicture = MakeAction(Msg::ExportMovingPicture);
+    ExportMovingPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
 
     Undo = undo.createUndoAction(this, LoadResString(Msg::UndoAction).remove(QLatin1Char('&')));
     Undo->setShortcuts({QKeySequence::Undo});

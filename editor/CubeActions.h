@@ -43,6 +43,7 @@ public:
     QAction *OpenCube = nullptr;
     QAction *SaveCube = nullptr;
     QAction *SaveCubeAs = nullptr;
+    QAction *ExportMovingPicture = nullptr;
 
 private:
     QAction *MakeAction(int textId);

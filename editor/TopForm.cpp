@@ -13,6 +13,7 @@
 #include "editor/FacePicture.h"
 #include "editor/FramingDialog.h"
 #include "editor/InsertCommand.h"
+#include "editor/MovingPictureDialog.h"
 #include "mail/MailCube.h"
 #include "photosource/BrowserState.h"
 #include "photosource/CatalogSearch.h"
@@ -24,6 +25,7 @@
 #include "pressola/PressolaFactory.h"
 #include "publish/CubeJob.h"
 #include "publish/CubeSave.h"
+#include "publish/MovingPictureJob.h"
 #include "publish/SaveCube.h"
 #include "resources/Resources.h"
 #include "resources/StringTable.h"
@@ -39,6 +41,8 @@
 #include <QMimeData>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QEventLoop>
+#include <QProgressDialog>
 
 namespace {
 
@@ -143,10 +147,11 @@ void TopForm::ConnectDocument()
     connect(actions->OpenCube, &QAction::triggered, this, &TopForm::OpenCube_Click);
     connect(actions->SaveCube, &QAction::triggered, this, &TopForm::SaveCube_Click);
     connect(actions->SaveCubeAs, &QAction::triggered, this, &TopForm::SaveCubeAs_Click);
+    connect(actions->ExportMovingPicture, &QAction::triggered, this, &TopForm::ExportMovingPicture_Click);
     connect(document, &CubeDocument::titleChanged, this, &TopForm::ShowTitle);
     // The keys work in the editor as well as through the frame's menus.
     addActions({actions->Undo, actions->Redo, actions->NewCube, actions->OpenCube, actions->SaveCube,
-                actions->SaveCubeAs, actions->TurnLeft, actions->TurnRight, actions->FillFace, actions->FitFace,
+                actions->SaveCubeAs, actions->ExportMovingPicture, actions->TurnLeft, actions->TurnRight, actions->FillFace, actions->FitFace,
                 actions->BlurredBackdrop, actions->ResetFraming, actions->FramePhoto});
     ShowTitle();
 }
@@ -968,6 +973,44 @@ void TopForm::SaveCubeAs_Click()
     QString reason;
     if (!document->SaveAs(path, &reason))
         ShowMessage(Msg::CubeNotWritten, {QDir::toNativeSeparators(path), reason});
+}
+
+void TopForm::ExportMovingPicture_Click()
+{
+    MovingPictureDialog choices(this);
+    if (ShowModal(choices) != QDialog::Accepted)
+        return;
+    const MovingPicture::Options options = choices.options();
+    const QString suggested = QFileInfo(document->Path()).completeBaseName();
+    QFileDialog chooser(this, LoadResString(Msg::MovingPictureTitle),
+                        suggested.isEmpty() ? QStringLiteral("Cube") : suggested, choices.fileFilter());
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setDefaultSuffix(MovingPicture::Suffix(options.format));
+    if (ShowModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    const QString path = chooser.selectedFiles().constFirst();
+    QProgressDialog progress(LoadResString(Msg::MakingMovingPicture), LoadResString(Msg::Cancel), 0,
+                             MovingPicture::FrameCount(options), this);
+    progress.setWindowTitle(LoadResString(Msg::MovingPictureTitle));
+    progress.setMinimumDuration(0);
+    progress.setWindowModality(Qt::WindowModal);
+    MovingPictureJob job;
+    connect(&job, &MovingPictureJob::progress, &progress, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+    });
+    connect(&progress, &QProgressDialog::canceled, &job, &MovingPictureJob::Cancel);
+    QEventLoop waiting;
+    MovingPicture::Result result;
+    connect(&job, &MovingPictureJob::finished, &waiting, [&](const MovingPicture::Result &outcome) {
+        result = outcome;
+        waiting.quit();
+    });
+    job.Start(cube.Content(), options, path);
+    waiting.exec();
+    progress.reset();
+    if (!result.written && !result.cancelled)
+        ShowMessage(Msg::MovingPictureNotWritten, {QDir::toNativeSeparators(path), result.error});
 }
 
 void TopForm::AskToSaveChanges()

@@ -89,6 +89,7 @@ public:
     void OpenCube_Click();
     void SaveCube_Click();
     void SaveCubeAs_Click();
+    void ExportMovingPicture_Click();
     // Opens the cube document at path, telling the user of a document that
     // cannot be opened and of photos that have gone. True when opened.
     bool OpenCubeFile(const QString &path);

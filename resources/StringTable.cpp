@@ -222,6 +222,9 @@ const QHash<int, const char *> &table()
          "(%2).  Nothing was sent.  Check the server name and port by clicking \"Advanced...\"."},
         {186, "The photo %1 is too large to open: it has more pixels, or more parts, than Vexilo can safely read.  "
               "Save a smaller copy of it with your photo program and use that."},
+        {187, "&Export Moving Picture\u2026"},
+        {188, "Export Moving Picture"},
+        {189, "&Format:"},
         {190, "The photo folder %1 could not be opened.  Check that it is still there and that you may read it, or "
               "open another folder with File > Open Photo Folder\u2026 (Ctrl+O)."},
         {191, "1 photo is unreadable."},
@@ -232,6 +235,16 @@ const QHash<int, const char *> &table()
               "or drop a folder here."},
         {196, "The photo %1 cannot be put on the cube: its name is not written in UTF-8.  Rename it in your file "
               "manager, then choose Refresh from the right-click menu of Your Photos."},
+        {197, "&Size:"},
+        {198, "Seconds for one &turn:"},
+        {199, "Making the moving picture\u2026"},
+        {250, "The moving picture %1 could not be written (%2).  Nothing was left behind.  Check that there is room "
+              "on the disk, or choose another folder."},
+        {251, "MP4 video, for messaging apps and the web (*.mp4)"},
+        {252, "WebM video (*.webm)"},
+        {253, "Animated WebP picture (*.webp)"},
+        {254, "GIF picture, for mail (*.gif)"},
+        {255, "%1 x %1 pixels"},
     };
     return strings;
 }

@@ -20,6 +20,8 @@ FrameMenu::FrameMenu(QMainWindow *frame, TopForm *editor)
     RecentCubesMenu = FileMenu->addMenu(LoadResString(Msg::RecentCubes));
     FileMenu->addActions({actions->SaveCube, actions->SaveCubeAs});
     FileMenu->addSeparator();
+    FileMenu->addAction(actions->ExportMovingPicture);
+    FileMenu->addSeparator();
     OpenFolder = FileMenu->addAction(LoadResString(Msg::OpenPhotoFolder));
     connect(OpenFolder, &QAction::triggered, this, &FrameMenu::OpenFolder_Click);
     OpenFolder->setShortcut(QKeySequence::Open);

@@ -202,7 +202,7 @@ void TestHelpPage::troubleshootingCoversTheMessages_data()
                    Msg::SignInRefused, Msg::WebSignInRequired, Msg::InsecureSignIn, Msg::AddressNotAscii,
                    Msg::NoPasswordGiven, Msg::CannotRememberPassword, Msg::CubeDamaged, Msg::CubeTooNew,
                    Msg::CubePhotoGone, Msg::CubeNotWritten, Msg::PhotoFolderUnreadable, Msg::PhotoNameUnusable,
-                   Msg::PhotoTooLarge})
+                   Msg::PhotoTooLarge, Msg::MovingPictureNotWritten})
         QTest::newRow(qPrintable(QString::number(id))) << id;
 }
 

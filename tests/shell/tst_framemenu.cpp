@@ -76,7 +76,8 @@ void TestFrameMenu::menusInDesktopOrder()
     for (QAction *action : menu()->FileMenu->actions())
         file << (action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(file, (QStringList{"&New Cube", "&Open Cube\u2026", "Recent &Cubes", "&Save Cube", "Save Cube &As\u2026", "-",
-                                "&Open Photo Folder\u2026", "Open &Recent", "-", "&Quit"}));
+                                "&Export Moving Picture\u2026", "-", "&Open Photo Folder\u2026", "Open &Recent", "-",
+                                "&Quit"}));
     QStringList edit;
     for (QAction *action : menu()->EditMenu->actions())
         edit << (action->isSeparator() ? QStringLiteral("-") : action->text());
