@@ -111,6 +111,15 @@ CubeRenderer::CubeRenderer(std::array<QImage, 6> faces)
 {
 }
 
+QImage CubeRenderer::FacePicture(const CubeFace &face, int edge)
+{
+    if (face.isEmpty())
+        return {};
+    Pixlet source;
+    FramedPicture::SetSource(source, face);
+    return FramedPicture::FromSource(source, face.framing(), edge).picture;
+}
+
 CubeRenderer CubeRenderer::Of(const CubeContent &content, int edge)
 {
     // The photos are decoded side by side, one a core: a large photo's
@@ -119,12 +128,8 @@ CubeRenderer CubeRenderer::Of(const CubeContent &content, int edge)
     std::array<std::future<QImage>, 6> decoding;
     for (int index = 0; index < 6; ++index)
         decoding[index] = std::async(std::launch::async, [&face = content.faces[index], edge, &cores] {
-            if (face.isEmpty())
-                return QImage();
-            Pixlet source;
-            FramedPicture::SetSource(source, face);
             cores.acquire();
-            QImage picture = FramedPicture::FromSource(source, face.framing(), edge).picture;
+            QImage picture = FacePicture(face, edge);
             cores.release();
             return picture;
         });

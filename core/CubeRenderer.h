@@ -7,6 +7,7 @@
 #include <array>
 
 class QPainter;
+class CubeFace;
 struct CubeContent;
 
 // How the cube is turned, in degrees, as the cube page turns it: first
@@ -41,6 +42,9 @@ public:
     // The cube's faces as the build makes them, edge pixels across, each
     // photo framed as its face says.
     static CubeRenderer Of(const CubeContent &content, int edge);
+    // One face's picture as the build makes it; null for an empty face,
+    // which shows white.
+    static QImage FacePicture(const CubeFace &face, int edge);
 
     void setFace(int index, const QImage &picture);
     const QImage &face(int index) const { return m_faces.at(index); }

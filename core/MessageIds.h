@@ -195,5 +195,7 @@ enum : int {
     WebPFilter = 253,
     GifFilter = 254,
     MovingPictureEdge = 255,
+    CubePreviewName = 256,
+    CubePreviewHint = 257,
 };
 } // namespace Msg

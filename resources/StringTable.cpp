@@ -245,6 +245,8 @@ const QHash<int, const char *> &table()
         {253, "Animated WebP picture (*.webp)"},
         {254, "GIF picture, for mail (*.gif)"},
         {255, "%1 x %1 pixels"},
+        {256, "The cube, turning as it will for those you send it to"},
+        {257, "Drag the cube, or use the arrow keys, to turn it.  F6 moves between the cube and the editor."},
     };
     return strings;
 }

@@ -5,6 +5,7 @@
 #include "core/MessageIds.h"
 #include "core/Startup.h"
 #include "core/StartupTrace.h"
+#include "editor/CubePreview.h"
 #include "editor/TopForm.h"
 #include "resources/Resources.h"
 #include "shell/FrameBackground.h"
@@ -13,6 +14,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QShortcut>
+
+#include <algorithm>
 #include <QMdiSubWindow>
 
 MDIForm1::MDIForm1()
@@ -47,6 +51,9 @@ bool MDIForm1::MDIForm_Load()
     StartupTrace::Mark("editor loaded");
     StartupTrace::MarkFirstPaint(m_editor);
     setMenuBar(new FrameMenu(this, m_editor));
+    m_preview = new CubePreview(m_editor->cube, m_area->viewport());
+    auto *switchPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(switchPane, &QShortcut::activated, this, &MDIForm1::SwitchPane);
     m_child = m_area->addSubWindow(m_editor, Qt::FramelessWindowHint);
     m_child->setFixedSize(m_editor->size());
     m_child->hide();
@@ -56,10 +63,28 @@ bool MDIForm1::MDIForm_Load()
     return true;
 }
 
+// The editor keeps its size; the room beside it goes to the preview, a
+// square of at most PreviewEdge, or none when it would be less than half as
+// tall as the editor. The two are centred together.
 void MDIForm1::CentreEditor()
 {
+    constexpr int gap = PreviewGap;
     const QSize client = m_area->viewport()->size();
-    m_child->move(client.width() / 2 - m_child->width() / 2, client.height() / 2 - m_child->height() / 2);
+    const int edge = std::min({client.height() - 2 * gap, client.width() - m_child->width() - 3 * gap, PreviewEdge});
+    const bool room = edge >= m_child->height() / 2;
+    const int left = (client.width() - m_child->width() - (room ? gap + edge : 0)) / 2;
+    m_child->move(left, client.height() / 2 - m_child->height() / 2);
+    m_preview->setVisible(room);
+    if (room)
+        m_preview->setGeometry(left + m_child->width() + gap, client.height() / 2 - edge / 2, edge, edge);
+}
+
+void MDIForm1::SwitchPane()
+{
+    if (m_preview->hasFocus() || !m_preview->isVisible())
+        m_editor->setFocus();
+    else
+        m_preview->setFocus();
 }
 
 void MDIForm1::MDIForm_Resize()

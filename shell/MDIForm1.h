@@ -4,22 +4,28 @@
 
 #include <QMainWindow>
 
+class CubePreview;
 class QMdiArea;
 class QMdiSubWindow;
 class TopForm;
 
 // The main frame: a multiple-document frame whose only child is the editor,
-// kept centred in the client area.
+// kept centred in the client area, with the turning cube beside it where
+// the frame has room for it.
 class MDIForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
     MDIForm1();
 
+    static constexpr int PreviewGap = 16;
+    static constexpr int PreviewEdge = 640;
+
     // Runs start-up and shows the editor centred in the frame; false when
     // the editor cannot be made (the user has been told).
     bool MDIForm_Load();
     TopForm *editor() const { return m_editor; }
+    CubePreview *preview() const { return m_preview; }
     void activate();
     // Opens a cube document in the editor, as File > Open Cube does.
     void OpenDocument(const QString &path);
@@ -34,10 +40,13 @@ private:
     void MDIForm_Resize();
     void MDIForm_Unload();
     void CentreEditor();
+    // F6 moves the keyboard between the editor and the preview.
+    void SwitchPane();
 
     // The frame picture, read while the editor loads.
     ArtworkReading m_background;
     QMdiArea *m_area = nullptr;
     QMdiSubWindow *m_child = nullptr;
     TopForm *m_editor = nullptr;
+    CubePreview *m_preview = nullptr;
 };

@@ -113,17 +113,24 @@ class XSession:
             time.sleep(0.1)
 
     def editor_origin(self, screen_size=(1024, 768)):
-        """The editor is centred in the frame's client area, below its menu bar."""
+        """The editor and the cube's preview beside it are centred together in
+        the frame's client area, below its menu bar; the preview is a square
+        of at most 640 pixels, 16 from the editor and the edges, shown where it
+        can be half as tall as the editor."""
         bar = self.menu_bar_height(screen_size)
-        return ((screen_size[0] - EDITOR_SIZE[0]) // 2, bar + (screen_size[1] - bar - EDITOR_SIZE[1]) // 2)
+        width, height = screen_size[0], screen_size[1] - bar
+        gap = 16
+        edge = min(height - 2 * gap, width - EDITOR_SIZE[0] - 3 * gap, 640)
+        beside = gap + edge if edge >= EDITOR_SIZE[1] // 2 else 0
+        return ((width - EDITOR_SIZE[0] - beside) // 2, bar + (height - EDITOR_SIZE[1]) // 2)
 
     def menu_bar_height(self, screen_size):
         """The rows above the frame's dark client area, beside the editor, in
         the frame's own pixels (the screen may have several per pixel)."""
         def rows(shot):
             scale = shot.size[0] // screen_size[0]
-            # Just left of the editor: past the menus' titles.
-            x = ((screen_size[0] - EDITOR_SIZE[0]) // 2 - 10) * scale
+            # At the right edge, past the menus' titles and the preview.
+            x = (screen_size[0] - 6) * scale
             dark = [y for y in range(80 * scale) if sum(shot.getpixel((x, y))) < 250]
             return dark[0] // scale if dark else None
         # Until the menu bar is painted the frame's dark area may reach the

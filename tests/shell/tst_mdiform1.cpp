@@ -1,5 +1,6 @@
 #include "core/Globals.h"
 #include "core/Startup.h"
+#include "editor/CubePreview.h"
 #include "editor/TopForm.h"
 #include "shell/MDIForm1.h"
 #include "tests/support/TestEnvironment.h"
@@ -44,10 +45,16 @@ QColor TestMDIForm1::MeanColour(const QImage &image, QPointF centre, qreal radiu
     return QColor(red / count, green / count, blue / count);
 }
 
+// The editor and the preview beside it, centred together; the preview only
+// where it can be half as tall as the editor.
 QPoint TestMDIForm1::expectedPosition(MDIForm1 &frame)
 {
     const QSize client = child(frame)->parentWidget()->size();
-    return {client.width() / 2 - child(frame)->width() / 2, client.height() / 2 - child(frame)->height() / 2};
+    const int gap = MDIForm1::PreviewGap;
+    const int edge = std::min({client.height() - 2 * gap, client.width() - child(frame)->width() - 3 * gap,
+                               MDIForm1::PreviewEdge});
+    const int beside = edge >= child(frame)->height() / 2 ? gap + edge : 0;
+    return {(client.width() - child(frame)->width() - beside) / 2, client.height() / 2 - child(frame)->height() / 2};
 }
 
 void TestMDIForm1::frameSizes_data()
@@ -75,6 +82,16 @@ void TestMDIForm1::editorIsCentredAndFollowsResize()
     QTRY_COMPARE(frame.size(), size);
     QTRY_COMPARE(child(frame)->pos(), expectedPosition(frame));
     QVERIFY(child(frame)->x() > 0 && child(frame)->y() > 0);
+    const QRect preview = frame.preview()->geometry();
+    if (frame.preview()->isVisible()) {
+        QCOMPARE(preview.width(), preview.height());
+        QCOMPARE(preview.left(), child(frame)->geometry().right() + 1 + MDIForm1::PreviewGap);
+        QVERIFY(qAbs(preview.center().y() - child(frame)->geometry().center().y()) <= 1);
+        QVERIFY(preview.right() < child(frame)->parentWidget()->width());
+    } else {
+        const int room = child(frame)->parentWidget()->width() - child(frame)->width() - 3 * MDIForm1::PreviewGap;
+        QVERIFY(room < child(frame)->height() / 2);
+    }
 }
 
 // Every point of the client area shows the one picture, stretched evenly
@@ -91,6 +108,7 @@ void TestMDIForm1::backgroundCoversTheWholeArea()
     QWidget *viewport = frame.findChild<QMdiArea *>()->viewport();
     QTRY_COMPARE(frame.size(), size);
     child(frame)->hide();
+    frame.preview()->hide();
     const QImage shown = viewport->grab().toImage();
     const QImage picture(QStringLiteral(":/artwork/frame.png"));
     const QSizeF area = viewport->size();
