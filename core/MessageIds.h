@@ -197,5 +197,6 @@ enum : int {
     MovingPictureEdge = 255,
     CubePreviewName = 256,
     CubePreviewHint = 257,
+    ShowCaptionUnderCube = 258,
 };
 } // namespace Msg

@@ -3,6 +3,7 @@
 #include "core/MessageIds.h"
 #include "resources/StringTable.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -34,8 +35,9 @@ void AddRow(QFormLayout *form, int labelText, QWidget *field)
 
 } // namespace
 
-MovingPictureDialog::MovingPictureDialog(QWidget *parent)
+MovingPictureDialog::MovingPictureDialog(const QString &caption, QWidget *parent)
     : QDialog(parent)
+    , m_caption(caption.trimmed())
 {
     setWindowTitle(LoadResString(Msg::MovingPictureTitle));
     Format = new QComboBox;
@@ -48,6 +50,9 @@ MovingPictureDialog::MovingPictureDialog(QWidget *parent)
     Seconds = new QSpinBox;
     Seconds->setRange(2, 30);
     Seconds->setValue(6);
+    ShowCaption = new QCheckBox(LoadResString(Msg::ShowCaptionUnderCube));
+    ShowCaption->setEnabled(!m_caption.isEmpty());
+    ShowCaption->setChecked(!m_caption.isEmpty());
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -55,6 +60,7 @@ MovingPictureDialog::MovingPictureDialog(QWidget *parent)
     AddRow(form, Msg::MovingPictureFormat, Format);
     AddRow(form, Msg::MovingPictureSize, Size);
     AddRow(form, Msg::MovingPictureSeconds, Seconds);
+    form->addRow(ShowCaption);
     form->addRow(buttons);
 }
 
@@ -63,6 +69,8 @@ MovingPicture::Options MovingPictureDialog::options() const
     MovingPicture::Options options = MovingPicture::Options::For(kFormats[Format->currentIndex()].format);
     options.edge = kEdges[Size->currentIndex()];
     options.seconds = Seconds->value();
+    if (ShowCaption->isChecked())
+        options.caption = m_caption;
     return options;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QSpinBox;
 
@@ -13,7 +14,8 @@ class MovingPictureDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit MovingPictureDialog(QWidget *parent = nullptr);
+    // caption: the cube's, offered to be drawn under it when there is one.
+    explicit MovingPictureDialog(const QString &caption, QWidget *parent = nullptr);
 
     MovingPicture::Options options() const;
     // The save dialog's filter for the chosen format.
@@ -22,4 +24,8 @@ public:
     QComboBox *Format = nullptr;
     QComboBox *Size = nullptr;
     QSpinBox *Seconds = nullptr;
+    QCheckBox *ShowCaption = nullptr;
+
+private:
+    QString m_caption;
 };

@@ -977,7 +977,7 @@ void TopForm::SaveCubeAs_Click()
 
 void TopForm::ExportMovingPicture_Click()
 {
-    MovingPictureDialog choices(this);
+    MovingPictureDialog choices(cube.Caption(), this);
     if (ShowModal(choices) != QDialog::Accepted)
         return;
     const MovingPicture::Options options = choices.options();

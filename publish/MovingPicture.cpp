@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <QFileInfo>
+#include <QPainter>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -355,6 +356,20 @@ MovingPicture::Result EncodeGif(Encoder &encoder, const Render &render, const Mo
     return error.isEmpty() ? MovingPicture::Result{true, false, {}} : MovingPicture::Result{false, false, error};
 }
 
+// Two lines at most, the rest left out, centred in the band.
+void DrawCaption(QPainter &painter, const QRect &band, const QString &caption)
+{
+    QFont font = painter.font();
+    font.setPixelSize(qMax(8, band.height() / 3));
+    painter.setFont(font);
+    painter.setPen(QColor(40, 40, 40));
+    const QFontMetrics metrics(font);
+    QStringList lines = caption.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(0, 2);
+    for (QString &line : lines)
+        line = metrics.elidedText(line.trimmed(), Qt::ElideRight, band.width());
+    painter.drawText(band, Qt::AlignCenter, lines.join(QLatin1Char('\n')));
+}
+
 // The mode a new file gets: read and write for all, less the user's mask.
 // A temporary file is made for its owner alone.
 bool MadeShareable(const QString &path)
@@ -381,6 +396,20 @@ CubeAttitude MovingPicture::AttitudeAt(int frame, int frames)
     const double turn = double(frame) / qMax(1, frames);
     const CubeAttitude showing = CubeAttitude::Showing();
     return {showing.x * std::cos(2 * M_PI * turn), showing.y + 360 * turn};
+}
+
+QImage MovingPicture::Frame(const CubeRenderer &cube, const Options &options, int frame, int frames)
+{
+    const int edge = options.edge;
+    QImage picture(edge, edge, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    const int band = options.caption.isEmpty() ? 0 : edge / 6;
+    cube.Paint(painter, QRectF(0, 0, edge, edge - band), AttitudeAt(frame, frames));
+    if (band > 0)
+        DrawCaption(painter, QRect(edge / 16, edge - band, edge - edge / 8, band - edge / 32), options.caption);
+    painter.end();
+    return picture;
 }
 
 int MovingPicture::FrameCount(const Options &options)
@@ -417,8 +446,7 @@ MovingPicture::Result MovingPicture::Write(const CubeRenderer &cube, const Optio
     if (const QString error = encoder.Open(options, partial.fileName()); !error.isEmpty())
         return {false, false, error};
     const int frames = FrameCount(options);
-    const QSize size(options.edge, options.edge);
-    const Render render = [&](int frame) { return cube.Render(size, AttitudeAt(frame, frames)); };
+    const Render render = [&](int frame) { return Frame(cube, options, frame, frames); };
     const Result encoded = options.format == Format::Gif ? EncodeGif(encoder, render, options, frames, progress)
                                                          : EncodeVideo(encoder, render, options.edge, frames, progress);
     if (!encoded.written)

@@ -24,6 +24,7 @@ public:
         int edge = 720; // the picture is square
         double seconds = 6;
         int framesPerSecond = 30;
+        QString caption; // drawn under the cube; none when empty
 
         // A GIF's delays are whole hundredths of a second: 20 frames a
         // second is the nearest rate they keep exactly, and keeps the file
@@ -55,6 +56,9 @@ public:
     // vertical axis from the showing attitude, the tilt going from showing
     // the top to showing the bottom and back.
     static CubeAttitude AttitudeAt(int frame, int frames);
+    // Frame `frame` of `frames` as it is written: the cube on white, its
+    // caption under it.
+    static QImage Frame(const CubeRenderer &cube, const Options &options, int frame, int frames);
     static int FrameCount(const Options &options);
     // The name's ending for the format: "mp4", "webm", "webp" or "gif".
     static QString Suffix(Format format);

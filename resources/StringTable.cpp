@@ -247,6 +247,7 @@ const QHash<int, const char *> &table()
         {255, "%1 x %1 pixels"},
         {256, "The cube, turning as it will for those you send it to"},
         {257, "Drag the cube, or use the arrow keys, to turn it.  F6 moves between the cube and the editor."},
+        {258, "Show the caption &under the cube"},
     };
     return strings;
 }

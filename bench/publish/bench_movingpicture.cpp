@@ -54,8 +54,10 @@ QString RawFrames(int edge, MovingPicture::Format format)
     raw.open(QIODevice::WriteOnly);
     const int frames = MovingPicture::FrameCount(options);
     for (int frame = 0; frame < frames; ++frame) {
-        const QImage picture = cube.Render(QSize(edge, edge), MovingPicture::AttitudeAt(frame, frames))
-                                   .convertToFormat(QImage::Format_ARGB32);
+        MovingPicture::Options sized = options;
+        sized.edge = edge;
+        const QImage picture =
+            MovingPicture::Frame(cube, sized, frame, frames).convertToFormat(QImage::Format_ARGB32);
         raw.write(reinterpret_cast<const char *>(picture.constBits()), picture.sizeInBytes());
     }
     return path;

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QImageReader>
@@ -37,7 +38,7 @@ private:
 
 void TestMovingPictureDialog::choicesByKeys()
 {
-    MovingPictureDialog dialog;
+    MovingPictureDialog dialog(QStringLiteral("Summer 2026"));
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -59,6 +60,10 @@ void TestMovingPictureDialog::choicesByKeys()
     QCOMPARE(options.edge, 480);
     QCOMPARE(options.seconds, 4.0);
     QCOMPARE(options.framesPerSecond, 20);
+    QCOMPARE(options.caption, QStringLiteral("Summer 2026"));
+    QTest::keyClick(&dialog, Qt::Key_U, Qt::AltModifier);
+    QTRY_VERIFY(!dialog.ShowCaption->isChecked());
+    QCOMPARE(dialog.options().caption, QString());
     QCOMPARE(dialog.fileFilter(), QStringLiteral("GIF picture, for mail (*.gif)"));
     QCOMPARE(dialog.Format->accessibleName(), QStringLiteral("Format"));
     QCOMPARE(dialog.Size->accessibleName(), QStringLiteral("Size"));

@@ -93,6 +93,7 @@ private slots:
     void animations_data();
     void animations();
     void loopIsSeamless();
+    void captionUnderTheCube();
     void cancelLeavesNoFile();
     void fullDiskLeavesNoFile();
 
@@ -218,6 +219,38 @@ void TestMovingPicture::loopIsSeamless()
     QVERIFY(MovingPicture::AttitudeAt(90, 180).x > 0);
 }
 
+// With a caption the cube is drawn smaller, above it, and the caption's
+// text fills the band below; without one the band is the background.
+void TestMovingPicture::captionUnderTheCube()
+{
+    MovingPicture::Options options{MovingPicture::Format::Mp4, 480, 2, 15};
+    const QImage bare = MovingPicture::Frame(ColouredCube(), options, 0, 30);
+    options.caption = QStringLiteral("Summer by the sea\nsecond line");
+    const QImage captioned = MovingPicture::Frame(ColouredCube(), options, 0, 30);
+    // The caption's dark grey, which neither the faces nor the shadow show.
+    const auto textIn = [](const QImage &image, const QRect &band) {
+        int text = 0;
+        for (int y = band.top(); y <= band.bottom(); ++y)
+            for (int x = band.left(); x <= band.right(); ++x)
+                text += Near(image.pixelColor(x, y), QColor(40, 40, 40), 30);
+        return text;
+    };
+    const QRect band(0, 480 - 480 / 6, 480, 480 / 6 - 4);
+    QCOMPARE(textIn(bare, band), 0);
+    QVERIFY(textIn(captioned, band) > 200);
+    const auto cubeHeight = [](const QImage &image) {
+        int top = image.height(), bottom = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); x += 4)
+                if (Near(image.pixelColor(x, y), kFaceColours[2], 12)) {
+                    top = qMin(top, y);
+                    bottom = qMax(bottom, y);
+                }
+        return bottom - top;
+    };
+    QVERIFY(cubeHeight(captioned) < cubeHeight(bare));
+}
+
 void TestMovingPicture::cancelLeavesNoFile()
 {
     const QString folder = m_env->path(QStringLiteral("out"));
@@ -243,5 +276,5 @@ void TestMovingPicture::fullDiskLeavesNoFile()
     QCOMPARE(FilesIn(disk.path()), QStringList());
 }
 
-QTEST_GUILESS_MAIN(TestMovingPicture)
+QTEST_MAIN(TestMovingPicture)
 #include "tst_movingpicture.moc"

@@ -16,6 +16,7 @@ const QString kOut = QStringLiteral("out");
 const QString kFormat = QStringLiteral("format");
 const QString kSize = QStringLiteral("size");
 const QString kSeconds = QStringLiteral("seconds");
+const QString kShowCaption = QStringLiteral("show-caption");
 const MovingPicture::Format kFormats[] = {MovingPicture::Format::Mp4, MovingPicture::Format::WebM,
                                           MovingPicture::Format::WebP, MovingPicture::Format::Gif};
 
@@ -55,6 +56,8 @@ int RunVideo(const QCommandLineParser &parser)
     CubeFromFaces cube;
     if (const int exit = arguments.PlaceOn(cube); exit != ExitDone)
         return exit;
+    if (parser.isSet(kShowCaption))
+        options.caption = cube.cube().Caption();
     const QString out = QFileInfo(parser.value(kOut)).absoluteFilePath();
     StderrProgress progress;
     int shown = 0;
@@ -82,12 +85,13 @@ Command VideoCommand()
             << QCommandLineOption(kSize, QStringLiteral("the picture's side in pixels: 480, 720 (the default) or 1080"),
                                   QStringLiteral("PIXELS"))
             << QCommandLineOption(kSeconds, QStringLiteral("how long one full turn takes (6 by default)"),
-                                  QStringLiteral("SECONDS"));
+                                  QStringLiteral("SECONDS"))
+            << QCommandLineOption(kShowCaption, QStringLiteral("draw the cube's caption under it"));
     return {QStringLiteral("video"),
             QStringLiteral("make a looping video or animated picture of the cube turning"),
             QStringLiteral("--out FILE [--cube FILE] [--face N=PATH]... [--caption TEXT] [--fit N]... [--fill N]... "
                            "[--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--format mp4|webm|webp|gif] [--size PIXELS] "
-                           "[--seconds SECONDS]"),
+                           "[--seconds SECONDS] [--show-caption]"),
             options,
             {},
             RunVideo};
