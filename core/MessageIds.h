@@ -182,5 +182,6 @@ enum : int {
     FoldersUnreadable = 194,
     NoPhotosInFolder = 195,
     PhotoNameUnusable = 196,
+    PageLanguage = 230,
 };
 } // namespace Msg

@@ -157,8 +157,9 @@ const QHash<int, const char *> &table()
         {109, "The mail server %1 asks for the password of %2 and none was given.  Nothing was sent."},
         {110, "The mail server asks for your user name and password."},
         {111, "The mail server did not accept them: %1"},
-        {112, "The cube could not be saved: %1 could not be written (%2).  The files already in the folder were left as "
-              "they were."},
+        {112,
+         "The cube could not be saved: %1 could not be written (%2).  The files already in the folder were left as "
+         "they were."},
         {113, "Project home: %1"},
         {120, "The photo %1 is no longer there.  It has been taken out of Your Photos."},
         {121, "Picture CD %1"},
@@ -230,6 +231,8 @@ const QHash<int, const char *> &table()
               "or drop a folder here."},
         {196, "The photo %1 cannot be put on the cube: its name is not written in UTF-8.  Rename it in your file "
               "manager, then choose Refresh from the right-click menu of Your Photos."},
+        // The language of the cube's web page, as the page's language tag.
+        {230, "en"},
     };
     return strings;
 }
