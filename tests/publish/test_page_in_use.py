@@ -29,8 +29,8 @@ SCREENS = [
 ]
 PHONE = SCREENS[2]
 
-SWIPE_HINT = "Swipe the cube to turn it."
-POINTER_HINT = "Drag the cube to turn it, or use the arrow keys."
+SWIPE_HINT = "Swipe the cube to turn it.  Tap a photo to see it large."
+POINTER_HINT = "Drag the cube to turn it, or use the arrow keys.  Double-click a photo to see it large."
 MM_PER_PX = 25.4 / 96
 
 
@@ -45,6 +45,9 @@ def stage_centre(page):
                      " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
 
 
+# The hint's text that shows.
+HINT = ("[...document.getElementById('hint').children].filter(s => getComputedStyle(s).display !== 'none')"
+        ".map(s => s.textContent).join('')")
 FACES_LOADED = ("Promise.all([...document.querySelectorAll('#cube img')].map(i => i.complete ? 1 :"
                 " new Promise(r => { i.onload = i.onerror = r; })))")
 
@@ -88,6 +91,7 @@ class PageInUse(unittest.TestCase):
     def open(self, url=None, screen=SCREENS[0], **options):
         _, width, height, scale, touch = screen
         page = self.browser.page(width, height, scale, touch, **options)
+        self.addCleanup(page.close)
         page.open(url or self.url)
         return page
 
@@ -140,8 +144,11 @@ class PageInUse(unittest.TestCase):
                           " s.matches(':focus-visible')]; })()")
         self.assertEqual(state[:2], [True, "none"])
         print("after a drag the stage matches :focus-visible: %s" % state[2])
-        page.eval("document.getElementById('print').focus()")
-        page.key("Tab", "Tab", 9, shift=True)
+        # A click on the heading, then the keyboard.
+        heading = page.eval("(() => { const r = document.getElementById('caption').getBoundingClientRect();"
+                            " return [r.left + 5, r.top + r.height / 2]; })()")
+        page.click(*heading)
+        page.key("Tab", "Tab", 9)
         state = page.eval("(() => { const s = document.getElementById('stage');"
                           " return [document.activeElement === s, getComputedStyle(s).outlineStyle,"
                           " s.matches(':focus-visible')]; })()")
@@ -150,7 +157,7 @@ class PageInUse(unittest.TestCase):
     def test_phone_is_told_to_swipe_and_gets_most_of_the_width(self):
         page = self.open(screen=PHONE)
         page.eval(FACES_LOADED)
-        self.assertEqual(page.eval("document.getElementById('hint').innerText.trim()"), SWIPE_HINT)
+        self.assertEqual(page.eval(HINT), SWIPE_HINT)
         self.assertEqual(page.eval("getComputedStyle(document.querySelector('.cue')).display"), "block")
         width = page.eval("(() => { let l = 1e9, r = -1e9; for (const i of document.querySelectorAll('#cube img'))"
                           " { const b = i.getBoundingClientRect(); l = Math.min(l, b.left);"
@@ -166,8 +173,115 @@ class PageInUse(unittest.TestCase):
 
     def test_mouse_is_told_to_drag(self):
         page = self.open()
-        self.assertEqual(page.eval("document.getElementById('hint').innerText.trim()"), POINTER_HINT)
+        self.assertEqual(page.eval(HINT), POINTER_HINT)
         self.assertEqual(page.eval("getComputedStyle(document.querySelector('.cue')).display"), "none")
+
+    def viewer(self, page):
+        return page.eval("(() => { const d = document.getElementById('viewer'), p = d.querySelector('img');"
+                         " const r = p.getBoundingClientRect(); return {open: d.open,"
+                         " face: (/image([1-6])@3x\\.jpg$/.exec(p.src) || [0, 0])[1] | 0,"
+                         " zoom: new DOMMatrix(getComputedStyle(p).transform).a,"
+                         " rect: [r.left, r.top, r.right, r.bottom], window: [innerWidth, innerHeight],"
+                         " focus: document.activeElement.id}; })()")
+
+    def test_double_click_opens_the_photo_large(self):
+        page = self.open()
+        page.eval(FACES_LOADED)
+        page.click(*stage_centre(page), count=2)
+        shown = self.viewer(page)
+        self.assertTrue(shown["open"])
+        self.assertIn(shown["face"], range(1, 7))
+        self.assertEqual(page.eval("(async () => { const i = document.getElementById('viewer-photo');"
+                                   " await i.decode(); return i.naturalWidth; })()"), 720)
+        left, top, right, bottom = shown["rect"]
+        width, height = shown["window"]
+        self.assertGreaterEqual(left, 0)
+        self.assertLessEqual(right, width)
+        self.assertGreaterEqual(top, 0)
+        self.assertLessEqual(bottom, height)
+        self.assertGreater(bottom - top, 0.8 * height)
+        # The arrow keys page through the faces, round the cube.
+        page.key("ArrowRight", "ArrowRight", 39)
+        self.assertEqual(self.viewer(page)["face"], shown["face"] % 6 + 1)
+        page.key("ArrowLeft", "ArrowLeft", 37)
+        page.key("ArrowLeft", "ArrowLeft", 37)
+        self.assertEqual(self.viewer(page)["face"], (shown["face"] + 4) % 6 + 1)
+        # The wheel and the keys zoom; 0 fits the photo again.
+        x, y = (left + right) / 2, (top + bottom) / 2
+        page.call("Input.dispatchMouseEvent", {"type": "mouseWheel", "x": x, "y": y, "deltaX": 0, "deltaY": -300})
+        time.sleep(0.1)
+        wheeled = self.viewer(page)["zoom"]
+        self.assertGreater(wheeled, 1.5)
+        page.key("+", "Equal", 187)
+        self.assertGreater(self.viewer(page)["zoom"], wheeled)
+        page.key("0", "Digit0", 48)
+        self.assertEqual(self.viewer(page)["zoom"], 1)
+        page.key("Escape", "Escape", 27)
+        closed = self.viewer(page)
+        self.assertFalse(closed["open"])
+        self.assertEqual(closed["focus"], "stage")
+
+    def test_viewer_controls_are_named_and_reachable(self):
+        page = self.open()
+        page.eval("document.getElementById('stage').focus()")
+        page.key("Enter", "Enter", 13, text="\r")
+        self.assertTrue(self.viewer(page)["open"])
+        names = page.eval("[...document.querySelectorAll('#viewer button')].map(b => b.getAttribute('aria-label'))")
+        self.assertEqual(names, ["Close", "Previous photo", "Next photo", "Zoom out", "Zoom in"])
+        self.assertEqual(page.eval("document.getElementById('viewer').getAttribute('aria-label')"), "Photo")
+        reached = []
+        for _ in names:
+            reached.append(page.eval("document.activeElement.getAttribute('aria-label')"))
+            page.key("Tab", "Tab", 9)
+        self.assertEqual(sorted(reached), sorted(names))
+        page.eval("document.getElementById('viewer-next').focus()")
+        before = self.viewer(page)["face"]
+        page.key("Enter", "Enter", 13, text="\r")
+        self.assertEqual(self.viewer(page)["face"], before % 6 + 1)
+        page.eval("document.getElementById('viewer-close').focus()")
+        page.key("Enter", "Enter", 13, text="\r")
+        self.assertFalse(self.viewer(page)["open"])
+
+    def test_tap_opens_and_swipe_turns_the_page(self):
+        page = self.open(screen=PHONE)
+        page.eval(FACES_LOADED)
+        x, y = stage_centre(page)
+        page.touch("touchStart", [(x, y)])
+        page.touch("touchEnd", [])
+        shown = self.viewer(page)
+        self.assertTrue(shown["open"])
+        width, height = shown["window"]
+        page.swipe((width * 0.8, height / 2), (width * 0.2, height / 2))
+        self.assertEqual(self.viewer(page)["face"], shown["face"] % 6 + 1)
+        page.swipe((width * 0.2, height / 2), (width * 0.8, height / 2))
+        self.assertEqual(self.viewer(page)["face"], shown["face"])
+        # Two fingers pinch the photo larger.
+        page.touch("touchStart", [(width / 2 - 40, height / 2), (width / 2 + 40, height / 2)])
+        for step in range(1, 6):
+            page.touch("touchMove", [(width / 2 - 40 - 16 * step, height / 2), (width / 2 + 40 + 16 * step, height / 2)])
+        page.touch("touchEnd", [])
+        self.assertGreater(self.viewer(page)["zoom"], 1.5)
+
+    def test_link_opens_the_cube_on_a_face(self):
+        for face, turn_y in ((1, 180), (5, -90), (3, 0)):
+            with self.subTest(face=face):
+                page = self.open(self.url + "#face%d" % face)
+                time.sleep(1.2)
+                transform = page.eval("document.getElementById('cube').style.transform")
+                x = float(re.search(r"rotateX\((-?[\d.]+)deg\)", transform).group(1))
+                y = float(re.search(r"rotateY\((-?[\d.]+)deg\)", transform).group(1))
+                self.assertAlmostEqual(x, 0, delta=0.5)
+                self.assertAlmostEqual((y - turn_y + 180) % 360 - 180, 0, delta=0.5)
+
+    def test_full_screen_button(self):
+        page = self.open()
+        self.assertEqual(page.eval("document.getElementById('fullscreen').hidden"), False)
+        box = page.eval("(() => { const r = document.getElementById('fullscreen').getBoundingClientRect();"
+                        " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+        page.click(*box)
+        time.sleep(0.3)
+        self.assertEqual(page.eval("document.fullscreenElement === document.documentElement"), True)
+        self.assertEqual(page.eval("document.getElementById('fullscreen').getAttribute('aria-pressed')"), "true")
 
     def test_link_preview(self):
         page = self.open()

@@ -107,9 +107,12 @@ class Page:
 
     def __init__(self, browser, width, height, scale, touch, scripts, throttle):
         self.browser = browser
-        target = browser.call("Target.createTarget", {"url": "about:blank"})["targetId"]
-        self.session = browser.call("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
+        self.scripts = scripts
+        self.target = browser.call("Target.createTarget", {"url": "about:blank"})["targetId"]
+        self.session = browser.call("Target.attachToTarget", {"targetId": self.target, "flatten": True})["sessionId"]
         self.call("Page.enable")
+        # Every tab behaves as the one in front, with the keyboard's focus.
+        self.call("Emulation.setFocusEmulationEnabled", {"enabled": True})
         self.call("Network.enable")
         self.call("Emulation.setDeviceMetricsOverride",
                   {"width": width, "height": height, "deviceScaleFactor": scale, "mobile": touch})
@@ -127,10 +130,16 @@ class Page:
     def call(self, method, params=None, timeout=30):
         return self.browser.call(method, params, self.session, timeout)
 
+    def close(self):
+        self.browser.call("Target.closeTarget", {"targetId": self.target})
+
     def open(self, url, timeout=60):
         self.browser.events = [e for e in self.browser.events if e.get("sessionId") != self.session]
         self.call("Page.navigate", {"url": url})
         self.browser.wait_for_event("Page.loadEventFired", self.session, timeout)
+        if self.scripts:  # laid out with its fonts, and drawn
+            self.eval("document.fonts.ready.then(() => new Promise(drawn =>"
+                      " requestAnimationFrame(() => requestAnimationFrame(drawn))))")
 
     def eval(self, expression, timeout=30):
         """The value of a script expression (a promise is awaited)."""
@@ -143,6 +152,13 @@ class Page:
     def mouse(self, kind, x, y, buttons=1):
         self.call("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left",
                                                "buttons": buttons, "clickCount": 1})
+
+    def click(self, x, y, count=1):
+        for n in range(1, count + 1):
+            self.call("Input.dispatchMouseEvent", {"type": "mousePressed", "x": x, "y": y, "button": "left",
+                                                   "buttons": 1, "clickCount": n})
+            self.call("Input.dispatchMouseEvent", {"type": "mouseReleased", "x": x, "y": y, "button": "left",
+                                                   "buttons": 0, "clickCount": n})
 
     def drag(self, start, end, steps=10, step_s=0.016, pause_s=0.0):
         """A mouse drag in equal steps of step_s seconds, released pause_s after the last move."""
@@ -166,10 +182,12 @@ class Page:
                                       start[1] + (end[1] - start[1]) * i / steps)])
         self.touch("touchEnd", [])
 
-    def key(self, key, code, key_code, shift=False):
-        for kind in ("rawKeyDown", "keyUp"):
-            self.call("Input.dispatchKeyEvent", {"type": kind, "key": key, "code": code,
-                                                 "windowsVirtualKeyCode": key_code, "modifiers": 8 if shift else 0})
+    def key(self, key, code, key_code, shift=False, text=None):
+        """A key pressed and let go; text for a key that types (Enter's "\\r")."""
+        down = {"type": "keyDown", "text": text} if text else {"type": "rawKeyDown"}
+        for event in (down, {"type": "keyUp"}):
+            self.call("Input.dispatchKeyEvent", dict(event, key=key, code=code, windowsVirtualKeyCode=key_code,
+                                                     modifiers=8 if shift else 0))
 
     def media(self, media):
         self.call("Emulation.setEmulatedMedia", {"media": media})
