@@ -115,7 +115,10 @@ class PageInUse(unittest.TestCase):
                 self.assertGreater(early - released, 5, (released, early))
                 self.assertGreater(later - early, 1, (early, later))
                 # Slower by the second, then at rest (before turning by itself again).
-                self.assertLess((later - early) / 0.3, (early - released) / 0.2)
+                first, second = (early - released) / 0.2, (later - early) / 0.3
+                self.assertLess(second, first)
+                print("flick released after %.2f s: %.0f then %.0f degrees a second, %.0f %% left after a"
+                      " second" % (pause, first, second, 100 * (second / first) ** (1 / 0.25)))
                 self.assertLess(abs(stopped - still), 0.5, (still, stopped))
 
     def test_spin_slows_by_the_second_not_by_the_frame(self):
@@ -132,6 +135,7 @@ class PageInUse(unittest.TestCase):
             released = attitude(page)
             time.sleep(1.8)
             turns.append(attitude(page) - released)
+        print("a flick turns the cube %.0f degrees at 30 frames a second, %.0f at 120" % tuple(turns))
         self.assertGreater(min(turns), 10, turns)
         self.assertLess(abs(turns[0] - turns[1]), 0.25 * max(turns), turns)
 
@@ -142,8 +146,7 @@ class PageInUse(unittest.TestCase):
         state = page.eval("(() => { const s = document.getElementById('stage');"
                           " return [document.activeElement === s, getComputedStyle(s).outlineStyle,"
                           " s.matches(':focus-visible')]; })()")
-        self.assertEqual(state[:2], [True, "none"])
-        print("after a drag the stage matches :focus-visible: %s" % state[2])
+        self.assertEqual(state, [True, "none", False])
         # A click on the heading, then the keyboard.
         heading = page.eval("(() => { const r = document.getElementById('caption').getBoundingClientRect();"
                             " return [r.left + 5, r.top + r.height / 2]; })()")
