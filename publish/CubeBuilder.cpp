@@ -4,8 +4,8 @@
 #include "components/pixlet/Pixlet.h"
 #include "core/AppPaths.h"
 #include "core/CubeModel.h"
-#include "core/FramedPicture.h"
 #include "core/FileCommit.h"
+#include "core/FramedPicture.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "publish/CubePage.h"
@@ -14,9 +14,11 @@
 #include "publish/SingleFileCube.h"
 #include "resources/StringTable.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QPainter>
 
 #include <algorithm>
@@ -32,6 +34,25 @@ const QString kLinkPreview = QStringLiteral("preview.jpg");
 bool WriteWhole(const QString &path, const QByteArray &content)
 {
     return FileCommit::ReplaceScratch(path, content);
+}
+
+// The picture as JPEG at the best quality, down to a floor, that keeps it
+// within budget bytes.
+QByteArray JpegWithin(const QImage &picture, qsizetype budget)
+{
+    QByteArray jpeg;
+    for (int quality = 90; quality >= 40; quality -= 10) {
+        jpeg.clear();
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(quality);
+        if (picture.isNull() || !writer.write(picture))
+            return {};
+        if (jpeg.size() <= budget)
+            break;
+    }
+    return jpeg;
 }
 
 // The file's bytes; empty when it cannot be read whole.
@@ -156,7 +177,8 @@ QStringList CubeBuilder::WebImageNames(int faceIndex)
     return names;
 }
 
-// The face's picture at every size the page offers, from its print picture.
+// The face's picture at every size the page offers, from its print picture;
+// the largest within its budget.
 void CubeBuilder::MakeWebImages(Pixlet &pixlet, const QImage &printPicture, int faceIndex) const
 {
     const QStringList names = WebImageNames(faceIndex);
@@ -164,7 +186,10 @@ void CubeBuilder::MakeWebImages(Pixlet &pixlet, const QImage &printPicture, int 
         pixlet.setSourcePicture(printPicture);
         pixlet.setDestinationFile(InWorkDirectory(names.at(s)));
         SetBox(pixlet, WebSizes[s].edge);
-        pixlet.Generate();
+        if (s + 1 < names.size())
+            pixlet.Generate();
+        else
+            WriteWhole(InWorkDirectory(names.at(s)), JpegWithin(pixlet.BoxedPicture(), LargestWebImageBytes));
     }
 }
 

@@ -94,6 +94,10 @@ public:
     static constexpr WebSize WebSizes[3] = {{250, ""}, {500, "@2x"}, {PrintQualityBox, "@3x"}};
     // The file names of face index faceIndex's web images, smallest first.
     static QStringList WebImageNames(int faceIndex);
+    // The most bytes of a face's largest picture: Cube.html carries six of
+    // them and stays under 600 KB. A detailed photo is saved at a lower
+    // JPEG quality to fit.
+    static constexpr qsizetype LargestWebImageBytes = 68 * 1024;
 
     // The picture that a link to the page shows in messages and posts.
     static constexpr QSize LinkPreviewSize{1200, 630};

@@ -64,6 +64,7 @@ private slots:
     void framedFaceShowsAlikeEverywhere();
     void printAndSingleFileWrittenEveryBuild();
     void linkPreviewShowsTheFaces();
+    void detailedPhotoKeepsToTheBudget();
     void fullDiskKeepsPageAndSingleFile();
     void workDirectoryDeletedBetweenBuilds();
     void workDirectoryCannotBeMade();
@@ -551,6 +552,29 @@ void TestCubeBuilder::linkPreviewShowsTheFaces()
     QVERIFY(build());
     QVERIFY(!AreaIs(QImage(work(QStringLiteral("preview.jpg"))), QRect(centres[0] - QPoint(10, 10), QSize(20, 20)),
                     kFaceColours[0]));
+}
+
+// A grainy photo, full of fine detail, still gives a largest face picture of 720
+// pixels within its budget, so that the single file stays small.
+void TestCubeBuilder::detailedPhotoKeepsToTheBudget()
+{
+    QImage grain(QSize(900, 900), QImage::Format_RGB32);
+    quint32 seed = 1;
+    for (int y = 0; y < grain.height(); ++y)
+        for (int x = 0; x < grain.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int noise = int(seed >> 27) - 16; // a sensor's grain over a gradient
+            grain.setPixel(x, y, qRgb(x * 255 / 900, y * 255 / 900, qBound(0, 128 + noise * 3, 255)));
+        }
+    place(0, WriteFile(m_env->path(QStringLiteral("photos/grain.png")), Encode(grain, "png")));
+    place(1, photo(1));
+    QVERIFY(build());
+    for (const QString &name : {QStringLiteral("image1@3x.jpg"), QStringLiteral("image2@3x.jpg")}) {
+        QVERIFY2(QFileInfo(work(name)).size() <= CubeBuilder::LargestWebImageBytes, qPrintable(name));
+        QCOMPARE(QImage(work(name)).size(), QSize(720, 720));
+    }
+    // A plain photo keeps the quality of the smaller sizes.
+    QVERIFY(AreaIs(QImage(work(QStringLiteral("image2@3x.jpg"))), QRect(4, 4, 712, 712), kFaceColours[1], 8));
 }
 
 // The page, the single-file cube and the fold-out PDF are replaced whole or
