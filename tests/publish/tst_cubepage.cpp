@@ -86,6 +86,7 @@ private slots:
     void captionShownAsTyped();
     void playsInFirefox_data();
     void playsInFirefox();
+    void flickSpinsInFirefox();
     void cubeIsVisible();
     void checkCatchesFaults();
 
@@ -330,6 +331,23 @@ void TestCubePage::playsInFirefox()
         HeadlessBrowser::StopServer(server);
     if (where == QLatin1String("alone"))
         QFile::remove(folder + QLatin1Char('/') + check);
+    QVERIFY(!shot.isNull());
+    QVERIFY2(Near(shot.pixelColor(30, 30), Qt::green, 30), qPrintable(shot.pixelColor(30, 30).name()));
+    QCOMPARE(console, QStringList());
+}
+
+// A flick whose release comes a frame after its last move leaves the cube
+// spinning, and the spin slows; the check page tells by its corner's colour.
+void TestCubePage::flickSpinsInFirefox()
+{
+    if (!HeadlessBrowser::HaveFirefox())
+        QSKIP("firefox-esr is not installed (scripts/install-deps installs it)");
+    QByteArray check = ReadFile(TestEnvironment::sourceDir() + QStringLiteral("/tests/publish/FlickCheck.htm"));
+    check.replace("/*PAGE*/", "Vexilo.htm");
+    WriteFile(m_folder + QStringLiteral("/check-flick.htm"), check);
+    QStringList console;
+    const QImage shot = HeadlessBrowser::FirefoxScreenshot(
+        QUrl::fromLocalFile(m_folder + QStringLiteral("/check-flick.htm")).toString(), profile(), kWindow, &console);
     QVERIFY(!shot.isNull());
     QVERIFY2(Near(shot.pixelColor(30, 30), Qt::green, 30), qPrintable(shot.pixelColor(30, 30).name()));
     QCOMPARE(console, QStringList());
