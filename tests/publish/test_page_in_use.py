@@ -34,10 +34,16 @@ POINTER_HINT = "Drag the cube to turn it, or use the arrow keys.  Double-click a
 MM_PER_PX = 25.4 / 96
 
 
+def turns(page):
+    """The cube's turns about its across and its upright axis, in degrees."""
+    transform = page.eval("document.getElementById('cube').style.transform")
+    return tuple(float(re.search(r"%s\((-?[\d.]+)deg\)" % axis, transform).group(1))
+                 for axis in ("rotateX", "rotateY"))
+
+
 def attitude(page):
     """The cube's turn about its upright axis, in degrees."""
-    transform = page.eval("document.getElementById('cube').style.transform")
-    return float(re.search(r"rotateY\((-?[\d.]+)deg\)", transform).group(1))
+    return turns(page)[1]
 
 
 def stage_centre(page):
@@ -270,9 +276,7 @@ class PageInUse(unittest.TestCase):
             with self.subTest(face=face):
                 page = self.open(self.url + "#face%d" % face)
                 time.sleep(1.2)
-                transform = page.eval("document.getElementById('cube').style.transform")
-                x = float(re.search(r"rotateX\((-?[\d.]+)deg\)", transform).group(1))
-                y = float(re.search(r"rotateY\((-?[\d.]+)deg\)", transform).group(1))
+                x, y = turns(page)
                 self.assertAlmostEqual(x, 0, delta=0.5)
                 self.assertAlmostEqual((y - turn_y + 180) % 360 - 180, 0, delta=0.5)
 
