@@ -198,5 +198,6 @@ enum : int {
     CubePreviewName = 256,
     CubePreviewHint = 257,
     ShowCaptionUnderCube = 258,
+    PageLanguage = 230,
 };
 } // namespace Msg

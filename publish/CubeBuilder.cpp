@@ -4,8 +4,8 @@
 #include "components/pixlet/Pixlet.h"
 #include "core/AppPaths.h"
 #include "core/CubeModel.h"
-#include "core/FramedPicture.h"
 #include "core/FileCommit.h"
+#include "core/FramedPicture.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "publish/CubePage.h"
@@ -14,9 +14,12 @@
 #include "publish/SingleFileCube.h"
 #include "resources/StringTable.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -25,12 +28,31 @@ const QString kPage = QStringLiteral("Vexilo.htm");
 const QString kFoldOut = QStringLiteral("cubefold.jpg");
 const QString kFoldOutPdf = QStringLiteral("cubefold.pdf");
 const QString kPlayer = QStringLiteral("imagevexilo.class");
-constexpr qint16 WebBox = 250;
+const QString kLinkPreview = QStringLiteral("preview.jpg");
 
 // The work directory is scratch: its files need not survive a crash.
 bool WriteWhole(const QString &path, const QByteArray &content)
 {
     return FileCommit::ReplaceScratch(path, content);
+}
+
+// The picture as JPEG at the best quality, down to a floor, that keeps it
+// within budget bytes.
+QByteArray JpegWithin(const QImage &picture, qsizetype budget)
+{
+    QByteArray jpeg;
+    for (int quality = 90; quality >= 40; quality -= 10) {
+        jpeg.clear();
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(quality);
+        if (picture.isNull() || !writer.write(picture))
+            return {};
+        if (jpeg.size() <= budget)
+            break;
+    }
+    return jpeg;
 }
 
 // The file's bytes; empty when it cannot be read whole.
@@ -122,6 +144,7 @@ bool CubeBuilder::BuildCubeFiles(CubeModel &cube, const CubeControls &controls, 
         WriteKeptFoldOut(progress);
     else
         MakeFacesAndFoldOut(cube, controls, progress);
+    WriteLinkPreview();
     progress.showStep(9);
     progress.repaintNow();
 
@@ -145,12 +168,29 @@ CubeBuilder::PrintPicture CubeBuilder::Boxed(const Pixlet &pixlet, const CubeFac
     return {Pixlet::Jpeg(picture), picture};
 }
 
-void CubeBuilder::MakeWebImage(Pixlet &pixlet, const QImage &printPicture, const QString &file)
+QStringList CubeBuilder::WebImageNames(int faceIndex)
 {
-    pixlet.setSourcePicture(printPicture);
-    pixlet.setDestinationFile(file);
-    SetBox(pixlet, WebBox);
-    pixlet.Generate();
+    QStringList names;
+    for (const WebSize &size : WebSizes)
+        names << FaceFileName(QStringLiteral("image"), faceIndex)
+                     .replace(QLatin1String(".jpg"), QLatin1String(size.suffix) + ".jpg");
+    return names;
+}
+
+// The face's picture at every size the page offers, from its print picture;
+// the largest within its budget.
+void CubeBuilder::MakeWebImages(Pixlet &pixlet, const QImage &printPicture, int faceIndex) const
+{
+    const QStringList names = WebImageNames(faceIndex);
+    for (int s = 0; s < names.size(); ++s) {
+        pixlet.setSourcePicture(printPicture);
+        pixlet.setDestinationFile(InWorkDirectory(names.at(s)));
+        SetBox(pixlet, WebSizes[s].edge);
+        if (s + 1 < names.size())
+            pixlet.Generate();
+        else
+            WriteWhole(InWorkDirectory(names.at(s)), JpegWithin(pixlet.BoxedPicture(), LargestWebImageBytes));
+    }
 }
 
 CubeBuilder::FaceStamp CubeBuilder::StampOf(const CubeFace &face)
@@ -223,7 +263,8 @@ void CubeBuilder::MakeFacesAndFoldOut(CubeModel &cube, const CubeControls &contr
             progress.setStatus(LoadResString(Msg::CreatingImageFiles));
             // An emptied face gets its placeholder, and stays changed.
             if (cube.Face(i).isEmpty())
-                CopyTemplateFile(FaceFileName(QStringLiteral("image"), i));
+                for (const QString &name : WebImageNames(i))
+                    CopyTemplateFile(name);
             else
                 cube.MarkFaceBuilt(i);
         }
@@ -235,7 +276,7 @@ void CubeBuilder::MakeFacesAndFoldOut(CubeModel &cube, const CubeControls &contr
             if (printFaces[i].isNull())
                 m_withoutPicture << i;
             else if (makeWebImage)
-                MakeWebImage(controls.Pixlet1, printFaces[i], InWorkDirectory(FaceFileName(QStringLiteral("image"), i)));
+                MakeWebImages(controls.Pixlet1, printFaces[i], i);
             DrawOnFoldOut(controls, i, printFaces[i]);
         }
         progress.showStep(i + 3);
@@ -288,6 +329,29 @@ void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, con
                                 controls.PrintSource.Bitmap(), 0, 0, 800);
 }
 
+// The picture a link to the page shows where it is shared: the six faces,
+// two rows of three, on the page's background.
+void CubeBuilder::WriteLinkPreview() const
+{
+    QImage preview(LinkPreviewSize, QImage::Format_RGB32);
+    preview.fill(QColor(0xee, 0xf2, 0xf9));
+    QPainter painter(&preview);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    constexpr int edge = 280, gap = 14;
+    const QPoint origin((LinkPreviewSize.width() - 3 * edge - 2 * gap) / 2,
+                        (LinkPreviewSize.height() - 2 * edge - gap) / 2);
+    for (int i = 0; i < FaceCount; ++i) {
+        const QImage face(InWorkDirectory(WebImageNames(i).constLast()));
+        const QRect cell(origin + QPoint(i % 3 * (edge + gap), i / 3 * (edge + gap)), QSize(edge, edge));
+        if (face.isNull())
+            painter.fillRect(cell, Qt::white);
+        else
+            painter.drawImage(cell, face);
+    }
+    painter.end();
+    WriteWhole(InWorkDirectory(kLinkPreview), Pixlet::Jpeg(preview));
+}
+
 namespace {
 QStringList FaceTexts(const CubeModel &cube)
 {
@@ -314,8 +378,8 @@ void CubeBuilder::WritePages(const CubeModel &cube) const
     QFile player(InWorkDirectory(kPlayer));
     if (player.open(QIODevice::ReadOnly))
         scripts.insert(kPlayer, player.readAll());
-    const QByteArray page = CubePage::Make(templateText, cube.Caption(), FaceTexts(cube), scripts);
+    const QByteArray page =
+        CubePage::Make(templateText, cube.Caption(), FaceTexts(cube), scripts, LoadResString(Msg::PageLanguage));
     if (WriteWhole(InWorkDirectory(kPage), page))
-        WriteWhole(InWorkDirectory(QString::fromLatin1(SingleFileCube::FileName)),
-                   SingleFileCube::Make(page, m_work));
+        WriteWhole(InWorkDirectory(QString::fromLatin1(SingleFileCube::FileName)), SingleFileCube::Make(page, m_work));
 }

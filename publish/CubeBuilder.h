@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QThreadPool>
 
@@ -83,6 +84,24 @@ public:
     // Edge of the print-quality face picture: 60 mm at 300 pixels per inch.
     static constexpr int PrintQualityBox = FaceFraming::PrintEdge;
 
+    // The sizes at which the page offers each face, for screens of one,
+    // two and three pixels per point; the largest is the print picture.
+    struct WebSize
+    {
+        qint16 edge;
+        const char *suffix; // after "imageN" in the file's name
+    };
+    static constexpr WebSize WebSizes[3] = {{250, ""}, {500, "@2x"}, {PrintQualityBox, "@3x"}};
+    // The file names of face index faceIndex's web images, smallest first.
+    static QStringList WebImageNames(int faceIndex);
+    // The most bytes of a face's largest picture: Cube.html carries six of
+    // them and stays under 600 KB. A detailed photo is saved at a lower
+    // JPEG quality to fit.
+    static constexpr qsizetype LargestWebImageBytes = 68 * 1024;
+
+    // The picture that a link to the page shows in messages and posts.
+    static constexpr QSize LinkPreviewSize{1200, 630};
+
 private:
     // A face as it is now: what it holds and, for a photo, the file's size
     // and time, so that a photo changed in place counts as another face.
@@ -130,7 +149,8 @@ private:
     void CopyTemplateFile(const QString &name) const;
     static PrintPicture Boxed(const Pixlet &pixlet, const CubeFace &face);
     static void SetBox(Pixlet &pixlet, qint16 box);
-    static void MakeWebImage(Pixlet &pixlet, const QImage &printPicture, const QString &file);
+    void MakeWebImages(Pixlet &pixlet, const QImage &printPicture, int faceIndex) const;
+    void WriteLinkPreview() const;
     static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture);
     void WritePages(const CubeModel &cube) const;
 

@@ -7,6 +7,8 @@ const QByteArray CubePage::CaptionLine = QByteArrayLiteral("Caption goes here");
 
 namespace {
 const QByteArray kTitleLine = QByteArrayLiteral("<title>Vexilo</title>");
+const QByteArray kPreviewTitleLine = QByteArrayLiteral("<meta property=\"og:title\" content=\"Vexilo\">");
+const QByteArray kLanguageLine = QByteArrayLiteral("<html lang=\"en\">");
 const QRegularExpression kScriptLine(QStringLiteral("^<script src=\"([^\"/\\\\:]+)\"></script>$"));
 
 QList<QByteArray> Lines(const QByteArray &text)
@@ -77,7 +79,7 @@ QString CubePage::Title(const QString &caption)
 }
 
 QByteArray CubePage::Make(const QByteArray &templateText, const QString &caption, const QStringList &faceTexts,
-                          const QHash<QString, QByteArray> &scripts)
+                          const QHash<QString, QByteArray> &scripts, const QString &language)
 {
     QByteArray page;
     for (QByteArray line : Lines(templateText)) {
@@ -85,6 +87,10 @@ QByteArray CubePage::Make(const QByteArray &templateText, const QString &caption
             line = Heading(caption);
         } else if (line == kTitleLine) {
             line = "<title>" + Escaped(Title(caption)).toUtf8() + "</title>";
+        } else if (line == kPreviewTitleLine) {
+            line = "<meta property=\"og:title\" content=\"" + Escaped(Title(caption)).toUtf8() + "\">";
+        } else if (line == kLanguageLine && !language.isEmpty()) {
+            line = "<html lang=\"" + Escaped(language).toUtf8() + "\">";
         } else if (const QRegularExpressionMatch m = kScriptLine.match(QString::fromUtf8(line));
                    m.hasMatch() && scripts.contains(m.captured(1))) {
             line = InlineScript(scripts.value(m.captured(1)));

@@ -157,8 +157,9 @@ const QHash<int, const char *> &table()
         {109, "The mail server %1 asks for the password of %2 and none was given.  Nothing was sent."},
         {110, "The mail server asks for your user name and password."},
         {111, "The mail server did not accept them: %1"},
-        {112, "The cube could not be saved: %1 could not be written (%2).  The files already in the folder were left as "
-              "they were."},
+        {112,
+         "The cube could not be saved: %1 could not be written (%2).  The files already in the folder were left as "
+         "they were."},
         {113, "Project home: %1"},
         {120, "The photo %1 is no longer there.  It has been taken out of Your Photos."},
         {121, "Picture CD %1"},
@@ -248,6 +249,8 @@ const QHash<int, const char *> &table()
         {256, "The cube, turning as it will for those you send it to"},
         {257, "Drag the cube, or use the arrow keys, to turn it.  F6 moves between the cube and the editor."},
         {258, "Show the caption &under the cube"},
+        // The language of the cube's web page, as the page's language tag.
+        {230, "en"},
     };
     return strings;
 }

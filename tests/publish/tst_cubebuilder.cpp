@@ -4,6 +4,7 @@
 #include "core/CubeModel.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
+#include "core/MessageIds.h"
 #include "publish/CubeBuilder.h"
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
@@ -14,9 +15,9 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QMimeData>
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
 #include <QProcess>
 #include <QTest>
 
@@ -62,6 +63,8 @@ private slots:
     void framedFaceShowsAlikeEverywhere_data();
     void framedFaceShowsAlikeEverywhere();
     void printAndSingleFileWrittenEveryBuild();
+    void linkPreviewShowsTheFaces();
+    void detailedPhotoKeepsToTheBudget();
     void fullDiskKeepsPageAndSingleFile();
     void workDirectoryDeletedBetweenBuilds();
     void workDirectoryCannotBeMade();
@@ -210,17 +213,25 @@ void TestCubeBuilder::facesDrawnIntoTheirCells()
     build();
     const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
     const QImage foldOut(work(QStringLiteral("cubefold.jpg")));
+    const QStringList sizes{QString(), QStringLiteral("@2x"), QStringLiteral("@3x")};
+    const int edges[] = {250, 500, 720};
     for (int i = 0; i < FaceCount; ++i) {
-        const QString web = work(FaceFileName(QStringLiteral("image"), i));
         if (faces.contains(i)) {
             QVERIFY2(AreaIs(foldOut, Cell(i), kFaceColours[i]), qPrintable(QString::number(i)));
-            const QImage image(web);
-            QCOMPARE(image.size(), QSize(250, 250));
-            QVERIFY(AreaIs(image, image.rect().adjusted(4, 4, -4, -4), kFaceColours[i]));
             QCOMPARE((m_cube.FaceChanged(i) ? True : False), False);
         } else {
             QVERIFY(Near(foldOut.pixelColor(Cell(i).topLeft()), blank.pixelColor(Cell(i).topLeft()), 12));
-            QCOMPARE(ReadFile(web), ReadFile(templateFile(FaceFileName(QStringLiteral("image"), i))));
+        }
+        // The face at every size the page offers; an empty face's are the template's.
+        for (int s = 0; s < sizes.size(); ++s) {
+            const QString name = QStringLiteral("image%1%2.jpg").arg(i + 1).arg(sizes[s]);
+            if (faces.contains(i)) {
+                const QImage image(work(name));
+                QCOMPARE(image.size(), QSize(edges[s], edges[s]));
+                QVERIFY2(AreaIs(image, image.rect().adjusted(4, 4, -4, -4), kFaceColours[i]), qPrintable(name));
+            } else {
+                QCOMPARE(ReadFile(work(name)), ReadFile(templateFile(name)));
+            }
         }
     }
     // Nothing spills outside the cells: the sheet's corner and the gap between cells stay blank.
@@ -266,7 +277,8 @@ void TestCubeBuilder::emptiedFaceKeepsItsChangedFlag()
     build();
     QVERIFY(m_sink.hasStatus(29));
     QCOMPARE((m_cube.FaceChanged(2) ? True : False), True);
-    QCOMPARE(ReadFile(work(QStringLiteral("image3.jpg"))), ReadFile(templateFile(QStringLiteral("image3.jpg"))));
+    for (const QString &name : CubeBuilder::WebImageNames(2))
+        QCOMPARE(ReadFile(work(name)), ReadFile(templateFile(name)));
     const QImage blank(templateFile(QStringLiteral("cubefold.jpg")));
     QVERIFY(Near(QImage(work(QStringLiteral("cubefold.jpg"))).pixelColor(Cell(2).center()),
                  blank.pixelColor(Cell(2).center()), 12));
@@ -316,6 +328,14 @@ void TestCubeBuilder::captionLines_data()
                                    << QByteArray("<script>\r\nvar s = \"<\\/script>\";\r\n</script>\r\n");
     QTest::newRow("missing script kept") << QByteArray("<script src=\"other.js\"></script>\n") << "Hi"
                                          << QByteArray("<script src=\"other.js\"></script>\r\n");
+    QTest::newRow("link preview's title")
+        << QByteArray("<meta property=\"og:title\" content=\"Vexilo\">\n") << "\"Sun\" & sea\nday two"
+        << QByteArray("<meta property=\"og:title\" content=\"&quot;Sun&quot; &amp; "
+                      "sea\">\r\n");
+    QTest::newRow("page's language") << QByteArray("<html lang=\"en\">\n") << "Hi"
+                                     << ("<html lang=\"" + LoadResString(Msg::PageLanguage).toUtf8() + "\">\r\n");
+    QTest::newRow("other language kept") << QByteArray("<html lang=\"fr\">\n") << "Hi"
+                                         << QByteArray("<html lang=\"fr\">\r\n");
 }
 
 void TestCubeBuilder::captionLines()
@@ -454,19 +474,21 @@ void TestCubeBuilder::framedFaceShowsAlikeEverywhere_data()
     const QColor white(Qt::white), red(Qt::red), green(Qt::green), blue(Qt::blue), yellow(Qt::yellow), notWhite;
     const FaceFraming fit, fill = fit.Filled(), blurred = fit.Fitted(FaceFraming::Backdrop::Blurred);
     QTest::newRow("landscape fit on white") << QSize(1200, 800) << fit << Probes{white, red, green, yellow, blue};
-    QTest::newRow("landscape fit on blurred") << QSize(1200, 800) << blurred << Probes{notWhite, red, green, yellow, blue};
+    QTest::newRow("landscape fit on blurred")
+        << QSize(1200, 800) << blurred << Probes{notWhite, red, green, yellow, blue};
     QTest::newRow("landscape fill") << QSize(1200, 800) << fill << Probes{red, red, green, yellow, blue};
     QTest::newRow("portrait fill") << QSize(800, 1200) << fill << Probes{red, red, green, yellow, blue};
     QTest::newRow("panorama fill") << QSize(4000, 1000) << fill << Probes{red, red, green, yellow, blue};
     QTest::newRow("square fit") << QSize(800, 800) << fit << Probes{red, red, green, yellow, blue};
     // Turned clockwise, the photo's bottom left comes to the top left.
     QTest::newRow("square turned") << QSize(400, 400) << fit.Turned(90) << Probes{blue, blue, red, green, yellow};
-    QTest::newRow("portrait fill turned") << QSize(800, 1200) << fill.Turned(270)
-                                          << Probes{green, green, yellow, blue, red};
-    QTest::newRow("crop of the top left") << QSize(2400, 1600) << fit.Filled(QRect(100, 50, 720, 720))
-                                          << Probes{red, red, red, red, red};
-    QTest::newRow("crop of the bottom right, turned") << QSize(2400, 1600) << fit.Filled(QRect(1300, 850, 900, 900)).Turned(180)
-                                                      << Probes{yellow, yellow, yellow, yellow, yellow};
+    QTest::newRow("portrait fill turned")
+        << QSize(800, 1200) << fill.Turned(270) << Probes{green, green, yellow, blue, red};
+    QTest::newRow("crop of the top left")
+        << QSize(2400, 1600) << fit.Filled(QRect(100, 50, 720, 720)) << Probes{red, red, red, red, red};
+    QTest::newRow("crop of the bottom right, turned")
+        << QSize(2400, 1600) << fit.Filled(QRect(1300, 850, 900, 900)).Turned(180)
+        << Probes{yellow, yellow, yellow, yellow, yellow};
 }
 
 // The web image, the fold-out's cell and the PDF's picture of a framed face
@@ -501,9 +523,58 @@ void TestCubeBuilder::printAndSingleFileWrittenEveryBuild()
     WriteFile(work(QStringLiteral("cubefold.pdf")), "old");
     QVERIFY(build());
     QVERIFY(ReadFile(work(QStringLiteral("cubefold.pdf"))).startsWith("%PDF-"));
+    // The single file carries each face once, at its largest size.
     const QByteArray single = ReadFile(work(QStringLiteral("Cube.html")));
-    QVERIFY(single.contains(ReadFile(work(QStringLiteral("image4.jpg"))).toBase64()));
+    QVERIFY(single.contains(ReadFile(work(QStringLiteral("image4@3x.jpg"))).toBase64()));
+    QVERIFY(!single.contains(ReadFile(work(QStringLiteral("image4.jpg"))).toBase64()));
+    QCOMPARE(single.count(ReadFile(work(QStringLiteral("image4@3x.jpg"))).toBase64()), 1);
     QVERIFY(QDir(m_work).entryList({QStringLiteral("pimage*")}).isEmpty());
+}
+
+// The picture a shared link shows: the six faces in two rows of three, each
+// face's own picture or, for an empty face, the template's.
+void TestCubeBuilder::linkPreviewShowsTheFaces()
+{
+    place(0, photo(0));
+    place(4, photo(4));
+    QVERIFY(build());
+    const QImage preview(work(QStringLiteral("preview.jpg")));
+    QCOMPARE(preview.size(), CubeBuilder::LinkPreviewSize);
+    const int column = preview.width() / 3, row = preview.height() / 2;
+    const QPoint centres[6] = {{column / 2, row / 2},     {column * 3 / 2, row / 2},     {column * 5 / 2, row / 2},
+                               {column / 2, row * 3 / 2}, {column * 3 / 2, row * 3 / 2}, {column * 5 / 2, row * 3 / 2}};
+    QVERIFY(AreaIs(preview, QRect(centres[0] - QPoint(10, 10), QSize(20, 20)), kFaceColours[0]));
+    QVERIFY(AreaIs(preview, QRect(centres[4] - QPoint(10, 10), QSize(20, 20)), kFaceColours[4]));
+    const QImage placeholder(templateFile(QStringLiteral("image2@3x.jpg")));
+    QVERIFY(Near(preview.pixelColor(centres[1] + QPoint(0, -100)),
+                 placeholder.pixelColor(placeholder.width() / 2, placeholder.height() / 2 - 257), 40));
+    m_cube.SetFace(0, {});
+    QVERIFY(build());
+    QVERIFY(!AreaIs(QImage(work(QStringLiteral("preview.jpg"))), QRect(centres[0] - QPoint(10, 10), QSize(20, 20)),
+                    kFaceColours[0]));
+}
+
+// A grainy photo, full of fine detail, still gives a largest face picture of 720
+// pixels within its budget, so that the single file stays small.
+void TestCubeBuilder::detailedPhotoKeepsToTheBudget()
+{
+    QImage grain(QSize(900, 900), QImage::Format_RGB32);
+    quint32 seed = 1;
+    for (int y = 0; y < grain.height(); ++y)
+        for (int x = 0; x < grain.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int noise = int(seed >> 27) - 16; // a sensor's grain over a gradient
+            grain.setPixel(x, y, qRgb(x * 255 / 900, y * 255 / 900, qBound(0, 128 + noise * 3, 255)));
+        }
+    place(0, WriteFile(m_env->path(QStringLiteral("photos/grain.png")), Encode(grain, "png")));
+    place(1, photo(1));
+    QVERIFY(build());
+    for (const QString &name : {QStringLiteral("image1@3x.jpg"), QStringLiteral("image2@3x.jpg")}) {
+        QVERIFY2(QFileInfo(work(name)).size() <= CubeBuilder::LargestWebImageBytes, qPrintable(name));
+        QCOMPARE(QImage(work(name)).size(), QSize(720, 720));
+    }
+    // A plain photo keeps the quality of the smaller sizes.
+    QVERIFY(AreaIs(QImage(work(QStringLiteral("image2@3x.jpg"))), QRect(4, 4, 712, 712), kFaceColours[1], 8));
 }
 
 // The page, the single-file cube and the fold-out PDF are replaced whole or

@@ -96,8 +96,11 @@ void TestBuildCommand::buildsIntoNewFolder()
     QVERIFY(err.contains("Creating Image Files..."));
     QVERIFY(err.endsWith("[10/10]\nDone.\n"));
     const QString out = m_env->path(QStringLiteral("out/new/cube"));
-    QStringList expected{"Cube.html",  "Vexilo.htm", "cubefold.jpg", "cubefold.pdf", "image1.jpg",       "image2.jpg",
-                         "image3.jpg", "image4.jpg", "image5.jpg",   "image6.jpg",   "imagevexilo.class"};
+    QStringList expected{"Cube.html", "Vexilo.htm", "cubefold.jpg", "cubefold.pdf", "imagevexilo.class", "preview.jpg"};
+    for (int n = 1; n <= 6; ++n)
+        expected << QStringLiteral("image%1.jpg").arg(n) << QStringLiteral("image%1@2x.jpg").arg(n)
+                 << QStringLiteral("image%1@3x.jpg").arg(n);
+    expected.sort();
     QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), expected);
     QVERIFY(ReadFile(out + QStringLiteral("/Vexilo.htm"))
                 .contains(QStringLiteral(">Gr\u00fc\u00dfe &lt;3</h1>\r\n").toUtf8()));
