@@ -182,7 +182,8 @@ void CubeRenderer::Paint(QPainter &painter, const QRectF &area, CubeAttitude att
         if (!QTransform::quadToQuad(corners, projection.corners, toFace))
             continue;
         painter.setTransform(toFace * centred);
-        painter.drawImage(QPointF(0, 0), picture);
+        // By its pixels, whatever density the picture says it has.
+        painter.drawImage(source, picture, source);
     }
     painter.restore();
 }

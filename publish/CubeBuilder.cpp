@@ -4,6 +4,7 @@
 #include "components/pixlet/Pixlet.h"
 #include "core/AppPaths.h"
 #include "core/CubeModel.h"
+#include "core/CubeRenderer.h"
 #include "core/FileCommit.h"
 #include "core/FramedPicture.h"
 #include "core/MessageBox.h"
@@ -333,21 +334,16 @@ void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, con
 // two rows of three, on the page's background.
 void CubeBuilder::WriteLinkPreview() const
 {
+    std::array<QImage, FaceCount> faces;
+    for (int i = 0; i < FaceCount; ++i)
+        faces[i] = QImage(InWorkDirectory(WebImageNames(i).constLast()));
     QImage preview(LinkPreviewSize, QImage::Format_RGB32);
     preview.fill(QColor(0xee, 0xf2, 0xf9));
     QPainter painter(&preview);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    constexpr int edge = 280, gap = 14;
-    const QPoint origin((LinkPreviewSize.width() - 3 * edge - 2 * gap) / 2,
-                        (LinkPreviewSize.height() - 2 * edge - gap) / 2);
-    for (int i = 0; i < FaceCount; ++i) {
-        const QImage face(InWorkDirectory(WebImageNames(i).constLast()));
-        const QRect cell(origin + QPoint(i % 3 * (edge + gap), i / 3 * (edge + gap)), QSize(edge, edge));
-        if (face.isNull())
-            painter.fillRect(cell, Qt::white);
-        else
-            painter.drawImage(cell, face);
-    }
+    // The cube as the page first shows it, in a square as tall as the picture.
+    const int side = LinkPreviewSize.height();
+    CubeRenderer(faces).Paint(painter, QRect((LinkPreviewSize.width() - side) / 2, 0, side, side),
+                              CubeAttitude::Showing());
     painter.end();
     WriteWhole(InWorkDirectory(kLinkPreview), Pixlet::Jpeg(preview));
 }

@@ -56,6 +56,7 @@ private slots:
     void eachFaceUprightFacingTheViewer_data();
     void eachFaceUprightFacingTheViewer();
     void turningRight();
+    void pictureDensityIgnored();
     void background();
 };
 
@@ -122,6 +123,20 @@ void TestCubeRenderer::turningRight()
     QVERIFY(PixelsNear(image, kFaceColours[2]) > 1000);
     QCOMPARE(PixelsNear(image, kFaceColours[4]), 0);
     QVERIFY(CentreOf(1, quarterTurn, size).x() < CentreOf(2, quarterTurn, size).x());
+}
+
+// A picture read from "image3@3x.jpg" says it is for a screen of three
+// pixels a point: it still covers its whole face.
+void TestCubeRenderer::pictureDensityIgnored()
+{
+    std::array<QImage, 6> faces = QuadrantFaces();
+    faces[2].setDevicePixelRatio(3);
+    const QSize size(300, 300);
+    const QImage image = CubeRenderer(faces).Render(size, CubeAttitude{0, 0});
+    const QPoint centre = CentreOf(2, CubeAttitude{0, 0}, size);
+    const int quarter = int(CubeRenderer::EdgeFor(size.width()) / 4);
+    QVERIFY(Near(image.pixelColor(centre + QPoint(-quarter, -quarter)), Qt::red));
+    QVERIFY(Near(image.pixelColor(centre + QPoint(quarter, quarter)), Qt::yellow));
 }
 
 // The background is the style's colour, or transparent; the cube at any

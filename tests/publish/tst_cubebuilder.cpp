@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
+#include "core/CubeRenderer.h"
 #include "publish/CubeBuilder.h"
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
@@ -535,23 +536,26 @@ void TestCubeBuilder::printAndSingleFileWrittenEveryBuild()
 // face's own picture or, for an empty face, the template's.
 void TestCubeBuilder::linkPreviewShowsTheFaces()
 {
-    place(0, photo(0));
+    place(2, photo(2));
     place(4, photo(4));
     QVERIFY(build());
     const QImage preview(work(QStringLiteral("preview.jpg")));
     QCOMPARE(preview.size(), CubeBuilder::LinkPreviewSize);
-    const int column = preview.width() / 3, row = preview.height() / 2;
-    const QPoint centres[6] = {{column / 2, row / 2},     {column * 3 / 2, row / 2},     {column * 5 / 2, row / 2},
-                               {column / 2, row * 3 / 2}, {column * 3 / 2, row * 3 / 2}, {column * 5 / 2, row * 3 / 2}};
-    QVERIFY(AreaIs(preview, QRect(centres[0] - QPoint(10, 10), QSize(20, 20)), kFaceColours[0]));
-    QVERIFY(AreaIs(preview, QRect(centres[4] - QPoint(10, 10), QSize(20, 20)), kFaceColours[4]));
-    const QImage placeholder(templateFile(QStringLiteral("image2@3x.jpg")));
-    QVERIFY(Near(preview.pixelColor(centres[1] + QPoint(0, -100)),
-                 placeholder.pixelColor(placeholder.width() / 2, placeholder.height() / 2 - 257), 40));
-    m_cube.SetFace(0, {});
+    // The cube at the attitude the page shows first, centred: faces 3 and 5
+    // show where the renderer puts them.
+    const int side = preview.height();
+    const auto centre = [&](int index) {
+        const CubeRenderer::Projection p =
+            CubeRenderer::Project(index, CubeAttitude::Showing(), CubeRenderer::EdgeFor(side));
+        return ((p.corners[0] + p.corners[2]) / 2 + QPointF(preview.width() / 2.0, side / 2.0)).toPoint();
+    };
+    QVERIFY(AreaIs(preview, QRect(centre(2) - QPoint(10, 10), QSize(20, 20)), kFaceColours[2]));
+    QVERIFY(AreaIs(preview, QRect(centre(4) - QPoint(10, 10), QSize(20, 20)), kFaceColours[4]));
+    QVERIFY(Near(preview.pixelColor(10, 10), QColor(0xee, 0xf2, 0xf9), 8));
+    m_cube.SetFace(2, {});
     QVERIFY(build());
-    QVERIFY(!AreaIs(QImage(work(QStringLiteral("preview.jpg"))), QRect(centres[0] - QPoint(10, 10), QSize(20, 20)),
-                    kFaceColours[0]));
+    QVERIFY(!AreaIs(QImage(work(QStringLiteral("preview.jpg"))), QRect(centre(2) - QPoint(10, 10), QSize(20, 20)),
+                    kFaceColours[2]));
 }
 
 // A grainy photo, full of fine detail, still gives a largest face picture of 720
