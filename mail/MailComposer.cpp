@@ -137,8 +137,9 @@ bool MailComposer::Compose(const MailOrder &order)
         need(m.setAction(MMail::EndEntity));
         need(m.setAction(MMail::NewPart));
 
-        Attach(QStringLiteral("application"), QStringLiteral("octet-stream"), QStringLiteral("Cube.exe"),
-               order.attachment);
+        if (!order.attachment.isEmpty())
+            Attach(QStringLiteral("application"), QStringLiteral("octet-stream"), QStringLiteral("Cube.exe"),
+                   order.attachment);
         if (!order.webPage.isEmpty())
             Attach(QStringLiteral("text"), QStringLiteral("html"), QStringLiteral("Cube.html"), order.webPage);
 
@@ -146,7 +147,7 @@ bool MailComposer::Compose(const MailOrder &order)
         m.setContentSubType(QStringLiteral("plain"));
         m.setContentParameters(QStringLiteral("charset=us-ascii"));
         m.setContentTransferEncoding(QStringLiteral("7bit"));
-        need(m.setBodyText(0, LoadResString(Msg::MessageBody)));
+        need(m.setBodyText(0, LoadResString(MessageBodyFor(order))));
         need(m.setAction(MMail::AddPart));
 
         need(m.setServer(order.server));
@@ -155,6 +156,13 @@ bool MailComposer::Compose(const MailOrder &order)
         return false;
     }
     return true;
+}
+
+int MessageBodyFor(const MailOrder &order)
+{
+    if (order.webPage.isEmpty())
+        return Msg::MessageBody;
+    return order.attachment.isEmpty() ? Msg::WebPageBody : Msg::BothBody;
 }
 
 QString NormalizeAddressList(const QString &list)

@@ -23,11 +23,14 @@ struct MailOrder
     QString recipients; // "," separated
     QString sender;
     QString subject;
-    QString attachment; // the package file, "Cube.exe"
+    QString attachment; // the package file, "Cube.exe"; none when empty
     QString server; // as typed: see SmtpEndpoint
     bool useDefaultServer = true;
     QString webPage{}; // the cube as one web page, "Cube.html", attached after Cube.exe; none when empty
 };
+
+// The standard text for what the message carries.
+int MessageBodyFor(const MailOrder &order);
 
 // Composes the cube message in the mail control, in the order the control
 // expects: header fields, the Cube.exe attachment, then the fixed body text,

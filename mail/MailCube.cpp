@@ -11,7 +11,8 @@
 #include "publish/StepBars.h"
 #include "resources/StringTable.h"
 
-#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,14 +34,25 @@ QPushButton *makeButton(QWidget *parent, QRect where)
     return button;
 }
 
+QLabel *makeRowLabel(QWidget *parent, QWidget *buddy)
+{
+    auto *label = new QLabel(parent);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// The added rows start where Directions was specified and line up with the
+// labels and boxes above them.
+constexpr int kAddedLeft = 120, kAddedTop = 1380, kBoxLeft = 1260, kBoxRight = 5010, kGap = 105;
+
 } // namespace
 
 MailCube::MailCube(const QString &workDirectory, QWidget *parent)
     : QDialog(parent)
     , m_workDirectory(workDirectory)
 {
-    // The specified dialog, with one row below it for the web page choice.
-    setFixedSize(TwipsToPixels(5376), TwipsToPixels(2784 + 360));
     ToLabel = TwipsLabel(this, 120, 30, 1065, 270);
     SendTo = makeBox(this, TwipsRect(1260, 30, 3750, 345));
     FromLabel = TwipsLabel(this, 75, 495, 1065, 270);
@@ -50,6 +62,21 @@ MailCube::MailCube(const QString &workDirectory, QWidget *parent)
     ToLabel->setBuddy(SendTo);
     FromLabel->setBuddy(From);
     SubjectLabel->setBuddy(Subject);
+
+    m_added = new QWidget(this);
+    auto *rows = new QGridLayout(m_added);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setHorizontalSpacing(0);
+    rows->setColumnMinimumWidth(0, TwipsToPixels(kBoxLeft - kAddedLeft));
+    rows->setColumnStretch(1, 1);
+    SendAs = new QComboBox(m_added);
+    SendAs->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    SendAsLabel = makeRowLabel(m_added, SendAs);
+    ServerNote = makeRowLabel(m_added, nullptr);
+    rows->addWidget(SendAsLabel, 0, 0);
+    rows->addWidget(SendAs, 0, 1);
+    rows->addWidget(ServerNote, 1, 1);
+
     Directions = TwipsLabel(this, 540, 1380, 4380, 780);
     ProgressStatus = TwipsLabel(this, 585, 1560, 4590, 240);
     ProgressStatus->hide();
@@ -59,8 +86,8 @@ MailCube::MailCube(const QString &workDirectory, QWidget *parent)
     Send->setDefault(true);
     Cancel = makeButton(this, TwipsRect(2070, 2310, 1215, 375));
     Advanced = makeButton(this, TwipsRect(3420, 2310, 1215, 375));
-    WebPage = new QCheckBox(this);
-    WebPage->setGeometry(TwipsRect(735, 2760, 4560, 300));
+    for (QWidget *w : std::initializer_list<QWidget *>{Directions, ProgressStatus, Bars, Send, Cancel, Advanced})
+        m_below.append({w, w->geometry()});
 
     connect(Send, &QPushButton::clicked, this, &MailCube::Send_Click);
     connect(Cancel, &QPushButton::clicked, this, &MailCube::Cancel_Click);
@@ -89,8 +116,44 @@ void MailCube::Form_Load()
     if (const QString from = Settings::instance().fromAddress(); !from.isEmpty())
         From->setText(from);
     Bars->hideSteps();
-    WebPage->setText(LoadResString(Msg::AttachWebPage));
-    WebPage->setChecked(MailSession::WebPageWanted());
+    SendAsLabel->setText(LoadResString(Msg::SendAsLabel));
+    for (int text : {Msg::SendAsWebPage, Msg::SendAsProgram, Msg::SendAsBoth})
+        SendAs->addItem(LoadResString(text));
+    SendAs->setAccessibleName(QString(LoadResString(Msg::SendAsLabel)).remove(QLatin1Char('&')));
+    ChooseSendAs();
+}
+
+void MailCube::ChooseSendAs()
+{
+    const bool refuses = MailSession::ServerRefusesPrograms(Settings::instance().mailServer().server);
+    SendAs->setCurrentIndex(refuses                          ? WebPageOnly
+                            : MailSession::WebPageWanted() ? WebPageAndProgram
+                                                           : ProgramOnly);
+    ShowServerNote();
+}
+
+void MailCube::ShowServerNote()
+{
+    const QString server = Settings::instance().mailServer().server;
+    ServerNote->setText(MessageText(Msg::ServerRefusesPrograms, {server}));
+    ServerNote->setVisible(MailSession::ServerRefusesPrograms(server));
+    Relayout();
+}
+
+// The added rows take the height they need at the font in use, and the
+// dialog grows to fit them, never cutting a text.
+void MailCube::Relayout()
+{
+    const int width = std::max(TwipsToPixels(kBoxRight - kAddedLeft), m_added->layout()->minimumSize().width());
+    QLayout *rows = m_added->layout();
+    rows->activate();
+    const int height = rows->hasHeightForWidth() ? rows->heightForWidth(width) : rows->sizeHint().height();
+    m_added->setGeometry(TwipsToPixels(kAddedLeft), TwipsToPixels(kAddedTop), width, height);
+    m_addedHeight = height + TwipsToPixels(kGap);
+    for (const auto &[widget, specified] : m_below)
+        widget->setGeometry(specified.translated(0, m_addedHeight));
+    setFixedSize(std::max(TwipsToPixels(5376), m_added->geometry().right() + 1 + TwipsToPixels(5376 - kBoxRight)),
+                 TwipsToPixels(2784) + m_addedHeight);
 }
 
 void MailCube::Send_Click()
@@ -107,14 +170,17 @@ void MailCube::Send_Click()
         return;
     }
     MailSession::RememberSender(From->text());
-    MailSession::RememberWebPage(WebPage->isChecked());
+    const int sendAs = SendAs->currentIndex();
+    if (sendAs != WebPageOnly)
+        MailSession::RememberWebPage(sendAs == WebPageAndProgram);
     session.Mail1.setCaCertificateFile(MailSession::SavedCaCertificateFile());
+    const QString program =
+        sendAs != WebPageOnly ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.exe")) : QString();
     const QString webPage =
-        WebPage->isChecked() ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.html")) : QString();
+        sendAs != ProgramOnly ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.html")) : QString();
     const Settings &settings = Settings::instance();
     const MailServerChoice mailServer = settings.mailServer();
-    session.Send({SendTo->text(), settings.fromAddress(), Subject->text(),
-                  AppPaths::join(m_workDirectory, QStringLiteral("Cube.exe")), mailServer.server,
+    session.Send({SendTo->text(), settings.fromAddress(), Subject->text(), program, mailServer.server,
                   mailServer.useDefault, webPage});
 }
 
@@ -122,6 +188,7 @@ void MailCube::Session_Connecting()
 {
     Send->setEnabled(false);
     Advanced->setEnabled(false);
+    SendAs->setEnabled(false);
     Directions->hide();
     ProgressStatus->show();
     Bars->showStep(0);
@@ -139,22 +206,52 @@ void MailCube::Session_Step(qint16 n)
     Bars->repaint();
 }
 
-// Once closed, the dialog hears nothing more from the session.
+// A sent cube closes the dialog. After a failure it stays as the user left
+// it, the recipients, subject and choices all kept, ready to send again or
+// to take up what the failure offered.
 void MailCube::Session_Finished()
 {
-    session.disconnect(this);
-    done(QDialog::Rejected);
+    if (session.messageAccepted()) {
+        session.disconnect(this);
+        done(QDialog::Rejected);
+        return;
+    }
+    Send->setEnabled(true);
+    Advanced->setEnabled(true);
+    SendAs->setEnabled(true);
+    ProgressStatus->hide();
+    Directions->show();
+    Bars->hideSteps();
+    if (ServerNote->isHidden() && MailSession::ServerRefusesPrograms(Settings::instance().mailServer().server))
+        ChooseSendAs();
+    // Not from inside the session's own report: the next send starts once
+    // the failed one has wound down.
+    const MailSession::Instead instead = session.instead();
+    if (instead != MailSession::Instead::Nothing)
+        QMetaObject::invokeMethod(this, [this, instead] { TakeUpInstead(instead); }, Qt::QueuedConnection);
+}
+
+void MailCube::TakeUpInstead(MailSession::Instead instead)
+{
+    if (instead == MailSession::Instead::SendWebPage) {
+        SendAs->setCurrentIndex(WebPageOnly);
+        Send_Click();
+    }
 }
 
 void MailCube::Cancel_Click()
 {
     session.Cancel();
+    done(QDialog::Rejected);
 }
 
 void MailCube::Advanced_Click()
 {
+    const QString server = Settings::instance().mailServer().server;
     MailServer dialog(this);
     ShowModal(dialog);
+    if (Settings::instance().mailServer().server != server)
+        ChooseSendAs();
 }
 
 void MailCube::reject()

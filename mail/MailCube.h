@@ -4,19 +4,27 @@
 
 #include <QDialog>
 
-class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class StepBars;
 
-// "Send Vexilo": recipients, sender and subject, then the transfer through
-// a mail session, with a progress bar and a status line.
+// "Send Vexilo": recipients, sender and subject, what the cube goes as,
+// then the transfer through a mail session, with a progress bar and a
+// status line. A failed send leaves everything as it was typed.
 class MailCube : public QDialog
 {
     Q_OBJECT
 public:
-    // Sends the Cube.exe (and Cube.html) that the work directory holds.
+    // The choices of SendAs, in their order.
+    enum SendAsChoice {
+        WebPageOnly,
+        ProgramOnly,
+        WebPageAndProgram
+    };
+
+    // Sends the Cube.exe and Cube.html that the work directory holds.
     explicit MailCube(const QString &workDirectory, QWidget *parent = nullptr);
 
     void Form_Load();
@@ -30,14 +38,20 @@ public:
     void Session_Step(qint16 n);
     void Session_Finished();
 
+    // How far the rows below Subject moved down to make room for the rows
+    // added there.
+    int addedHeight() const { return m_addedHeight; }
+
     QLabel *ToLabel = nullptr;
     QLineEdit *SendTo = nullptr;
     QLabel *FromLabel = nullptr;
     QLineEdit *From = nullptr;
     QLabel *SubjectLabel = nullptr;
     QLineEdit *Subject = nullptr;
+    QLabel *SendAsLabel = nullptr;
+    QComboBox *SendAs = nullptr;
+    QLabel *ServerNote = nullptr;
     QLabel *Directions = nullptr;
-    QCheckBox *WebPage = nullptr;
     QLabel *ProgressStatus = nullptr;
     StepBars *Bars = nullptr;
     QPushButton *Send = nullptr;
@@ -51,5 +65,15 @@ protected:
     void reject() override;
 
 private:
+    // The choice that suits the server: the web page for one that refused
+    // programs, else Cube.exe (with the web page when chosen before).
+    void ChooseSendAs();
+    void ShowServerNote();
+    void Relayout();
+    void TakeUpInstead(MailSession::Instead instead);
+
     QString m_workDirectory;
+    QWidget *m_added = nullptr;
+    QList<QPair<QWidget *, QRect>> m_below; // the specified rows under Subject, where they were specified
+    int m_addedHeight = 0;
 };

@@ -737,10 +737,12 @@ void MMail::handleReply(int code, const QStringList &lines)
         m_phase = Phase::Data;
         return fillSocket();
     case Phase::Data:
-        return fail(MessageRefused, text);
+        return fail(DataRefused, text);
     case Phase::EndOfData:
-        if (m_socket->bytesToWrite() > 0 || !isPositive(code))
+        if (m_socket->bytesToWrite() > 0)
             return fail(MessageRefused, text);
+        if (!isPositive(code))
+            return fail(DataRefused, text);
         m_stream.reset();
         return finishPhase();
     default:

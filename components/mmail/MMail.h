@@ -70,6 +70,7 @@ public:
         AddressTooLong = 20109, // an address longer than mail servers take
         AttachmentUnreadable = 20110, // a part's file could not be read, or changed, while sending
         SecureConnectionNotStarted = 20111, // TLS required, and EHLO (the only way to ask for it) refused
+        DataRefused = 20112, // the server refused the message itself, its reply to the data
     };
 
     explicit MMail(QObject *parent = nullptr);

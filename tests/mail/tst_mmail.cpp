@@ -420,7 +420,7 @@ void TestMMail::faults_data()
     QTest::newRow("no greeting") << int(ScriptedPeer::NoGreeting) << QString() << 10060;
     QTest::newRow("421 greeting") << int(ScriptedPeer::Greeting421) << QString() << 10025;
     QTest::newRow("550 to one RCPT") << int(ScriptedPeer::RefuseSecondRcpt) << QString() << 1101;
-    QTest::newRow("552 after the data") << int(ScriptedPeer::Refuse552AfterData) << QString() << 1101;
+    QTest::newRow("552 after the data") << int(ScriptedPeer::Refuse552AfterData) << QString() << 20112;
     QTest::newRow("hang-up mid-data") << int(ScriptedPeer::HangUpInData) << QString() << 10053;
     QTest::newRow("100 KB reply line") << int(ScriptedPeer::HugeReplyLine) << QString() << 10025;
     QTest::newRow("replies byte by byte") << int(ScriptedPeer::ByteByByte) << QString() << 0;

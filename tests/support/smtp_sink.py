@@ -9,7 +9,11 @@ serve DIR [OPTIONS]
                 --auth USER PASSWORD       require a sign-in (PLAIN or LOGIN, over TLS
                                            only); each attempt is appended to
                                            DIR/auth.json as [mechanism, user, accepted]
-                --mechanisms LIST          the sign-in methods offered (PLAIN,LOGIN)
+                --mechanisms LIST          the sign-in methods offered (PLAIN,LOGIN);
+                                           XOAUTH2 is offered but never accepted
+                --refuse-programs          answer a message that carries an .exe
+                                           attachment after its final dot as Gmail
+                                           does (552 5.7.0), and keep nothing
 inspect FILE  parse a received message with the email package and print, as
               JSON, its defects, header names in order, selected headers and
               its parts (content type, filename, decoded bytes' SHA-256).
@@ -31,6 +35,17 @@ def tls_context(cert, key):
     return context
 
 
+GMAIL_552 = ("552-5.7.0 This message was blocked because its content presents a potential\r\n"
+             "552-5.7.0 security issue. Please visit\r\n"
+             "552-5.7.0  https://support.google.com/mail/?p=BlockedMessage to review our\r\n"
+             "552 5.7.0 message content and attachment content guidelines. - gsmtp")
+
+
+def carries_program(raw):
+    message = email.message_from_bytes(raw, policy=email.policy.compat32)
+    return any((part.get_filename() or "").lower().endswith(".exe") for part in message.walk())
+
+
 def serve(folder, *options):
     import argparse
     from aiosmtpd.controller import Controller
@@ -41,12 +56,15 @@ def serve(folder, *options):
     parser.add_argument("--tls-on-connect", nargs=2)
     parser.add_argument("--auth", nargs=2)
     parser.add_argument("--mechanisms", default="PLAIN,LOGIN")
+    parser.add_argument("--refuse-programs", action="store_true")
     args = parser.parse_args(options)
 
     class Sink:
         count = 0
 
         async def handle_DATA(self, server, session, envelope):
+            if args.refuse_programs and carries_program(envelope.original_content):
+                return GMAIL_552
             Sink.count += 1
             base = os.path.join(folder, str(Sink.count))
             with open(base + ".eml.part", "wb") as f:
@@ -56,6 +74,11 @@ def serve(folder, *options):
             os.rename(base + ".eml.part", base + ".eml")
             return "250 Message accepted for delivery"
 
+    class OAuthOnlySink(Sink):
+        async def auth_XOAUTH2(self, server, args):
+            return AuthResult(success=False, handled=False)
+
+    handler = OAuthOnlySink() if "XOAUTH2" in args.mechanisms.split(",") else Sink()
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         port = s.getsockname()[1]
@@ -80,7 +103,7 @@ def serve(folder, *options):
         # A connection that is TLS from the first byte counts as secure too.
         settings.update(auth_required=True, auth_require_tls=not args.tls_on_connect, authenticator=authenticator,
                         auth_exclude_mechanism=[m for m in ("PLAIN", "LOGIN") if m not in offered])
-    controller = Controller(Sink(), hostname="127.0.0.1", port=port, **settings)
+    controller = Controller(handler, hostname="127.0.0.1", port=port, **settings)
     controller.start()
     with open(os.path.join(folder, "port.part"), "w") as f:
         f.write(str(port))

@@ -1,3 +1,5 @@
+#include "core/Settings.h"
+#include "platform/registry/RegEdit.h"
 #include "resources/StringTable.h"
 #include "tests/support/SmtpSink.h"
 #include "tests/support/TestCertificates.h"
@@ -17,6 +19,11 @@ private slots:
     void failureExitsNonZeroWithTheMessage();
     void signsInOverTlsAndAttachesTheWebPage();
     void untrustedServerExitsNonZeroNamingIt();
+    void caFileComesFromTheSettings_data();
+    void caFileComesFromTheSettings();
+    void attachChoices_data();
+    void attachChoices();
+    void refusingServerIsQuotedAndThenGetsTheWebPage();
     void usageErrors_data();
     void usageErrors();
 
@@ -112,6 +119,9 @@ void TestSendCommand::usageErrors_data()
     QTest::newRow("option without value") << QStringList{"send", "--to"};
     QTest::newRow("unknown option") << QStringList{"send", "--to", "a@b", "--from", "c@d", "--bcc", "e@f"};
     QTest::newRow("stray argument") << QStringList{"send", "--to", "a@b", "--from", "c@d", "extra"};
+    QTest::newRow("unknown attachment") << QStringList{"send", "--to", "a@b", "--from", "c@d", "--attach", "zip"};
+    QTest::newRow("two attachment options")
+        << QStringList{"send", "--to", "a@b", "--from", "c@d", "--attach", "web", "--attach-web-page"};
     QTest::newRow("unreadable password file")
         << QStringList{"send", "--to", "a@b", "--from", "c@d", "--password-file", "/nonexistent/password"};
 }
@@ -126,6 +136,93 @@ void TestSendCommand::usageErrors()
     QVERIFY(err.contains("vexilo-cube send: "));
     QVERIFY(err.contains("usage: vexilo-cube send --to LIST --from ADDR"));
     QVERIFY(err.contains("Try 'vexilo-cube send --help' for more information."));
+}
+
+namespace {
+QStringList attachedNames(const QJsonObject &message)
+{
+    QStringList names;
+    for (const QJsonValue part : message.value("parts").toArray())
+        if (const QString name = part.toObject().value("filename").toString(); !name.isEmpty())
+            names << name;
+    return names;
+}
+} // namespace
+
+void TestSendCommand::caFileComesFromTheSettings_data()
+{
+    QTest::addColumn<bool>("giveOtherCaFile");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("the setting's CA file") << false << 0;
+    QTest::newRow("--cacert wins over the setting") << true << 1;
+}
+
+void TestSendCommand::caFileComesFromTheSettings()
+{
+    QFETCH(bool, giveOtherCaFile);
+    QFETCH(int, exitCode);
+    TestEnvironment env;
+    TestCertificates certificates;
+    TestCertificates others;
+    const TestCertificates::Pair cert = certificates.issue(TestCertificates::Trusted);
+    SmtpSink sink({"--tls-on-connect", cert.cert, cert.key});
+    QVERIFY(sink.isRunning());
+    SetRegistryString(HKEY_CURRENT_USER, QStringLiteral("Software\\Norvane\\Vexilo"), QStringLiteral("CACertFile"),
+                      certificates.caFile());
+    QStringList args{"send", "--to", "a@example.com", "--from", "me@example.org", "--server",
+                     QStringLiteral("smtps://localhost:%1").arg(sink.port())};
+    if (giveOtherCaFile)
+        args << "--cacert" << others.caFile();
+    QScopedPointer<QProcess> p(run(args));
+    QVERIFY2(p->exitCode() == exitCode, p->readAllStandardError().constData());
+    QCOMPARE(sink.messageCount(), exitCode == 0 ? 1 : 0);
+}
+
+void TestSendCommand::attachChoices_data()
+{
+    QTest::addColumn<QStringList>("option");
+    QTest::addColumn<QStringList>("attached");
+    QTest::newRow("default") << QStringList{} << QStringList{"Cube.exe"};
+    QTest::newRow("web") << QStringList{"--attach", "web"} << QStringList{"Cube.html"};
+    QTest::newRow("exe") << QStringList{"--attach=exe"} << QStringList{"Cube.exe"};
+    QTest::newRow("both") << QStringList{"--attach", "both"} << QStringList{"Cube.exe", "Cube.html"};
+    QTest::newRow("--attach-web-page") << QStringList{"--attach-web-page"} << QStringList{"Cube.exe", "Cube.html"};
+}
+
+void TestSendCommand::attachChoices()
+{
+    QFETCH(QStringList, option);
+    QFETCH(QStringList, attached);
+    TestEnvironment env;
+    SmtpSink sink;
+    QScopedPointer<QProcess> p(
+        run(QStringList{"send", "--to", "a@example.com", "--from", "me@example.org", "--server", sink.server()} +
+            option));
+    QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    QCOMPARE(attachedNames(m), attached);
+}
+
+// As Gmail does: a message with an .exe is refused after its final dot.
+// The reply is quoted, and the server is remembered: the next send through
+// it takes the web page without being told.
+void TestSendCommand::refusingServerIsQuotedAndThenGetsTheWebPage()
+{
+    TestEnvironment env;
+    SmtpSink sink({"--refuse-programs"});
+    const QStringList args{"send", "--to", "a@example.com", "--from", "me@example.org", "--server", sink.server()};
+    QScopedPointer<QProcess> refused(run(args));
+    QCOMPARE(refused->exitCode(), 1);
+    const QString err = QString::fromUtf8(refused->readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("refused the message because of what it carries: \"552 5.7.0 This message was "
+                                         "blocked because its content presents a potential security issue.")),
+             qPrintable(err));
+    QCOMPARE(sink.messageCount(), 0);
+    QVERIFY(Settings::serverRefusesPrograms(QStringLiteral("127.0.0.1")));
+    QScopedPointer<QProcess> again(run(args));
+    QVERIFY2(again->exitCode() == 0, again->readAllStandardError().constData());
+    QCOMPARE(attachedNames(SmtpSink::inspect(sink.messagePath(1))), QStringList{"Cube.html"});
 }
 
 QTEST_MAIN(TestSendCommand)

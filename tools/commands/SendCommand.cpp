@@ -43,6 +43,31 @@ const QString kUser = QStringLiteral("user");
 const QString kPasswordFile = QStringLiteral("password-file");
 const QString kCaCert = QStringLiteral("cacert");
 const QString kWebPage = QStringLiteral("attach-web-page");
+const QString kAttach = QStringLiteral("attach");
+
+struct Attachments
+{
+    bool program = true;
+    bool webPage = false;
+};
+
+// --attach web|exe|both; without it Cube.exe, or the web page for a server
+// known to refuse programs.
+std::optional<Attachments> ChosenAttachments(const QCommandLineParser &parser, const QString &server)
+{
+    if (parser.isSet(kWebPage))
+        return Attachments{true, true};
+    if (!parser.isSet(kAttach))
+        return MailSession::ServerRefusesPrograms(server) ? Attachments{false, true} : Attachments{};
+    const QString choice = parser.value(kAttach);
+    if (choice == QLatin1String("web"))
+        return Attachments{false, true};
+    if (choice == QLatin1String("exe"))
+        return Attachments{true, false};
+    if (choice == QLatin1String("both"))
+        return Attachments{true, true};
+    return std::nullopt;
+}
 
 int RunSend(const QCommandLineParser &parser)
 {
@@ -58,6 +83,10 @@ int RunSend(const QCommandLineParser &parser)
         return UsageError(kName, QStringLiteral("cannot read the password file %1").arg(passwordFile));
     const QString subject = parser.isSet(kSubject) ? parser.value(kSubject) : LoadResString(Msg::DefaultSubject);
     const QString server = parser.value(kServer);
+    if (parser.isSet(kAttach) && parser.isSet(kWebPage))
+        return UsageError(kName, QStringLiteral("--attach and --attach-web-page cannot both be given"));
+    if (parser.isSet(kAttach) && !ChosenAttachments(parser, server))
+        return UsageError(kName, QStringLiteral("--attach takes web, exe or both, not %1").arg(parser.value(kAttach)));
     CubeFromFaces cube;
     if (const int exit = arguments.PlaceOn(cube); exit != ExitDone)
         return exit;
@@ -74,17 +103,19 @@ int RunSend(const QCommandLineParser &parser)
     MailSession session;
     session.signInUser = parser.value(kUser);
     session.givenPassword = GivenPassword(passwordFile);
-    session.Mail1.setCaCertificateFile(parser.value(kCaCert));
+    session.Mail1.setCaCertificateFile(parser.isSet(kCaCert) ? parser.value(kCaCert)
+                                                             : MailSession::SavedCaCertificateFile());
     QEventLoop loop;
     QObject::connect(&session, &MailSession::finished, &loop, &QEventLoop::quit);
+    const Attachments attachments = *ChosenAttachments(parser, mailServer.server);
+    const auto inWork = [&](const char *name) { return AppPaths::join(cube.workDirectory(), QLatin1String(name)); };
     const MailOrder order{to,
                           from,
                           subject,
-                          AppPaths::join(cube.workDirectory(), QStringLiteral("Cube.exe")),
+                          attachments.program ? inWork("Cube.exe") : QString(),
                           mailServer.server,
                           mailServer.useDefault,
-                          parser.isSet(kWebPage) ? AppPaths::join(cube.workDirectory(), QStringLiteral("Cube.html"))
-                                                 : QString()};
+                          attachments.webPage ? inWork("Cube.html") : QString()};
     if (session.Send(order))
         loop.exec();
     if (!session.messageAccepted())
@@ -112,14 +143,20 @@ Command SendCommand()
                                                  "$VEXILO_SMTP_PASSWORD, else from the secret store)"),
                                   QStringLiteral("FILE"))
             << QCommandLineOption(kCaCert,
-                                  QStringLiteral("trust the certificates (PEM) in FILE instead of the system's"),
+                                  QStringLiteral("trust the certificates (PEM) in FILE instead of the system's "
+                                                 "(default: the setting CACertFile)"),
                                   QStringLiteral("FILE"))
-            << QCommandLineOption(kWebPage, QStringLiteral("attach the cube as one web page, Cube.html, as well"));
+            << QCommandLineOption(kAttach,
+                                  QStringLiteral("send the cube as a web page (Cube.html, for any device), as a "
+                                                 "Windows program (Cube.exe) or both; default: exe, or web for a "
+                                                 "server known to refuse programs"),
+                                  QStringLiteral("web|exe|both"))
+            << QCommandLineOption(kWebPage, QStringLiteral("the same as --attach both"));
     return {kName,
-            QStringLiteral("build a cube and mail it as Cube.exe over SMTP"),
+            QStringLiteral("build a cube and mail it as Cube.exe, Cube.html or both over SMTP"),
             QStringLiteral("--to LIST --from ADDR [--cube FILE] [--face N=PATH]... [--caption TEXT] "
                            "[--fit N]... [--fill N]... [--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--subject TEXT] [--server TEXT] [--user NAME] [--password-file FILE] "
-                           "[--cacert FILE] [--attach-web-page]"),
+                           "[--cacert FILE] [--attach web|exe|both]"),
             options,
             {},
             RunSend};
