@@ -12,9 +12,11 @@
 #include "resources/StringTable.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
@@ -69,13 +71,21 @@ MailCube::MailCube(const QString &workDirectory, QWidget *parent)
     rows->setHorizontalSpacing(0);
     rows->setColumnMinimumWidth(0, TwipsToPixels(kBoxLeft - kAddedLeft));
     rows->setColumnStretch(1, 1);
+    rows->setVerticalSpacing(TwipsToPixels(kGap));
+    Message = new QPlainTextEdit(m_added);
+    Message->setTabChangesFocus(true);
+    Message->setFixedHeight(Message->fontMetrics().lineSpacing() * 3 + 2 * Message->frameWidth()
+                            + 2 * int(Message->document()->documentMargin()));
+    MessageLabel = makeRowLabel(m_added, Message);
     SendAs = new QComboBox(m_added);
     SendAs->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     SendAsLabel = makeRowLabel(m_added, SendAs);
     ServerNote = makeRowLabel(m_added, nullptr);
-    rows->addWidget(SendAsLabel, 0, 0);
-    rows->addWidget(SendAs, 0, 1);
-    rows->addWidget(ServerNote, 1, 1);
+    rows->addWidget(MessageLabel, 0, 0);
+    rows->addWidget(Message, 0, 1);
+    rows->addWidget(SendAsLabel, 1, 0);
+    rows->addWidget(SendAs, 1, 1);
+    rows->addWidget(ServerNote, 2, 1);
 
     Directions = TwipsLabel(this, 540, 1380, 4380, 780);
     ProgressStatus = TwipsLabel(this, 585, 1560, 4590, 240);
@@ -116,6 +126,8 @@ void MailCube::Form_Load()
     if (const QString from = Settings::instance().fromAddress(); !from.isEmpty())
         From->setText(from);
     Bars->hideSteps();
+    MessageLabel->setText(LoadResString(Msg::PersonalMessageLabel));
+    Message->setAccessibleName(QString(LoadResString(Msg::PersonalMessageLabel)).remove(QLatin1Char('&')));
     SendAsLabel->setText(LoadResString(Msg::SendAsLabel));
     for (int text : {Msg::SendAsWebPage, Msg::SendAsProgram, Msg::SendAsBoth})
         SendAs->addItem(LoadResString(text));
@@ -178,10 +190,12 @@ void MailCube::Send_Click()
         sendAs != WebPageOnly ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.exe")) : QString();
     const QString webPage =
         sendAs != ProgramOnly ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.html")) : QString();
+    const QString picture = AppPaths::join(m_workDirectory, QStringLiteral("cubefold.jpg"));
     const Settings &settings = Settings::instance();
     const MailServerChoice mailServer = settings.mailServer();
     session.Send({SendTo->text(), settings.fromAddress(), Subject->text(), program, mailServer.server,
-                  mailServer.useDefault, webPage});
+                  mailServer.useDefault, webPage, Message->toPlainText(), caption,
+                  QFileInfo::exists(picture) ? picture : QString()});
 }
 
 void MailCube::Session_Connecting()
@@ -189,6 +203,7 @@ void MailCube::Session_Connecting()
     Send->setEnabled(false);
     Advanced->setEnabled(false);
     SendAs->setEnabled(false);
+    Message->setReadOnly(true);
     Directions->hide();
     ProgressStatus->show();
     Bars->showStep(0);
@@ -219,6 +234,7 @@ void MailCube::Session_Finished()
     Send->setEnabled(true);
     Advanced->setEnabled(true);
     SendAs->setEnabled(true);
+    Message->setReadOnly(false);
     ProgressStatus->hide();
     Directions->show();
     Bars->hideSteps();

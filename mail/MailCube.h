@@ -7,10 +7,11 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class StepBars;
 
-// "Send Vexilo": recipients, sender and subject, what the cube goes as,
+// "Send Vexilo": recipients, sender, subject and a message, what the cube goes as,
 // then the transfer through a mail session, with a progress bar and a
 // status line. A failed send leaves everything as it was typed.
 class MailCube : public QDialog
@@ -24,7 +25,8 @@ public:
         WebPageAndProgram
     };
 
-    // Sends the Cube.exe and Cube.html that the work directory holds.
+    // Sends the Cube.exe and Cube.html that the work directory holds, with
+    // its fold-out as the picture of the cube.
     explicit MailCube(const QString &workDirectory, QWidget *parent = nullptr);
 
     void Form_Load();
@@ -48,6 +50,8 @@ public:
     QLineEdit *From = nullptr;
     QLabel *SubjectLabel = nullptr;
     QLineEdit *Subject = nullptr;
+    QLabel *MessageLabel = nullptr;
+    QPlainTextEdit *Message = nullptr;
     QLabel *SendAsLabel = nullptr;
     QComboBox *SendAs = nullptr;
     QLabel *ServerNote = nullptr;
@@ -59,6 +63,8 @@ public:
     QPushButton *Advanced = nullptr;
 
     MailSession session;
+    // The cube's caption, shown in the message under the picture of the cube.
+    QString caption;
 
 protected:
     // The close box and Escape act as Cancel.

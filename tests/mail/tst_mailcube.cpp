@@ -20,6 +20,7 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -373,10 +374,12 @@ void TestMailCube::webPageGoesAfterTheCubeWhenChosen()
     QCOMPARE(GetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("AttachWebPage")), QStringLiteral("1"));
     const QJsonArray parts = SmtpSink::inspect(sink.messagePath(1)).value("parts").toArray();
     QCOMPARE(parts.size(), 3);
-    QCOMPARE(parts.at(1).toObject().value("filename").toString(), QStringLiteral("Cube.html"));
-    QCOMPARE(parts.at(1).toObject().value("sha256").toString(),
+    QCOMPARE(parts.at(0).toObject().value("content_type").toString(), QStringLiteral("text/plain"));
+    QCOMPARE(parts.at(0).toObject().value("text").toString(), LoadResString(212));
+    QCOMPARE(parts.at(2).toObject().value("filename").toString(), QStringLiteral("Cube.html"));
+    QCOMPARE(parts.at(2).toObject().value("sha256").toString(),
              QString::fromLatin1(QCryptographicHash::hash(page, QCryptographicHash::Sha256).toHex()));
-    QCOMPARE(parts.at(0).toObject().value("sha256").toString(),
+    QCOMPARE(parts.at(1).toObject().value("sha256").toString(),
              QString::fromLatin1(QCryptographicHash::hash(m_cube, QCryptographicHash::Sha256).toHex()));
     MailCube again(m_work);
     QCOMPARE(again.SendAs->currentIndex(), int(MailCube::WebPageAndProgram));
@@ -429,6 +432,7 @@ void TestMailCube::refusedProgramIsSentAsAWebPageInOneClick()
     d.SendTo->setText(QStringLiteral("one@example.com, two@example.net"));
     d.From->setText(QStringLiteral("me@example.org"));
     d.Subject->setText(QStringLiteral("Our summer"));
+    d.Message->setPlainText(QStringLiteral("Dear Ann, for you."));
     QTest::mouseClick(d.Send, Qt::LeftButton);
     QVERIFY(closed.wait(20000));
     QCOMPARE(MessageSeam::shownMessages(), QList<int>({206, 85}));
@@ -447,6 +451,8 @@ void TestMailCube::refusedProgramIsSentAsAWebPageInOneClick()
         if (const QString name = part.toObject().value("filename").toString(); !name.isEmpty())
             names << name;
     QCOMPARE(names, QStringList{"Cube.html"});
+    QCOMPARE(m.value("parts").toArray().at(0).toObject().value("text").toString(),
+             QStringLiteral("Dear Ann, for you.\r\n") + LoadResString(211));
     QVERIFY(Settings::serverRefusesPrograms(QStringLiteral("127.0.0.1")));
     MailCube next(m_work);
     QCOMPARE(next.SendAs->currentIndex(), int(MailCube::WebPageOnly));
@@ -463,6 +469,7 @@ void TestMailCube::refusalKeepsWhatWasTypedAndChoosesTheWebPage()
     d.SendTo->setText(QStringLiteral("one@example.com"));
     d.From->setText(QStringLiteral("me@example.org"));
     d.Subject->setText(QStringLiteral("Our summer"));
+    d.Message->setPlainText(QStringLiteral("Dear Ann"));
     sendAndWait(d, sink.server());
     QTest::qWait(100);
     QCOMPARE(MessageSeam::shownMessages(), QList<int>{206});
@@ -470,6 +477,8 @@ void TestMailCube::refusalKeepsWhatWasTypedAndChoosesTheWebPage()
     QCOMPARE(d.SendTo->text(), QStringLiteral("one@example.com"));
     QCOMPARE(d.From->text(), QStringLiteral("me@example.org"));
     QCOMPARE(d.Subject->text(), QStringLiteral("Our summer"));
+    QCOMPARE(d.Message->toPlainText(), QStringLiteral("Dear Ann"));
+    QVERIFY(!d.Message->isReadOnly());
     QCOMPARE(d.SendAs->currentIndex(), int(MailCube::WebPageOnly));
     QVERIFY(!d.ServerNote->isHidden());
     QVERIFY(d.height() > heightBefore);
@@ -520,7 +529,7 @@ void TestMailCube::addedRowsFitTheirTexts()
     d.show();
     QApplication::setFont(usual);
     QVERIFY(d.SendAs->width() >= d.SendAs->sizeHint().width());
-    for (QLabel *label : {d.SendAsLabel, d.ServerNote}) {
+    for (QLabel *label : {d.MessageLabel, d.SendAsLabel, d.ServerNote}) {
         if (label->isHidden())
             continue;
         QVERIFY2(label->height() >= label->heightForWidth(label->width()), qPrintable(label->text()));

@@ -16,7 +16,8 @@ serve DIR [OPTIONS]
                                            does (552 5.7.0), and keep nothing
 inspect FILE  parse a received message with the email package and print, as
               JSON, its defects, header names in order, selected headers and
-              its parts (content type, filename, decoded bytes' SHA-256).
+              its structure and its parts (content type, filename, Content-ID,
+              decoded bytes' SHA-256, first bytes and size, decoded text).
 """
 import asyncio
 import email
@@ -112,6 +113,13 @@ def serve(folder, *options):
     controller.stop()
 
 
+def tree(part):
+    """The message's structure: a content type, or [multipart type, [its parts]]."""
+    if not part.is_multipart():
+        return part.get_content_type()
+    return [part.get_content_type(), [tree(p) for p in part.get_payload()]]
+
+
 def inspect(path):
     with open(path, "rb") as f:
         raw = f.read()
@@ -123,6 +131,7 @@ def inspect(path):
         if part.is_multipart():
             continue
         payload = part.get_payload(decode=True) or b""
+        charset = part.get_content_charset() or "ascii"
         parts.append({
             "content_type": part.get_content_type(),
             "charset": part.get_content_charset(),
@@ -130,7 +139,10 @@ def inspect(path):
             "disposition": part.get("Content-Disposition"),
             "filename": part.get_filename(),
             "sha256": hashlib.sha256(payload).hexdigest(),
-            "text": payload.decode("ascii", "replace") if part.get_content_maintype() == "text" else None,
+            "text": payload.decode(charset, "replace") if part.get_content_maintype() == "text" else None,
+            "content_id": part.get("Content-ID"),
+            "head": payload[:4].hex(),
+            "size": len(payload),
         })
     modern = email.message_from_bytes(raw, policy=email.policy.default)
     print(json.dumps({
@@ -138,6 +150,8 @@ def inspect(path):
         "header_names": list(msg.keys()),
         "headers": {k: str(modern[k]) for k in msg.keys()},
         "boundary": msg.get_boundary(),
+        "tree": tree(msg),
+        "size": len(raw),
         "parts": parts,
         "crlf_only": b"\n" not in raw.replace(b"\r\n", b""),
     }))

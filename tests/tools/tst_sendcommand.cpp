@@ -7,8 +7,21 @@
 
 #include <QJsonArray>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
+
+namespace {
+// The attachments' names; the picture inside the text is no attachment.
+QStringList attachedNames(const QJsonObject &message)
+{
+    QStringList names;
+    for (const QJsonValue part : message.value("parts").toArray())
+        if (part.toObject().value("disposition").toString().startsWith(QLatin1String("attachment")))
+            names << part.toObject().value("filename").toString();
+    return names;
+}
+} // namespace
 
 // vexilo-cube send, run as a user runs it, against a real SMTP server.
 class TestSendCommand : public QObject
@@ -24,6 +37,7 @@ private slots:
     void attachChoices_data();
     void attachChoices();
     void refusingServerIsQuotedAndThenGetsTheWebPage();
+    void messageShowsTheCubeAboveItsText();
     void usageErrors_data();
     void usageErrors();
 
@@ -56,8 +70,7 @@ void TestSendCommand::sendsTheCubeThroughTheNamedServer()
     QCOMPARE(m.value("defects").toArray(), QJsonArray());
     QCOMPARE(m.value("headers").toObject().value("Subject").toString(), QStringLiteral("A cube"));
     QVERIFY(!m.value("header_names").toArray().contains("X-NorvaneProduct"));
-    const QJsonObject attachment = m.value("parts").toArray().at(0).toObject();
-    QCOMPARE(attachment.value("filename").toString(), QStringLiteral("Cube.exe"));
+    QCOMPARE(attachedNames(m), QStringList{"Cube.exe"});
 }
 
 void TestSendCommand::failureExitsNonZeroWithTheMessage()
@@ -85,13 +98,10 @@ void TestSendCommand::signsInOverTlsAndAttachesTheWebPage()
     QCOMPARE(sink.signIns(), QJsonArray({QJsonArray({"PLAIN", "zoe", true})}));
     const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
     QCOMPARE(m.value("defects").toArray(), QJsonArray());
-    const QJsonArray parts = m.value("parts").toArray();
-    QCOMPARE(parts.size(), 3);
-    QCOMPARE(parts.at(0).toObject().value("filename").toString(), QStringLiteral("Cube.exe"));
-    QCOMPARE(parts.at(1).toObject().value("filename").toString(), QStringLiteral("Cube.html"));
-    QCOMPARE(parts.at(1).toObject().value("content_type").toString(), QStringLiteral("text/html"));
-    QCOMPARE(parts.at(1).toObject().value("encoding").toString(), QStringLiteral("base64"));
-    QCOMPARE(parts.at(2).toObject().value("content_type").toString(), QStringLiteral("text/plain"));
+    QCOMPARE(attachedNames(m), QStringList({"Cube.exe", "Cube.html"}));
+    const QJsonObject page = m.value("parts").toArray().last().toObject();
+    QCOMPARE(page.value("content_type").toString(), QStringLiteral("text/html"));
+    QCOMPARE(page.value("encoding").toString(), QStringLiteral("base64"));
 }
 
 void TestSendCommand::untrustedServerExitsNonZeroNamingIt()
@@ -137,17 +147,6 @@ void TestSendCommand::usageErrors()
     QVERIFY(err.contains("usage: vexilo-cube send --to LIST --from ADDR"));
     QVERIFY(err.contains("Try 'vexilo-cube send --help' for more information."));
 }
-
-namespace {
-QStringList attachedNames(const QJsonObject &message)
-{
-    QStringList names;
-    for (const QJsonValue part : message.value("parts").toArray())
-        if (const QString name = part.toObject().value("filename").toString(); !name.isEmpty())
-            names << name;
-    return names;
-}
-} // namespace
 
 void TestSendCommand::caFileComesFromTheSettings_data()
 {
@@ -223,6 +222,44 @@ void TestSendCommand::refusingServerIsQuotedAndThenGetsTheWebPage()
     QScopedPointer<QProcess> again(run(args));
     QVERIFY2(again->exitCode() == 0, again->readAllStandardError().constData());
     QCOMPARE(attachedNames(SmtpSink::inspect(sink.messagePath(1))), QStringList{"Cube.html"});
+}
+
+// The picture at the message's top is the fold-out of the cube, referred to
+// by its Content-ID from the web page alternative of the text; the text
+// comes before the attachments.
+void TestSendCommand::messageShowsTheCubeAboveItsText()
+{
+    TestEnvironment env;
+    SmtpSink sink;
+    QScopedPointer<QProcess> p(run({"send", "--caption", "Our summer", "--message", "Dear Ann,\nfor you \u2764",
+                                    "--to", "a@example.com", "--from", "me@example.org", "--server", sink.server(),
+                                    "--attach", "both"}));
+    QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
+    QCOMPARE(m.value("defects").toArray(), QJsonArray());
+    const QJsonArray tree{
+        "multipart/mixed",
+        QJsonArray{QJsonArray{"multipart/alternative",
+                              QJsonArray{"text/plain", QJsonArray{"multipart/related", QJsonArray{"text/html", "image/jpeg"}}}},
+                   "application/octet-stream", "text/html"}};
+    QCOMPARE(m.value("tree").toArray(), tree);
+    const QJsonArray parts = m.value("parts").toArray();
+    const QString plain = parts.at(0).toObject().value("text").toString();
+    QVERIFY(plain.startsWith(QStringLiteral("Our summer\r\nDear Ann,\r\nfor you \u2764\r\n")));
+    QVERIFY(plain.endsWith(LoadResString(212)));
+    const QString html = parts.at(1).toObject().value("text").toString();
+    const QJsonObject picture = parts.at(2).toObject();
+    QCOMPARE(picture.value("head").toString().left(4), QStringLiteral("ffd8"));
+    QVERIFY(picture.value("size").toInt() > 1000);
+    // Every cid: reference names the inline picture.
+    const QRegularExpression cid(QStringLiteral("cid:([^\"]+)\""));
+    int references = 0;
+    for (auto i = cid.globalMatch(html); i.hasNext(); ++references)
+        QCOMPARE(QLatin1Char('<') + i.next().captured(1) + QLatin1Char('>'), picture.value("content_id").toString());
+    QCOMPARE(references, 1);
+    QVERIFY(html.indexOf(QStringLiteral("<img")) < html.indexOf(QStringLiteral("<h1>Our summer</h1>")));
+    QVERIFY(html.contains(QStringLiteral("for you \u2764")));
+    QVERIFY(m.value("size").toInt() < 10 * 1000 * 1000);
 }
 
 QTEST_MAIN(TestSendCommand)

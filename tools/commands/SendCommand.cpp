@@ -44,6 +44,7 @@ const QString kPasswordFile = QStringLiteral("password-file");
 const QString kCaCert = QStringLiteral("cacert");
 const QString kWebPage = QStringLiteral("attach-web-page");
 const QString kAttach = QStringLiteral("attach");
+const QString kMessage = QStringLiteral("message");
 
 struct Attachments
 {
@@ -115,7 +116,10 @@ int RunSend(const QCommandLineParser &parser)
                           attachments.program ? inWork("Cube.exe") : QString(),
                           mailServer.server,
                           mailServer.useDefault,
-                          attachments.webPage ? inWork("Cube.html") : QString()};
+                          attachments.webPage ? inWork("Cube.html") : QString(),
+                          parser.value(kMessage),
+                          cube.caption(),
+                          inWork("cubefold.jpg")};
     if (session.Send(order))
         loop.exec();
     if (!session.messageAccepted())
@@ -132,6 +136,8 @@ Command SendCommand()
             << QCommandLineOption(kFrom, QStringLiteral("the sender's address, remembered as the program's sender"),
                                   QStringLiteral("ADDR"))
             << QCommandLineOption(kSubject, QStringLiteral("the message's subject (default: the program's own)"),
+                                  QStringLiteral("TEXT"))
+            << QCommandLineOption(kMessage, QStringLiteral("your own words, before the standard text"),
                                   QStringLiteral("TEXT"))
             << QCommandLineOption(kServer,
                                   QStringLiteral("the mail server: host[:port], smtp://[user@]host[:port] (STARTTLS) "
@@ -155,7 +161,7 @@ Command SendCommand()
     return {kName,
             QStringLiteral("build a cube and mail it as Cube.exe, Cube.html or both over SMTP"),
             QStringLiteral("--to LIST --from ADDR [--cube FILE] [--face N=PATH]... [--caption TEXT] "
-                           "[--fit N]... [--fill N]... [--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--subject TEXT] [--server TEXT] [--user NAME] [--password-file FILE] "
+                           "[--fit N]... [--fill N]... [--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--subject TEXT] [--message TEXT] [--server TEXT] [--user NAME] [--password-file FILE] "
                            "[--cacert FILE] [--attach web|exe|both]"),
             options,
             {},
