@@ -196,5 +196,6 @@ enum : int {
     WebPageBody = 211,
     BothBody = 212,
     HandedToMailProgram = 213,
+    NotHandedToMailProgram = 214,
 };
 } // namespace Msg

@@ -96,12 +96,17 @@ MailCube::MailCube(const QString &workDirectory, QWidget *parent)
     Send->setDefault(true);
     Cancel = makeButton(this, TwipsRect(2070, 2310, 1215, 375));
     Advanced = makeButton(this, TwipsRect(3420, 2310, 1215, 375));
-    for (QWidget *w : std::initializer_list<QWidget *>{Directions, ProgressStatus, Bars, Send, Cancel, Advanced})
+    // A row of its own under the specified buttons.
+    UseMailProgram = makeButton(this, TwipsRect(735, 2790, 3900, 375));
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{Directions, ProgressStatus, Bars, Send, Cancel, Advanced, UseMailProgram})
         m_below.append({w, w->geometry()});
 
     connect(Send, &QPushButton::clicked, this, &MailCube::Send_Click);
     connect(Cancel, &QPushButton::clicked, this, &MailCube::Cancel_Click);
     connect(Advanced, &QPushButton::clicked, this, &MailCube::Advanced_Click);
+    connect(UseMailProgram, &QPushButton::clicked, this, &MailCube::MailProgram_Click);
+    connect(&mailProgram, &MailProgram::finished, this, &MailCube::MailProgram_Finished);
     connect(&session, &MailSession::connecting, this, &MailCube::Session_Connecting);
     connect(&session, &MailSession::status, this, &MailCube::Session_Status);
     connect(&session, &MailSession::step, this, &MailCube::Session_Step);
@@ -122,6 +127,7 @@ void MailCube::Form_Load()
     setWindowTitle(LoadResString(Msg::SendTitle));
     Subject->setText(LoadResString(Msg::DefaultSubject));
     Advanced->setText(LoadResString(Msg::AdvancedButton));
+    UseMailProgram->setText(LoadResString(Msg::MailProgramButton));
     session.sendState = MailSession::Idle;
     if (const QString from = Settings::instance().fromAddress(); !from.isEmpty())
         From->setText(from);
@@ -164,8 +170,10 @@ void MailCube::Relayout()
     m_addedHeight = height + TwipsToPixels(kGap);
     for (const auto &[widget, specified] : m_below)
         widget->setGeometry(specified.translated(0, m_addedHeight));
+    UseMailProgram->resize(std::max(UseMailProgram->width(), UseMailProgram->sizeHint().width()),
+                           UseMailProgram->height());
     setFixedSize(std::max(TwipsToPixels(5376), m_added->geometry().right() + 1 + TwipsToPixels(5376 - kBoxRight)),
-                 TwipsToPixels(2784) + m_addedHeight);
+                 TwipsToPixels(2784 + 480) + m_addedHeight);
 }
 
 void MailCube::Send_Click()
@@ -186,24 +194,39 @@ void MailCube::Send_Click()
     if (sendAs != WebPageOnly)
         MailSession::RememberWebPage(sendAs == WebPageAndProgram);
     session.Mail1.setCaCertificateFile(MailSession::SavedCaCertificateFile());
-    const QString program =
-        sendAs != WebPageOnly ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.exe")) : QString();
-    const QString webPage =
-        sendAs != ProgramOnly ? AppPaths::join(m_workDirectory, QStringLiteral("Cube.html")) : QString();
-    const QString picture = AppPaths::join(m_workDirectory, QStringLiteral("cubefold.jpg"));
+    session.Send(Order());
+}
+
+// The message as the dialog shows it, to the server the settings name.
+MailOrder MailCube::Order() const
+{
+    const int sendAs = SendAs->currentIndex();
+    const auto inWork = [this](const char *name) { return AppPaths::join(m_workDirectory, QLatin1String(name)); };
+    const QString picture = inWork("cubefold.jpg");
     const Settings &settings = Settings::instance();
     const MailServerChoice mailServer = settings.mailServer();
-    session.Send({SendTo->text(), settings.fromAddress(), Subject->text(), program, mailServer.server,
-                  mailServer.useDefault, webPage, Message->toPlainText(), caption,
-                  QFileInfo::exists(picture) ? picture : QString()});
+    return {SendTo->text(),
+            settings.fromAddress(),
+            Subject->text(),
+            sendAs != WebPageOnly ? inWork("Cube.exe") : QString(),
+            mailServer.server,
+            mailServer.useDefault,
+            sendAs != ProgramOnly ? inWork("Cube.html") : QString(),
+            Message->toPlainText(),
+            caption,
+            QFileInfo::exists(picture) ? picture : QString()};
+}
+
+void MailCube::SetBusy(bool busy)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{Send, Advanced, UseMailProgram, SendAs})
+        w->setEnabled(!busy);
+    Message->setReadOnly(busy);
 }
 
 void MailCube::Session_Connecting()
 {
-    Send->setEnabled(false);
-    Advanced->setEnabled(false);
-    SendAs->setEnabled(false);
-    Message->setReadOnly(true);
+    SetBusy(true);
     Directions->hide();
     ProgressStatus->show();
     Bars->showStep(0);
@@ -231,10 +254,7 @@ void MailCube::Session_Finished()
         done(QDialog::Rejected);
         return;
     }
-    Send->setEnabled(true);
-    Advanced->setEnabled(true);
-    SendAs->setEnabled(true);
-    Message->setReadOnly(false);
+    SetBusy(false);
     ProgressStatus->hide();
     Directions->show();
     Bars->hideSteps();
@@ -252,7 +272,29 @@ void MailCube::TakeUpInstead(MailSession::Instead instead)
     if (instead == MailSession::Instead::SendWebPage) {
         SendAs->setCurrentIndex(WebPageOnly);
         Send_Click();
+    } else if (instead == MailSession::Instead::UseMailProgram) {
+        MailProgram_Click();
     }
+}
+
+// The same message, recipients and attachments, given to the desktop's mail
+// program; no sender or server is needed.
+void MailCube::MailProgram_Click()
+{
+    SendTo->setText(NormalizeAddressList(SendTo->text()));
+    SetBusy(true);
+    mailProgram.Hand(Order());
+}
+
+void MailCube::MailProgram_Finished(bool handed, int textId, const QString &reason)
+{
+    SetBusy(false);
+    if (!handed) {
+        ShowMessage(textId, {reason});
+        return;
+    }
+    done(QDialog::Rejected);
+    ShowMessage(Msg::HandedToMailProgram);
 }
 
 void MailCube::Cancel_Click()

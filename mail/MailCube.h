@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mail/MailProgram.h"
 #include "mail/MailSession.h"
 
 #include <QDialog>
@@ -33,6 +34,8 @@ public:
     void Send_Click();
     void Cancel_Click();
     void Advanced_Click();
+    void MailProgram_Click();
+    void MailProgram_Finished(bool handed, int textId, const QString &reason);
 
     // The session's reports.
     void Session_Connecting();
@@ -61,8 +64,10 @@ public:
     QPushButton *Send = nullptr;
     QPushButton *Cancel = nullptr;
     QPushButton *Advanced = nullptr;
+    QPushButton *UseMailProgram = nullptr;
 
     MailSession session;
+    MailProgram mailProgram;
     // The cube's caption, shown in the message under the picture of the cube.
     QString caption;
 
@@ -77,6 +82,8 @@ private:
     void ShowServerNote();
     void Relayout();
     void TakeUpInstead(MailSession::Instead instead);
+    MailOrder Order() const;
+    void SetBusy(bool busy);
 
     QString m_workDirectory;
     QWidget *m_added = nullptr;

@@ -267,6 +267,7 @@ const QHash<int, const char *> &table()
         {211, kWebPageBody},
         {212, kBothBody},
         {213, "Your mail program has the message, with the cube attached.  Check it there and send it."},
+        {214, "The message could not be handed to your mail program (%1).  Nothing was sent."},
     };
     return strings;
 }

@@ -8,6 +8,7 @@
 #include "platform/registry/RegEdit.h"
 #include "publish/StepBars.h"
 #include "resources/StringTable.h"
+#include "tests/support/MailProgramDesktop.h"
 #include "tests/support/ScriptedPeer.h"
 #include "tests/support/SmtpSink.h"
 #include "tests/support/TestCertificates.h"
@@ -66,6 +67,7 @@ private slots:
     void refusedProgramIsSentAsAWebPageInOneClick();
     void refusalKeepsWhatWasTypedAndChoosesTheWebPage();
     void serverWithoutOurSignInOffersTheMailProgram();
+    void withoutAMailProgramTheDialogStaysAndSaysSo();
     void addedRowsFitTheirTexts_data();
     void addedRowsFitTheirTexts();
 
@@ -120,7 +122,9 @@ void TestMailCube::formLoad()
     QVERIFY(d.SendTo->text().isEmpty());
     const int added = d.addedHeight();
     QVERIFY(added > 0);
-    QCOMPARE(d.size(), QSize(TwipsToPixels(5376), TwipsToPixels(2784) + added));
+    QCOMPARE(d.size(), QSize(TwipsToPixels(5376), TwipsToPixels(2784 + 480) + added));
+    QCOMPARE(d.UseMailProgram->text(), LoadResString(209));
+    QCOMPARE(d.UseMailProgram->geometry(), TwipsRect(735, 2790, 3900, 375).translated(0, added));
     QCOMPARE(d.SendAsLabel->text(), LoadResString(200));
     QCOMPARE(d.SendAs->count(), 3);
     QCOMPARE(d.SendAs->itemText(MailCube::WebPageOnly), LoadResString(201));
@@ -486,23 +490,54 @@ void TestMailCube::refusalKeepsWhatWasTypedAndChoosesTheWebPage()
     QCOMPARE(sink.messageCount(), 0);
 }
 
-// As Outlook.com and Google Workspace do: XOAUTH2 is the only sign-in.
+// As Outlook.com and Google Workspace do: XOAUTH2 is the only sign-in. One
+// click on Yes hands the message to the desktop's mail program instead.
 void TestMailCube::serverWithoutOurSignInOffersTheMailProgram()
 {
     TestCertificates certificates;
     const TestCertificates::Pair cert = certificates.issue(TestCertificates::Trusted);
     SmtpSink sink({"--starttls", cert.cert, cert.key, "--auth", "me@example.org", "secret", "--mechanisms", "XOAUTH2"});
     QVERIFY(sink.isRunning());
+    MailProgramDesktop desktop;
+    QVERIFY(desktop.isReady());
     SetRegistryString(HKEY_CURRENT_USER, kKey, QStringLiteral("CACertFile"), certificates.caFile());
-    MessageSeam::setMessageHandler([](int, MsgButtons) { return int(IDNO); });
+    MessageSeam::setMessageHandler([](int id, MsgButtons) { return int(id == 208 ? IDYES : IDOK); });
+    WriteFile(m_work + QStringLiteral("/Cube.html"), "<!DOCTYPE html>");
+    Settings::instance().setMailServer(QStringLiteral("smtp://localhost:%1").arg(sink.port()));
     MailCube d(m_work);
+    d.show();
+    QSignalSpy closed(&d, &QDialog::finished);
     d.SendTo->setText(QStringLiteral("one@example.com"));
     d.From->setText(QStringLiteral("me@example.org"));
-    sendAndWait(d, QStringLiteral("smtp://localhost:%1").arg(sink.port()));
-    QCOMPARE(MessageSeam::shownMessages(), QList<int>{208});
+    d.Subject->setText(QStringLiteral("Our summer"));
+    d.SendAs->setCurrentIndex(MailCube::WebPageAndProgram);
+    QTest::mouseClick(d.Send, Qt::LeftButton);
+    QVERIFY(closed.wait(20000));
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>({208, 213}));
     QVERIFY(MessageSeam::shownTexts().at(0).contains(QStringLiteral("(XOAUTH2)")));
-    QCOMPARE(d.SendTo->text(), QStringLiteral("one@example.com"));
     QCOMPARE(sink.messageCount(), 0);
+    const QJsonObject record = desktop.record();
+    QCOMPARE(record.value("to").toArray(), QJsonArray{"one@example.com"});
+    QCOMPARE(record.value("subject").toString(), QStringLiteral("Our summer"));
+    const QJsonArray attachments = record.value("attachments").toArray();
+    QCOMPARE(attachments.size(), 2);
+    for (const QJsonValue a : attachments)
+        QVERIFY(a.toObject().value("there").toBool());
+}
+
+void TestMailCube::withoutAMailProgramTheDialogStaysAndSaysSo()
+{
+    MailProgramDesktop desktop(false);
+    MailCube d(m_work);
+    d.SendTo->setText(QStringLiteral("one@example.com"));
+    d.Subject->setText(QStringLiteral("Our summer"));
+    QSignalSpy handed(&d.mailProgram, &MailProgram::finished);
+    QTest::mouseClick(d.UseMailProgram, Qt::LeftButton);
+    QVERIFY(handed.wait(20000));
+    QCOMPARE(MessageSeam::shownMessages(), QList<int>{210});
+    QCOMPARE(d.result(), 0);
+    QVERIFY(d.UseMailProgram->isEnabled());
+    QCOMPARE(d.SendTo->text(), QStringLiteral("one@example.com"));
 }
 
 void TestMailCube::addedRowsFitTheirTexts_data()
@@ -537,7 +572,8 @@ void TestMailCube::addedRowsFitTheirTexts()
     }
     QVERIFY(d.SendAs->parentWidget()->geometry().right() < d.width());
     QVERIFY(d.SendAs->parentWidget()->geometry().bottom() < d.Directions->y());
-    QVERIFY(d.Send->geometry().bottom() < d.height());
+    QVERIFY(d.UseMailProgram->geometry().bottom() < d.height());
+    QVERIFY(d.UseMailProgram->width() >= d.UseMailProgram->sizeHint().width());
 }
 
 QTEST_MAIN(TestMailCube)

@@ -1,6 +1,7 @@
 #include "core/Settings.h"
 #include "platform/registry/RegEdit.h"
 #include "resources/StringTable.h"
+#include "tests/support/MailProgramDesktop.h"
 #include "tests/support/SmtpSink.h"
 #include "tests/support/TestCertificates.h"
 #include "tests/support/TestEnvironment.h"
@@ -38,6 +39,7 @@ private slots:
     void attachChoices();
     void refusingServerIsQuotedAndThenGetsTheWebPage();
     void messageShowsTheCubeAboveItsText();
+    void mailProgramGetsTheMessageAfterTheCommandHasEnded();
     void usageErrors_data();
     void usageErrors();
 
@@ -260,6 +262,28 @@ void TestSendCommand::messageShowsTheCubeAboveItsText()
     QVERIFY(html.indexOf(QStringLiteral("<img")) < html.indexOf(QStringLiteral("<h1>Our summer</h1>")));
     QVERIFY(html.contains(QStringLiteral("for you \u2764")));
     QVERIFY(m.value("size").toInt() < 10 * 1000 * 1000);
+}
+
+// The mail program reads the attachments after vexilo-cube has ended and
+// removed its work folder.
+void TestSendCommand::mailProgramGetsTheMessageAfterTheCommandHasEnded()
+{
+    TestEnvironment env;
+    MailProgramDesktop desktop;
+    QVERIFY(desktop.isReady());
+    QScopedPointer<QProcess> p(run({"send", "--mail-program", "--to", "a@example.com;b@example.net", "--subject",
+                                    "Our summer", "--message", "For you", "--attach", "web"}));
+    const QString err = QString::fromUtf8(p->readAllStandardError());
+    QVERIFY2(p->exitCode() == 0, qPrintable(err));
+    QVERIFY(err.contains(LoadResString(213)));
+    const QJsonObject record = desktop.record();
+    QCOMPARE(record.value("to").toArray(), QJsonArray({"a@example.com", "b@example.net"}));
+    QCOMPARE(record.value("subject").toString(), QStringLiteral("Our summer"));
+    QVERIFY(record.value("body").toString().startsWith(QStringLiteral("For you\r\n")));
+    const QJsonArray attachments = record.value("attachments").toArray();
+    QCOMPARE(attachments.size(), 1);
+    QVERIFY(attachments.at(0).toObject().value("path").toString().endsWith(QStringLiteral("/Cube.html")));
+    QVERIFY(attachments.at(0).toObject().value("there").toBool());
 }
 
 QTEST_MAIN(TestSendCommand)

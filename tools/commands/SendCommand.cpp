@@ -7,6 +7,8 @@
 #include "core/MessageIds.h"
 #include "core/Settings.h"
 #include "core/Startup.h"
+#include "core/MessageBox.h"
+#include "mail/MailProgram.h"
 #include "mail/MailSession.h"
 #include "publish/CubeFromFaces.h"
 #include "resources/StringTable.h"
@@ -45,6 +47,7 @@ const QString kCaCert = QStringLiteral("cacert");
 const QString kWebPage = QStringLiteral("attach-web-page");
 const QString kAttach = QStringLiteral("attach");
 const QString kMessage = QStringLiteral("message");
+const QString kMailProgram = QStringLiteral("mail-program");
 
 struct Attachments
 {
@@ -70,6 +73,26 @@ std::optional<Attachments> ChosenAttachments(const QCommandLineParser &parser, c
     return std::nullopt;
 }
 
+// The message goes to the desktop's mail program, which sends it.
+int HandToMailProgram(const MailOrder &order, StderrProgress &progress)
+{
+    MailProgram program;
+    bool handed = false;
+    QEventLoop loop;
+    QObject::connect(&program, &MailProgram::finished, &loop,
+                     [&](bool wasHanded, int textId, const QString &reason) {
+                         handed = wasHanded;
+                         ShowMessage(wasHanded ? int(Msg::HandedToMailProgram) : textId, {reason});
+                         loop.quit();
+                     });
+    program.Hand(order);
+    loop.exec();
+    if (!handed)
+        return ExitFailed;
+    progress.Finish();
+    return ExitDone;
+}
+
 int RunSend(const QCommandLineParser &parser)
 {
     CubeArguments arguments;
@@ -78,7 +101,8 @@ int RunSend(const QCommandLineParser &parser)
     const QString to = NormalizeAddressList(parser.value(kTo));
     const QString from = parser.value(kFrom);
     const QString passwordFile = parser.value(kPasswordFile);
-    if (to.isEmpty() || from.isEmpty())
+    const bool mailProgram = parser.isSet(kMailProgram);
+    if (to.isEmpty() || (from.isEmpty() && !mailProgram))
         return UsageError(kName, QStringLiteral("--to LIST and --from ADDR are required"));
     if (!passwordFile.isEmpty() && !QFileInfo(passwordFile).isReadable())
         return UsageError(kName, QStringLiteral("cannot read the password file %1").arg(passwordFile));
@@ -99,15 +123,6 @@ int RunSend(const QCommandLineParser &parser)
     Startup::SetMailServer();
     const MailServerChoice mailServer =
         server.isEmpty() ? Settings::instance().mailServer() : MailServerChoice{server, false};
-    MailSession::RememberSender(from);
-
-    MailSession session;
-    session.signInUser = parser.value(kUser);
-    session.givenPassword = GivenPassword(passwordFile);
-    session.Mail1.setCaCertificateFile(parser.isSet(kCaCert) ? parser.value(kCaCert)
-                                                             : MailSession::SavedCaCertificateFile());
-    QEventLoop loop;
-    QObject::connect(&session, &MailSession::finished, &loop, &QEventLoop::quit);
     const Attachments attachments = *ChosenAttachments(parser, mailServer.server);
     const auto inWork = [&](const char *name) { return AppPaths::join(cube.workDirectory(), QLatin1String(name)); };
     const MailOrder order{to,
@@ -120,6 +135,17 @@ int RunSend(const QCommandLineParser &parser)
                           parser.value(kMessage),
                           cube.caption(),
                           inWork("cubefold.jpg")};
+    if (mailProgram)
+        return HandToMailProgram(order, progress);
+    MailSession::RememberSender(from);
+
+    MailSession session;
+    session.signInUser = parser.value(kUser);
+    session.givenPassword = GivenPassword(passwordFile);
+    session.Mail1.setCaCertificateFile(parser.isSet(kCaCert) ? parser.value(kCaCert)
+                                                             : MailSession::SavedCaCertificateFile());
+    QEventLoop loop;
+    QObject::connect(&session, &MailSession::finished, &loop, &QEventLoop::quit);
     if (session.Send(order))
         loop.exec();
     if (!session.messageAccepted())
@@ -157,12 +183,15 @@ Command SendCommand()
                                                  "Windows program (Cube.exe) or both; default: exe, or web for a "
                                                  "server known to refuse programs"),
                                   QStringLiteral("web|exe|both"))
-            << QCommandLineOption(kWebPage, QStringLiteral("the same as --attach both"));
+            << QCommandLineOption(kWebPage, QStringLiteral("the same as --attach both"))
+            << QCommandLineOption(kMailProgram,
+                                  QStringLiteral("hand the message to the desktop's mail program (xdg-email) "
+                                                 "instead of sending it; --from and the server are not needed"));
     return {kName,
             QStringLiteral("build a cube and mail it as Cube.exe, Cube.html or both over SMTP"),
             QStringLiteral("--to LIST --from ADDR [--cube FILE] [--face N=PATH]... [--caption TEXT] "
                            "[--fit N]... [--fill N]... [--crop N=X,Y,SIZE]... [--turn N=DEGREES]... [--subject TEXT] [--message TEXT] [--server TEXT] [--user NAME] [--password-file FILE] "
-                           "[--cacert FILE] [--attach web|exe|both]"),
+                           "[--cacert FILE] [--attach web|exe|both] [--mail-program]"),
             options,
             {},
             RunSend};
