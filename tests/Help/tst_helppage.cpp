@@ -198,7 +198,8 @@ void TestHelpPage::troubleshootingCoversTheMessages_data()
                    Msg::ServerNameMissing, Msg::ServiceUnavailable, Msg::CommunicationError, Msg::SlowNetwork,
                    Msg::ServiceNotAvailable, Msg::MessageFormatError, Msg::CertificateRejected,
                    Msg::SecureConnectionUnavailable, Msg::SecureConnectionFailed, Msg::SecureConnectionNotStarted,
-                   Msg::SignInMethodUnsupported,
+                   Msg::SignInOnlyElsewhere, Msg::ProgramRefused, Msg::MessageRefusedBecause,
+                   Msg::NoMailProgram, Msg::NotHandedToMailProgram,
                    Msg::SignInRefused, Msg::WebSignInRequired, Msg::InsecureSignIn, Msg::AddressNotAscii,
                    Msg::NoPasswordGiven, Msg::CannotRememberPassword, Msg::CubeDamaged, Msg::CubeTooNew,
                    Msg::CubePhotoGone, Msg::CubeNotWritten, Msg::PhotoFolderUnreadable, Msg::PhotoNameUnusable})
