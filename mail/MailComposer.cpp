@@ -1,11 +1,13 @@
 #include "mail/MailComposer.h"
 
 #include "components/mmail/MMail.h"
+#include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageIds.h"
 #include "mail/BasicRandom.h"
 #include "resources/StringTable.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
@@ -264,6 +266,15 @@ int MessageBodyFor(const MailOrder &order)
     if (order.webPage.isEmpty())
         return Msg::MessageBody;
     return order.attachment.isEmpty() ? Msg::WebPageBody : Msg::BothBody;
+}
+
+void AttachCubeFiles(MailOrder &order, const QString &workDirectory, bool program, bool webPage)
+{
+    const auto inWork = [&](const char *name) { return AppPaths::join(workDirectory, QLatin1String(name)); };
+    order.attachment = program ? inWork("Cube.exe") : QString();
+    order.webPage = webPage ? inWork("Cube.html") : QString();
+    const QString picture = inWork("cubefold.jpg");
+    order.picture = QFileInfo::exists(picture) ? picture : QString();
 }
 
 QString NormalizeAddressList(const QString &list)

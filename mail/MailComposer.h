@@ -34,6 +34,9 @@ struct MailOrder
 
 // The standard text for what the message carries.
 int MessageBodyFor(const MailOrder &order);
+// The files of a cube built in workDirectory that the message carries:
+// Cube.exe, Cube.html, and the fold-out as the picture when there is one.
+void AttachCubeFiles(MailOrder &order, const QString &workDirectory, bool program, bool webPage);
 
 // Composes the cube message in the mail control, in the order the control
 // expects: header fields, the text, the attachments (Cube.exe, Cube.html),

@@ -1,6 +1,5 @@
 #include "mail/MailCube.h"
 
-#include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
@@ -12,7 +11,6 @@
 #include "resources/StringTable.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -172,7 +170,8 @@ void MailCube::Relayout()
         widget->setGeometry(specified.translated(0, m_addedHeight));
     UseMailProgram->resize(std::max(UseMailProgram->width(), UseMailProgram->sizeHint().width()),
                            UseMailProgram->height());
-    setFixedSize(std::max(TwipsToPixels(5376), m_added->geometry().right() + 1 + TwipsToPixels(5376 - kBoxRight)),
+    const int right = std::max(m_added->geometry().right(), UseMailProgram->geometry().right()) + 1;
+    setFixedSize(std::max(TwipsToPixels(5376), right + TwipsToPixels(5376 - kBoxRight)),
                  TwipsToPixels(2784 + 480) + m_addedHeight);
 }
 
@@ -200,21 +199,15 @@ void MailCube::Send_Click()
 // The message as the dialog shows it, to the server the settings name.
 MailOrder MailCube::Order() const
 {
-    const int sendAs = SendAs->currentIndex();
-    const auto inWork = [this](const char *name) { return AppPaths::join(m_workDirectory, QLatin1String(name)); };
-    const QString picture = inWork("cubefold.jpg");
     const Settings &settings = Settings::instance();
     const MailServerChoice mailServer = settings.mailServer();
-    return {SendTo->text(),
-            settings.fromAddress(),
-            Subject->text(),
-            sendAs != WebPageOnly ? inWork("Cube.exe") : QString(),
-            mailServer.server,
-            mailServer.useDefault,
-            sendAs != ProgramOnly ? inWork("Cube.html") : QString(),
-            Message->toPlainText(),
-            caption,
-            QFileInfo::exists(picture) ? picture : QString()};
+    MailOrder order{SendTo->text(), settings.fromAddress(), Subject->text(), QString(), mailServer.server,
+                    mailServer.useDefault};
+    order.message = Message->toPlainText();
+    order.caption = caption;
+    const int sendAs = SendAs->currentIndex();
+    AttachCubeFiles(order, m_workDirectory, sendAs != WebPageOnly, sendAs != ProgramOnly);
+    return order;
 }
 
 void MailCube::SetBusy(bool busy)

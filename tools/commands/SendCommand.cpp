@@ -2,12 +2,11 @@
 #include "tools/CubeArguments.h"
 #include "tools/StderrProgress.h"
 
-#include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageIds.h"
 #include "core/Settings.h"
-#include "core/Startup.h"
 #include "core/MessageBox.h"
+#include "core/Startup.h"
 #include "mail/MailProgram.h"
 #include "mail/MailSession.h"
 #include "publish/CubeFromFaces.h"
@@ -82,7 +81,10 @@ int HandToMailProgram(const MailOrder &order, StderrProgress &progress)
     QObject::connect(&program, &MailProgram::finished, &loop,
                      [&](bool wasHanded, int textId, const QString &reason) {
                          handed = wasHanded;
-                         ShowMessage(wasHanded ? int(Msg::HandedToMailProgram) : textId, {reason});
+                         if (wasHanded)
+                             ShowMessage(Msg::HandedToMailProgram);
+                         else
+                             ShowMessage(textId, {reason});
                          loop.quit();
                      });
     program.Hand(order);
@@ -124,17 +126,10 @@ int RunSend(const QCommandLineParser &parser)
     const MailServerChoice mailServer =
         server.isEmpty() ? Settings::instance().mailServer() : MailServerChoice{server, false};
     const Attachments attachments = *ChosenAttachments(parser, mailServer.server);
-    const auto inWork = [&](const char *name) { return AppPaths::join(cube.workDirectory(), QLatin1String(name)); };
-    const MailOrder order{to,
-                          from,
-                          subject,
-                          attachments.program ? inWork("Cube.exe") : QString(),
-                          mailServer.server,
-                          mailServer.useDefault,
-                          attachments.webPage ? inWork("Cube.html") : QString(),
-                          parser.value(kMessage),
-                          cube.caption(),
-                          inWork("cubefold.jpg")};
+    MailOrder order{to, from, subject, QString(), mailServer.server, mailServer.useDefault};
+    order.message = parser.value(kMessage);
+    order.caption = cube.caption();
+    AttachCubeFiles(order, cube.workDirectory(), attachments.program, attachments.webPage);
     if (mailProgram)
         return HandToMailProgram(order, progress);
     MailSession::RememberSender(from);
