@@ -16,6 +16,7 @@ const QString kAttachWebPage = QStringLiteral("AttachWebPage");
 const QString kNewPhotosFill = QStringLiteral("NewPhotosFill");
 const QString kCaCertFile = QStringLiteral("CACertFile");
 const QString kPhotoFolder = QStringLiteral("PhotoFolder");
+const QString kProgramsRefusedKey = kProgramKey + QStringLiteral("\\ProgramsRefused");
 
 QString ProgramValue(const QString &name)
 {
@@ -147,6 +148,17 @@ bool Settings::attachWebPage()
 void Settings::setAttachWebPage(bool wanted)
 {
     SetProgramValue(kAttachWebPage, wanted ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool Settings::serverRefusesPrograms(const QString &host)
+{
+    return GetRegistryText(HKEY_CURRENT_USER, kProgramsRefusedKey, host.toLower()) == QLatin1String("1");
+}
+
+void Settings::setServerRefusesPrograms(const QString &host, bool refuses)
+{
+    SetRegistryString(HKEY_CURRENT_USER, kProgramsRefusedKey, host.toLower(),
+                      refuses ? QStringLiteral("1") : QString());
 }
 
 bool Settings::newPhotosFill()

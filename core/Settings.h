@@ -66,6 +66,11 @@ public:
     // Whether Cube.html goes with Cube.exe; off unless set.
     static bool attachWebPage();
     static void setAttachWebPage(bool wanted);
+    // Whether the mail server on this host refused a message for carrying
+    // Cube.exe: sends through it take the web page instead. Kept per host
+    // under the key "ProgramsRefused".
+    static bool serverRefusesPrograms(const QString &host);
+    static void setServerRefusesPrograms(const QString &host, bool refuses);
     // Whether a new photo fills its face (else it fits inside it); off
     // unless set.
     static bool newPhotosFill();

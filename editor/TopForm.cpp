@@ -899,6 +899,7 @@ void TopForm::EMail_MouseDown()
     if (!packed)
         return;
     MailCube dialog(WorkDirectory(), this);
+    dialog.caption = cube.Caption();
     ShowModal(dialog);
     setFocus();
 }

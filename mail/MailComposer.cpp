@@ -1,12 +1,15 @@
 #include "mail/MailComposer.h"
 
 #include "components/mmail/MMail.h"
+#include "core/AppPaths.h"
 #include "core/Globals.h"
 #include "core/MessageIds.h"
 #include "mail/BasicRandom.h"
 #include "resources/StringTable.h"
 
+#include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace {
@@ -93,8 +96,9 @@ QString MailComposer::BoundaryFor(double r)
     return QString::number(qint64(std::floor(r * 100000000000.0))) + QStringLiteral("_boundary");
 }
 
-// One base64 attachment part read from a file; a new part follows.
-void MailComposer::Attach(const QString &type, const QString &subType, const QString &name, const QString &path)
+// One base64 part read from a file; a new part follows.
+void MailComposer::Attach(const QString &type, const QString &subType, const QString &name, const QString &path,
+                          const QString &disposition)
 {
     MMail &m = m_mail;
     const QString quotedName = QLatin1Char('"') + name + QLatin1Char('"');
@@ -102,11 +106,116 @@ void MailComposer::Attach(const QString &type, const QString &subType, const QSt
     m.setContentSubType(subType);
     m.setContentParameters(QStringLiteral("name=") + quotedName);
     m.setContentTransferEncoding(QStringLiteral("base64"));
-    m.setContentDisposition(QStringLiteral("attachment; filename=") + quotedName);
+    m.setContentDisposition(disposition + QStringLiteral("; filename=") + quotedName);
     m.setFlags(130);
     m.setContentFile(path);
     for (int op : {MMail::LoadFile, MMail::AddPart, MMail::EndEntity, MMail::NewPart})
         need(m.setAction(op));
+}
+
+namespace {
+
+// Text goes as it is when it is ASCII in lines that mail servers take,
+// else as base64 UTF-8.
+bool IsSevenBitText(const QString &text)
+{
+    for (const QString &line : text.split(QStringLiteral("\r\n")))
+        if (line.size() > 998)
+            return false;
+    for (QChar c : text)
+        if (c.unicode() > 126 || (c.unicode() < 32 && c != QLatin1Char('\r') && c != QLatin1Char('\n')
+                                  && c != QLatin1Char('\t')))
+            return false;
+    return true;
+}
+
+QString CrLfLines(const QString &text)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+// Paragraphs at blank lines, line breaks kept within them.
+QString HtmlParagraphs(const QString &text)
+{
+    QString html;
+    const QStringList paragraphs =
+        CrLfLines(text).split(QRegularExpression(QStringLiteral("(\r\n){2,}")), Qt::SkipEmptyParts);
+    for (const QString &paragraph : paragraphs)
+        if (const QString p = paragraph.trimmed(); !p.isEmpty())
+            html += QStringLiteral("<p>") + p.toHtmlEscaped().replace(QStringLiteral("\r\n"), QStringLiteral("<br>\r\n"))
+                    + QStringLiteral("</p>\r\n");
+    return html;
+}
+
+} // namespace
+
+QString MailComposer::PlainText(const MailOrder &order)
+{
+    QString text;
+    for (const QString &own : {order.caption.trimmed(), order.message.trimmed()})
+        if (!own.isEmpty())
+            text += CrLfLines(own) + QStringLiteral("\r\n");
+    return text + LoadResString(MessageBodyFor(order));
+}
+
+QString MailComposer::HtmlText(const MailOrder &order, const QString &cid)
+{
+    const QString caption = order.caption.trimmed().toHtmlEscaped();
+    const QString title = caption.isEmpty() ? order.subject.toHtmlEscaped() : caption;
+    const QString alt = caption.isEmpty() ? LoadResString(Msg::ProductName) : caption;
+    QString html = QStringLiteral("<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\r\n"
+                                  "<body style=\"font-family: sans-serif\">\r\n"
+                                  "<p><img src=\"cid:%2\" alt=\"%3\" width=\"560\" "
+                                  "style=\"max-width: 100%; height: auto\"></p>\r\n")
+                       .arg(title, cid, alt);
+    if (!caption.isEmpty())
+        html += QStringLiteral("<h1>%1</h1>\r\n").arg(caption);
+    html += HtmlParagraphs(order.message);
+    html += HtmlParagraphs(LoadResString(MessageBodyFor(order)).replace(QStringLiteral("\r\n"), QStringLiteral("\r\n\r\n")));
+    return html + QStringLiteral("</body></html>\r\n");
+}
+
+void MailComposer::TextPart(const QString &subType, const QString &text)
+{
+    MMail &m = m_mail;
+    const bool plain = IsSevenBitText(text);
+    m.setContentType(QStringLiteral("text"));
+    m.setContentSubType(subType);
+    m.setContentParameters(plain ? QStringLiteral("charset=us-ascii") : QStringLiteral("charset=utf-8"));
+    m.setContentTransferEncoding(plain ? QStringLiteral("7bit") : QStringLiteral("base64"));
+    need(m.setBodyText(0, text));
+    need(m.setAction(MMail::AddPart));
+    need(m.setAction(MMail::NewPart));
+}
+
+void MailComposer::OpenMultipart(const QString &subType, const QString &boundary)
+{
+    MMail &m = m_mail;
+    m.setContentType(QStringLiteral("multipart"));
+    m.setContentSubType(subType);
+    m.setContentParameters(QStringLiteral("boundary=") + boundary);
+    need(m.setAction(MMail::OpenMultipart));
+    need(m.setAction(MMail::NewPart));
+}
+
+// The nested boundaries begin differently from the message's, so that no
+// delimiter line starts with another.
+void MailComposer::AddText(const MailOrder &order, const QString &boundary)
+{
+    if (order.picture.isEmpty())
+        return TextPart(QStringLiteral("plain"), PlainText(order));
+    const QString cid = QStringLiteral("cube.%1@vexilo").arg(boundary);
+    OpenMultipart(QStringLiteral("alternative"), QStringLiteral("alt_") + boundary);
+    TextPart(QStringLiteral("plain"), PlainText(order));
+    OpenMultipart(QStringLiteral("related"), QStringLiteral("rel_") + boundary);
+    TextPart(QStringLiteral("html"), HtmlText(order, cid));
+    need(m_mail.setContentId(QLatin1Char('<') + cid + QLatin1Char('>')));
+    Attach(QStringLiteral("image"), QStringLiteral("jpeg"), QStringLiteral("Cube.jpg"), order.picture,
+           QStringLiteral("inline"));
+    need(m_mail.setAction(MMail::CloseMultipart));
+    need(m_mail.setAction(MMail::CloseMultipart));
 }
 
 bool MailComposer::Compose(const MailOrder &order)
@@ -137,17 +246,12 @@ bool MailComposer::Compose(const MailOrder &order)
         need(m.setAction(MMail::EndEntity));
         need(m.setAction(MMail::NewPart));
 
-        Attach(QStringLiteral("application"), QStringLiteral("octet-stream"), QStringLiteral("Cube.exe"),
-               order.attachment);
+        AddText(order, boundary);
+        if (!order.attachment.isEmpty())
+            Attach(QStringLiteral("application"), QStringLiteral("octet-stream"), QStringLiteral("Cube.exe"),
+                   order.attachment);
         if (!order.webPage.isEmpty())
             Attach(QStringLiteral("text"), QStringLiteral("html"), QStringLiteral("Cube.html"), order.webPage);
-
-        m.setContentType(QStringLiteral("text"));
-        m.setContentSubType(QStringLiteral("plain"));
-        m.setContentParameters(QStringLiteral("charset=us-ascii"));
-        m.setContentTransferEncoding(QStringLiteral("7bit"));
-        need(m.setBodyText(0, LoadResString(Msg::MessageBody)));
-        need(m.setAction(MMail::AddPart));
 
         need(m.setServer(order.server));
         m.setTlsPolicy(0);
@@ -155,6 +259,22 @@ bool MailComposer::Compose(const MailOrder &order)
         return false;
     }
     return true;
+}
+
+int MessageBodyFor(const MailOrder &order)
+{
+    if (order.webPage.isEmpty())
+        return Msg::MessageBody;
+    return order.attachment.isEmpty() ? Msg::WebPageBody : Msg::BothBody;
+}
+
+void AttachCubeFiles(MailOrder &order, const QString &workDirectory, bool program, bool webPage)
+{
+    const auto inWork = [&](const char *name) { return AppPaths::join(workDirectory, QLatin1String(name)); };
+    order.attachment = program ? inWork("Cube.exe") : QString();
+    order.webPage = webPage ? inWork("Cube.html") : QString();
+    const QString picture = inWork("cubefold.jpg");
+    order.picture = QFileInfo::exists(picture) ? picture : QString();
 }
 
 QString NormalizeAddressList(const QString &list)

@@ -3,11 +3,17 @@
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "core/Settings.h"
+#include "mail/MailRefusal.h"
 
 #include <cmath>
 
 MailSession::MailSession(QObject *parent)
     : QObject(parent)
+{
+    Listen();
+}
+
+void MailSession::Listen()
 {
     connect(&Mail1, &MMail::Done, this, &MailSession::Mail1_Done);
     connect(&Mail1, &MMail::Progress, this, &MailSession::Mail1_Progress);
@@ -37,8 +43,31 @@ QString MailSession::SavedCaCertificateFile()
     return Settings::caCertificateFile();
 }
 
+bool MailSession::ServerRefusesPrograms(const QString &server)
+{
+    return Settings::serverRefusesPrograms(ServerHost(server));
+}
+
+// Refusals are kept by host: a provider refuses programs on every port.
+QString MailSession::ServerHost(const QString &server)
+{
+    const std::optional<SmtpEndpoint> endpoint = SmtpEndpoint::Parse(server);
+    return endpoint ? endpoint->host : server;
+}
+
 bool MailSession::Send(const MailOrder &order)
 {
+    // A session may send again after a failure: it starts afresh, and hears
+    // nothing that the last transfer left behind.
+    Mail1.abort();
+    Mail1.disconnect(this);
+    Listen();
+    sendState = Idle;
+    progressFrame = 0;
+    progressValue = 0;
+    m_signIn.reset();
+    m_order = order;
+    m_instead = Instead::Nothing;
     MailComposer composer(Mail1, clock);
     if (!composer.Compose(order))
         return Fail();
@@ -65,6 +94,7 @@ bool MailSession::Fail()
 
 void MailSession::Cancel()
 {
+    m_instead = Instead::Nothing;
     if (sendState == Sending)
         Mail1.abort();
     End();
@@ -95,6 +125,8 @@ void MailSession::Mail1_Done()
     case Disconnecting:
         emit status(Msg::Disconnecting);
         ShowProgressStep(10);
+        if (!m_order.attachment.isEmpty())
+            Settings::setServerRefusesPrograms(ServerHost(Mail1.server()), false);
         End();
         if (progressValue == 10)
             ShowMessage(Msg::SentSuccessfully);
@@ -123,10 +155,33 @@ void MailSession::Mail1_Progress(qint32 Numerator, qint32 Denominator)
 void MailSession::Mail1_AsyncError(qint16 ErrorCode, const QString &ErrorMessage)
 {
     emit stepsCleared();
-    ShowMailError(ErrorCode, Mail1.server(), ErrorMessage);
     if (sendState == Sending)
         Mail1.setAction(MMail::Disconnect);
+    m_instead = ShowFailure(ErrorCode, ErrorMessage);
     End();
+}
+
+// The failures that another way can mend offer it; the answer is kept for
+// whoever runs the session.
+MailSession::Instead MailSession::ShowFailure(qint16 errorCode, const QString &reason)
+{
+    const QString server = Mail1.server();
+    if (errorCode == MMail::DataRefused) {
+        const QString quoted = MailRefusal::Quoted(reason);
+        if (!MailRefusal::RefusesContent(reason) || m_order.attachment.isEmpty()) {
+            ShowMessage(Msg::MessageRefusedBecause, {server, quoted});
+            return Instead::Nothing;
+        }
+        Settings::setServerRefusesPrograms(ServerHost(server), true);
+        return ShowMessage(Msg::ProgramRefused, {server, quoted}, MsgButtons::YesNo) == IDYES ? Instead::SendWebPage
+                                                                                             : Instead::Nothing;
+    }
+    if (errorCode == MMail::SignInMethodUnsupported)
+        return ShowMessage(Msg::SignInOnlyElsewhere, {server, reason}, MsgButtons::YesNo) == IDYES
+                   ? Instead::UseMailProgram
+                   : Instead::Nothing;
+    ShowMailError(errorCode, server, reason);
+    return Instead::Nothing;
 }
 
 void MailSession::Mail1_Debug(const QString &)
@@ -225,6 +280,8 @@ int MailSession::MailErrorMessage(int errorNumber)
         return Msg::SecureConnectionNotStarted;
     case MMail::SignInMethodUnsupported:
         return Msg::SignInMethodUnsupported;
+    case MMail::DataRefused:
+        return Msg::MessageRefusedBecause;
     case MMail::SignInRefused:
         return Msg::SignInRefused;
     case MMail::WebSignInRequired:

@@ -14,7 +14,7 @@
 // composed, then sent in three phases (connect, send, disconnect), each ended
 // by the control's Done. The session reports its status line, its progress
 // step and its end; the send dialog and the command line show them. Once
-// ended it hears nothing more from the control.
+// ended it hears nothing more from the control until the next Send.
 class MailSession : public QObject
 {
     Q_OBJECT
@@ -25,6 +25,13 @@ public:
         Sending = 1,
         Connecting = 2,
         Disconnecting = 3
+    };
+
+    // What the user chose to do instead after a failure that offered it.
+    enum class Instead {
+        Nothing,
+        SendWebPage, // the server refused Cube.exe: the same message with the web page only
+        UseMailProgram // the server takes no sign-in we have: the desktop's mail program
     };
 
     explicit MailSession(QObject *parent = nullptr);
@@ -38,6 +45,8 @@ public:
 
     // True once the server has accepted the message.
     bool messageAccepted() const { return sendState == Disconnecting; }
+    // After a failure: what the user chose to do instead.
+    Instead instead() const { return m_instead; }
 
     // The control's events.
     void Mail1_Done();
@@ -60,6 +69,8 @@ public:
     static void RememberWebPage(bool wanted);
     // Authorities trusted instead of the system's ("CACertFile"), for testing.
     static QString SavedCaCertificateFile();
+    // Whether the server refused Cube.exe before (kept by host name).
+    static bool ServerRefusesPrograms(const QString &server);
 
     MMail Mail1;
     SendState sendState = Idle;
@@ -86,9 +97,14 @@ signals:
     void finished();
 
 private:
+    void Listen();
     bool Fail();
     void End();
+    Instead ShowFailure(qint16 errorCode, const QString &reason);
+    static QString ServerHost(const QString &server);
     void EndSignIn(int textId, const QStringList &arguments);
 
     std::unique_ptr<MailSignIn> m_signIn;
+    MailOrder m_order;
+    Instead m_instead = Instead::Nothing;
 };

@@ -22,6 +22,7 @@ public:
     // the build decodes it.
     bool SetFace(int number, const QString &photo);
     void SetCaption(const QString &caption) { m_cube.SetCaption(caption); }
+    const QString &caption() const { return m_cube.Caption(); }
     CubeModel &cube() { return m_cube; }
 
     // Fills the work directory and builds the web files, and with package

@@ -14,6 +14,24 @@ const char kBody[] =
     "(2) Double-click the file and enjoy! Your Vexilo plays automatically in your browser.\r\n"
     "(3) You can make your own printed version of the Vexilo by clicking Print and following the directions.";
 
+const char kWebPageBody[] =
+    "\r\n"
+    "Congratulations! Attached to this message is a personalized Vexilo made especially for you.  \r\n"
+    "\r\n"
+    "To view it, open the attached web page, Cube.html, on any computer, tablet or phone: it plays in your web "
+    "browser.  Drag the cube to turn it, or click Print to make your own printed version and follow the "
+    "directions.";
+
+const char kBothBody[] =
+    "\r\n"
+    "Congratulations! Attached to this message is a personalized Vexilo made especially for you.  \r\n"
+    "\r\n"
+    "To view it, open the attached web page, Cube.html, on any computer, tablet or phone: it plays in your web "
+    "browser.  Drag the cube to turn it, or click Print to make your own printed version and follow the "
+    "directions.\r\n"
+    "On Windows you can also save Cube.exe to your hard drive and double-click it: the Vexilo plays automatically "
+    "in your browser.";
+
 const QHash<int, const char *> &table()
 {
     static const QHash<int, const char *> strings = {
@@ -251,6 +269,26 @@ const QHash<int, const char *> &table()
         {258, "Show the caption &under the cube"},
         // The language of the cube's web page, as the page's language tag.
         {230, "en"},
+        {200, "Send the cube &as:"},
+        {201, "A web page, Cube.html (any device)"},
+        {202, "A Windows program, Cube.exe"},
+        {203, "Both, Cube.html and Cube.exe"},
+        {204, "&Message:"},
+        {205, "The mail server %1 refuses programs, so the cube goes as a web page."},
+        {206, "The mail server %1 refused the message because of what it carries: \"%2\"  Nothing was sent.  Many "
+              "mail providers refuse programs such as Cube.exe, even inside a zip file.  Do you want to send the cube "
+              "as a web page instead, to the same recipients with the same subject and message?"},
+        {207, "The mail server %1 refused the message: \"%2\"  Nothing was sent."},
+        {208, "The mail server %1 only takes sign-in methods that Vexilo does not have (%2).  Nothing was sent.  "
+              "Providers such as Outlook.com and Google Workspace no longer take a password from programs like "
+              "Vexilo.  Do you want to send the cube with your own mail program instead?"},
+        {209, "Use My &Mail Program"},
+        {210, "No mail program is set up on this computer (%1).  Set one up in your desktop's settings, or save the "
+              "cube and attach it to a message yourself."},
+        {211, kWebPageBody},
+        {212, kBothBody},
+        {213, "Your mail program has the message, with the cube attached.  Check it there and send it."},
+        {214, "The message could not be handed to your mail program (%1).  Nothing was sent."},
     };
     return strings;
 }

@@ -207,6 +207,19 @@ bool MMail::setHeaderLine(int index, const QString &line)
     return true;
 }
 
+QList<MimeEntity> &MMail::openParts()
+{
+    QList<MimeEntity> *parts = &m_message.parts;
+    for (qsizetype at : m_openMultiparts)
+        parts = &(*parts)[at].parts;
+    return *parts;
+}
+
+bool MMail::setContentId(const QString &value)
+{
+    return setSingleLine(m_part.contentId, value);
+}
+
 bool MMail::setBodyText(int index, const QString &text)
 {
     if (index != 0)
@@ -243,6 +256,7 @@ bool MMail::compose(int operation)
     switch (operation) {
     case NewMessage:
         m_message = MimeMessage();
+        m_openMultiparts.clear();
         m_part = MimeEntity();
         m_contentFile.clear();
         m_sender.clear();
@@ -266,7 +280,18 @@ bool MMail::compose(int operation)
         return true;
     }
     case AddPart:
-        m_message.parts.append(m_part);
+        openParts().append(m_part);
+        return true;
+    case OpenMultipart:
+        if (!m_part.isMultipart() || m_part.parameter(QStringLiteral("boundary")).isEmpty())
+            return false;
+        openParts().append(m_part);
+        m_openMultiparts.append(openParts().size() - 1);
+        return true;
+    case CloseMultipart:
+        if (m_openMultiparts.isEmpty())
+            return false;
+        m_openMultiparts.removeLast();
         return true;
     default:
         return false;
@@ -737,10 +762,12 @@ void MMail::handleReply(int code, const QStringList &lines)
         m_phase = Phase::Data;
         return fillSocket();
     case Phase::Data:
-        return fail(MessageRefused, text);
+        return fail(DataRefused, text);
     case Phase::EndOfData:
-        if (m_socket->bytesToWrite() > 0 || !isPositive(code))
+        if (m_socket->bytesToWrite() > 0)
             return fail(MessageRefused, text);
+        if (!isPositive(code))
+            return fail(DataRefused, text);
         m_stream.reset();
         return finishPhase();
     default:

@@ -37,6 +37,8 @@ public:
         AddPart = 2, // append the current part to the message
         Connect = 3, // reach the server, greet it; ends with Done
         EndEntity = 4, // close the current entity: a multipart one becomes the message's container
+        OpenMultipart = 5, // add the current part, a multipart one; the parts added next go inside it
+        CloseMultipart = 6, // the parts added next go after the multipart part opened last
         NewPart = 7, // the next content writes describe a new part
         Disconnect = 8, // say QUIT and close; ends with Done
         LoadFile = 9, // read the content file into the current part
@@ -70,6 +72,7 @@ public:
         AddressTooLong = 20109, // an address longer than mail servers take
         AttachmentUnreadable = 20110, // a part's file could not be read, or changed, while sending
         SecureConnectionNotStarted = 20111, // TLS required, and EHLO (the only way to ask for it) refused
+        DataRefused = 20112, // the server refused the message itself, its reply to the data
     };
 
     explicit MMail(QObject *parent = nullptr);
@@ -99,6 +102,8 @@ public:
     void abort(); // id 58
     bool setHeaderLine(int index, const QString &line); // id 59
     bool setBodyText(int index, const QString &text); // id 61
+    // Our own: the Content-ID of the current part ("<id@domain>").
+    bool setContentId(const QString &value);
 
     qint16 mode() const { return m_mode; }
     qint32 flags() const { return m_flags; }
@@ -173,6 +178,7 @@ private:
     };
 
     bool compose(int operation);
+    QList<MimeEntity> &openParts();
     void loadTlsMeanwhile();
     void startConnect();
     void startSend();
@@ -218,6 +224,7 @@ private:
 
     MimeMessage m_message;
     MimeEntity m_part;
+    QList<qsizetype> m_openMultiparts; // where each open multipart part is, from the message's parts in
     QString m_contentFile;
     QString m_sender;
     QString m_server;

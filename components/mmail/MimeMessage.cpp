@@ -121,6 +121,25 @@ QByteArray MimeEntity::contentTypeLine() const
     return value;
 }
 
+bool MimeEntity::isMultipart() const
+{
+    return type.compare(QLatin1String("multipart"), Qt::CaseInsensitive) == 0;
+}
+
+QString MimeEntity::parameter(const QString &name) const
+{
+    for (const QString &p : parameters.split(QLatin1Char(';'))) {
+        const QString item = p.trimmed();
+        if (item.section(QLatin1Char('='), 0, 0).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
+            QString value = item.section(QLatin1Char('='), 1).trimmed();
+            if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+                value = value.mid(1, value.size() - 2);
+            return value;
+        }
+    }
+    return QString();
+}
+
 bool MimeEntity::isBase64() const
 {
     return encoding.compare(QLatin1String("base64"), Qt::CaseInsensitive) == 0;
@@ -224,17 +243,34 @@ MimeMessage::Stream::Stream(const MimeMessage &m)
     head += "MIME-Version: 1.0\r\n";
     head += "\r\nThis is a multi-part message in MIME format.\r\n";
 
-    const QByteArray delimiter = "--" + m.boundary.toUtf8();
     QByteArray text = head;
-    for (const MimeEntity &part : m.parts) {
+    addParts(m.parts, m.boundary, text);
+    addText(dotStuffed(text));
+    for (const Segment &s : m_segments)
+        m_size += s.base64 ? base64Size(s.size) : s.size;
+}
+
+MimeMessage::Stream::~Stream() = default;
+
+// The parts of a multipart entity, each after its delimiter line, a
+// multipart part with its own parts inside it; text gathers the lines until
+// a base64 part's file takes over.
+void MimeMessage::Stream::addParts(const QList<MimeEntity> &parts, const QString &boundary, QByteArray &text)
+{
+    const QByteArray delimiter = "--" + boundary.toUtf8();
+    for (const MimeEntity &part : parts) {
         text += delimiter + "\r\n";
         text += folded("Content-Type: " + part.contentTypeLine()) + "\r\n";
         if (!part.encoding.isEmpty())
             text += "Content-Transfer-Encoding: " + part.encoding.toUtf8() + "\r\n";
+        if (!part.contentId.isEmpty())
+            text += "Content-ID: " + part.contentId.toUtf8() + "\r\n";
         if (!part.disposition.isEmpty())
             text += folded("Content-Disposition: " + part.disposition.toUtf8()) + "\r\n";
         text += "\r\n";
-        if (part.isBase64()) {
+        if (part.isMultipart()) {
+            addParts(part.parts, part.parameter(QStringLiteral("boundary")), text);
+        } else if (part.isBase64()) {
             // Base64 lines never begin with "." and each ends with CR LF.
             addText(dotStuffed(text));
             addBase64(part.content);
@@ -244,12 +280,7 @@ MimeMessage::Stream::Stream(const MimeMessage &m)
         }
     }
     text += delimiter + "--\r\n";
-    addText(dotStuffed(text));
-    for (const Segment &s : m_segments)
-        m_size += s.base64 ? base64Size(s.size) : s.size;
 }
-
-MimeMessage::Stream::~Stream() = default;
 
 void MimeMessage::Stream::addText(const QByteArray &bytes)
 {

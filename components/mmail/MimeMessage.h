@@ -49,9 +49,14 @@ struct MimeEntity
     QString disposition; // "attachment; filename=\"Cube.exe\""
     MimeContent content; // the part's file, or its body text
     bool hasContent = false;
+    QString contentId; // "<id@domain>", for a part that others refer to as "cid:id@domain"
+    QList<MimeEntity> parts; // the parts of a multipart entity inside the message's container
 
     QByteArray contentTypeLine() const;
     bool isBase64() const;
+    bool isMultipart() const;
+    // The value of a content-type parameter ("boundary"), without quotes.
+    QString parameter(const QString &name) const;
 };
 
 // The message the control sends: header fields in the order they were set,
@@ -93,6 +98,7 @@ public:
             qint64 size = 0; // bytes before encoding
             bool base64 = false;
         };
+        void addParts(const QList<MimeEntity> &parts, const QString &boundary, QByteArray &text);
         void addText(const QByteArray &bytes);
         void addBase64(const MimeContent &content);
         QByteArray wholeContent(const MimeContent &content);

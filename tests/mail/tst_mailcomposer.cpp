@@ -27,6 +27,10 @@ private slots:
     void productLineOnlyThroughDefaultServer();
     void composesPartsInOrder();
     void missingAttachmentStopsComposition();
+    void standardTextSpeaksOfWhatIsAttached_data();
+    void standardTextSpeaksOfWhatIsAttached();
+    void pictureShowsAboveTheTextInAWebPageAlternative();
+    void ownWordsThatAreNotAsciiGoAsUtf8();
     void normalizeAddressList_data();
     void normalizeAddressList();
 
@@ -163,13 +167,13 @@ void TestMailComposer::composesPartsInOrder()
     QCOMPARE(m.subject, QStringLiteral("Hello"));
     QCOMPARE(m.container.contentTypeLine(), QByteArray("multipart/mixed; boundary=70554751157_boundary"));
     QCOMPARE(m.parts.size(), 2);
-    QCOMPARE(m.parts.at(0).contentTypeLine(), QByteArray("application/octet-stream; name=\"Cube.exe\""));
-    QCOMPARE(m.parts.at(0).encoding, QStringLiteral("base64"));
-    QCOMPARE(m.parts.at(0).disposition, QStringLiteral("attachment; filename=\"Cube.exe\""));
-    QCOMPARE(m.parts.at(0).content, bytes);
-    QCOMPARE(m.parts.at(1).contentTypeLine(), QByteArray("text/plain; charset=us-ascii"));
-    QCOMPARE(m.parts.at(1).encoding, QStringLiteral("7bit"));
-    QCOMPARE(m.parts.at(1).content, LoadResString(67).toLatin1());
+    QCOMPARE(m.parts.at(0).contentTypeLine(), QByteArray("text/plain; charset=us-ascii"));
+    QCOMPARE(m.parts.at(0).encoding, QStringLiteral("7bit"));
+    QCOMPARE(m.parts.at(0).content, LoadResString(67).toLatin1());
+    QCOMPARE(m.parts.at(1).contentTypeLine(), QByteArray("application/octet-stream; name=\"Cube.exe\""));
+    QCOMPARE(m.parts.at(1).encoding, QStringLiteral("base64"));
+    QCOMPARE(m.parts.at(1).disposition, QStringLiteral("attachment; filename=\"Cube.exe\""));
+    QCOMPARE(m.parts.at(1).content, bytes);
     QCOMPARE(mail.mode(), qint16(1));
     QCOMPARE(mail.flags(), 130);
 }
@@ -183,6 +187,88 @@ void TestMailComposer::missingAttachmentStopsComposition()
                            m_env.path(QStringLiteral("none/Cube.exe")), QStringLiteral("localhost"), true}));
     QCOMPARE(mail.lastError(), 0);
     QVERIFY(mail.server().isEmpty());
+}
+
+void TestMailComposer::standardTextSpeaksOfWhatIsAttached_data()
+{
+    QTest::addColumn<bool>("program");
+    QTest::addColumn<bool>("webPage");
+    QTest::addColumn<int>("text");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("Cube.exe") << true << false << 67 << QStringList{"Cube.exe"};
+    QTest::newRow("Cube.html") << false << true << 211 << QStringList{"Cube.html"};
+    QTest::newRow("both") << true << true << 212 << QStringList{"Cube.exe", "Cube.html"};
+}
+
+void TestMailComposer::standardTextSpeaksOfWhatIsAttached()
+{
+    QFETCH(bool, program);
+    QFETCH(bool, webPage);
+    QFETCH(int, text);
+    QFETCH(QStringList, names);
+    MMail mail;
+    BasicRandom random;
+    MailOrder order{QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), QString(),
+                    QStringLiteral("localhost"), false};
+    if (program)
+        order.attachment = WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ");
+    if (webPage)
+        order.webPage = WriteFile(m_env.path(QStringLiteral("Cube.html")), "<!DOCTYPE html>");
+    QVERIFY(MailComposer(mail, SystemClock, random).Compose(order));
+    const QList<MimeEntity> &parts = mail.message().parts;
+    QCOMPARE(parts.at(0).content, LoadResString(text).toLatin1());
+    QStringList attached;
+    for (const MimeEntity &part : parts.mid(1))
+        attached << part.parameter(QStringLiteral("name"));
+    QCOMPARE(attached, names);
+}
+
+void TestMailComposer::pictureShowsAboveTheTextInAWebPageAlternative()
+{
+    MMail mail;
+    BasicRandom random;
+    MailOrder order{QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"),
+                    WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ"), QStringLiteral("localhost"), false};
+    order.caption = QStringLiteral("Sun & <sea>");
+    order.message = QStringLiteral("Dear Ann,\n\nour summer.");
+    order.picture = WriteFile(m_env.path(QStringLiteral("cubefold.jpg")), "\xff\xd8 picture");
+    QVERIFY(MailComposer(mail, SystemClock, random).Compose(order));
+    const QList<MimeEntity> &parts = mail.message().parts;
+    QCOMPARE(parts.size(), 2);
+    const MimeEntity &alternative = parts.at(0);
+    QCOMPARE(alternative.contentTypeLine(), QByteArray("multipart/alternative; boundary=alt_70554751157_boundary"));
+    QCOMPARE(alternative.parts.size(), 2);
+    QCOMPARE(alternative.parts.at(0).contentTypeLine(), QByteArray("text/plain; charset=us-ascii"));
+    QCOMPARE(alternative.parts.at(0).content,
+             QByteArray("Sun & <sea>\r\nDear Ann,\r\n\r\nour summer.\r\n") + LoadResString(67).toLatin1());
+    const MimeEntity &related = alternative.parts.at(1);
+    QCOMPARE(related.contentTypeLine(), QByteArray("multipart/related; boundary=rel_70554751157_boundary"));
+    QCOMPARE(related.parts.size(), 2);
+    const MimeEntity &picture = related.parts.at(1);
+    QCOMPARE(picture.contentTypeLine(), QByteArray("image/jpeg; name=\"Cube.jpg\""));
+    QCOMPARE(picture.disposition, QStringLiteral("inline; filename=\"Cube.jpg\""));
+    QCOMPARE(picture.contentId, QStringLiteral("<cube.70554751157_boundary@vexilo>"));
+    const QString html = QString::fromUtf8(related.parts.at(0).content.bytes());
+    const qsizetype image = html.indexOf(QStringLiteral("<img src=\"cid:cube.70554751157_boundary@vexilo\""));
+    QVERIFY(image > 0);
+    QVERIFY(image < html.indexOf(QStringLiteral("<h1>Sun &amp; &lt;sea&gt;</h1>")));
+    QVERIFY(html.indexOf(QStringLiteral("<h1>")) < html.indexOf(QStringLiteral("<p>Dear Ann,</p>")));
+    QVERIFY(html.indexOf(QStringLiteral("<p>our summer.</p>")) < html.indexOf(QStringLiteral("<p>Congratulations!")));
+    QCOMPARE(parts.at(1).parameter(QStringLiteral("name")), QStringLiteral("Cube.exe"));
+}
+
+void TestMailComposer::ownWordsThatAreNotAsciiGoAsUtf8()
+{
+    MMail mail;
+    BasicRandom random;
+    MailOrder order{QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"),
+                    WriteFile(m_env.path(QStringLiteral("Cube.exe")), "MZ"), QStringLiteral("localhost"), false};
+    order.message = QStringLiteral("Für dich \u2764");
+    QVERIFY(MailComposer(mail, SystemClock, random).Compose(order));
+    const MimeEntity &text = mail.message().parts.at(0);
+    QCOMPARE(text.contentTypeLine(), QByteArray("text/plain; charset=utf-8"));
+    QCOMPARE(text.encoding, QStringLiteral("base64"));
+    QVERIFY(text.content.bytes().startsWith(QStringLiteral("Für dich \u2764\r\n").toUtf8()));
 }
 
 void TestMailComposer::normalizeAddressList_data()

@@ -265,12 +265,12 @@ void TestMMail::realServerReceivesTheComposedMessage()
 
     const QJsonArray parts = m.value("parts").toArray();
     QCOMPARE(parts.size(), 2);
-    const QJsonObject attachment = parts.at(0).toObject();
+    const QJsonObject attachment = parts.at(1).toObject();
     QCOMPARE(attachment.value("content_type").toString(), QStringLiteral("application/octet-stream"));
     QCOMPARE(attachment.value("filename").toString(), QStringLiteral("Cube.exe"));
     QCOMPARE(attachment.value("encoding").toString(), QStringLiteral("base64"));
     QCOMPARE(attachment.value("sha256").toString(), sha256(m_attachment));
-    const QJsonObject body = parts.at(1).toObject();
+    const QJsonObject body = parts.at(0).toObject();
     QCOMPARE(body.value("content_type").toString(), QStringLiteral("text/plain"));
     QCOMPARE(body.value("charset").toString(), QStringLiteral("us-ascii"));
     QCOMPARE(body.value("encoding").toString(), QStringLiteral("7bit"));
@@ -307,13 +307,13 @@ void TestMMail::attachmentArrivesAsComposed()
 
     // The same message with the attachment's bytes in memory.
     MimeMessage inMemory = mail.message();
-    inMemory.parts[0].content = m_attachment;
+    inMemory.parts[1].content = m_attachment;
     QCOMPARE(received, inMemory.render());
     const QByteArray head = "Content-Disposition: attachment; filename=\"Cube.exe\"\r\n\r\n";
     const qsizetype start = received.indexOf(head) + head.size();
     const QByteArray encoded = base64Lines(m_attachment);
     QCOMPARE(received.mid(start, encoded.size()), encoded);
-    QVERIFY(received.mid(start + encoded.size()).startsWith("--70554751157_boundary\r\n"));
+    QVERIFY(received.mid(start + encoded.size()).startsWith("--70554751157_boundary--\r\n"));
     QVERIFY(!t.progress.isEmpty());
     QCOMPARE(t.progress.last(), qMakePair(qint32(received.size()), qint32(received.size())));
 }
@@ -356,7 +356,7 @@ void TestMMail::changedAttachmentFailsTheSend()
     MMail next;
     QCOMPARE(sendThrough(sink, next).error, 0);
     const QJsonObject m = SmtpSink::inspect(sink.messagePath(1));
-    QCOMPARE(m.value("parts").toArray().at(0).toObject().value("sha256").toString(), sha256(m_attachment));
+    QCOMPARE(m.value("parts").toArray().at(1).toObject().value("sha256").toString(), sha256(m_attachment));
     QCOMPARE(sink.messageCount(), 1);
 }
 
@@ -420,7 +420,7 @@ void TestMMail::faults_data()
     QTest::newRow("no greeting") << int(ScriptedPeer::NoGreeting) << QString() << 10060;
     QTest::newRow("421 greeting") << int(ScriptedPeer::Greeting421) << QString() << 10025;
     QTest::newRow("550 to one RCPT") << int(ScriptedPeer::RefuseSecondRcpt) << QString() << 1101;
-    QTest::newRow("552 after the data") << int(ScriptedPeer::Refuse552AfterData) << QString() << 1101;
+    QTest::newRow("552 after the data") << int(ScriptedPeer::Refuse552AfterData) << QString() << 20112;
     QTest::newRow("hang-up mid-data") << int(ScriptedPeer::HangUpInData) << QString() << 10053;
     QTest::newRow("100 KB reply line") << int(ScriptedPeer::HugeReplyLine) << QString() << 10025;
     QTest::newRow("replies byte by byte") << int(ScriptedPeer::ByteByByte) << QString() << 0;
@@ -641,7 +641,7 @@ void TestMMail::secureSubmission()
     const QByteArray raw = ReadFile(eml);
     for (char c : raw.left(raw.indexOf("\r\n\r\n")))
         QVERIFY(uchar(c) < 0x80);
-    QCOMPARE(m.value("parts").toArray().at(0).toObject().value("sha256").toString(), sha256(m_attachment));
+    QCOMPARE(m.value("parts").toArray().at(1).toObject().value("sha256").toString(), sha256(m_attachment));
 }
 
 void TestMMail::messageIdsDifferAcrossSends()

@@ -9,10 +9,15 @@ serve DIR [OPTIONS]
                 --auth USER PASSWORD       require a sign-in (PLAIN or LOGIN, over TLS
                                            only); each attempt is appended to
                                            DIR/auth.json as [mechanism, user, accepted]
-                --mechanisms LIST          the sign-in methods offered (PLAIN,LOGIN)
+                --mechanisms LIST          the sign-in methods offered (PLAIN,LOGIN);
+                                           XOAUTH2 is offered but never accepted
+                --refuse-programs          answer a message that carries an .exe
+                                           attachment after its final dot as Gmail
+                                           does (552 5.7.0), and keep nothing
 inspect FILE  parse a received message with the email package and print, as
               JSON, its defects, header names in order, selected headers and
-              its parts (content type, filename, decoded bytes' SHA-256).
+              its structure and its parts (content type, filename, Content-ID,
+              decoded bytes' SHA-256, first bytes and size, decoded text).
 """
 import asyncio
 import email
@@ -31,6 +36,17 @@ def tls_context(cert, key):
     return context
 
 
+GMAIL_552 = ("552-5.7.0 This message was blocked because its content presents a potential\r\n"
+             "552-5.7.0 security issue. Please visit\r\n"
+             "552-5.7.0  https://support.google.com/mail/?p=BlockedMessage to review our\r\n"
+             "552 5.7.0 message content and attachment content guidelines. - gsmtp")
+
+
+def carries_program(raw):
+    message = email.message_from_bytes(raw, policy=email.policy.compat32)
+    return any((part.get_filename() or "").lower().endswith(".exe") for part in message.walk())
+
+
 def serve(folder, *options):
     import argparse
     from aiosmtpd.controller import Controller
@@ -41,12 +57,15 @@ def serve(folder, *options):
     parser.add_argument("--tls-on-connect", nargs=2)
     parser.add_argument("--auth", nargs=2)
     parser.add_argument("--mechanisms", default="PLAIN,LOGIN")
+    parser.add_argument("--refuse-programs", action="store_true")
     args = parser.parse_args(options)
 
     class Sink:
         count = 0
 
         async def handle_DATA(self, server, session, envelope):
+            if args.refuse_programs and carries_program(envelope.original_content):
+                return GMAIL_552
             Sink.count += 1
             base = os.path.join(folder, str(Sink.count))
             with open(base + ".eml.part", "wb") as f:
@@ -56,6 +75,11 @@ def serve(folder, *options):
             os.rename(base + ".eml.part", base + ".eml")
             return "250 Message accepted for delivery"
 
+    class OAuthOnlySink(Sink):
+        async def auth_XOAUTH2(self, server, args):
+            return AuthResult(success=False, handled=False)
+
+    handler = OAuthOnlySink() if "XOAUTH2" in args.mechanisms.split(",") else Sink()
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         port = s.getsockname()[1]
@@ -80,13 +104,20 @@ def serve(folder, *options):
         # A connection that is TLS from the first byte counts as secure too.
         settings.update(auth_required=True, auth_require_tls=not args.tls_on_connect, authenticator=authenticator,
                         auth_exclude_mechanism=[m for m in ("PLAIN", "LOGIN") if m not in offered])
-    controller = Controller(Sink(), hostname="127.0.0.1", port=port, **settings)
+    controller = Controller(handler, hostname="127.0.0.1", port=port, **settings)
     controller.start()
     with open(os.path.join(folder, "port.part"), "w") as f:
         f.write(str(port))
     os.rename(os.path.join(folder, "port.part"), os.path.join(folder, "port"))
     sys.stdin.read()
     controller.stop()
+
+
+def tree(part):
+    """The message's structure: a content type, or [multipart type, [its parts]]."""
+    if not part.is_multipart():
+        return part.get_content_type()
+    return [part.get_content_type(), [tree(p) for p in part.get_payload()]]
 
 
 def inspect(path):
@@ -100,6 +131,7 @@ def inspect(path):
         if part.is_multipart():
             continue
         payload = part.get_payload(decode=True) or b""
+        charset = part.get_content_charset() or "ascii"
         parts.append({
             "content_type": part.get_content_type(),
             "charset": part.get_content_charset(),
@@ -107,7 +139,10 @@ def inspect(path):
             "disposition": part.get("Content-Disposition"),
             "filename": part.get_filename(),
             "sha256": hashlib.sha256(payload).hexdigest(),
-            "text": payload.decode("ascii", "replace") if part.get_content_maintype() == "text" else None,
+            "text": payload.decode(charset, "replace") if part.get_content_maintype() == "text" else None,
+            "content_id": part.get("Content-ID"),
+            "head": payload[:4].hex(),
+            "size": len(payload),
         })
     modern = email.message_from_bytes(raw, policy=email.policy.default)
     print(json.dumps({
@@ -115,6 +150,8 @@ def inspect(path):
         "header_names": list(msg.keys()),
         "headers": {k: str(modern[k]) for k in msg.keys()},
         "boundary": msg.get_boundary(),
+        "tree": tree(msg),
+        "size": len(raw),
         "parts": parts,
         "crlf_only": b"\n" not in raw.replace(b"\r\n", b""),
     }))

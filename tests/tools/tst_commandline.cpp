@@ -95,7 +95,7 @@ void TestCommandLine::commandHelp_data()
     QTest::newRow("send") << "send"
                           << QStringList{"--cube FILE", "--face N=PATH",  "--caption TEXT",   "--to LIST",   "--from ADDR",
                                          "--subject TEXT", "--server TEXT",    "--user NAME", "--password-file FILE",
-                                         "--cacert FILE",  "--attach-web-page"};
+                                         "--cacert FILE",  "--attach web|exe|both", "--attach-web-page"};
     QTest::newRow("catalog") << "catalog" << QStringList{"--disc ROOT", "--catalogs DIR"};
     QTest::newRow("reg") << "reg" << QStringList{};
     QTest::newRow("regsvr") << "regsvr" << QStringList{"--unregister"};

@@ -21,6 +21,7 @@ private slots:
     void blankAddressEntriesAreDropped();
     void fileContentReadsLikeBytesInMemory_data();
     void fileContentReadsLikeBytesInMemory();
+    void multipartPartsNestTheirOwnParts();
 
 private:
     static QList<QByteArray> lines(const QByteArray &field);
@@ -166,6 +167,37 @@ void TestMimeMessage::fileContentReadsLikeBytesInMemory()
     QCOMPARE(read, inMemory.render());
     QCOMPARE(stream.size(), qint64(read.size()));
     QVERIFY(read.endsWith("\r\n..dot\r\nend\r\n--b1--\r\n"));
+}
+
+void TestMimeMessage::multipartPartsNestTheirOwnParts()
+{
+    const auto entity = [](const char *type, const char *subType, const char *parameters, const QByteArray &body) {
+        MimeEntity e;
+        e.type = QString::fromLatin1(type);
+        e.subType = QString::fromLatin1(subType);
+        e.parameters = QString::fromLatin1(parameters);
+        e.content = body;
+        return e;
+    };
+    MimeMessage message;
+    message.boundary = QStringLiteral("b1");
+    message.container = entity("multipart", "mixed", "boundary=b1", {});
+    MimeEntity related = entity("multipart", "related", "boundary=\"rel_b1\"", {});
+    MimeEntity picture = entity("image", "jpeg", "", "\xff\xd8");
+    picture.encoding = QStringLiteral("base64");
+    picture.contentId = QStringLiteral("<p@x>");
+    related.parts = {entity("text", "html", "", "<img src=cid:p@x>"), picture};
+    message.parts = {related, entity("text", "plain", "", "after")};
+    const QByteArray rendered = message.render();
+    const QByteArray body = rendered.mid(rendered.indexOf("MIME format.\r\n") + 14);
+    QCOMPARE(body, QByteArray("--b1\r\n"
+                              "Content-Type: multipart/related; boundary=\"rel_b1\"\r\n\r\n"
+                              "--rel_b1\r\nContent-Type: text/html\r\n\r\n<img src=cid:p@x>\r\n"
+                              "--rel_b1\r\nContent-Type: image/jpeg\r\nContent-Transfer-Encoding: base64\r\n"
+                              "Content-ID: <p@x>\r\n\r\n/9g=\r\n"
+                              "--rel_b1--\r\n"
+                              "--b1\r\nContent-Type: text/plain\r\n\r\nafter\r\n"
+                              "--b1--\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestMimeMessage)
