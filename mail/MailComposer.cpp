@@ -273,7 +273,8 @@ void AttachCubeFiles(MailOrder &order, const QString &workDirectory, bool progra
     const auto inWork = [&](const char *name) { return AppPaths::join(workDirectory, QLatin1String(name)); };
     order.attachment = program ? inWork("Cube.exe") : QString();
     order.webPage = webPage ? inWork("Cube.html") : QString();
-    const QString picture = inWork("cubefold.jpg");
+    // The cube as the page first shows it, which the build draws for link previews.
+    const QString picture = inWork("preview.jpg");
     order.picture = QFileInfo::exists(picture) ? picture : QString();
 }
 
