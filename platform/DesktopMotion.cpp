@@ -6,9 +6,12 @@
 
 namespace {
 
+// GNOME's setting, asked of gsettings only on a GNOME desktop: elsewhere the
+// process would cost the preview's first showing for nothing.
 QString GnomeAnimations()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
+    if (!qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("GNOME"), Qt::CaseInsensitive)
+        || QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
         return {};
     QProcess gsettings;
     gsettings.start(QStringLiteral("gsettings"),

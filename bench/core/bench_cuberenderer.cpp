@@ -1,11 +1,11 @@
 // Frames of the turning cube, as the editor's preview and the moving
 // pictures draw them: 720-pixel faces (the print pictures) onto square
 // frames, one attitude after another round a full turn, on one thread.
+#include "bench/support/BenchSupport.h"
 #include "core/CubeRenderer.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QPainter>
 
 namespace {
@@ -46,11 +46,5 @@ BENCHMARK(BM_RenderFrame)->Arg(480)->Arg(720)->Arg(1080)->Unit(benchmark::kMilli
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWithGuiApplication(argc, argv);
 }

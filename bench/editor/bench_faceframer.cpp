@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 
 namespace {
 
@@ -66,11 +65,5 @@ BENCHMARK(BM_ZoomStep)->Arg(77)->Arg(154)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWithGuiApplication(argc, argv);
 }

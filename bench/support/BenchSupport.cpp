@@ -1,5 +1,7 @@
 #include "bench/support/BenchSupport.h"
 
+#include <QGuiApplication>
+
 #include "core/AppPaths.h"
 #include "photosource/TBrowserLibrary.h"
 
@@ -110,5 +112,16 @@ int RunWithBrowserLibrary(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     Tb().TbQuit();
+    return 0;
+}
+
+int RunWithGuiApplication(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
     return 0;
 }

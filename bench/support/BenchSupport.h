@@ -21,6 +21,10 @@ QString MakePhoto(const QString &path, int tint);
 // own) and cpu_ms (user and system time per iteration).
 void RunProcesses(benchmark::State &state, const std::vector<std::vector<std::string>> &commands);
 
+// The main of a benchmark that draws: a QGuiApplication on the offscreen
+// platform unless another is set, then the benchmarks. The exit code.
+int RunWithGuiApplication(int argc, char **argv);
+
 // The main of a benchmark of the thumbnail browser: a QApplication on the
 // offscreen platform unless another is set, and libTBrowser.so loaded from
 // beside the program and initialised; then the benchmarks. The exit code.
