@@ -895,6 +895,9 @@ void TopForm::EMail_MouseDown()
         CubeJob job(builder, Controls(), this);
         job.BuildFiles(cube);
         packed = job.Package();
+        // Without its moving picture the message shows the cube still.
+        if (packed)
+            builder.WriteMessagePicture();
     }
     if (!packed)
         return;

@@ -5,9 +5,11 @@
 #include "core/Globals.h"
 #include "core/MessageIds.h"
 #include "mail/BasicRandom.h"
+#include "publish/CubeBuilder.h"
 #include "resources/StringTable.h"
 
 #include <QFileInfo>
+#include <QImageReader>
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
@@ -149,6 +151,13 @@ QString HtmlParagraphs(const QString &text)
     return html;
 }
 
+// The picture's own width, up to what a message column shows.
+int ShownWidth(const QString &picture)
+{
+    const int width = QImageReader(picture).size().width();
+    return width > 0 ? std::min(width, 560) : 560;
+}
+
 } // namespace
 
 QString MailComposer::PlainText(const MailOrder &order)
@@ -167,9 +176,9 @@ QString MailComposer::HtmlText(const MailOrder &order, const QString &cid)
     const QString alt = caption.isEmpty() ? LoadResString(Msg::ProductName) : caption;
     QString html = QStringLiteral("<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\r\n"
                                   "<body style=\"font-family: sans-serif\">\r\n"
-                                  "<p><img src=\"cid:%2\" alt=\"%3\" width=\"560\" "
+                                  "<p><img src=\"cid:%2\" alt=\"%3\" width=\"%4\" "
                                   "style=\"max-width: 100%; height: auto\"></p>\r\n")
-                       .arg(title, cid, alt);
+                       .arg(title, cid, alt, QString::number(ShownWidth(order.picture)));
     if (!caption.isEmpty())
         html += QStringLiteral("<h1>%1</h1>\r\n").arg(caption);
     html += HtmlParagraphs(order.message);
@@ -212,8 +221,9 @@ void MailComposer::AddText(const MailOrder &order, const QString &boundary)
     OpenMultipart(QStringLiteral("related"), QStringLiteral("rel_") + boundary);
     TextPart(QStringLiteral("html"), HtmlText(order, cid));
     need(m_mail.setContentId(QLatin1Char('<') + cid + QLatin1Char('>')));
-    Attach(QStringLiteral("image"), QStringLiteral("jpeg"), QStringLiteral("Cube.jpg"), order.picture,
-           QStringLiteral("inline"));
+    const bool moving = order.picture.endsWith(QLatin1String(".gif"));
+    Attach(QStringLiteral("image"), moving ? QStringLiteral("gif") : QStringLiteral("jpeg"),
+           moving ? QStringLiteral("Cube.gif") : QStringLiteral("Cube.jpg"), order.picture, QStringLiteral("inline"));
     need(m_mail.setAction(MMail::CloseMultipart));
     need(m_mail.setAction(MMail::CloseMultipart));
 }
@@ -273,9 +283,11 @@ void AttachCubeFiles(MailOrder &order, const QString &workDirectory, bool progra
     const auto inWork = [&](const char *name) { return AppPaths::join(workDirectory, QLatin1String(name)); };
     order.attachment = program ? inWork("Cube.exe") : QString();
     order.webPage = webPage ? inWork("Cube.html") : QString();
-    // The cube as the page first shows it, which the build draws for link previews.
-    const QString picture = inWork("preview.jpg");
-    order.picture = QFileInfo::exists(picture) ? picture : QString();
+    // The cube turning when the send made its picture, else as the page
+    // first shows it, which the build draws for link previews.
+    for (const QString &picture : {CubeBuilder::MessagePictureIn(workDirectory), inWork("preview.jpg")})
+        if (order.picture.isEmpty() && QFileInfo::exists(picture))
+            order.picture = picture;
 }
 
 QString NormalizeAddressList(const QString &list)

@@ -29,13 +29,14 @@ struct MailOrder
     QString webPage{}; // the cube as one web page, "Cube.html", attached after Cube.exe; none when empty
     QString message{}; // the sender's own words, before the standard text
     QString caption{}; // the cube's caption
-    QString picture{}; // a JPEG of the cube shown at the top of the message; text only when empty
+    QString picture{}; // a GIF or JPEG of the cube shown at the top of the message; text only when empty
 };
 
 // The standard text for what the message carries.
 int MessageBodyFor(const MailOrder &order);
 // The files of a cube built in workDirectory that the message carries:
-// Cube.exe, Cube.html, and the fold-out as the picture when there is one.
+// Cube.exe, Cube.html, and as the picture the cube turning (a GIF) or,
+// without one, the cube's link preview.
 void AttachCubeFiles(MailOrder &order, const QString &workDirectory, bool program, bool webPage);
 
 // Composes the cube message in the mail control, in the order the control

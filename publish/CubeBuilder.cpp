@@ -11,6 +11,7 @@
 #include "core/MessageIds.h"
 #include "publish/CubePage.h"
 #include "publish/FoldOutPdf.h"
+#include "publish/MovingPicture.h"
 #include "publish/ProgressSink.h"
 #include "publish/SingleFileCube.h"
 #include "resources/StringTable.h"
@@ -30,6 +31,7 @@ const QString kFoldOut = QStringLiteral("cubefold.jpg");
 const QString kFoldOutPdf = QStringLiteral("cubefold.pdf");
 const QString kPlayer = QStringLiteral("imagevexilo.class");
 const QString kLinkPreview = QStringLiteral("preview.jpg");
+const QString kMessageFolder = QStringLiteral("message");
 
 // The work directory is scratch: its files need not survive a crash.
 bool WriteWhole(const QString &path, const QByteArray &content)
@@ -146,6 +148,7 @@ bool CubeBuilder::BuildCubeFiles(CubeModel &cube, const CubeControls &controls, 
     else
         MakeFacesAndFoldOut(cube, controls, progress);
     WriteLinkPreview();
+    QFile::remove(MessagePictureIn(m_work));
     progress.showStep(9);
     progress.repaintNow();
 
@@ -332,20 +335,38 @@ void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, con
 
 // The picture a link to the page shows where it is shared: the six faces,
 // two rows of three, on the page's background.
-void CubeBuilder::WriteLinkPreview() const
+CubeRenderer CubeBuilder::BuiltCube() const
 {
     std::array<QImage, FaceCount> faces;
     for (int i = 0; i < FaceCount; ++i)
         faces[i] = QImage(InWorkDirectory(WebImageNames(i).constLast()));
+    return CubeRenderer(faces);
+}
+
+void CubeBuilder::WriteLinkPreview() const
+{
     QImage preview(LinkPreviewSize, QImage::Format_RGB32);
     preview.fill(QColor(0xee, 0xf2, 0xf9));
     QPainter painter(&preview);
     // The cube as the page first shows it, in a square as tall as the picture.
     const int side = LinkPreviewSize.height();
-    CubeRenderer(faces).Paint(painter, QRect((LinkPreviewSize.width() - side) / 2, 0, side, side),
-                              CubeAttitude::Showing());
+    BuiltCube().Paint(painter, QRect((LinkPreviewSize.width() - side) / 2, 0, side, side), CubeAttitude::Showing());
     painter.end();
     WriteWhole(InWorkDirectory(kLinkPreview), Pixlet::Jpeg(preview));
+}
+
+QString CubeBuilder::MessagePictureIn(const QString &workDirectory)
+{
+    return AppPaths::join(AppPaths::join(workDirectory, kMessageFolder), QStringLiteral("Cube.gif"));
+}
+
+bool CubeBuilder::WriteMessagePicture() const
+{
+    if (!QDir(m_work).mkpath(kMessageFolder))
+        return false;
+    MovingPicture::Options options = MovingPicture::Options::For(MovingPicture::Format::Gif);
+    options.edge = MessagePictureEdge;
+    return MovingPicture::Write(BuiltCube(), options, MessagePictureIn(m_work)).written;
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "core/CubeFace.h"
 
 class CubeModel;
+class CubeRenderer;
 class LeadImage;
 class Pixlet;
 class ProgressSink;
@@ -102,6 +103,15 @@ public:
     // The picture that a link to the page shows in messages and posts.
     static constexpr QSize LinkPreviewSize{1200, 630};
 
+    // Writes the moving picture shown at the top of a mailed message: the
+    // built cube turning, as a GIF small enough for mail. It is kept in a
+    // folder of its own, out of the plain files a save copies; a build
+    // removes it, as it no longer shows the cube. False when it could not
+    // be written.
+    bool WriteMessagePicture() const;
+    static QString MessagePictureIn(const QString &workDirectory);
+    static constexpr int MessagePictureEdge = 400;
+
 private:
     // A face as it is now: what it holds and, for a photo, the file's size
     // and time, so that a photo changed in place counts as another face.
@@ -150,6 +160,8 @@ private:
     static PrintPicture Boxed(const Pixlet &pixlet, const CubeFace &face);
     static void SetBox(Pixlet &pixlet, qint16 box);
     void MakeWebImages(Pixlet &pixlet, const QImage &printPicture, int faceIndex) const;
+    // The cube as the last build made its faces, from their largest web images.
+    CubeRenderer BuiltCube() const;
     void WriteLinkPreview() const;
     static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture);
     void WritePages(const CubeModel &cube) const;

@@ -33,6 +33,8 @@ public:
     // The number (1 to 6) of the first face whose photo the last build could
     // not decode; 0 when every face was made.
     int FaceWithoutPicture() const;
+    // The moving picture for a mailed message, after a build.
+    bool WriteMessagePicture() const { return builder.WriteMessagePicture(); }
     // Copies the work directory's plain files into dir, created with its
     // parents when missing, replacing the cube files there as a whole.
     CubeSave::Failure CopyTo(const QString &dir) const;

@@ -7,6 +7,7 @@
 #include "core/MessageIds.h"
 #include "core/CubeRenderer.h"
 #include "publish/CubeBuilder.h"
+#include "publish/MovingPicture.h"
 #include "publish/ProgressSink.h"
 #include "resources/StringTable.h"
 #include "tests/support/CubeFolding.h"
@@ -18,6 +19,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
@@ -65,6 +67,7 @@ private slots:
     void framedFaceShowsAlikeEverywhere();
     void printAndSingleFileWrittenEveryBuild();
     void linkPreviewShowsTheFaces();
+    void messagePictureTurnsTheBuiltCube();
     void detailedPhotoKeepsToTheBudget();
     void fullDiskKeepsPageAndSingleFile();
     void workDirectoryDeletedBetweenBuilds();
@@ -532,7 +535,7 @@ void TestCubeBuilder::printAndSingleFileWrittenEveryBuild()
     QVERIFY(QDir(m_work).entryList({QStringLiteral("pimage*")}).isEmpty());
 }
 
-// The picture a shared link shows: the six faces in two rows of three, each
+// The picture a shared link shows: the cube as its page first shows it, each
 // face's own picture or, for an empty face, the template's.
 void TestCubeBuilder::linkPreviewShowsTheFaces()
 {
@@ -556,6 +559,29 @@ void TestCubeBuilder::linkPreviewShowsTheFaces()
     QVERIFY(build());
     QVERIFY(!AreaIs(QImage(work(QStringLiteral("preview.jpg"))), QRect(centre(2) - QPoint(10, 10), QSize(20, 20)),
                     kFaceColours[2]));
+}
+
+// The mailed message's picture is the built cube turning, kept out of the
+// files a save copies, and gone with the next build, which may change the cube.
+void TestCubeBuilder::messagePictureTurnsTheBuiltCube()
+{
+    place(2, photo(2));
+    QVERIFY(build());
+    QVERIFY(m_builder->WriteMessagePicture());
+    const QString path = CubeBuilder::MessagePictureIn(m_work);
+    QImageReader reader(path);
+    QCOMPARE(reader.format(), QByteArray("gif"));
+    QCOMPARE(reader.size(), QSize(CubeBuilder::MessagePictureEdge, CubeBuilder::MessagePictureEdge));
+    QCOMPARE(reader.imageCount(), 120);
+    QCOMPARE(reader.loopCount(), -1);
+    const int edge = CubeBuilder::MessagePictureEdge;
+    const CubeRenderer::Projection front =
+        CubeRenderer::Project(2, MovingPicture::AttitudeAt(0, 120), CubeRenderer::EdgeFor(edge));
+    const QPoint centre = ((front.corners[0] + front.corners[2]) / 2 + QPointF(edge / 2.0, edge / 2.0)).toPoint();
+    QVERIFY(AreaIs(reader.read(), QRect(centre - QPoint(5, 5), QSize(10, 10)), kFaceColours[2]));
+    QVERIFY(!CubeBuilder::PlainFiles(m_work).contains(QStringLiteral("Cube.gif")));
+    QVERIFY(build());
+    QVERIFY(!QFileInfo::exists(path));
 }
 
 // A grainy photo, full of fine detail, still gives a largest face picture of 720

@@ -142,6 +142,7 @@ def inspect(path):
             "text": payload.decode(charset, "replace") if part.get_content_maintype() == "text" else None,
             "content_id": part.get("Content-ID"),
             "head": payload[:4].hex(),
+            "loops": b"NETSCAPE2.0" in payload,
             "size": len(payload),
         })
     modern = email.message_from_bytes(raw, policy=email.policy.default)

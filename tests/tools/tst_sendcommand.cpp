@@ -226,8 +226,8 @@ void TestSendCommand::refusingServerIsQuotedAndThenGetsTheWebPage()
     QCOMPARE(attachedNames(SmtpSink::inspect(sink.messagePath(1))), QStringList{"Cube.html"});
 }
 
-// The picture at the message's top is the fold-out of the cube, referred to
-// by its Content-ID from the web page alternative of the text; the text
+// The picture at the message's top is the cube turning, a looping GIF referred
+// to by its Content-ID from the web page alternative of the text; the text
 // comes before the attachments.
 void TestSendCommand::messageShowsTheCubeAboveItsText()
 {
@@ -242,7 +242,7 @@ void TestSendCommand::messageShowsTheCubeAboveItsText()
     const QJsonArray tree{
         "multipart/mixed",
         QJsonArray{QJsonArray{"multipart/alternative",
-                              QJsonArray{"text/plain", QJsonArray{"multipart/related", QJsonArray{"text/html", "image/jpeg"}}}},
+                              QJsonArray{"text/plain", QJsonArray{"multipart/related", QJsonArray{"text/html", "image/gif"}}}},
                    "application/octet-stream", "text/html"}};
     QCOMPARE(m.value("tree").toArray(), tree);
     const QJsonArray parts = m.value("parts").toArray();
@@ -251,8 +251,9 @@ void TestSendCommand::messageShowsTheCubeAboveItsText()
     QVERIFY(plain.endsWith(LoadResString(212)));
     const QString html = parts.at(1).toObject().value("text").toString();
     const QJsonObject picture = parts.at(2).toObject();
-    QCOMPARE(picture.value("head").toString().left(4), QStringLiteral("ffd8"));
-    QVERIFY(picture.value("size").toInt() > 1000);
+    QCOMPARE(picture.value("head").toString(), QStringLiteral("47494638"));
+    QVERIFY(picture.value("loops").toBool());
+    QCOMPARE(picture.value("filename").toString(), QStringLiteral("Cube.gif"));
     // Every cid: reference names the inline picture.
     const QRegularExpression cid(QStringLiteral("cid:([^\"]+)\""));
     int references = 0;
@@ -260,6 +261,7 @@ void TestSendCommand::messageShowsTheCubeAboveItsText()
         QCOMPARE(QLatin1Char('<') + i.next().captured(1) + QLatin1Char('>'), picture.value("content_id").toString());
     QCOMPARE(references, 1);
     QVERIFY(html.indexOf(QStringLiteral("<img")) < html.indexOf(QStringLiteral("<h1>Our summer</h1>")));
+    QVERIFY(html.contains(QStringLiteral("width=\"400\"")));
     QVERIFY(html.contains(QStringLiteral("for you \u2764")));
     QVERIFY(m.value("size").toInt() < 10 * 1000 * 1000);
 }

@@ -120,6 +120,7 @@ int RunSend(const QCommandLineParser &parser)
     StderrProgress progress;
     if (!arguments.Build(cube, progress, true))
         return ExitFailed;
+    cube.WriteMessagePicture();
 
     // The server as the program would choose it, unless one is named here.
     Startup::SetMailServer();
