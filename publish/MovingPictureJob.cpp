@@ -1,6 +1,5 @@
 #include "publish/MovingPictureJob.h"
 
-#include "core/FaceFraming.h"
 
 #include <QMetaObject>
 
@@ -23,7 +22,7 @@ void MovingPictureJob::Start(const CubeContent &content, const MovingPicture::Op
     m_cancel = false;
     m_done = false;
     m_thread = std::thread([this, content, options, path] {
-        const CubeRenderer cube = CubeRenderer::Of(content, FaceFraming::PrintEdge);
+        const CubeRenderer cube = CubeRenderer::Of(content, options.faceEdge());
         const MovingPicture::Result result = MovingPicture::Write(cube, options, path, [this](int done, int total) {
             QMetaObject::invokeMethod(this, [this, done, total] { emit progress(done, total); }, Qt::QueuedConnection);
             return !m_cancel;

@@ -41,7 +41,8 @@ std::vector<std::string> VideoCommand(const QString &format, int edge, const QSt
 // The renderer's own frames, as the command draws them, raw BGRA.
 QString RawFrames(int edge, MovingPicture::Format format)
 {
-    const MovingPicture::Options options = MovingPicture::Options::For(format);
+    MovingPicture::Options options = MovingPicture::Options::For(format);
+    options.edge = edge;
     const QString path = WorkFile(QStringLiteral("frames%1-%2.bgra").arg(edge).arg(options.framesPerSecond));
     if (QFileInfo::exists(path))
         return path;
@@ -49,15 +50,13 @@ QString RawFrames(int edge, MovingPicture::Format format)
     const QStringList photos = Photos();
     for (int i = 0; i < 6; ++i)
         content.faces[i] = CubeFace::Photo(photos[i]).Framed(FaceFraming().Filled());
-    const CubeRenderer cube = CubeRenderer::Of(content, FaceFraming::PrintEdge);
+    const CubeRenderer cube = CubeRenderer::Of(content, options.faceEdge());
     QFile raw(path);
     raw.open(QIODevice::WriteOnly);
     const int frames = MovingPicture::FrameCount(options);
     for (int frame = 0; frame < frames; ++frame) {
-        MovingPicture::Options sized = options;
-        sized.edge = edge;
         const QImage picture =
-            MovingPicture::Frame(cube, sized, frame, frames).convertToFormat(QImage::Format_ARGB32);
+            MovingPicture::Frame(cube, options, frame, frames).convertToFormat(QImage::Format_ARGB32);
         raw.write(reinterpret_cast<const char *>(picture.constBits()), picture.sizeInBytes());
     }
     return path;
@@ -100,7 +99,8 @@ void BM_FfmpegMp4SameFrames(benchmark::State &state)
     const QString out = WorkFile(QStringLiteral("ffmpeg.mp4"));
     std::vector<std::string> command{"ffmpeg", "-v", "error", "-y"};
     for (const QString &argument : RawInput(720, MovingPicture::Format::Mp4) + QStringList{"-c:v", "libx264", "-preset", "medium", "-crf", "23",
-                                                               "-pix_fmt", "yuv420p", "-movflags", "+faststart", out})
+                                                               "-x264-params", "rc-lookahead=10", "-pix_fmt", "yuv420p",
+                                                               "-movflags", "+faststart", out})
         command.push_back(argument.toStdString());
     RunProcesses(state, {command});
     Report(state, out, 720, MovingPicture::Format::Mp4);

@@ -93,6 +93,7 @@ private slots:
     void animations_data();
     void animations();
     void loopIsSeamless();
+    void facePicturesAreNoSmallerThanShown();
     void captionUnderTheCube();
     void cancelLeavesNoFile();
     void fullDiskLeavesNoFile();
@@ -217,6 +218,27 @@ void TestMovingPicture::loopIsSeamless()
     QVERIFY(qAbs(afterLast.y - first.y - 360) < 1e-9);
     // Halfway, the cube is tilted the other way: its bottom shows.
     QVERIFY(MovingPicture::AttitudeAt(90, 180).x > 0);
+}
+
+// Every face, at every attitude of the loop, shows no larger than the face
+// pictures the frames are drawn from, and those are no larger than needed.
+void TestMovingPicture::facePicturesAreNoSmallerThanShown()
+{
+    for (const int edge : {480, 720, 1080}) {
+        MovingPicture::Options options = MovingPicture::Options::For(MovingPicture::Format::Mp4);
+        options.edge = edge;
+        double largest = 0;
+        for (int frame = 0; frame < 180; ++frame)
+            for (int index = 0; index < 6; ++index) {
+                const CubeRenderer::Projection p =
+                    CubeRenderer::Project(index, MovingPicture::AttitudeAt(frame, 180), CubeRenderer::EdgeFor(edge));
+                for (int corner = 0; p.visible && corner < 4; ++corner)
+                    largest = std::max(largest, QLineF(p.corners[corner], p.corners[(corner + 1) % 4]).length());
+            }
+        QVERIFY2(largest <= options.faceEdge(), qPrintable(QStringLiteral("%1: %2").arg(edge).arg(largest)));
+        QVERIFY2(largest > 0.98 * options.faceEdge(),
+                 qPrintable(QStringLiteral("%1: %2").arg(edge).arg(largest)));
+    }
 }
 
 // With a caption the cube is drawn smaller, above it, and the caption's

@@ -2,7 +2,6 @@
 #include "tools/CubeArguments.h"
 #include "tools/StderrProgress.h"
 
-#include "core/FaceFraming.h"
 #include "publish/CubeFromFaces.h"
 #include "publish/MovingPicture.h"
 
@@ -62,7 +61,7 @@ int RunVideo(const QCommandLineParser &parser)
     StderrProgress progress;
     int shown = 0;
     const MovingPicture::Result result = MovingPicture::Write(
-        CubeRenderer::Of(cube.cube().Content(), FaceFraming::PrintEdge), options, out, [&](int frame, int frames) {
+        CubeRenderer::Of(cube.cube().Content(), options.faceEdge()), options, out, [&](int frame, int frames) {
             // Tenths of the frames as the steps, the last one once the file is whole.
             if (const int step = frame * 10 / frames; step > shown && step < 10)
                 progress.showStep(shown = step);
