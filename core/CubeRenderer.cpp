@@ -1,6 +1,7 @@
 #include "core/CubeRenderer.h"
 
 #include "components/pixlet/Pixlet.h"
+#include "core/AppPaths.h"
 #include "core/CubeModel.h"
 #include "core/FramedPicture.h"
 
@@ -97,11 +98,25 @@ void PaintShadow(QPainter &painter, double edge)
     painter.restore();
 }
 
-QImage WhiteFace()
+std::array<QImage, 6> LoadEmptyFaces()
 {
-    QImage white(8, 8, QImage::Format_RGB32);
-    white.fill(Qt::white);
-    return white;
+    std::array<QImage, 6> faces;
+    for (int index = 0; index < 6; ++index) {
+        faces[index] = QImage(AppPaths::join(AppPaths::templateDirectory(), QStringLiteral("image%1@3x.jpg").arg(index + 1)));
+        if (faces[index].isNull()) {
+            faces[index] = QImage(8, 8, QImage::Format_RGB32);
+            faces[index].fill(Qt::white);
+        }
+    }
+    return faces;
+}
+
+// The template's picture of an empty face, at its largest size; loaded when
+// first needed.
+const QImage &EmptyFace(int index)
+{
+    static const std::array<QImage, 6> faces = LoadEmptyFaces();
+    return faces.at(index);
 }
 
 } // namespace
@@ -170,12 +185,11 @@ void CubeRenderer::Paint(QPainter &painter, const QRectF &area, CubeAttitude att
     if (shadow)
         PaintShadow(painter, edge);
     const QTransform centred = painter.transform();
-    static const QImage white = WhiteFace();
     for (int index = 0; index < 6; ++index) {
         const Projection projection = Project(index, attitude, edge);
         if (!projection.visible)
             continue;
-        const QImage &picture = m_faces.at(index).isNull() ? white : m_faces.at(index);
+        const QImage &picture = m_faces.at(index).isNull() ? EmptyFace(index) : m_faces.at(index);
         QTransform toFace;
         const QRectF source(picture.rect());
         const QPolygonF corners{source.topLeft(), source.topRight(), source.bottomRight(), source.bottomLeft()};

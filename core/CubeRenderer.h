@@ -37,13 +37,13 @@ public:
         bool shadow = true; // a soft shadow under the cube
     };
 
-    // Faces are indexed 0 to 5 for faces 1 to 6; an empty face shows white.
+    // Faces are indexed 0 to 5 for faces 1 to 6; an empty face shows the
+    // page's own picture for it, as the built page does (white without one).
     explicit CubeRenderer(std::array<QImage, 6> faces);
     // The cube's faces as the build makes them, edge pixels across, each
     // photo framed as its face says.
     static CubeRenderer Of(const CubeContent &content, int edge);
-    // One face's picture as the build makes it; null for an empty face,
-    // which shows white.
+    // One face's picture as the build makes it; null for an empty face.
     static QImage FacePicture(const CubeFace &face, int edge);
 
     void setFace(int index, const QImage &picture);

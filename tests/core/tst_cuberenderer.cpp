@@ -1,3 +1,4 @@
+#include "core/AppPaths.h"
 #include "core/CubeRenderer.h"
 #include "tests/support/TestPictures.h"
 
@@ -58,6 +59,7 @@ private slots:
     void turningRight();
     void pictureDensityIgnored();
     void background();
+    void emptyFaceShowsThePagesPicture();
 };
 
 // Face 3 in front, face 4 on top and face 5 to the right; the other three
@@ -160,5 +162,28 @@ void TestCubeRenderer::background()
     QCOMPARE(dark.pixelColor(2, 2), QColor(10, 20, 30));
 }
 
+// An empty face shows what the built page shows there: the template's
+// picture for that face, upright.
+void TestCubeRenderer::emptyFaceShowsThePagesPicture()
+{
+    AppPaths::setProgramDirectory(qEnvironmentVariable("VEXILO_APP_DIR"));
+    const QImage own(AppPaths::join(AppPaths::templateDirectory(), QStringLiteral("image3@3x.jpg")));
+    QVERIFY(!own.isNull());
+    std::array<QImage, 6> faces = SolidFaces();
+    faces[2] = QImage();
+    const QSize size(300, 300);
+    const CubeAttitude facing{0, 0};
+    const QImage image = CubeRenderer(faces).Render(size, facing);
+    const QPoint centre = CentreOf(2, facing, size);
+    const double edge = CubeRenderer::EdgeFor(size.width());
+    for (const QPointF at : {QPointF(0.1, 0.1), QPointF(0.5, 0.4), QPointF(0.9, 0.9)}) {
+        const QPoint shown = centre + ((at - QPointF(0.5, 0.5)) * edge).toPoint();
+        const QPoint inPicture(int(at.x() * (own.width() - 1)), int(at.y() * (own.height() - 1)));
+        QVERIFY2(Near(image.pixelColor(shown), own.pixelColor(inPicture), 24),
+                 qPrintable(QStringLiteral("%1,%2").arg(at.x()).arg(at.y())));
+    }
+}
+
 QTEST_GUILESS_MAIN(TestCubeRenderer)
 #include "tst_cuberenderer.moc"
+
