@@ -5,6 +5,8 @@
 #include "core/Startup.h"
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
+#include "mail/MailCube.h"
+#include "publish/CubeBuilder.h"
 #include "tests/support/MenuPosition.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
@@ -15,6 +17,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -48,6 +51,7 @@ private slots:
     void keysOpenTheMenuAtTheFace();
     void rightClickOpensTheMenu();
     void buttonsReachAssistiveTechnology();
+    void sendMakesTheMessagePictureFirst();
 };
 
 namespace {
@@ -439,6 +443,25 @@ void TestTopForm::buttonsReachAssistiveTechnology()
         QCOMPARE(face->state().selected, i == 0);
         QCOMPARE(face->text(QAccessible::Description), QStringLiteral("Put a photo here"));
     }
+}
+
+// Send builds the cube and the moving picture its message shows before the
+// Send dialog opens.
+void TestTopForm::sendMakesTheMessagePictureFirst()
+{
+    ShownEditor e;
+    e.drop(2, e.photo(QStringLiteral("sea.jpg")));
+    bool mailed = false;
+    int frames = 0;
+    MessageSeam::setDialogHandler([&](QDialog &dialog) {
+        mailed = qobject_cast<MailCube *>(&dialog) != nullptr;
+        frames = QImageReader(CubeBuilder::MessagePictureIn(e.form.WorkDirectory())).imageCount();
+    });
+    e.form.actions->Send->trigger();
+    MessageSeam::setDialogHandler(nullptr);
+    QVERIFY(mailed);
+    QCOMPARE(frames, 120);
+    QVERIFY(e.messages.isEmpty());
 }
 
 QTEST_MAIN(TestTopForm)
