@@ -140,7 +140,7 @@ QString FindPhoto(const QString &path, const QString &relative, const QDir &fold
     return QFileInfo(moved).isFile() ? moved : QString();
 }
 
-std::optional<CubeFace> ReadPhoto(const QJsonObject &object, const QDir &folder, QStringList &gonePhotos)
+std::optional<CubeFace> ReadPhoto(const QJsonObject &object, const QDir &folder, QString &gonePhoto)
 {
     const auto path = Text(object.value(kPhoto));
     const QJsonValue relativeValue = object.value(kRelative);
@@ -149,7 +149,7 @@ std::optional<CubeFace> ReadPhoto(const QJsonObject &object, const QDir &folder,
         return std::nullopt;
     const QString found = FindPhoto(*path, *relative, folder);
     if (found.isEmpty()) {
-        gonePhotos.append(*path);
+        gonePhoto = *path;
         return CubeFace();
     }
     return CubeFace::Photo(found);
@@ -225,7 +225,7 @@ std::optional<FaceFraming> ReadFraming(const QJsonObject &object)
 
 // The face the value describes; none when it is damaged. Keys this version
 // does not know are left for the versions that wrote them.
-std::optional<CubeFace> ReadFace(const QJsonValue &value, const QDir &folder, QStringList &gonePhotos)
+std::optional<CubeFace> ReadFace(const QJsonValue &value, const QDir &folder, QString &gonePhoto)
 {
     if (!value.isObject())
         return std::nullopt;
@@ -237,7 +237,7 @@ std::optional<CubeFace> ReadFace(const QJsonValue &value, const QDir &folder, QS
         return std::nullopt;
     std::optional<CubeFace> face = CubeFace();
     if (photo)
-        face = ReadPhoto(object, folder, gonePhotos);
+        face = ReadPhoto(object, folder, gonePhoto);
     if (pasted)
         face = ReadPasted(object);
     if (face && !face->isEmpty())
@@ -281,9 +281,12 @@ Reading ReadCube(const QJsonObject &document, const QDir &folder)
     Reading reading;
     reading.content.caption = *caption;
     for (int i = 0; i < FaceCount; ++i) {
-        const auto face = ReadFace(faces[i], folder, reading.gonePhotos);
+        QString gonePhoto;
+        const auto face = ReadFace(faces[i], folder, gonePhoto);
         if (!face)
             return Failed(Status::Damaged);
+        if (!gonePhoto.isEmpty())
+            reading.gonePhotos.insert(i, gonePhoto);
         reading.content.faces[i] = *face;
     }
     reading.status = Status::Read;

@@ -3,6 +3,7 @@
 #include "core/CubeModel.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -28,8 +29,9 @@ struct Reading
     Status status = Status::Damaged;
     CubeContent content;
     // The photos named by the document that are neither at their path nor
-    // beside the document as its relative path says; their faces are empty.
-    QStringList gonePhotos;
+    // beside the document as its relative path says, by face index; their
+    // faces are empty.
+    QMap<int, QString> gonePhotos;
     // The system's reason when the file could not be read.
     QString reason;
 };

@@ -936,7 +936,7 @@ bool TopForm::OpenCubeFile(const QString &path)
     const QString name = QDir::toNativeSeparators(path);
     switch (reading.status) {
     case CubeFile::Status::Read:
-        TellGonePhotos(reading.gonePhotos);
+        TellGonePhotos(reading.gonePhotos.values());
         return true;
     case CubeFile::Status::TooNew:
         ShowMessage(Msg::CubeTooNew, {name});
@@ -1034,7 +1034,7 @@ void TopForm::OfferRecovery()
     }
     const CubeFile::Reading reading = document->Recover();
     if (reading.status == CubeFile::Status::Read)
-        TellGonePhotos(reading.gonePhotos);
+        TellGonePhotos(reading.gonePhotos.values());
     else
         CubeDocument::DiscardRecovery();
 }

@@ -111,10 +111,16 @@ bool CubeArguments::PlaceDocument(CubeFromFaces &cube) const
         PrintErr(QStringLiteral("vexilo-cube: cannot read the cube %1: %2").arg(m_document, DocumentProblem(reading)));
         return false;
     }
-    for (const QString &photo : reading.gonePhotos)
+    // A face given on the command line replaces the document's, gone or not.
+    bool gone = false;
+    for (const auto &[index, photo] : reading.gonePhotos.asKeyValueRange()) {
+        if (FaceGiven(index + 1))
+            continue;
         PrintErr(QStringLiteral("vexilo-cube: %1: the photo %2 is gone: it is neither at its path nor beside the cube")
                      .arg(m_document, photo));
-    if (!reading.gonePhotos.isEmpty())
+        gone = true;
+    }
+    if (gone)
         return false;
     cube.SetCaption(reading.content.caption);
     for (int index = 0; index < FaceCount; ++index) {

@@ -286,7 +286,7 @@ void TestCubeFile::gonePhoto()
 
     const CubeFile::Reading reading = CubeFile::Load(dir + QStringLiteral("/cube.vexilo"));
     QCOMPARE(int(reading.status), int(Status::Read));
-    QCOMPARE(reading.gonePhotos, QStringList{gone});
+    QCOMPARE(reading.gonePhotos, (QMap<int, QString>{{2, gone}}));
     CubeContent expected = content;
     expected.faces[2] = CubeFace();
     QVERIFY(reading.content == expected);

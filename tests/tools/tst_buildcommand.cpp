@@ -39,6 +39,7 @@ private slots:
     void cropOutsideThePhoto();
     void unusableDocument_data();
     void unusableDocument();
+    void gonePhotoReplacedOnTheCommandLine();
 
 private:
     QProcess *run(const QStringList &args) const;
@@ -424,6 +425,17 @@ void TestBuildCommand::unusableDocument()
     const QByteArray err = p->readAllStandardError();
     QVERIFY2(err.contains(message), err.constData());
     QVERIFY(!QFileInfo::exists(m_env->path(QStringLiteral("o"))));
+}
+
+// The document's face whose photo has gone can be given anew with --face.
+void TestBuildCommand::gonePhotoReplacedOnTheCommandLine()
+{
+    WriteFile(m_env->path(QStringLiteral("docs/cube.vexilo")),
+              R"({"format": "vexilo-cube", "version": 1, "faces": [{}, {"photo": "/nowhere/gone 1.jpg", )"
+              R"("relative": "gone 1.jpg"}, {}, {}, {}, {}]})");
+    QScopedPointer<QProcess> p(run({"--cube", "docs/cube.vexilo", "--face", "2=" + photo(Qt::red), "--out", "o"}));
+    QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    QVERIFY(QFileInfo::exists(m_env->path(QStringLiteral("o/Vexilo.htm"))));
 }
 
 QTEST_GUILESS_MAIN(TestBuildCommand)
