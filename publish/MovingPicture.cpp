@@ -18,6 +18,7 @@ extern "C" {
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <deque>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -264,8 +265,8 @@ private:
 using Render = std::function<QImage(int frame)>;
 using Progress = MovingPicture::Progress;
 
-// The frames in turn, each drawn on another thread while the one before is
-// encoded.
+// The frames in turn, the next few drawn on other threads while one is
+// encoded: the encoder leaves a core partly idle, and drawing fills it.
 class FramesAhead
 {
 public:
@@ -273,26 +274,30 @@ public:
         : m_render(render)
         , m_frames(frames)
     {
-        Start(0);
+        for (int frame = 0; frame < InFlight; ++frame)
+            Start(frame);
     }
 
     QImage Take(int frame)
     {
-        QImage picture = m_next.get();
-        Start(frame + 1);
+        QImage picture = m_next.front().get();
+        m_next.pop_front();
+        Start(frame + InFlight);
         return picture;
     }
 
 private:
+    static constexpr int InFlight = 3; // some 2 MB each at 720 pixels
+
     void Start(int frame)
     {
         if (frame < m_frames)
-            m_next = std::async(std::launch::async, m_render, frame);
+            m_next.push_back(std::async(std::launch::async, m_render, frame));
     }
 
     const Render &m_render;
     const int m_frames;
-    std::future<QImage> m_next;
+    std::deque<std::future<QImage>> m_next;
 };
 
 // The frames turned to the video codecs' 4:2:0 colour, one by one.
