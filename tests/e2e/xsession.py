@@ -136,7 +136,8 @@ class XSession:
     def editor_point(self, x, y, screen_size=(1024, 768)):
         """A point of the designed editor, in its pixels, where it stands on the
         screen: what lies right of the photo browser moves with the editor's
-        right edge, what lies below it with the bottom edge."""
+        right edge, what lies below it with the bottom edge. (The Insert button,
+        under the browser's right end, moves with both and is not placed here.)"""
         ox, oy, w, h = self.editor_rect(screen_size)
         return (ox + x + (w - EDITOR_SIZE[0] if x >= BROWSER_RIGHT else 0),
                 oy + y + (h - EDITOR_SIZE[1] if y >= BROWSER_BOTTOM else 0))
