@@ -12,6 +12,7 @@
 #include "editor/FaceAccessible.h"
 #include "editor/FacePicture.h"
 #include "editor/FramingDialog.h"
+#include "editor/GrownArtwork.h"
 #include "editor/InsertCommand.h"
 #include "editor/MovingPictureDialog.h"
 #include "mail/MailCube.h"
@@ -70,7 +71,9 @@ TopForm::TopForm(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("TopForm"));
-    setFixedSize(TwipsToPixels(9588), TwipsToPixels(6816));
+    // Designed at its smallest size: larger, the photo browser takes the room.
+    setMinimumSize(m_layout.Designed());
+    resize(minimumSize());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -134,6 +137,7 @@ void TopForm::CreateControls()
 
     CreateFaces();
     CreateButtons();
+    TieControls();
     CreateContextMenu();
     CreateTrayMenu();
     ConnectHandlers();
@@ -301,6 +305,28 @@ void TopForm::CreateButtons()
     Link = make("Link", 135, 6270, 3750, 300);
 }
 
+void TopForm::TieControls()
+{
+    using L = GrowingLayout;
+    // The photo browser takes the room; what lies right of it moves with the
+    // right edge, what lies below it with the bottom edge.
+    for (QWidget *grows : std::initializer_list<QWidget *>{Back, Image3, SlideTray1})
+        m_layout.Add(grows, L::Left | L::Right | L::Top | L::Bottom);
+    for (QWidget *heading : {Label4, CatalogLabel})
+        m_layout.Add(heading, L::Left | L::Right | L::Top);
+    QList<QWidget *> right = {Label3, Caption1, Label1};
+    for (int i = 0; i < FaceCount; ++i)
+        right << SelectionBox[i] << Image1[i] << ContextButton[i];
+    for (QWidget *control : right)
+        m_layout.Add(control, L::Right | L::Top);
+    for (QWidget *button : {Insert, Preview, EMail, Save})
+        if (button)
+            m_layout.Add(button, L::Right | L::Bottom);
+    for (QWidget *button : {About, Link})
+        if (button)
+            m_layout.Add(button, L::Left | L::Bottom);
+}
+
 bool TopForm::ButtonsCreated() const
 {
     return Insert && Preview && EMail && Save && About && Link;
@@ -382,8 +408,33 @@ void TopForm::Form_Load()
     Pixlet1.setBackColor(Qt::white);
     Pixlet1.setMember11(64);
     SetTabOrder();
-    Back->setPixmap(m_backPicture.picture());
-    Image3->setPixmap(m_trayPicture.picture());
+    ShowArtwork();
+}
+
+void TopForm::ShowArtwork()
+{
+    Back->setPixmap(GrownArtwork::Background(m_backPicture.picture(), m_layout.Extra(size())));
+    Image3->setPixmap(GrownArtwork::Frame(m_trayPicture.picture(), Image3->size()));
+}
+
+void TopForm::Form_Resize()
+{
+    m_layout.Arrange(size());
+    ShowArtwork();
+    // The heading above the browser shortens its text to its width.
+    ShowPhotoSource();
+}
+
+// The thumbnail window fills the tray, as it was opened to, and lays its
+// thumbnails out again in the room it now has.
+void TopForm::SlideTray1_Resize()
+{
+    const QRect room = SlideTray1->rect();
+    for (QWidget *window : SlideTray1->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (window != EmptyTrayNote)
+            window->setGeometry(room);
+    EmptyTrayNote->setGeometry(room.adjusted(12, 12, -12, -12));
+    gBrowserRect = {0, 0, room.width(), room.height()};
 }
 
 void TopForm::OpenBrowserSource()
@@ -524,6 +575,8 @@ bool TopForm::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched != SlideTray1)
         return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::Resize)
+        SlideTray1_Resize();
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto *drag = static_cast<QDropEvent *>(event);
         if (!PhotoFolderChoice::DroppedFolder(drag->mimeData()).isEmpty())
@@ -643,6 +696,12 @@ void TopForm::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     Form_OLEDragDrop(event->mimeData());
+}
+
+void TopForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
 }
 
 void TopForm::showEvent(QShowEvent *event)

@@ -3,11 +3,13 @@
 #include "components/imaging/LeadImage.h"
 #include "components/pixlet/Pixlet.h"
 #include "core/CubeModel.h"
+#include "core/Twips.h"
 #include "editor/CubeActions.h"
 #include "editor/CubeDocument.h"
 #include "editor/FaceCommands.h"
 #include "editor/FaceThumbnails.h"
 #include "editor/FacePicture.h"
+#include "editor/GrowingLayout.h"
 #include "publish/BrowserLaunch.h"
 #include "publish/CubeBuilder.h"
 #include "resources/Resources.h"
@@ -26,7 +28,8 @@ class QMimeData;
 class QPlainTextEdit;
 
 // The editor window: six faces in a cross, the photo browser, the caption
-// box and the command buttons.
+// box and the command buttons. Its designed size is its smallest; larger,
+// the photo browser grows and the other controls keep their size.
 class TopForm : public QWidget
 {
     Q_OBJECT
@@ -101,6 +104,8 @@ public:
     void RefreshFolder_Click();
     void SlideTray1_ContextMenu(QPoint pos);
     void SlideTray1_OLEDragDrop(const QMimeData *Data);
+    void SlideTray1_Resize();
+    void Form_Resize();
 
     // Controls, by their names on the form.
     QLabel *Back = nullptr;
@@ -159,6 +164,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -179,6 +185,7 @@ private:
     void CreateControls();
     void CreateFaces();
     void CreateButtons();
+    void TieControls();
     void CreateContextMenu();
     void ConnectCube();
     // Face index shows what the cube's face holds: its thumbnail, or its
@@ -197,6 +204,8 @@ private:
     // many thumbnails are still being made.
     void ShowPhotoSource();
     void ShowEmptyTrayNote(bool shown);
+    // The background and the browser's frame, drawn for the editor's size.
+    void ShowArtwork();
     CubeControls Controls();
     void ConnectHandlers();
     void SetTabOrder();
@@ -205,6 +214,7 @@ private:
     void Form_Activate();
 
     bool m_unloaded = false;
+    GrowingLayout m_layout{QSize(TwipsToPixels(9588), TwipsToPixels(6816))};
     std::optional<FramingGesture> gesture;
     // The background and the photo browser's frame, read while the controls
     // are made and loaded.

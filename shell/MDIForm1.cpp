@@ -55,28 +55,32 @@ bool MDIForm1::MDIForm_Load()
     auto *switchPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(switchPane, &QShortcut::activated, this, &MDIForm1::SwitchPane);
     m_child = m_area->addSubWindow(m_editor, Qt::FramelessWindowHint);
-    m_child->setFixedSize(m_editor->size());
+    m_child->setMinimumSize(m_editor->minimumSize());
     m_child->hide();
-    CentreEditor();
+    PlaceEditor();
     m_child->show();
     StartupTrace::Mark("editor shown");
     return true;
 }
 
-// The editor keeps its size; the room beside it goes to the preview, a
-// square of at most PreviewEdge, or none when it would be less than half as
-// tall as the editor. The two are centred together.
-void MDIForm1::CentreEditor()
+// The preview takes a square as tall as the client area allows, of at most
+// PreviewEdge, beside an editor of its designed size, or none when it would
+// be less than half as tall as that editor. The editor takes the rest, down
+// to its designed size; the two are centred together.
+void MDIForm1::PlaceEditor()
 {
     constexpr int gap = PreviewGap;
     const QSize client = m_area->viewport()->size();
-    const int edge = std::min({client.height() - 2 * gap, client.width() - m_child->width() - 3 * gap, PreviewEdge});
-    const bool room = edge >= m_child->height() / 2;
-    const int left = (client.width() - m_child->width() - (room ? gap + edge : 0)) / 2;
-    m_child->move(left, client.height() / 2 - m_child->height() / 2);
-    m_preview->setVisible(room);
-    if (room)
-        m_preview->setGeometry(left + m_child->width() + gap, client.height() / 2 - edge / 2, edge, edge);
+    const QSize least = m_child->minimumSize();
+    const int edge = std::min({client.height() - 2 * gap, client.width() - least.width() - 3 * gap, PreviewEdge});
+    const int beside = edge >= least.height() / 2 ? gap + edge : 0;
+    const QSize size(std::max(least.width(), client.width() - 2 * gap - beside),
+                     std::max(least.height(), client.height() - 2 * gap));
+    const int left = (client.width() - size.width() - beside) / 2;
+    m_child->setGeometry(left, client.height() / 2 - size.height() / 2, size.width(), size.height());
+    m_preview->setVisible(beside > 0);
+    if (beside > 0)
+        m_preview->setGeometry(left + size.width() + gap, client.height() / 2 - edge / 2, edge, edge);
 }
 
 void MDIForm1::SwitchPane()
@@ -92,7 +96,7 @@ void MDIForm1::MDIForm_Resize()
     m_area->setBackground(
         FrameBackground::Cover(m_background.picture(), m_area->viewport()->size(), devicePixelRatio()));
     if (m_child && !m_child->isHidden())
-        CentreEditor();
+        PlaceEditor();
 }
 
 bool MDIForm1::eventFilter(QObject *watched, QEvent *event)

@@ -10,8 +10,8 @@ class QMdiSubWindow;
 class TopForm;
 
 // The main frame: a multiple-document frame whose only child is the editor,
-// kept centred in the client area, with the turning cube beside it where
-// the frame has room for it.
+// filling the client area with the turning cube beside it where the frame
+// has room for it.
 class MDIForm1 : public QMainWindow
 {
     Q_OBJECT
@@ -21,7 +21,7 @@ public:
     static constexpr int PreviewGap = 16;
     static constexpr int PreviewEdge = 640;
 
-    // Runs start-up and shows the editor centred in the frame; false when
+    // Runs start-up and shows the editor in the frame; false when
     // the editor cannot be made (the user has been told).
     bool MDIForm_Load();
     TopForm *editor() const { return m_editor; }
@@ -39,7 +39,7 @@ protected:
 private:
     void MDIForm_Resize();
     void MDIForm_Unload();
-    void CentreEditor();
+    void PlaceEditor();
     // F6 moves the keyboard between the editor and the preview.
     void SwitchPane();
 

@@ -47,8 +47,7 @@ class DocumentTest(unittest.TestCase):
 
     def wait_for_face(self, face, colour, shown=True):
         """Waits until the face shows the photo of that colour, or no longer does."""
-        ox, oy = self.x.editor_origin()
-        x, y = ox + round((face[0] + face[2] / 2) / 15), oy + round((face[1] + face[3] / 2) / 15)
+        x, y = self.x.editor_point(round((face[0] + face[2] / 2) / 15), round((face[1] + face[3] / 2) / 15))
 
         def showing(shot):
             return all(abs(a - b) < 50 for a, b in zip(shot.getpixel((x, y)), colour))
@@ -128,9 +127,8 @@ class DocumentTest(unittest.TestCase):
         bands.paste((30, 30, 220), (1066, 0, 1600, 800))
         bands.save(self.photos[0])
         self.x.start_program(self.document)
-        ox, oy = self.x.editor_origin()
-        centre = (ox + round((FACE_1[0] + FACE_1[2] / 2) / 15), oy + round((FACE_1[1] + FACE_1[3] / 2) / 15))
-        near_top = (centre[0], oy + round((FACE_1[1] + FACE_1[3] * 0.1) / 15))
+        centre = self.x.editor_point(round((FACE_1[0] + FACE_1[2] / 2) / 15), round((FACE_1[1] + FACE_1[3] / 2) / 15))
+        near_top = (centre[0], self.x.editor_point(0, round((FACE_1[1] + FACE_1[3] * 0.1) / 15))[1])
         green = (30, 200, 30)
 
         def shows(shot, at, colour):

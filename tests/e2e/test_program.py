@@ -24,17 +24,19 @@ class ProgramTest(unittest.TestCase):
         self.x = XSession()
         self.addCleanup(self.x.stop)
 
-    def test_starts_centred_and_cleans_up_on_close(self):
+    def test_starts_filling_the_frame_and_cleans_up_on_close(self):
         self.x.start_program()
         work = self.x.path("home/.cache/vexilo/CubeTemp")
         self.assertTrue(os.path.exists(os.path.join(work, "Vexilo.htm")))
         self.assertTrue(os.path.isdir(self.x.path("home/Vexilo")))
-        ox, oy = self.x.editor_origin()
-        # Inside the editor its light background; outside it the dark frame.
+        ox, oy, w, h = self.x.editor_rect()
+        # Inside the editor its light background, down to the band at its
+        # foot; round it the dark frame.
         shot = self.x.wait_for_screen(lambda shot: sum(shot.getpixel((ox + 5, oy + 5))) > 550)
-        self.assertGreater(sum(shot.getpixel((ox + 5, oy + 5))), 550)
-        outside = shot.getpixel((ox - 20, oy - 20))
-        self.assertLess(sum(outside), 250, outside)
+        for inside in ((ox + 5, oy + 5), (ox + 5, oy + h - 5)):
+            self.assertGreater(sum(shot.getpixel(inside)), 550, inside)
+        for outside in ((ox - 8, oy - 8), (ox + 5, oy + h + 8)):
+            self.assertLess(sum(shot.getpixel(outside)), 250, outside)
 
         self.x.program.terminate()
         self.assertEqual(self.x.program.wait(10), 0)

@@ -10,6 +10,9 @@ from PIL import Image
 
 APP_DIR = os.environ["VEXILO_APP_DIR"]
 EDITOR_SIZE = (639, 454)
+# The photo browser's frame ends here in the designed editor; the editor
+# grows by widening and lengthening it.
+BROWSER_RIGHT, BROWSER_BOTTOM = 265, 387
 
 
 class XSession:
@@ -112,17 +115,32 @@ class XSession:
                 return shot
             time.sleep(0.1)
 
-    def editor_origin(self, screen_size=(1024, 768)):
-        """The editor and the cube's preview beside it are centred together in
-        the frame's client area, below its menu bar; the preview is a square
-        of at most 640 pixels, 16 from the editor and the edges, shown where it
-        can be half as tall as the editor."""
+    def editor_rect(self, screen_size=(1024, 768)):
+        """The editor and the cube's preview beside it fill the frame's client
+        area below its menu bar, 16 pixels from each other and the edges: the
+        preview a square as tall as that allows, of at most 640 pixels, left out
+        where it would be less than half as tall as the designed editor; the
+        editor the rest, never less than its designed size (then centred)."""
         bar = self.menu_bar_height(screen_size)
         width, height = screen_size[0], screen_size[1] - bar
         gap = 16
         edge = min(height - 2 * gap, width - EDITOR_SIZE[0] - 3 * gap, 640)
         beside = gap + edge if edge >= EDITOR_SIZE[1] // 2 else 0
-        return ((width - EDITOR_SIZE[0] - beside) // 2, bar + (height - EDITOR_SIZE[1]) // 2)
+        w = max(EDITOR_SIZE[0], width - 2 * gap - beside)
+        h = max(EDITOR_SIZE[1], height - 2 * gap)
+        return ((width - w - beside) // 2, bar + height // 2 - h // 2, w, h)
+
+    def editor_origin(self, screen_size=(1024, 768)):
+        return self.editor_rect(screen_size)[:2]
+
+    def editor_point(self, x, y, screen_size=(1024, 768)):
+        """A point of the designed editor, in its pixels, where it stands on the
+        screen: what lies right of the photo browser moves with the editor's
+        right edge, what lies below it with the bottom edge. (The Insert button,
+        under the browser's right end, moves with both and is not placed here.)"""
+        ox, oy, w, h = self.editor_rect(screen_size)
+        return (ox + x + (w - EDITOR_SIZE[0] if x >= BROWSER_RIGHT else 0),
+                oy + y + (h - EDITOR_SIZE[1] if y >= BROWSER_BOTTOM else 0))
 
     def menu_bar_height(self, screen_size):
         """The rows above the frame's dark client area, beside the editor, in
@@ -140,9 +158,7 @@ class XSession:
 
     def click_twips(self, left, top, width, height, button=1, repeat=1):
         """Clicks the middle of a control given in the editor's twips."""
-        ox, oy = self.editor_origin()
-        x = ox + round((left + width / 2) / 15)
-        y = oy + round((top + height / 2) / 15)
+        x, y = self.editor_point(round((left + width / 2) / 15), round((top + height / 2) / 15))
         self.xdotool("mousemove", str(x), str(y))
         time.sleep(0.1)
         self.xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))

@@ -3,6 +3,7 @@
 #include "core/MessageBox.h"
 #include "core/MessageIds.h"
 #include "core/Startup.h"
+#include "core/Twips.h"
 #include "editor/FacePicture.h"
 #include "editor/TopForm.h"
 #include "mail/MailCube.h"
@@ -52,6 +53,11 @@ private slots:
     void rightClickOpensTheMenu();
     void buttonsReachAssistiveTechnology();
     void sendMakesTheMessagePictureFirst();
+    void growsWithTheWindow_data();
+    void growsWithTheWindow();
+    void artworkStaysUnderTheControls_data();
+    void artworkStaysUnderTheControls();
+    void largerTrayShowsMoreThumbnails();
 };
 
 namespace {
@@ -462,6 +468,204 @@ void TestTopForm::sendMakesTheMessagePictureFirst()
     QVERIFY(mailed);
     QCOMPARE(frames, 120);
     QVERIFY(e.messages.isEmpty());
+}
+
+namespace {
+
+// How a control follows the editor along one direction: it stays at its
+// designed place, moves with the far edge, or stretches to it.
+enum class Along { Stays, Moves, Stretches };
+
+// A control, its place in the design, in twips, and how it follows the
+// editor across and down.
+struct Placing
+{
+    QWidget *control;
+    QRect designed;
+    Along across, down;
+
+    QRect In(QSize extra) const
+    {
+        const auto span = [](int start, int length, int more, Along along) {
+            return along == Along::Moves ? std::pair(start + more, length)
+                                         : std::pair(start, length + (along == Along::Stretches ? more : 0));
+        };
+        const auto [left, width] = span(designed.left(), designed.width(), extra.width(), across);
+        const auto [top, height] = span(designed.top(), designed.height(), extra.height(), down);
+        return {left, top, width, height};
+    }
+};
+
+QList<Placing> Placings(TopForm &f)
+{
+    using enum Along;
+    QList<Placing> placings = {
+        {f.Label4, TwipsRect(225, 330, 3645, 255), Stretches, Stays},
+        {f.Image3, TwipsRect(180, 630, 3795, 5175), Stretches, Stretches},
+        {f.SlideTray1, TwipsRect(255, 690, 3615, 4995), Stretches, Stretches},
+        {f.Label3, TwipsRect(4200, 345, 3975, 255), Moves, Stays},
+        {f.Caption1, TwipsRect(4200, 600, 3975, 795), Moves, Stays},
+        {f.Label1, TwipsRect(4215, 1785, 2340, 1155), Moves, Stays},
+        {f.Insert, TwipsRect(2325, 5850, 1575, 360), Moves, Moves},
+        {f.Preview, TwipsRect(4230, 6120, 1650, 435), Moves, Moves},
+        {f.EMail, TwipsRect(5925, 6120, 1650, 435), Moves, Moves},
+        {f.Save, TwipsRect(7635, 6120, 1650, 435), Moves, Moves},
+        {f.About, TwipsRect(135, 5900, 1875, 300), Stays, Moves},
+        {f.Link, TwipsRect(135, 6270, 3750, 300), Stays, Moves},
+    };
+    const int faceLeft[] = {4110, 5445, 6795, 6795, 8130, 6795}, faceTop[] = {3135, 3135, 3135, 1815, 3135, 4470};
+    const int frameLeft[] = {4050, 5385, 6730, 6735, 8070, 6730}, frameTop[] = {3075, 3075, 3075, 1740, 3075, 4410};
+    const int buttonLeft[] = {4848, 6180, 7548, 7536, 8868, 7536}, buttonTop[] = {3168, 3168, 3168, 1836, 3168, 4500};
+    for (int i = 0; i < FaceCount; ++i) {
+        placings.append({f.Image1[i], TwipsRect(faceLeft[i], faceTop[i], 1155, 1155), Moves, Stays});
+        placings.append({f.SelectionBox[i], TwipsRect(frameLeft[i], frameTop[i], 1275, 1275), Moves, Stays});
+        placings.append({f.ContextButton[i], TwipsRect(buttonLeft[i], buttonTop[i], 312, 312), Moves, Stays});
+    }
+    return placings;
+}
+
+// A face and its selection frame and context button stand over each other
+// by design, as do the browser's frame and the browser.
+bool OverlapByDesign(const Placing &a, const Placing &b)
+{
+    return a.designed.intersects(b.designed);
+}
+
+const QSize kDesigned(639, 454);
+
+void EditorSizes()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("designed") << kDesigned;
+    QTest::newRow("smaller than designed") << QSize(500, 300);
+    QTest::newRow("taller, as in a 1280 x 800 frame") << QSize(639, 738);
+    QTest::newRow("wider only") << QSize(1100, 454);
+    QTest::newRow("as in a 1920 x 1080 frame") << QSize(1232, 1018);
+    QTest::newRow("as in a 3840 x 2160 frame") << QSize(3152, 2098);
+}
+
+} // namespace
+
+void TestTopForm::growsWithTheWindow_data()
+{
+    EditorSizes();
+}
+
+// The designed layout is the smallest; the photo browser takes any room
+// beyond it, and every other control keeps its size and its distance from
+// the edges it stands by.
+void TestTopForm::growsWithTheWindow()
+{
+    QFETCH(QSize, size);
+    ShownEditor editor;
+    TopForm &f = editor.form;
+    f.resize(size);
+    const QSize expected = size.expandedTo(kDesigned);
+    QTRY_COMPARE(f.size(), expected);
+    const QList<Placing> placings = Placings(f);
+    for (qsizetype i = 0; i < placings.size(); ++i) {
+        const Placing &p = placings[i];
+        QVERIFY2(p.control->geometry() == p.In(expected - kDesigned), qPrintable(QStringLiteral("control %1").arg(i)));
+        QVERIFY(f.rect().contains(p.control->geometry()));
+    }
+    for (qsizetype i = 0; i < placings.size(); ++i)
+        for (qsizetype j = i + 1; j < placings.size(); ++j)
+            if (!OverlapByDesign(placings[i], placings[j]))
+                QVERIFY2(!placings[i].control->geometry().intersects(placings[j].control->geometry()),
+                         qPrintable(QStringLiteral("%1 and %2").arg(i).arg(j)));
+    QVERIFY(f.Back->geometry().contains(f.rect()));
+    QCOMPARE(f.EmptyTrayNote->geometry(), f.SlideTray1->rect().adjusted(12, 12, -12, -12));
+}
+
+void TestTopForm::artworkStaysUnderTheControls_data()
+{
+    EditorSizes();
+}
+
+// The background shows under each face the slot drawn for it and, at the
+// top right, the logo, wherever the faces stand; it reaches every edge; the
+// browser's frame keeps its corners.
+void TestTopForm::artworkStaysUnderTheControls()
+{
+    QFETCH(QSize, size);
+    ShownEditor editor;
+    TopForm &f = editor.form;
+    f.resize(size);
+    QTRY_COMPARE(f.size(), size.expandedTo(kDesigned));
+    const int dx = f.width() - kDesigned.width();
+    const QImage designed = QImage(QStringLiteral(":/artwork/background.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage shown = f.Back->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(shown.width() >= f.width() && shown.height() >= f.height());
+    for (int i = 0; i < FaceCount; ++i) {
+        const QRect slot = f.SelectionBox[i]->geometry();
+        QCOMPARE(shown.copy(slot), designed.copy(slot.translated(-dx, 0)));
+    }
+    const QRect logo(566, 14, 54, 90);
+    QCOMPARE(shown.copy(logo.translated(dx, 0)), designed.copy(logo));
+    // The band at the foot and the browser's shadow at its corners.
+    for (const QPoint &corner : {QPoint(0, 0), QPoint(designed.width() - 1, designed.height() - 1),
+                                 QPoint(0, designed.height() - 1), QPoint(designed.width() - 1, 0)}) {
+        const QPoint at(corner.x() ? shown.width() - 1 : 0, corner.y() ? shown.height() - 1 : 0);
+        QCOMPARE(shown.pixelColor(at), designed.pixelColor(corner));
+    }
+    const QImage frame = f.Image3->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage designedFrame =
+        QImage(QStringLiteral(":/artwork/trayframe.png")).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QCOMPARE(frame.size(), f.Image3->size());
+    const QSize corner(12, 12);
+    QCOMPARE(frame.copy(QRect(QPoint(), corner)), designedFrame.copy(QRect(QPoint(), corner)));
+    QCOMPARE(frame.copy(QRect(QPoint(frame.width() - 12, frame.height() - 12), corner)),
+             designedFrame.copy(QRect(QPoint(designedFrame.width() - 12, designedFrame.height() - 12), corner)));
+}
+
+namespace {
+// Thumbnails the browser shows whole.
+int WholeThumbnails(QListView *view)
+{
+    int whole = 0;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        whole += view->viewport()->rect().contains(view->visualRect(view->model()->index(row, 0)));
+    return whole;
+}
+} // namespace
+
+// Given more room, the browser lays out more thumbnails side by side and
+// below each other; the arrows and scrolling follow the new rows.
+void TestTopForm::largerTrayShowsMoreThumbnails()
+{
+    ShownEditor editor;
+    constexpr int count = 40;
+    for (int i = 0; i < count; ++i)
+        editor.photo(QStringLiteral("Photo %1.jpg").arg(i + 1, 2, 10, QLatin1Char('0')));
+    editor.form.OpenPhotoFolder(editor.env.path(QStringLiteral("photos")));
+    QListView *view = nullptr;
+    const auto shown = [&] {
+        const QList<QListView *> views = editor.form.SlideTray1->findChildren<QListView *>();
+        view = views.isEmpty() ? nullptr : views.constLast();
+        return view && view->isVisible() && view->model()->rowCount() == count;
+    };
+    QTRY_VERIFY(shown());
+    QTRY_VERIFY(WholeThumbnails(view) > 0);
+    const int before = WholeThumbnails(view);
+    QCOMPARE(view->geometry(), editor.form.SlideTray1->rect());
+
+    editor.form.resize(1232, 1018);
+    QTRY_COMPARE(view->geometry(), editor.form.SlideTray1->rect());
+    QTRY_VERIFY(WholeThumbnails(view) >= 4 * before);
+
+    // Down goes to the thumbnail below, a whole row further on.
+    const QModelIndex first = view->model()->index(0, 0);
+    int columns = 0;
+    for (int row = 0; row < count; ++row)
+        columns += view->visualRect(view->model()->index(row, 0)).top() == view->visualRect(first).top();
+    QVERIFY(columns > 2);
+    view->setFocus();
+    view->setCurrentIndex(first);
+    editor.press(view, Qt::Key_Down);
+    QCOMPARE(view->currentIndex().row(), columns);
+    editor.press(view, Qt::Key_End);
+    QCOMPARE(view->currentIndex().row(), count - 1);
+    QTRY_VERIFY(view->viewport()->rect().contains(view->visualRect(view->currentIndex())));
 }
 
 QTEST_MAIN(TestTopForm)

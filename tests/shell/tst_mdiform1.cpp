@@ -14,8 +14,8 @@ class TestMDIForm1 : public QObject
 {
     Q_OBJECT
 private slots:
-    void editorIsCentredAndFollowsResize_data() { frameSizes_data(); }
-    void editorIsCentredAndFollowsResize();
+    void editorTakesTheRoomBesideThePreview_data();
+    void editorTakesTheRoomBesideThePreview();
     void backgroundCoversTheWholeArea_data() { frameSizes_data(); }
     void backgroundCoversTheWholeArea();
     void hiddenEditorIsNotMoved();
@@ -23,7 +23,6 @@ private slots:
 
 private:
     static QWidget *child(MDIForm1 &frame) { return frame.editor()->parentWidget(); }
-    static QPoint expectedPosition(MDIForm1 &frame);
     static void frameSizes_data();
     static QColor MeanColour(const QImage &image, QPointF centre, qreal radius);
 };
@@ -45,18 +44,6 @@ QColor TestMDIForm1::MeanColour(const QImage &image, QPointF centre, qreal radiu
     return QColor(red / count, green / count, blue / count);
 }
 
-// The editor and the preview beside it, centred together; the preview only
-// where it can be half as tall as the editor.
-QPoint TestMDIForm1::expectedPosition(MDIForm1 &frame)
-{
-    const QSize client = child(frame)->parentWidget()->size();
-    const int gap = MDIForm1::PreviewGap;
-    const int edge = std::min({client.height() - 2 * gap, client.width() - child(frame)->width() - 3 * gap,
-                               MDIForm1::PreviewEdge});
-    const int beside = edge >= child(frame)->height() / 2 ? gap + edge : 0;
-    return {(client.width() - child(frame)->width() - beside) / 2, client.height() / 2 - child(frame)->height() / 2};
-}
-
 void TestMDIForm1::frameSizes_data()
 {
     QTest::addColumn<QSize>("size");
@@ -68,30 +55,75 @@ void TestMDIForm1::frameSizes_data()
     QTest::newRow("small") << QSize(700, 500);
 }
 
-void TestMDIForm1::editorIsCentredAndFollowsResize()
+void TestMDIForm1::editorTakesTheRoomBesideThePreview_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("previewShown");
+    QTest::newRow("1024x768") << QSize(1024, 768) << true;
+    QTest::newRow("1200x900") << QSize(1200, 900) << true;
+    QTest::newRow("1280x800") << QSize(1280, 800) << true;
+    QTest::newRow("1600x1200") << QSize(1600, 1200) << true;
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << true;
+    QTest::newRow("3840x2160") << QSize(3840, 2160) << true;
+    QTest::newRow("tall") << QSize(900, 1300) << false;
+    QTest::newRow("small") << QSize(700, 500) << false;
+}
+
+// Where the frame has room, the editor fills it but for the preview's
+// square, the gaps between them and round them; the photo browser grows,
+// the faces keep their size. A frame too small shows the designed editor
+// centred.
+void TestMDIForm1::editorTakesTheRoomBesideThePreview()
 {
     QFETCH(QSize, size);
+    QFETCH(bool, previewShown);
     TestEnvironment env;
     MDIForm1 frame;
     frame.MDIForm_Load();
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     QCOMPARE(frame.windowTitle(), QStringLiteral("Norvane\u00ae Vexilo"));
-    QTRY_COMPARE(child(frame)->pos(), expectedPosition(frame));
     frame.resize(size);
     QTRY_COMPARE(frame.size(), size);
-    QTRY_COMPARE(child(frame)->pos(), expectedPosition(frame));
-    QVERIFY(child(frame)->x() > 0 && child(frame)->y() > 0);
-    const QRect preview = frame.preview()->geometry();
-    if (frame.preview()->isVisible()) {
-        QCOMPARE(preview.width(), preview.height());
-        QCOMPARE(preview.left(), child(frame)->geometry().right() + 1 + MDIForm1::PreviewGap);
-        QVERIFY(qAbs(preview.center().y() - child(frame)->geometry().center().y()) <= 1);
-        QVERIFY(preview.right() < child(frame)->parentWidget()->width());
+    const int gap = MDIForm1::PreviewGap;
+    const QSize designed(639, 454);
+    const QSize client = child(frame)->parentWidget()->size();
+    TopForm *editor = frame.editor();
+    QTRY_COMPARE(frame.preview()->isVisible(), previewShown);
+    const QRect placed = child(frame)->geometry();
+    QCOMPARE(editor->size(), placed.size());
+    if (client.height() >= designed.height() + 2 * gap) {
+        QCOMPARE(placed.top(), gap);
+        QCOMPARE(placed.bottom(), client.height() - 1 - gap);
     } else {
-        const int room = child(frame)->parentWidget()->width() - child(frame)->width() - 3 * MDIForm1::PreviewGap;
-        QVERIFY(room < child(frame)->height() / 2);
+        QCOMPARE(placed.height(), designed.height());
+        QCOMPARE(placed.top(), client.height() / 2 - designed.height() / 2);
     }
+    const QRect preview = frame.preview()->geometry();
+    const int right = previewShown ? preview.right() : placed.right();
+    if (previewShown) {
+        QCOMPARE(preview.width(), preview.height());
+        QVERIFY(preview.width() <= MDIForm1::PreviewEdge);
+        QVERIFY(preview.width() == MDIForm1::PreviewEdge || preview.width() == client.height() - 2 * gap
+                || placed.width() == designed.width());
+        QCOMPARE(preview.left(), placed.right() + 1 + gap);
+        QVERIFY(qAbs(preview.center().y() - placed.center().y()) <= 1);
+    }
+    if (placed.width() > designed.width()) {
+        QCOMPARE(placed.left(), gap);
+        QCOMPARE(right, client.width() - 1 - gap);
+    } else {
+        QCOMPARE(placed.width(), designed.width());
+        QVERIFY(qAbs(placed.left() - (client.width() - 1 - right)) <= 1);
+    }
+
+    const QSize extra = placed.size() - designed;
+    QCOMPARE(editor->SlideTray1->size(), QSize(241, 333) + extra);
+    for (int i = 0; i < FaceCount; ++i)
+        QCOMPARE(editor->Image1[i]->size(), QSize(77, 77));
+    for (QWidget *control : editor->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (control->isVisible() && control != editor->Back)
+            QVERIFY2(editor->rect().contains(control->geometry()), qPrintable(control->objectName()));
 }
 
 // Every point of the client area shows the one picture, stretched evenly
@@ -135,12 +167,12 @@ void TestMDIForm1::hiddenEditorIsNotMoved()
     frame.MDIForm_Load();
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    QTRY_COMPARE(child(frame)->pos(), expectedPosition(frame));
-    const QPoint before = child(frame)->pos();
+    QTRY_VERIFY(frame.preview()->isVisible());
+    const QRect before = child(frame)->geometry();
     child(frame)->hide();
     frame.resize(1300, 1000);
     QTest::qWait(50);
-    QCOMPARE(child(frame)->pos(), before);
+    QCOMPARE(child(frame)->geometry(), before);
 }
 
 void TestMDIForm1::closingRemovesWorkDirectory()
