@@ -198,6 +198,13 @@ public:
         c->pix_fmt = codec.pixels;
         c->time_base = AVRational{1, options.framesPerSecond};
         c->framerate = AVRational{options.framesPerSecond, 1};
+        // sRGB pictures in the limited-range BT.601 YUV that libswscale
+        // makes by default, said so that players turn them back into the
+        // same colours.
+        c->color_range = AVCOL_RANGE_MPEG;
+        c->colorspace = AVCOL_SPC_SMPTE170M;
+        c->color_primaries = AVCOL_PRI_BT709;
+        c->color_trc = AVCOL_TRC_IEC61966_2_1;
         c->thread_count = 0;
         if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
             c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

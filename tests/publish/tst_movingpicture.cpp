@@ -32,7 +32,7 @@ QJsonObject Probe(const QString &path)
     QProcess ffprobe;
     ffprobe.start(QStringLiteral("ffprobe"),
                   {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
-                   "stream=codec_name,pix_fmt,width,height,nb_read_frames:format=duration,format_name", "-of", "json",
+                   "stream=codec_name,pix_fmt,width,height,nb_read_frames,color_range,color_space:format=duration,format_name", "-of", "json",
                    path});
     if (!ffprobe.waitForFinished(60000))
         return {};
@@ -126,6 +126,9 @@ void TestMovingPicture::videos()
     const QJsonObject probe = Probe(path);
     QCOMPARE(probe.value("codec_name").toString(), codec);
     QCOMPARE(probe.value("pix_fmt").toString(), QStringLiteral("yuv420p"));
+    // The colours as they were converted, so that players show them alike.
+    QCOMPARE(probe.value("color_range").toString(), QStringLiteral("tv"));
+    QCOMPARE(probe.value("color_space").toString(), QStringLiteral("smpte170m"));
     QCOMPARE(probe.value("width").toInt(), 240);
     QCOMPARE(probe.value("height").toInt(), 240);
     QCOMPARE(probe.value("nb_read_frames").toString(), QStringLiteral("30"));
