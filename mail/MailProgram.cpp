@@ -77,7 +77,8 @@ void MailProgram::Hand(const MailOrder &order)
     QTemporaryDir folder(root + QStringLiteral("/XXXXXX"));
     folder.setAutoRemove(false);
     QStringList attachments;
-    for (const QString &file : {order.attachment, order.webPage}) {
+    // The cube's picture first: mail programs show pictures they carry in the message.
+    for (const QString &file : {order.picture, order.attachment, order.webPage}) {
         if (file.isEmpty())
             continue;
         const QString copy = folder.filePath(QFileInfo(file).fileName());

@@ -39,6 +39,8 @@ void TestMailProgram::handsTheMessageWithCopiesThatOutliveTheWorkFolder()
                     WriteFile(work + QStringLiteral("/Cube.exe"), program), QString(), false,
                     WriteFile(work + QStringLiteral("/Cube.html"), page)};
     order.message = QStringLiteral("Für dich, Ann.");
+    const QByteArray picture = "GIF89a the cube turning";
+    order.picture = WriteFile(work + QStringLiteral("/message/Cube.gif"), picture);
     MailProgram mailProgram;
     QSignalSpy finished(&mailProgram, &MailProgram::finished);
     mailProgram.Hand(order);
@@ -52,9 +54,9 @@ void TestMailProgram::handsTheMessageWithCopiesThatOutliveTheWorkFolder()
     QCOMPARE(record.value("body").toString(), MailComposer::PlainText(order));
     QVERIFY(record.value("body").toString().startsWith(QStringLiteral("Für dich, Ann.\r\n\r\nCongratulations!")));
     const QJsonArray attachments = record.value("attachments").toArray();
-    QCOMPARE(attachments.size(), 2);
-    const QList<QPair<QString, QByteArray>> expected{{"Cube.exe", program}, {"Cube.html", page}};
-    for (int i = 0; i < 2; ++i) {
+    const QList<QPair<QString, QByteArray>> expected{{"Cube.gif", picture}, {"Cube.exe", program}, {"Cube.html", page}};
+    QCOMPARE(attachments.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
         const QJsonObject a = attachments.at(i).toObject();
         QVERIFY2(a.value("there").toBool(), qPrintable(a.value("path").toString()));
         QVERIFY(a.value("path").toString().startsWith(MailProgram::HandedRoot() + QLatin1Char('/')));

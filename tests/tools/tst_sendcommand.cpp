@@ -283,9 +283,10 @@ void TestSendCommand::mailProgramGetsTheMessageAfterTheCommandHasEnded()
     QCOMPARE(record.value("subject").toString(), QStringLiteral("Our summer"));
     QVERIFY(record.value("body").toString().startsWith(QStringLiteral("For you\r\n")));
     const QJsonArray attachments = record.value("attachments").toArray();
-    QCOMPARE(attachments.size(), 1);
-    QVERIFY(attachments.at(0).toObject().value("path").toString().endsWith(QStringLiteral("/Cube.html")));
-    QVERIFY(attachments.at(0).toObject().value("there").toBool());
+    QCOMPARE(attachments.size(), 2);
+    QVERIFY(attachments.at(0).toObject().value("path").toString().endsWith(QStringLiteral("/Cube.gif")));
+    QVERIFY(attachments.at(1).toObject().value("path").toString().endsWith(QStringLiteral("/Cube.html")));
+    QVERIFY(attachments.at(1).toObject().value("there").toBool());
 }
 
 QTEST_MAIN(TestSendCommand)
