@@ -24,8 +24,12 @@ CubePreview::CubePreview(const CubeModel &cube, QWidget *parent)
     setAccessibleDescription(LoadResString(Msg::CubePreviewHint));
     setToolTip(LoadResString(Msg::CubePreviewHint));
     setCursor(Qt::OpenHandCursor);
+    connect(&m_pictures, &FacePictureLoader::ready, this, [this](int index, const QImage &picture) {
+        m_renderer.setFace(index, picture);
+        update();
+    });
     for (int index = 0; index < FaceCount; ++index)
-        m_renderer.setFace(index, CubeRenderer::FacePicture(cube.Face(index), FaceEdge));
+        Face_Change(index);
     connect(&cube, &CubeModel::faceChanged, this, &CubePreview::Face_Change);
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, &CubePreview::UpdateTimer);
     m_clock.start();
@@ -33,8 +37,7 @@ CubePreview::CubePreview(const CubeModel &cube, QWidget *parent)
 
 void CubePreview::Face_Change(int index)
 {
-    m_renderer.setFace(index, CubeRenderer::FacePicture(m_cube.Face(index), FaceEdge));
-    update();
+    m_pictures.Load(index, m_cube.Face(index));
 }
 
 void CubePreview::paintEvent(QPaintEvent *)

@@ -2,6 +2,7 @@
 
 #include "core/CubeMotion.h"
 #include "core/CubeRenderer.h"
+#include "editor/FacePictureLoader.h"
 
 #include <QBasicTimer>
 #include <QElapsedTimer>
@@ -18,7 +19,9 @@ class CubePreview : public QWidget
 {
     Q_OBJECT
 public:
-    // The faces are drawn at most a few hundred pixels across.
+    // The faces are drawn at most a few hundred pixels across. Each is made
+    // away from the window's thread; until it is ready the face shows what
+    // it showed before.
     static constexpr int FaceEdge = 360;
 
     explicit CubePreview(const CubeModel &cube, QWidget *parent = nullptr);
@@ -48,6 +51,7 @@ private:
 
     const CubeModel &m_cube;
     CubeRenderer m_renderer;
+    FacePictureLoader m_pictures{FaceEdge};
     CubeMotion m_motion;
     QBasicTimer m_timer;
     QElapsedTimer m_clock;

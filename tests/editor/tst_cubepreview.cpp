@@ -4,6 +4,7 @@
 #include "tests/support/TestPictures.h"
 
 #include <QTest>
+#include <QThreadPool>
 
 using namespace TestPictures;
 
@@ -14,6 +15,7 @@ class TestCubePreview : public QObject
 private slots:
     void init();
     void followsFaceChanges();
+    void laterChangeWinsOverSlowerPhoto();
     void dragAndKeysTurnIt();
     void drawsOnlyWhileShown();
 
@@ -47,16 +49,28 @@ void TestCubePreview::followsFaceChanges()
 {
     const QString photo = WriteFile(m_env->path("green.jpg"), Encode(Solid(QSize(400, 300), Qt::green), "jpeg"));
     m_cube->SetFace(2, CubeFace::Photo(photo));
-    QVERIFY(Near(m_preview->grab().toImage().pixelColor(centreOf(2)), Qt::green));
+    QTRY_VERIFY(Near(m_preview->grab().toImage().pixelColor(centreOf(2)), Qt::green));
     QImage half = Solid(QSize(200, 200), Qt::blue);
     for (int y = 100; y < 200; ++y)
         for (int x = 0; x < 200; ++x)
             half.setPixelColor(x, y, Qt::yellow);
     m_cube->SetFace(3, CubeFace::Pasted(half));
-    const QImage shown = m_preview->grab().toImage();
-    QVERIFY(Near(shown.pixelColor(centreOf(3) + QPoint(0, -12)), Qt::blue));
-    QVERIFY(Near(shown.pixelColor(centreOf(3) + QPoint(0, 12)), Qt::yellow));
+    QTRY_VERIFY(Near(m_preview->grab().toImage().pixelColor(centreOf(3) + QPoint(0, -12)), Qt::blue));
+    QVERIFY(Near(m_preview->grab().toImage().pixelColor(centreOf(3) + QPoint(0, 12)), Qt::yellow));
     QCOMPARE(m_preview->renderer().face(2).size(), QSize(CubePreview::FaceEdge, CubePreview::FaceEdge));
+}
+
+// A large photo still being decoded when the face changes again never
+// replaces what the face holds now.
+void TestCubePreview::laterChangeWinsOverSlowerPhoto()
+{
+    const QString photo = WriteFile(m_env->path("large.png"), Encode(Solid(QSize(4000, 3000), Qt::green), "png"));
+    m_cube->SetFace(2, CubeFace::Photo(photo));
+    m_cube->SetFace(2, CubeFace::Pasted(Solid(QSize(100, 100), Qt::red)));
+    QTRY_VERIFY(Near(m_preview->grab().toImage().pixelColor(centreOf(2)), Qt::red));
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    QVERIFY(Near(m_preview->grab().toImage().pixelColor(centreOf(2)), Qt::red));
 }
 
 void TestCubePreview::dragAndKeysTurnIt()
