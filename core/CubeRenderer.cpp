@@ -84,18 +84,28 @@ double SignedArea(const QPolygonF &corners)
     return sum;
 }
 
+// A soft round shadow, fading from the middle to nothing at the circle's
+// edge; drawn once, and stretched under every cube.
+const QImage &ShadowPicture()
+{
+    static const QImage picture = [] {
+        QImage image(256, 256, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        QRadialGradient gradient(QPointF(128, 128), 128);
+        gradient.setColorAt(0, QColor(0, 0, 0, 90));
+        gradient.setColorAt(1, QColor(0, 0, 0, 0));
+        painter.fillRect(image.rect(), gradient);
+        return image;
+    }();
+    return picture;
+}
+
+// The shadow on the floor under the cube: an ellipse 1.6 edges wide and a
+// sixth as deep.
 void PaintShadow(QPainter &painter, double edge)
 {
-    painter.save();
-    painter.translate(0, 0.8 * edge);
-    painter.scale(1, 0.16);
-    QRadialGradient gradient(QPointF(0, 0), 0.8 * edge);
-    gradient.setColorAt(0, QColor(0, 0, 0, 90));
-    gradient.setColorAt(1, QColor(0, 0, 0, 0));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(gradient);
-    painter.drawEllipse(QPointF(0, 0), 0.8 * edge, 0.8 * edge);
-    painter.restore();
+    painter.drawImage(QRectF(-0.8 * edge, 0.8 * edge - 0.128 * edge, 1.6 * edge, 0.256 * edge), ShadowPicture());
 }
 
 std::array<QImage, 6> LoadEmptyFaces()
