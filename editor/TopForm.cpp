@@ -664,6 +664,7 @@ void TopForm::Form_Unload()
         return;
     for (const QString &name : CubeBuilder::PlainFiles(work))
         QDir(work).remove(name);
+    CubeBuilder::RemoveMessagePicture(work);
     QDir().rmdir(work);
 }
 

@@ -148,7 +148,7 @@ bool CubeBuilder::BuildCubeFiles(CubeModel &cube, const CubeControls &controls, 
     else
         MakeFacesAndFoldOut(cube, controls, progress);
     WriteLinkPreview();
-    QFile::remove(MessagePictureIn(m_work));
+    RemoveMessagePicture(m_work);
     progress.showStep(9);
     progress.repaintNow();
 
@@ -333,8 +333,6 @@ void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, con
                                 controls.PrintSource.Bitmap(), 0, 0, 800);
 }
 
-// The picture a link to the page shows where it is shared: the six faces,
-// two rows of three, on the page's background.
 CubeRenderer CubeBuilder::BuiltCube() const
 {
     std::array<QImage, FaceCount> faces;
@@ -343,6 +341,8 @@ CubeRenderer CubeBuilder::BuiltCube() const
     return CubeRenderer(faces);
 }
 
+// The picture a link to the page shows where it is shared: the cube as the
+// page first shows it, on the page's background.
 void CubeBuilder::WriteLinkPreview() const
 {
     QImage preview(LinkPreviewSize, QImage::Format_RGB32);
@@ -358,6 +358,11 @@ void CubeBuilder::WriteLinkPreview() const
 QString CubeBuilder::MessagePictureIn(const QString &workDirectory)
 {
     return AppPaths::join(AppPaths::join(workDirectory, kMessageFolder), QStringLiteral("Cube.gif"));
+}
+
+void CubeBuilder::RemoveMessagePicture(const QString &workDirectory)
+{
+    QDir(AppPaths::join(workDirectory, kMessageFolder)).removeRecursively();
 }
 
 bool CubeBuilder::WriteMessagePicture() const

@@ -110,6 +110,8 @@ public:
     // be written.
     bool WriteMessagePicture() const;
     static QString MessagePictureIn(const QString &workDirectory);
+    // Removes the message's picture and its folder.
+    static void RemoveMessagePicture(const QString &workDirectory);
     static constexpr int MessagePictureEdge = 400;
 
 private:

@@ -468,6 +468,9 @@ void TestTopForm::sendMakesTheMessagePictureFirst()
     QVERIFY(mailed);
     QCOMPARE(frames, 120);
     QVERIFY(e.messages.isEmpty());
+    // The picture goes with the rest of the work directory.
+    e.form.close();
+    QVERIFY(!QDir(e.form.WorkDirectory()).exists());
 }
 
 namespace {
