@@ -18,10 +18,10 @@ extern "C" {
 #include <QTemporaryFile>
 
 #include <cerrno>
-#include <deque>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <future>
@@ -93,7 +93,7 @@ Codec CodecFor(MovingPicture::Format format)
         break;
     }
     // Ten frames looked ahead rather than the preset's forty: the cube turns
-    // steadily, so that more gain next to nothing, and each takes some 2 MB
+    // steadily, so that more gain next to nothing, and each takes some 4 MB
     // at 720 pixels.
     return {"mp4", "libx264", AV_PIX_FMT_YUV420P,
             {{"preset", "medium"}, {"crf", "23"}, {"profile", "high"}, {"x264-params", "rc-lookahead=10"}}};

@@ -26,14 +26,14 @@ public:
         int framesPerSecond = 30;
         QString caption; // drawn under the cube; none when empty
 
-        // A GIF's delays are whole hundredths of a second: 20 frames a
-        // second is the nearest rate they keep exactly, and keeps the file
-        // small enough for mail.
         // The edge of the face pictures the frames need: the nearest face
         // shows at most 0.52 of the picture's edge, so that larger pictures
         // would only cost decoding and memory.
         int faceEdge() const;
 
+        // A GIF's delays are whole hundredths of a second: 20 frames a
+        // second is the nearest rate they keep exactly, and keeps the file
+        // small enough for mail.
         static Options For(Format format)
         {
             Options options;
