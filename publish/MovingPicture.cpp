@@ -21,11 +21,14 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <condition_variable>
 #include <deque>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <future>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -272,39 +275,62 @@ private:
 using Render = std::function<QImage(int frame)>;
 using Progress = MovingPicture::Progress;
 
-// The frames in turn, the next few drawn on other threads while one is
-// encoded: the encoder leaves a core partly idle, and drawing fills it.
+// The frames in turn, drawn by a thread of their own a few frames ahead of
+// the one being encoded: the encoder leaves a core partly idle, and drawing
+// fills it.
 class FramesAhead
 {
 public:
     FramesAhead(const Render &render, int frames)
         : m_render(render)
         , m_frames(frames)
+        , m_drawer([this] { Draw(); })
     {
-        for (int frame = 0; frame < InFlight; ++frame)
-            Start(frame);
     }
 
-    QImage Take(int frame)
+    ~FramesAhead()
     {
-        QImage picture = m_next.front().get();
-        m_next.pop_front();
-        Start(frame + InFlight);
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_taken.notify_all();
+        m_drawer.join();
+    }
+
+    QImage Take()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_drawn.wait(lock, [this] { return !m_ahead.empty(); });
+        QImage picture = std::move(m_ahead.front());
+        m_ahead.pop_front();
+        m_taken.notify_one();
         return picture;
     }
 
 private:
-    static constexpr int InFlight = 3; // some 2 MB each at 720 pixels
+    static constexpr std::size_t InFlight = 3; // some 2 MB each at 720 pixels
 
-    void Start(int frame)
+    void Draw()
     {
-        if (frame < m_frames)
-            m_next.push_back(std::async(std::launch::async, m_render, frame));
+        for (int frame = 0; frame < m_frames; ++frame) {
+            QImage picture = m_render(frame);
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_taken.wait(lock, [this] { return m_stop || m_ahead.size() < InFlight; });
+            if (m_stop)
+                return;
+            m_ahead.push_back(std::move(picture));
+            m_drawn.notify_one();
+        }
     }
 
     const Render &m_render;
     const int m_frames;
-    std::deque<std::future<QImage>> m_next;
+    std::mutex m_mutex;
+    std::condition_variable m_drawn, m_taken;
+    std::deque<QImage> m_ahead;
+    bool m_stop = false;
+    std::thread m_drawer;
 };
 
 // The frames turned to the video codecs' 4:2:0 colour, one by one.
@@ -323,7 +349,7 @@ MovingPicture::Result EncodeVideo(Encoder &encoder, const Render &render, int ed
         return {false, false, AvError(error)};
     FramesAhead pictures(render, frames);
     for (int frame = 0; frame < frames; ++frame) {
-        const QImage bgra = Bgra(pictures.Take(frame));
+        const QImage bgra = Bgra(pictures.Take());
         if (av_frame_make_writable(yuv.get()) < 0)
             return {false, false, QStringLiteral("out of memory")};
         const uint8_t *const planes[] = {bgra.constBits()};
@@ -352,7 +378,7 @@ MovingPicture::Result EncodeGif(Encoder &encoder, const Render &render, const Mo
                                     + QStringLiteral(",palettegen=stats_mode=full,buffersink@out"));
     FramesAhead firstPass(render, frames);
     for (int frame = 0; frame < frames && error.isEmpty(); ++frame) {
-        const FramePointer colour = ColourFrame(firstPass.Take(frame), frame);
+        const FramePointer colour = ColourFrame(firstPass.Take(), frame);
         error = colour ? statistics.Push("buffer@frames", colour.get()) : QStringLiteral("out of memory");
         if (error.isEmpty() && !told(frame + 1))
             return {false, true, {}};
@@ -372,7 +398,7 @@ MovingPicture::Result EncodeGif(Encoder &encoder, const Render &render, const Mo
         error = mapping.Push("buffer@palette", nullptr);
     FramesAhead secondPass(render, frames);
     for (int frame = 0; frame <= frames && error.isEmpty(); ++frame) {
-        const FramePointer colour = frame < frames ? ColourFrame(secondPass.Take(frame), frame) : FramePointer();
+        const FramePointer colour = frame < frames ? ColourFrame(secondPass.Take(), frame) : FramePointer();
         error = mapping.Push("buffer@frames", colour.get());
         for (FramePointer mapped = mapping.Pull(); mapped && error.isEmpty(); mapped = mapping.Pull())
             error = encoder.Send(mapped.get());
