@@ -16,6 +16,8 @@ constexpr int RepeatedRow = 200;
 constexpr int ShadowEdge = 264;
 constexpr int FacesSide = 280;
 constexpr int BandTop = 384;
+// The band's first rows under the faces hold the shadow of the face above.
+constexpr int FaceShadowRows = 8;
 
 void DrawPart(QPainter &painter, const QPixmap &picture, const QRect &source, const QRect &target)
 {
@@ -76,6 +78,11 @@ QPixmap GrownArtwork::Background(const QPixmap &picture, QSize extra)
     painter.fillRect(QRect(FacesSide + dx, BandTop, side, dy), picture.copy(QRect(beside, QSize(1, 1))).toImage().pixelColor(0, 0));
     DrawPart(painter, picture, QRect(FacesSide, BandTop, side, height - BandTop),
              QRect(FacesSide + dx, BandTop + dy, side, height - BandTop));
+    // Moved away from the face, those rows take the band's own, from its
+    // right end.
+    if (dy > 0)
+        DrawPart(painter, picture, QRect(width - 1, BandTop, 1, FaceShadowRows),
+                 QRect(FacesSide + dx, BandTop + dy, side, FaceShadowRows));
     return grown;
 }
 
