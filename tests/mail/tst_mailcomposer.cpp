@@ -1,9 +1,14 @@
 #include "components/mmail/MMail.h"
 #include "mail/BasicRandom.h"
 #include "mail/MailComposer.h"
+#include "publish/CubeBuilder.h"
+#include "publish/MovingPicture.h"
 #include "resources/StringTable.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 namespace {
@@ -31,6 +36,8 @@ private slots:
     void standardTextSpeaksOfWhatIsAttached();
     void pictureShowsAboveTheTextInAWebPageAlternative();
     void ownWordsThatAreNotAsciiGoAsUtf8();
+    void movingPictureOrElseTheStill_data();
+    void movingPictureOrElseTheStill();
     void normalizeAddressList_data();
     void normalizeAddressList();
 
@@ -269,6 +276,53 @@ void TestMailComposer::ownWordsThatAreNotAsciiGoAsUtf8()
     QCOMPARE(text.contentTypeLine(), QByteArray("text/plain; charset=utf-8"));
     QCOMPARE(text.encoding, QStringLiteral("base64"));
     QVERIFY(text.content.bytes().startsWith(QStringLiteral("Für dich \u2764\r\n").toUtf8()));
+}
+
+// The message shows the cube turning when the send could make its GIF, the
+// link preview when it could not, and no picture without either.
+void TestMailComposer::movingPictureOrElseTheStill_data()
+{
+    QTest::addColumn<bool>("gif");
+    QTest::addColumn<bool>("still");
+    QTest::addColumn<QByteArray>("type"); // empty: no picture part
+    QTest::addColumn<QString>("width");
+    QTest::newRow("both") << true << true << QByteArray("image/gif; name=\"Cube.gif\"") << "400";
+    QTest::newRow("still only") << false << true << QByteArray("image/jpeg; name=\"Cube.jpg\"") << "560";
+    QTest::newRow("neither") << false << false << QByteArray() << QString();
+}
+
+void TestMailComposer::movingPictureOrElseTheStill()
+{
+    QFETCH(bool, gif);
+    QFETCH(bool, still);
+    QFETCH(QByteArray, type);
+    QFETCH(QString, width);
+    const QString work = m_env.path(QStringLiteral("CubeTemp%1%2").arg(gif).arg(still));
+    WriteFile(work + QStringLiteral("/Cube.exe"), "MZ");
+    if (gif) {
+        MovingPicture::Options options = MovingPicture::Options::For(MovingPicture::Format::Gif);
+        options.edge = CubeBuilder::MessagePictureEdge;
+        options.seconds = 0.1;
+        QVERIFY(QDir().mkpath(QFileInfo(CubeBuilder::MessagePictureIn(work)).path()));
+        QVERIFY(MovingPicture::Write(CubeRenderer({}), options, CubeBuilder::MessagePictureIn(work)).written);
+    }
+    if (still)
+        WriteFile(work + QStringLiteral("/preview.jpg"),
+                  TestPictures::Encode(TestPictures::Solid(CubeBuilder::LinkPreviewSize, Qt::red), "jpeg"));
+    MailOrder order{QStringLiteral("a@b"), QStringLiteral("c@d"), QStringLiteral("s"), QString(),
+                    QStringLiteral("localhost"), false};
+    AttachCubeFiles(order, work, true, false);
+    MMail mail;
+    BasicRandom random;
+    QVERIFY(MailComposer(mail, SystemClock, random).Compose(order));
+    const MimeEntity &text = mail.message().parts.at(0);
+    if (type.isEmpty()) {
+        QCOMPARE(text.contentTypeLine(), QByteArray("text/plain; charset=us-ascii"));
+        return;
+    }
+    const MimeEntity &related = text.parts.at(1);
+    QCOMPARE(related.parts.at(1).contentTypeLine(), type);
+    QVERIFY(QString::fromUtf8(related.parts.at(0).content.bytes()).contains(QStringLiteral("width=\"%1\"").arg(width)));
 }
 
 void TestMailComposer::normalizeAddressList_data()
