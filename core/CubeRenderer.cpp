@@ -186,6 +186,11 @@ double CubeRenderer::EdgeFor(double side)
     return side / 2.05;
 }
 
+int CubeRenderer::ShownFaceEdge(double side)
+{
+    return int(std::ceil(side * 0.52));
+}
+
 void CubeRenderer::Paint(QPainter &painter, const QRectF &area, CubeAttitude attitude, bool shadow) const
 {
     const double edge = EdgeFor(std::min(area.width(), area.height()));

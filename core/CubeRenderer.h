@@ -69,6 +69,9 @@ public:
     // The cube's edge that keeps every attitude within a square of the
     // given side.
     static double EdgeFor(double side);
+    // The most pixels across that a face shows in a square of the given
+    // side, at any attitude (the nearest face, seen with the perspective).
+    static int ShownFaceEdge(double side);
 
 private:
     std::array<QImage, 6> m_faces;

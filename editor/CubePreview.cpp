@@ -95,8 +95,8 @@ void CubePreview::timerEvent(QTimerEvent *event)
     const qint64 now = m_clock.elapsed();
     // A late timer (a busy program) turns the cube by at most a tenth of a
     // second's worth, as the page does after a hidden tab.
-    const bool moving = m_motion.Moving(now, ReducedMotion());
-    m_motion.Advance(qMin<qint64>(now - m_lastFrame, 100) / 1000.0, now, ReducedMotion());
+    const bool moving = m_motion.Moving(now, DesktopMotion::Reduced());
+    m_motion.Advance(qMin<qint64>(now - m_lastFrame, 100) / 1000.0, now, DesktopMotion::Reduced());
     m_lastFrame = now;
     if (moving)
         update();
@@ -116,7 +116,7 @@ void CubePreview::hideEvent(QHideEvent *event)
 
 void CubePreview::UpdateTimer()
 {
-    const bool wanted = isVisible() && !ReducedMotion()
+    const bool wanted = isVisible() && !DesktopMotion::Reduced()
         && QGuiApplication::applicationState() == Qt::ApplicationActive;
     if (wanted && !m_timer.isActive()) {
         m_lastFrame = m_clock.elapsed();
@@ -124,9 +124,4 @@ void CubePreview::UpdateTimer()
     } else if (!wanted) {
         m_timer.stop();
     }
-}
-
-bool CubePreview::ReducedMotion()
-{
-    return DesktopMotion::Reduced();
 }

@@ -28,6 +28,7 @@ public:
 
     const CubeMotion &motion() const { return m_motion; }
     const CubeRenderer &renderer() const { return m_renderer; }
+    const FacePictureLoader &pictures() const { return m_pictures; }
     // Whether it draws frames on its own at the moment.
     bool animating() const { return m_timer.isActive(); }
 
@@ -47,7 +48,6 @@ private:
     // Frames are drawn while the cube moves by itself, it is shown, and the
     // program is the one in use.
     void UpdateTimer();
-    static bool ReducedMotion();
 
     const CubeModel &m_cube;
     CubeRenderer m_renderer;

@@ -19,6 +19,8 @@ public:
     // Faces are indexed 0 to 5. An empty face is ready at once, as a null
     // picture.
     void Load(int index, const CubeFace &face);
+    // Whether some picture asked for, now wanted or not, is still being made.
+    bool Loading() const { return m_loading > 0; }
 
 signals:
     void ready(int index, const QImage &picture);
@@ -28,4 +30,5 @@ private:
 
     const int m_edge;
     std::array<quint64, 6> m_asked{};
+    int m_loading = 0;
 };

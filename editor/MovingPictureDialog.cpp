@@ -22,7 +22,6 @@ const struct
     {MovingPicture::Format::WebP, Msg::WebPFilter},
     {MovingPicture::Format::Gif, Msg::GifFilter},
 };
-constexpr int kEdges[] = {480, 720, 1080};
 
 // A field with its label, the label's text naming it for screen readers.
 void AddRow(QFormLayout *form, int labelText, QWidget *field)
@@ -44,9 +43,9 @@ MovingPictureDialog::MovingPictureDialog(const QString &caption, QWidget *parent
     for (const auto &format : kFormats)
         Format->addItem(LoadResString(format.text));
     Size = new QComboBox;
-    for (int edge : kEdges)
-        Size->addItem(LoadResString(Msg::MovingPictureEdge).arg(edge));
-    Size->setCurrentIndex(1);
+    for (int edge : MovingPicture::Edges)
+        Size->addItem(LoadResString(Msg::MovingPictureEdge).arg(edge), edge);
+    Size->setCurrentIndex(Size->findData(MovingPicture::Options().edge));
     Seconds = new QSpinBox;
     Seconds->setRange(2, 30);
     Seconds->setValue(6);
@@ -67,7 +66,7 @@ MovingPictureDialog::MovingPictureDialog(const QString &caption, QWidget *parent
 MovingPicture::Options MovingPictureDialog::options() const
 {
     MovingPicture::Options options = MovingPicture::Options::For(kFormats[Format->currentIndex()].format);
-    options.edge = kEdges[Size->currentIndex()];
+    options.edge = Size->currentData().toInt();
     options.seconds = Seconds->value();
     if (ShowCaption->isChecked())
         options.caption = m_caption;

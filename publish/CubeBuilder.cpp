@@ -333,11 +333,14 @@ void CubeBuilder::DrawOnFoldOut(const CubeControls &controls, int faceIndex, con
                                 controls.PrintSource.Bitmap(), 0, 0, 800);
 }
 
-CubeRenderer CubeBuilder::BuiltCube() const
+CubeRenderer CubeBuilder::BuiltCube(int side) const
 {
+    const int needed = CubeRenderer::ShownFaceEdge(side);
+    const auto sharp = std::find_if(std::begin(WebSizes), std::end(WebSizes) - 1,
+                                    [needed](const WebSize &size) { return size.edge >= needed; });
     std::array<QImage, FaceCount> faces;
     for (int i = 0; i < FaceCount; ++i)
-        faces[i] = QImage(InWorkDirectory(WebImageNames(i).constLast()));
+        faces[i] = QImage(InWorkDirectory(WebImageNames(i).at(sharp - std::begin(WebSizes))));
     return CubeRenderer(faces);
 }
 
@@ -350,7 +353,8 @@ void CubeBuilder::WriteLinkPreview() const
     QPainter painter(&preview);
     // The cube as the page first shows it, in a square as tall as the picture.
     const int side = LinkPreviewSize.height();
-    BuiltCube().Paint(painter, QRect((LinkPreviewSize.width() - side) / 2, 0, side, side), CubeAttitude::Showing());
+    BuiltCube(side).Paint(painter, QRect((LinkPreviewSize.width() - side) / 2, 0, side, side),
+                          CubeAttitude::Showing());
     painter.end();
     WriteWhole(InWorkDirectory(kLinkPreview), Pixlet::Jpeg(preview));
 }
@@ -371,7 +375,7 @@ bool CubeBuilder::WriteMessagePicture() const
         return false;
     MovingPicture::Options options = MovingPicture::Options::For(MovingPicture::Format::Gif);
     options.edge = MessagePictureEdge;
-    return MovingPicture::Write(BuiltCube(), options, MessagePictureIn(m_work)).written;
+    return MovingPicture::Write(BuiltCube(options.edge), options, MessagePictureIn(m_work)).written;
 }
 
 namespace {

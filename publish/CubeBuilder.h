@@ -162,8 +162,9 @@ private:
     static PrintPicture Boxed(const Pixlet &pixlet, const CubeFace &face);
     static void SetBox(Pixlet &pixlet, qint16 box);
     void MakeWebImages(Pixlet &pixlet, const QImage &printPicture, int faceIndex) const;
-    // The cube as the last build made its faces, from their largest web images.
-    CubeRenderer BuiltCube() const;
+    // The cube as the last build made its faces, from the smallest of their
+    // web images that shows them sharp in a square of the given side.
+    CubeRenderer BuiltCube(int side) const;
     void WriteLinkPreview() const;
     static void DrawOnFoldOut(const CubeControls &controls, int faceIndex, const QImage &picture);
     void WritePages(const CubeModel &cube) const;

@@ -102,17 +102,11 @@ Codec CodecFor(MovingPicture::Format format)
             {{"preset", "medium"}, {"crf", "23"}, {"profile", "high"}, {"x264-params", "rc-lookahead=10"}}};
 }
 
-// A frame drawn opaque is already in FFmpeg's BGRA byte order.
-QImage Bgra(const QImage &picture)
-{
-    return picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_ARGB32);
-}
-
-// The rendered picture as a frame of 32-bit colour.
-FramePointer ColourFrame(const QImage &picture, int index)
+// The drawn frame (opaque 32-bit RGB, in FFmpeg's BGRA byte order) as a
+// frame for the filters.
+FramePointer ColourFrame(const QImage &bgra, int index)
 {
     FramePointer frame(av_frame_alloc());
-    const QImage bgra = Bgra(picture);
     frame->format = AV_PIX_FMT_BGRA;
     frame->width = bgra.width();
     frame->height = bgra.height();
@@ -349,7 +343,7 @@ MovingPicture::Result EncodeVideo(Encoder &encoder, const Render &render, int ed
         return {false, false, AvError(error)};
     FramesAhead pictures(render, frames);
     for (int frame = 0; frame < frames; ++frame) {
-        const QImage bgra = Bgra(pictures.Take());
+        const QImage bgra = pictures.Take();
         if (av_frame_make_writable(yuv.get()) < 0)
             return {false, false, QStringLiteral("out of memory")};
         const uint8_t *const planes[] = {bgra.constBits()};
@@ -453,6 +447,7 @@ CubeAttitude MovingPicture::AttitudeAt(int frame, int frames)
 QImage MovingPicture::Frame(const CubeRenderer &cube, const Options &options, int frame, int frames)
 {
     const int edge = options.edge;
+    // Opaque, so that its bytes are already in the order FFmpeg reads (BGRA).
     QImage picture(edge, edge, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
@@ -466,7 +461,7 @@ QImage MovingPicture::Frame(const CubeRenderer &cube, const Options &options, in
 
 int MovingPicture::Options::faceEdge() const
 {
-    return std::min(FaceFraming::PrintEdge, int(std::ceil(edge * 0.52)));
+    return std::min(FaceFraming::PrintEdge, CubeRenderer::ShownFaceEdge(edge));
 }
 
 int MovingPicture::FrameCount(const Options &options)

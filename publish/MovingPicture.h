@@ -17,6 +17,10 @@ class MovingPicture
 {
 public:
     enum class Format { Mp4, WebM, WebP, Gif };
+    // Every format, in the order they are offered.
+    static constexpr Format Formats[] = {Format::Mp4, Format::WebM, Format::WebP, Format::Gif};
+    // The sides offered, in pixels.
+    static constexpr int Edges[] = {480, 720, 1080};
 
     struct Options
     {
@@ -26,8 +30,7 @@ public:
         int framesPerSecond = 30;
         QString caption; // drawn under the cube; none when empty
 
-        // The edge of the face pictures the frames need: the nearest face
-        // shows at most 0.52 of the picture's edge, so that larger pictures
+        // The edge of the face pictures the frames need: larger pictures
         // would only cost decoding and memory.
         int faceEdge() const;
 

@@ -16,21 +16,21 @@ const QString kFormat = QStringLiteral("format");
 const QString kSize = QStringLiteral("size");
 const QString kSeconds = QStringLiteral("seconds");
 const QString kShowCaption = QStringLiteral("show-caption");
-const MovingPicture::Format kFormats[] = {MovingPicture::Format::Mp4, MovingPicture::Format::WebM,
-                                          MovingPicture::Format::WebP, MovingPicture::Format::Gif};
 
 // The options' values, or the problem with them.
 QString ReadOptions(const QCommandLineParser &parser, MovingPicture::Options &options)
 {
     const QString format = parser.value(kFormat).isEmpty() ? QStringLiteral("mp4") : parser.value(kFormat);
-    const auto known = std::find_if(std::begin(kFormats), std::end(kFormats),
+    const auto &formats = MovingPicture::Formats;
+    const auto known = std::find_if(std::begin(formats), std::end(formats),
                                     [&](MovingPicture::Format f) { return MovingPicture::Suffix(f) == format; });
-    if (known == std::end(kFormats))
+    if (known == std::end(formats))
         return QStringLiteral("--format is mp4, webm, webp or gif");
     options = MovingPicture::Options::For(*known);
     if (parser.isSet(kSize)) {
         options.edge = parser.value(kSize).toInt();
-        if (options.edge != 480 && options.edge != 720 && options.edge != 1080)
+        if (std::find(std::begin(MovingPicture::Edges), std::end(MovingPicture::Edges), options.edge)
+            == std::end(MovingPicture::Edges))
             return QStringLiteral("--size is 480, 720 or 1080");
     }
     if (parser.isSet(kSeconds)) {
